@@ -1,0 +1,578 @@
+#include "data/FbConnection.h"
+
+#include "data/DbError.h"
+#include "data/Win1252.h"
+
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Firebird;
+
+namespace {
+
+constexpr unsigned kDialect = 3;
+constexpr unsigned kWin1252CharSet = 53;
+constexpr int kStatementCacheLimit = 256;
+
+IMaster* master()
+{
+    static IMaster* m = fb_get_master_interface();
+    return m;
+}
+
+// Owns a status object for the length of one call sequence.
+class Status {
+public:
+    Status() : wrapper_(master()->getStatus()) {}
+    ~Status() { wrapper_.dispose(); }
+    Status(const Status&) = delete;
+    Status& operator=(const Status&) = delete;
+    ThrowStatusWrapper* operator&() { return &wrapper_; }
+
+private:
+    ThrowStatusWrapper wrapper_;
+};
+
+// The one place where an error of the Firebird API becomes a DbError with the server's text.
+[[noreturn]] void raise(const FbException& e)
+{
+    char text[4096];
+    master()->getUtilInterface()->formatStatus(text, sizeof text, e.getStatus());
+    const int sqlcode = int(isc_sqlcode(e.getStatus()->getErrors()));
+    throw DbError(win1252::decode(text, qsizetype(std::strlen(text))), sqlcode);
+}
+
+template <typename T> void store(unsigned char* p, T v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+ColumnType columnTypeOf(unsigned sqlType, int scale)
+{
+    switch (sqlType) {
+    case SQL_TEXT:
+    case SQL_VARYING:
+        return ColumnType::Text;
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        return scale < 0 ? ColumnType::Decimal : ColumnType::Integer;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return ColumnType::Double;
+    case SQL_TYPE_DATE:
+        return ColumnType::Date;
+    case SQL_TYPE_TIME:
+        return ColumnType::Time;
+    case SQL_TIMESTAMP:
+        return ColumnType::Timestamp;
+    case SQL_BLOB:
+        return ColumnType::Blob;
+    case SQL_BOOLEAN:
+        return ColumnType::Boolean;
+    default:
+        throw DbError(QStringLiteral("Tipo de coluna não suportado (%1).").arg(sqlType), -804);
+    }
+}
+
+RowLayout layoutOf(IMessageMetadata* meta)
+{
+    Status st;
+    const unsigned n = meta->getCount(&st);
+    std::vector<Column> columns;
+    columns.reserve(n);
+    for (unsigned i = 0; i < n; ++i) {
+        Column c;
+        c.name = QString::fromUtf8(meta->getAlias(&st, i)).trimmed();
+        c.relation = QString::fromUtf8(meta->getRelation(&st, i)).trimmed();
+        c.field = QString::fromUtf8(meta->getField(&st, i)).trimmed();
+        c.sqlType = meta->getType(&st, i) & ~1u;
+        const int scale = meta->getScale(&st, i);
+        c.type = columnTypeOf(c.sqlType, scale);
+        c.scale = scale < 0 ? -scale : 0;
+        c.length = meta->getLength(&st, i);
+        c.offset = meta->getOffset(&st, i);
+        c.nullOffset = meta->getNullOffset(&st, i);
+        c.nullable = meta->isNullable(&st, i);
+        // Two select-list items of one name (A.CODIGO, B.CODIGO) are told apart as CODIGO, CODIGO_1.
+        const QString base = c.name;
+        for (int k = 1;; ++k) {
+            const bool taken = std::any_of(columns.begin(), columns.end(), [&](const Column& o) {
+                return o.name.compare(c.name, Qt::CaseInsensitive) == 0;
+            });
+            if (!taken)
+                break;
+            c.name = base + QLatin1Char('_') + QString::number(k);
+        }
+        columns.push_back(std::move(c));
+    }
+    return RowLayout(std::move(columns), meta->getMessageLength(&st));
+}
+
+// An input message built from the values themselves: each parameter is described by the type of
+// the value given, and the server converts it to the column's type (reporting its own errors).
+class InputMessage {
+public:
+    InputMessage(IAttachment* attachment, ITransaction* tx, IStatement* stmt, const Values& params)
+    {
+        Status st;
+        IMessageMetadata* declared = stmt->getInputMetadata(&st);
+        const unsigned n = declared->getCount(&st);
+        if (n != params.size()) {
+            declared->release();
+            throw DbError(QStringLiteral("O comando espera %1 parâmetro(s) e recebeu %2.").arg(n).arg(params.size()),
+                          -804);
+        }
+        if (n == 0) {
+            declared->release();
+            return;
+        }
+        IMetadataBuilder* builder = declared->getBuilder(&st);
+        declared->release();
+        std::vector<QByteArray> texts(n);
+        for (unsigned i = 0; i < n; ++i)
+            describe(builder, i, params[i], texts[i]);
+        meta_ = builder->getMetadata(&st);
+        builder->release();
+        buffer_.assign(meta_->getMessageLength(&st), 0);
+        for (unsigned i = 0; i < n; ++i)
+            fill(attachment, tx, i, params[i], texts[i]);
+    }
+    ~InputMessage()
+    {
+        if (meta_)
+            meta_->release();
+    }
+    InputMessage(const InputMessage&) = delete;
+    InputMessage& operator=(const InputMessage&) = delete;
+
+    IMessageMetadata* meta() const { return meta_; }
+    unsigned char* data() { return buffer_.empty() ? nullptr : buffer_.data(); }
+
+private:
+    static void setType(IMetadataBuilder* b, unsigned i, unsigned type, unsigned length, int scale)
+    {
+        Status st;
+        b->setType(&st, i, type | 1u);
+        b->setLength(&st, i, length);
+        b->setScale(&st, i, scale);
+        b->setSubType(&st, i, 0);
+    }
+
+    static void describe(IMetadataBuilder* b, unsigned i, const Value& v, QByteArray& text)
+    {
+        Status st;
+        if (const auto* s = std::get_if<QString>(&v)) {
+            text = win1252::encode(*s);
+            setType(b, i, SQL_VARYING, unsigned(std::max<qsizetype>(1, text.size())), 0);
+            b->setCharSet(&st, i, kWin1252CharSet);
+        } else if (std::holds_alternative<qint64>(v)) {
+            setType(b, i, SQL_INT64, 8, 0);
+        } else if (const auto* d = std::get_if<Decimal>(&v)) {
+            setType(b, i, SQL_INT64, 8, -d->scale);
+        } else if (std::holds_alternative<double>(v)) {
+            setType(b, i, SQL_DOUBLE, 8, 0);
+        } else if (std::holds_alternative<QDate>(v)) {
+            setType(b, i, SQL_TYPE_DATE, 4, 0);
+        } else if (std::holds_alternative<QTime>(v)) {
+            setType(b, i, SQL_TYPE_TIME, 4, 0);
+        } else if (std::holds_alternative<QDateTime>(v)) {
+            setType(b, i, SQL_TIMESTAMP, 8, 0);
+        } else if (std::holds_alternative<QByteArray>(v)) {
+            setType(b, i, SQL_BLOB, 8, 0);
+        } else {
+            // NULL: any type will do; a short text converts to every column type.
+            setType(b, i, SQL_VARYING, 1, 0);
+            b->setCharSet(&st, i, kWin1252CharSet);
+        }
+    }
+
+    void fill(IAttachment* attachment, ITransaction* tx, unsigned i, const Value& v, const QByteArray& text)
+    {
+        Status st;
+        unsigned char* p = buffer_.data() + meta_->getOffset(&st, i);
+        store<qint16>(buffer_.data() + meta_->getNullOffset(&st, i), isNull(v) ? -1 : 0);
+        if (const auto* s = std::get_if<QString>(&v)) {
+            Q_UNUSED(s);
+            store<quint16>(p, quint16(text.size()));
+            std::memcpy(p + 2, text.constData(), std::size_t(text.size()));
+        } else if (const auto* n = std::get_if<qint64>(&v)) {
+            store<qint64>(p, *n);
+        } else if (const auto* d = std::get_if<Decimal>(&v)) {
+            store<qint64>(p, d->units);
+        } else if (const auto* f = std::get_if<double>(&v)) {
+            store<double>(p, *f);
+        } else if (const auto* date = std::get_if<QDate>(&v)) {
+            store<ISC_DATE>(p, fbtime::toIscDate(*date));
+        } else if (const auto* time = std::get_if<QTime>(&v)) {
+            store<ISC_TIME>(p, fbtime::toIscTime(*time));
+        } else if (const auto* ts = std::get_if<QDateTime>(&v)) {
+            ISC_TIMESTAMP t;
+            t.timestamp_date = fbtime::toIscDate(ts->date());
+            t.timestamp_time = fbtime::toIscTime(ts->time());
+            store<ISC_TIMESTAMP>(p, t);
+        } else if (const auto* bytes = std::get_if<QByteArray>(&v)) {
+            ISC_QUAD id{};
+            IBlob* blob = attachment->createBlob(&st, tx, &id, 0, nullptr);
+            for (qsizetype pos = 0; pos < bytes->size(); pos += 32768) {
+                const auto len = unsigned(std::min<qsizetype>(32768, bytes->size() - pos));
+                blob->putSegment(&st, len, bytes->constData() + pos);
+            }
+            blob->close(&st);
+            store<ISC_QUAD>(p, id);
+        }
+    }
+
+    IMessageMetadata* meta_ = nullptr;
+    std::vector<unsigned char> buffer_;
+};
+
+void rollbackQuietly(ITransaction* tx)
+{
+    if (!tx)
+        return;
+    CheckStatusWrapper st(master()->getStatus());
+    tx->rollback(&st);
+    if (st.getState() & IStatus::STATE_ERRORS)
+        tx->release();
+    st.dispose();
+}
+
+QByteArray readBlob(IAttachment* attachment, ITransaction* tx, ISC_QUAD id)
+{
+    Status st;
+    IBlob* blob = attachment->openBlob(&st, tx, &id, 0, nullptr);
+    QByteArray out;
+    char chunk[32768];
+    for (;;) {
+        unsigned got = 0;
+        const int rc = blob->getSegment(&st, sizeof chunk, chunk, &got);
+        if (rc == IStatus::RESULT_NO_DATA)
+            break;
+        out.append(chunk, got);
+    }
+    blob->close(&st);
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, IStatement* statement,
+                   IResultSet* resultSet, IMessageMetadata* metadata, RowLayout layout)
+    : connection_(connection), transaction_(transaction), statement_(statement), resultSet_(resultSet),
+      metadata_(metadata),
+      layout_(std::move(layout)), buffer_(layout_.messageLength(), 0)
+{
+}
+
+FbCursor::~FbCursor()
+{
+    try {
+        close();
+    } catch (const DbError&) {
+        // Closing a read-only cursor can only fail when the connection is already gone.
+    }
+}
+
+bool FbCursor::fetch()
+{
+    if (!resultSet_)
+        return false;
+    try {
+        Status st;
+        if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK)
+            return true;
+    } catch (const FbException& e) {
+        raise(e);
+    }
+    close();
+    return false;
+}
+
+Value FbCursor::value(int column) const
+{
+    const Column& c = layout_.at(column);
+    if (c.type == ColumnType::Blob && !message::isNull(c, row()))
+        return blob(column);
+    return message::read(c, row());
+}
+
+QByteArray FbCursor::blob(int column) const
+{
+    return blobOf(row(), column);
+}
+
+QByteArray FbCursor::blobOf(const unsigned char* rowData, int column) const
+{
+    const Column& c = layout_.at(column);
+    if (message::isNull(c, rowData) || !transaction_)
+        return {};
+    ISC_QUAD id;
+    std::memcpy(&id, rowData + c.offset, sizeof id);
+    try {
+        return readBlob(connection_.attachment_, transaction_, id);
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+void FbCursor::close()
+{
+    try {
+        Status st;
+        if (resultSet_) {
+            IResultSet* rs = resultSet_;
+            resultSet_ = nullptr;
+            rs->close(&st);
+        }
+        if (metadata_) {
+            metadata_->release();
+            metadata_ = nullptr;
+        }
+        if (statement_) {
+            IStatement* s = statement_;
+            statement_ = nullptr;
+            s->free(&st);
+        }
+        if (transaction_) {
+            ITransaction* tx = transaction_;
+            transaction_ = nullptr;
+            tx->commit(&st);
+        }
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+FbConnection::FbConnection(Params params) : params_(std::move(params)) {}
+
+FbConnection::~FbConnection()
+{
+    close();
+}
+
+void FbConnection::setParams(const Params& params)
+{
+    close();
+    params_ = params;
+}
+
+QString FbConnection::defaultUser()
+{
+    const QString user = qEnvironmentVariable("ISC_USER");
+    return user.isEmpty() ? QStringLiteral("SYSDBA") : user;
+}
+
+QString FbConnection::defaultPassword()
+{
+    return qEnvironmentVariable("ISC_PASSWORD");
+}
+
+namespace {
+
+IXpbBuilder* connectionBlock(const FbConnection::Params& p, bool create, int pageSize)
+{
+    Status st;
+    IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    const QByteArray user = win1252::encode(p.user);
+    const QByteArray password = win1252::encode(p.password);
+    if (!user.isEmpty())
+        dpb->insertString(&st, isc_dpb_user_name, user.constData());
+    if (!password.isEmpty())
+        dpb->insertString(&st, isc_dpb_password, password.constData());
+    dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1252");
+    dpb->insertInt(&st, isc_dpb_sql_dialect, int(kDialect));
+    if (create) {
+        dpb->insertInt(&st, isc_dpb_page_size, pageSize);
+        dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
+    }
+    return dpb;
+}
+
+} // namespace
+
+void FbConnection::open()
+{
+    if (attachment_)
+        return;
+    const QByteArray name = win1252::encode(params_.database);
+    IXpbBuilder* dpb = nullptr;
+    IProvider* provider = master()->getDispatcher();
+    try {
+        Status st;
+        dpb = connectionBlock(params_, false, 0);
+        attachment_ = provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st),
+                                               dpb->getBuffer(&st));
+        dpb->dispose();
+        provider->release();
+    } catch (const FbException& e) {
+        if (dpb)
+            dpb->dispose();
+        provider->release();
+        raise(e);
+    }
+}
+
+void FbConnection::createDatabase(const Params& params, int pageSize)
+{
+    const QByteArray name = win1252::encode(params.database);
+    IXpbBuilder* dpb = nullptr;
+    IProvider* provider = master()->getDispatcher();
+    try {
+        Status st;
+        dpb = connectionBlock(params, true, pageSize);
+        IAttachment* att = provider->createDatabase(&st, name.constData(), dpb->getBufferLength(&st),
+                                                    dpb->getBuffer(&st));
+        att->detach(&st);
+        dpb->dispose();
+        provider->release();
+    } catch (const FbException& e) {
+        if (dpb)
+            dpb->dispose();
+        provider->release();
+        raise(e);
+    }
+}
+
+void FbConnection::close()
+{
+    if (!attachment_)
+        return;
+    CheckStatusWrapper st(master()->getStatus());
+    for (IStatement* s : std::as_const(statements_)) {
+        s->free(&st);
+        if (st.getState() & IStatus::STATE_ERRORS)
+            s->release();
+        st.init();
+    }
+    statements_.clear();
+    attachment_->detach(&st);
+    if (st.getState() & IStatus::STATE_ERRORS)
+        attachment_->release();
+    attachment_ = nullptr;
+    st.dispose();
+}
+
+ITransaction* FbConnection::startTransaction(bool readOnly)
+{
+    open();
+    Status st;
+    IXpbBuilder* tpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
+    tpb->insertTag(&st, isc_tpb_read_committed);
+    tpb->insertTag(&st, isc_tpb_rec_version);
+    tpb->insertTag(&st, isc_tpb_wait);
+    tpb->insertTag(&st, readOnly ? isc_tpb_read : isc_tpb_write);
+    ITransaction* tx = attachment_->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
+    tpb->dispose();
+    return tx;
+}
+
+IStatement* FbConnection::prepared(ITransaction* tx, const QString& sql)
+{
+    if (IStatement* s = statements_.value(sql))
+        return s;
+    Status st;
+    const QByteArray text = win1252::encode(sql);
+    IStatement* s = attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
+                                         IStatement::PREPARE_PREFETCH_METADATA);
+    const unsigned type = s->getType(&st);
+    if (type == isc_info_sql_stmt_ddl)
+        return s; // caller frees it
+    if (statements_.size() >= kStatementCacheLimit) {
+        for (IStatement* old : std::as_const(statements_))
+            old->free(&st);
+        statements_.clear();
+    }
+    statements_.insert(sql, s);
+    return s;
+}
+
+unsigned FbConnection::execute(const QString& sql, const Values& params)
+{
+    ITransaction* tx = nullptr;
+    try {
+        tx = startTransaction(false);
+        Status st;
+        IStatement* s = prepared(tx, sql);
+        const bool cached = statements_.contains(sql);
+        InputMessage in(attachment_, tx, s, params);
+        s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+        const auto affected = unsigned(s->getAffectedRecords(&st));
+        if (!cached)
+            s->free(&st);
+        tx->commit(&st);
+        return affected;
+    } catch (const FbException& e) {
+        rollbackQuietly(tx);
+        raise(e);
+    } catch (...) {
+        rollbackQuietly(tx);
+        throw;
+    }
+}
+
+std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
+{
+    ITransaction* tx = nullptr;
+    IStatement* s = nullptr;
+    try {
+        tx = startTransaction(true);
+        Status st;
+        // A cursor gets a statement of its own: two cursors may run the same text at once.
+        const QByteArray text = win1252::encode(sql);
+        s = attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
+                                 IStatement::PREPARE_PREFETCH_METADATA);
+        IMessageMetadata* out = s->getOutputMetadata(&st);
+        RowLayout layout = layoutOf(out);
+        InputMessage in(attachment_, tx, s, params);
+        IResultSet* rs = s->openCursor(&st, tx, in.meta(), in.data(), out, 0);
+        return std::unique_ptr<FbCursor>(new FbCursor(*this, tx, s, rs, out, std::move(layout)));
+    } catch (const FbException& e) {
+        if (s)
+            s->release();
+        rollbackQuietly(tx);
+        raise(e);
+    } catch (...) {
+        if (s)
+            s->release();
+        rollbackQuietly(tx);
+        throw;
+    }
+}
+
+Values FbConnection::executeRow(const QString& sql, const Values& params)
+{
+    auto cursor = openCursor(sql, params);
+    Values row;
+    if (cursor->fetch())
+        for (int i = 0; i < cursor->layout().count(); ++i)
+            row.push_back(cursor->value(i));
+    cursor->close();
+    return row;
+}
+
+RowLayout FbConnection::describe(const QString& sql)
+{
+    ITransaction* tx = nullptr;
+    try {
+        tx = startTransaction(true);
+        Status st;
+        IStatement* s = prepared(tx, sql);
+        IMessageMetadata* out = s->getOutputMetadata(&st);
+        RowLayout layout = layoutOf(out);
+        out->release();
+        tx->commit(&st);
+        return layout;
+    } catch (const FbException& e) {
+        rollbackQuietly(tx);
+        raise(e);
+    }
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "data/RowLayout.h"
+#include "data/Value.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+} // namespace Firebird
+
+class FbConnection;
+
+// A forward-only cursor over a SELECT. It runs in its own read-only read-committed transaction,
+// which holds back nothing on the server, and fetches every row into one message buffer.
+class FbCursor {
+public:
+    ~FbCursor();
+    FbCursor(const FbCursor&) = delete;
+    FbCursor& operator=(const FbCursor&) = delete;
+
+    const RowLayout& layout() const { return layout_; }
+
+    // Fetches the next row into `row()`; false once the rows are exhausted (the cursor then closes).
+    bool fetch();
+    bool isOpen() const { return resultSet_ != nullptr; }
+    const unsigned char* row() const { return buffer_.data(); }
+
+    Value value(int column) const;
+    QString text(int column) const { return message::readText(layout_.at(column), row()); }
+    bool isNull(int column) const { return message::isNull(layout_.at(column), row()); }
+    // The bytes of a blob column of the current row; empty for NULL.
+    QByteArray blob(int column) const;
+    QByteArray blobOf(const unsigned char* row, int column) const;
+
+    void close();
+
+private:
+    friend class FbConnection;
+    FbCursor(FbConnection& connection, Firebird::ITransaction* transaction, Firebird::IStatement* statement,
+             Firebird::IResultSet* resultSet, Firebird::IMessageMetadata* metadata, RowLayout layout);
+
+    FbConnection& connection_;
+    Firebird::ITransaction* transaction_;
+    Firebird::IStatement* statement_;
+    Firebird::IResultSet* resultSet_;
+    Firebird::IMessageMetadata* metadata_;
+    RowLayout layout_;
+    std::vector<unsigned char> buffer_;
+};
+
+// One attachment to a Firebird database: a local file through the embedded engine, or
+// "host:path" / "host/port:path" through a server. SQL dialect 3, character set WIN1252.
+// Every statement is committed on its own in a read-committed, record-version, waiting transaction.
+class FbConnection {
+public:
+    struct Params {
+        QString database;
+        QString user;
+        QString password;
+    };
+
+    explicit FbConnection(Params params);
+    ~FbConnection();
+    FbConnection(const FbConnection&) = delete;
+    FbConnection& operator=(const FbConnection&) = delete;
+
+    const Params& params() const { return params_; }
+    void setParams(const Params& params);
+
+    // Attaches when not attached yet; throws DbError with the server's text.
+    void open();
+    bool isOpen() const { return attachment_ != nullptr; }
+    void close();
+
+    // Creates a new database file with WIN1252 as default character set and dialect 3.
+    static void createDatabase(const Params& params, int pageSize = 8192);
+
+    // Runs a statement that returns no rows and commits it; returns the rows it touched.
+    unsigned execute(const QString& sql, const Values& params = {});
+    // Runs a statement of one result row (aggregates, "returning") and commits it.
+    Values executeRow(const QString& sql, const Values& params = {});
+    // Opens a cursor over a SELECT.
+    std::unique_ptr<FbCursor> openCursor(const QString& sql, const Values& params = {});
+    // The columns a SELECT would return, without running it.
+    RowLayout describe(const QString& sql);
+
+    // Default administrator credentials: ISC_USER (SYSDBA when unset) and ISC_PASSWORD.
+    static QString defaultUser();
+    static QString defaultPassword();
+
+private:
+    friend class FbCursor;
+    Firebird::IStatement* prepared(Firebird::ITransaction* tx, const QString& sql);
+    Firebird::ITransaction* startTransaction(bool readOnly);
+
+    Params params_;
+    Firebird::IAttachment* attachment_ = nullptr;
+    QHash<QString, Firebird::IStatement*> statements_;
+};

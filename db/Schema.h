@@ -1,0 +1,17 @@
+#pragma once
+
+#include "data/FbConnection.h"
+
+#include <QStringList>
+
+// The tables of the shared database and of the workstation database, as statements.
+namespace schema {
+
+// The statements of a schema script of the resource folder ":/db" (shared.sql, workstation.sql).
+QStringList statements(const QString& scriptName);
+
+// Creates a new database file and its tables; refuses to overwrite an existing database.
+void createSharedDatabase(const FbConnection::Params& params);
+void createWorkstationDatabase(const FbConnection::Params& params);
+
+} // namespace schema

@@ -1,0 +1,1 @@
+create table NFISCAL (CODIGO integer not null primary key);

@@ -1,0 +1,167 @@
+#include "data/DbError.h"
+#include "data/FbConnection.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QtTest>
+
+class TestFbConnection : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDatabase> db;
+    FbConnection& conn() { return db->connection(); }
+
+    template <typename T> T single(const QString& sql)
+    {
+        const Values row = conn().executeRow(sql);
+        if (row.empty())
+            throw std::runtime_error("no row");
+        return std::get<T>(row.front());
+    }
+
+private slots:
+    void init()
+    {
+        db = std::make_unique<TestDatabase>();
+        conn().execute(QStringLiteral("create table T (K integer not null primary key, NAME varchar(20), "
+                                      "REQ varchar(5) not null, AMOUNT decimal(15,2), QTY decimal(15,5), "
+                                      "D date, TM time, TS timestamp, F double precision, B blob)"));
+    }
+    void cleanup() { db.reset(); }
+
+    void accentedTextRoundTrips()
+    {
+        const QString name = QStringLiteral("D'Ávila Açaí €ŠŽ");
+        conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (1, 'x', ?)"), {name});
+        QCOMPARE(single<QString>(QStringLiteral("select NAME from T")), name);
+        conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (2, 'x', 'ção')"));
+        QCOMPARE(single<QString>(QStringLiteral("select NAME from T where K = 2")), QStringLiteral("ção"));
+    }
+
+    void characterOutsideWin1252IsRefused_data()
+    {
+        QTest::addColumn<bool>("asParameter");
+        QTest::newRow("parameter") << true;
+        QTest::newRow("statement text") << false;
+    }
+    void characterOutsideWin1252IsRefused()
+    {
+        QFETCH(bool, asParameter);
+        const QString name = QStringLiteral("Ação \u4E2D");
+        try {
+            if (asParameter)
+                conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (1, 'x', ?)"), {name});
+            else
+                conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (1, 'x', '%1')").arg(name));
+            QFAIL("no error");
+        } catch (const EncodingError& e) {
+            QVERIFY(e.message().contains(QStringLiteral("U+4E2D")));
+        }
+        QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), 0);
+    }
+
+    void decimalsAreExact()
+    {
+        conn().execute(QStringLiteral("insert into T (K, REQ, AMOUNT, QTY) values (1, 'x', 1.15, 0.00001)"));
+        conn().execute(QStringLiteral("insert into T (K, REQ, AMOUNT) values (2, 'x', ?)"), {Decimal{-50, 2}});
+        QCOMPARE(single<Decimal>(QStringLiteral("select AMOUNT from T where K = 1")).toString(),
+                 QStringLiteral("1.15"));
+        QCOMPARE(single<Decimal>(QStringLiteral("select QTY from T where K = 1")).toString(),
+                 QStringLiteral("0.00001"));
+        QCOMPARE(single<Decimal>(QStringLiteral("select AMOUNT from T where K = 2")).toString(),
+                 QStringLiteral("-0.50"));
+        QCOMPARE(single<Decimal>(QStringLiteral("select sum(AMOUNT) as TOTAL from T")).toString(),
+                 QStringLiteral("0.65"));
+    }
+
+    void dateLiteralIsMonthDayYear()
+    {
+        conn().execute(QStringLiteral("insert into T (K, REQ, D) values (1, 'x', '03/04/26')"));
+        QCOMPARE(single<QDate>(QStringLiteral("select D from T")), QDate(2026, 3, 4));
+        conn().execute(QStringLiteral("insert into T (K, REQ, D, TM, TS) values (2, 'x', ?, ?, ?)"),
+                       {QDate(1999, 12, 31), QTime(23, 59, 58),
+                        QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6, 700))});
+        const Values row = conn().executeRow(QStringLiteral("select D, TM, TS from T where K = 2"));
+        QCOMPARE(std::get<QDate>(row[0]), QDate(1999, 12, 31));
+        QCOMPARE(std::get<QTime>(row[1]), QTime(23, 59, 58));
+        QCOMPARE(std::get<QDateTime>(row[2]), QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6, 700)));
+    }
+
+    void nullsAndBlobs()
+    {
+        QByteArray bytes(100000, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i % 251);
+        conn().execute(QStringLiteral("insert into T (K, REQ, NAME, B) values (1, 'x', ?, ?)"),
+                       {std::monostate{}, bytes});
+        const Values row = conn().executeRow(QStringLiteral("select NAME, AMOUNT, D, F, B from T"));
+        QVERIFY(isNull(row[0]));
+        QVERIFY(isNull(row[1]));
+        QVERIFY(isNull(row[2]));
+        QVERIFY(isNull(row[3]));
+        QCOMPARE(std::get<QByteArray>(row[4]), bytes);
+    }
+
+    void serverErrorsCarryTextAndSqlcode_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("sqlcode");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("duplicate key") << "insert into T (K, REQ) values (1, 'y')" << -803
+                                       << "violation of PRIMARY or UNIQUE KEY constraint";
+        QTest::newRow("required column")
+            << "insert into T (K) values (2)" << -625 << "validation error for column \"T\".\"REQ\"";
+        QTest::newRow("too long") << "insert into T (K, REQ) values (3, 'abcdefg')" << -802 << "string right truncation";
+        QTest::newRow("syntax") << "selec 1 from T" << -104 << "Token unknown";
+    }
+    void serverErrorsCarryTextAndSqlcode()
+    {
+        QFETCH(QString, sql);
+        QFETCH(int, sqlcode);
+        QFETCH(QString, text);
+        conn().execute(QStringLiteral("insert into T (K, REQ) values (1, 'x')"));
+        try {
+            conn().execute(sql);
+            QFAIL("no error");
+        } catch (const DbError& e) {
+            QCOMPARE(e.sqlcode(), sqlcode);
+            QVERIFY2(e.message().contains(text), qPrintable(e.message()));
+        }
+        // The failed statement left nothing behind and the connection goes on working.
+        QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), 1);
+    }
+
+    void cursorFetchesRowsInOrderAndTwoCursorsShareText()
+    {
+        for (int k = 1; k <= 5; ++k)
+            conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (?, 'x', ?)"),
+                           {qint64(k), QStringLiteral("n%1").arg(k)});
+        const QString sql = QStringLiteral("select K, NAME from T order by K desc");
+        auto a = conn().openCursor(sql);
+        auto b = conn().openCursor(sql);
+        QVERIFY(a->fetch());
+        QVERIFY(b->fetch());
+        QCOMPARE(a->text(1), QStringLiteral("n5"));
+        int count = 1;
+        while (a->fetch())
+            ++count;
+        QCOMPARE(count, 5);
+        QVERIFY(!a->isOpen());
+        QCOMPARE(std::get<qint64>(b->value(0)), 5);
+    }
+
+    void missingDatabaseNamesItself()
+    {
+        FbConnection c({db->productFolder() + QStringLiteral("/nada.bd"), QStringLiteral("SYSDBA"), {}});
+        try {
+            c.open();
+            QFAIL("opened");
+        } catch (const DbError& e) {
+            QCOMPARE(e.sqlcode(), -902);
+            QVERIFY2(e.message().contains(QStringLiteral("nada.bd")), qPrintable(e.message()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFbConnection)
+#include "tst_fbconnection.moc"
