@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <memory>
+
+class QWidget;
+
+// Every message box, Yes/No question and file dialog of the program goes through here. The program
+// shows Qt dialogs; tests install a `RecordingDialogs` that keeps the texts and gives scripted
+// answers. In message texts "\r" is a line break.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void showMessage(const QString& text) = 0;
+    virtual bool askYesNo(const QString& text) = 0;
+    // Empty when the user cancels.
+    virtual QString askOpenFileName(const QString& caption, const QString& filter) = 0;
+
+    static Dialogs& current();
+    // Takes ownership; nullptr restores the Qt dialogs.
+    static void install(std::unique_ptr<Dialogs> dialogs);
+};
+
+void ShowMessage(const QString& text);
+bool AskYesNo(const QString& text);
+QString AskOpenFileName(const QString& caption, const QString& filter);
+
+// Qt's own dialogs, parented to the active window.
+class QtDialogs : public Dialogs {
+public:
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    QString askOpenFileName(const QString& caption, const QString& filter) override;
+};
+
+// For tests: records what was shown and answers from queues (Yes and an empty file name when the
+// queues run dry).
+class RecordingDialogs : public Dialogs {
+public:
+    void showMessage(const QString& text) override { messages.append(text); }
+    bool askYesNo(const QString& text) override
+    {
+        questions.append(text);
+        if (answers.empty())
+            return true;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QString askOpenFileName(const QString& caption, const QString&) override
+    {
+        fileCaptions.append(caption);
+        if (fileNames.empty())
+            return {};
+        const QString f = fileNames.front();
+        fileNames.pop_front();
+        return f;
+    }
+
+    QStringList messages;
+    QStringList questions;
+    QStringList fileCaptions;
+    std::deque<bool> answers;
+    std::deque<QString> fileNames;
+};
