@@ -519,6 +519,29 @@ unsigned FbConnection::execute(const QString& sql, const Values& params)
     }
 }
 
+void FbConnection::executeMany(const QString& sql, const std::vector<Values>& rows)
+{
+    ITransaction* tx = nullptr;
+    try {
+        tx = startTransaction(false);
+        Status st;
+        IStatement* s = prepared(tx, sql);
+        for (const Values& params : rows) {
+            InputMessage in(attachment_, tx, s, params);
+            s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+        }
+        if (!statements_.contains(sql))
+            s->free(&st);
+        tx->commit(&st);
+    } catch (const FbException& e) {
+        rollbackQuietly(tx);
+        raise(e);
+    } catch (...) {
+        rollbackQuietly(tx);
+        throw;
+    }
+}
+
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
 {
     ITransaction* tx = nullptr;

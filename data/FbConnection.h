@@ -86,6 +86,9 @@ public:
 
     // Runs a statement that returns no rows and commits it; returns the rows it touched.
     unsigned execute(const QString& sql, const Values& params = {});
+    // Runs one statement for each set of parameters, all in one transaction committed at the end
+    // (bulk loading); nothing is kept when one of them fails.
+    void executeMany(const QString& sql, const std::vector<Values>& rows);
     // Runs a statement of one result row (aggregates, "returning") and commits it.
     Values executeRow(const QString& sql, const Values& params = {});
     // Opens a cursor over a SELECT.
