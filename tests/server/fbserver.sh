@@ -116,8 +116,8 @@ start() {
     local pid=$!
     echo "$pid" >"$ROOT/firebird.pid"
 
-    local tries
-    for tries in $(seq 1 100); do
+    local _
+    for _ in $(seq 1 100); do
         if ! kill -0 "$pid" 2>/dev/null; then
             cat "$ROOT/server.out" "$ROOT/firebird.log" 2>/dev/null >&2 || true
             rm -f "$ROOT/firebird.pid"
@@ -135,7 +135,7 @@ start() {
 }
 
 stop() {
-    local dir=$1 pid tries
+    local dir=$1 pid _
     [ -f "$ROOT/firebird.pid" ] || {
         echo "fbserver: nenhum servidor registrado em $dir"
         return 0
@@ -143,7 +143,7 @@ stop() {
     pid=$(cat "$ROOT/firebird.pid")
     if kill -0 "$pid" 2>/dev/null; then
         kill -TERM "$pid"
-        for tries in $(seq 1 50); do
+        for _ in $(seq 1 50); do
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.2
         done
