@@ -41,6 +41,18 @@ private:
         return std::get<qint64>(c.executeRow(sql, params).front());
     }
 
+    // The user is found as the login finds him, with his password and the rights asked for.
+    static void verifyUser(FbConnection& c, const QString& name, const QString& password, bool financial)
+    {
+        const Values row = c.executeRow(QStringLiteral("select SENHA, ACESSO from USUARIOS where USUARIO = ?"),
+                                        {EncodeCredential(name)});
+        QVERIFY2(!row.empty() && !isNull(row.at(1)), qPrintable(name));
+        QCOMPARE(isNull(row.at(0)) ? QString() : std::get<QString>(row.at(0)), EncodeCredential(password));
+        const QString access = std::get<QString>(row.at(1));
+        QVERIFY(rights::holdsModuleRight(access, name.at(0)));
+        QCOMPARE(rights::holdsFinancialRight(access, name.at(0)), financial);
+    }
+
 private slots:
     void init()
     {
@@ -67,13 +79,7 @@ private slots:
         };
         for (const Expected& e : {Expected{"MARIA", true}, Expected{"BALCAO", false}}) {
             const QString name = QString::fromLatin1(e.name);
-            const Values row = db.connection().executeRow(
-                QStringLiteral("select SENHA, ACESSO from USUARIOS where USUARIO = ?"), {EncodeCredential(name)});
-            QVERIFY2(!row.empty() && !isNull(row.front()), e.name);
-            QCOMPARE(std::get<QString>(row.at(0)), EncodeCredential(QStringLiteral("123")));
-            const QString access = std::get<QString>(row.at(1));
-            QVERIFY(rights::holdsModuleRight(access, name.at(0)));
-            QCOMPARE(rights::holdsFinancialRight(access, name.at(0)), e.financial);
+            verifyUser(db.connection(), name, QStringLiteral("123"), e.financial);
             // Each user has a workstation of the store, found as the login finds it.
             const Values station = db.connection().executeRow(
                 QStringLiteral("select ESTACAO, DATBASNAM, CNPJ from ESTACOES where upper(USUARIO) = ?"), {name});
@@ -362,20 +368,8 @@ private slots:
         QVERIFY(twice.err.contains(QStringLiteral("já está cadastrado")));
 
         FbConnection c(sharedParams());
-        struct Expected {
-            const char* name;
-            const char* password;
-            bool financial;
-        };
-        for (const Expected& e : {Expected{"JOANA", "ABC", true}, Expected{"PEDRO", "", false}}) {
-            const Values row = c.executeRow(QStringLiteral("select SENHA, ACESSO from USUARIOS where USUARIO = ?"),
-                                            {EncodeCredential(QString::fromLatin1(e.name))});
-            QCOMPARE(isNull(row.at(0)) ? QString() : std::get<QString>(row.at(0)),
-                     EncodeCredential(QString::fromLatin1(e.password)));
-            const QString access = std::get<QString>(row.at(1));
-            QVERIFY(rights::holdsModuleRight(access, QLatin1Char(e.name[0])));
-            QCOMPARE(rights::holdsFinancialRight(access, QLatin1Char(e.name[0])), e.financial);
-        }
+        verifyUser(c, QStringLiteral("JOANA"), QStringLiteral("ABC"), true);
+        verifyUser(c, QStringLiteral("PEDRO"), QString(), false);
     }
 
     void executableExitCodes()

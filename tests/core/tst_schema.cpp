@@ -13,25 +13,28 @@ class TestSchema : public QObject {
 private:
     std::unique_ptr<TestDatabase> db;
 
-    QStringList columnsOf(FbConnection& connection, const QString& table)
+    // The first column of every row of a query, as text.
+    static QStringList texts(FbConnection& connection, const QString& sql, const Values& params = {})
     {
-        QStringList names;
-        auto cursor = connection.openCursor(QStringLiteral("select trim(RDB$FIELD_NAME) from RDB$RELATION_FIELDS "
-                                                           "where RDB$RELATION_NAME = ? order by RDB$FIELD_POSITION"),
-                                            {table});
+        QStringList out;
+        auto cursor = connection.openCursor(sql, params);
         while (cursor->fetch())
-            names << cursor->text(0);
-        return names;
+            out << cursor->text(0);
+        return out;
     }
 
-    QStringList tablesOf(FbConnection& connection)
+    static QStringList columnsOf(FbConnection& connection, const QString& table)
     {
-        QStringList names;
-        auto cursor = connection.openCursor(QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$RELATIONS "
-                                                           "where coalesce(RDB$SYSTEM_FLAG, 0) = 0 order by 1"));
-        while (cursor->fetch())
-            names << cursor->text(0);
-        return names;
+        return texts(connection,
+                     QStringLiteral("select trim(RDB$FIELD_NAME) from RDB$RELATION_FIELDS "
+                                    "where RDB$RELATION_NAME = ? order by RDB$FIELD_POSITION"),
+                     {table});
+    }
+
+    static QStringList tablesOf(FbConnection& connection)
+    {
+        return texts(connection, QStringLiteral("select trim(RDB$RELATION_NAME) from RDB$RELATIONS "
+                                                "where coalesce(RDB$SYSTEM_FLAG, 0) = 0 order by 1"));
     }
 
     // A column's type written the way the tables are documented: text(n), integer, decimal(p,s),
@@ -230,15 +233,13 @@ private slots:
     {
         QFETCH(QString, table);
         QFETCH(QString, key);
-        QStringList columns;
-        auto cursor = db->connection().openCursor(
-            QStringLiteral("select trim(S.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS C "
-                           "join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
-                           "where C.RDB$RELATION_NAME = ? and C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
-                           "order by S.RDB$FIELD_POSITION"),
-            {table});
-        while (cursor->fetch())
-            columns << cursor->text(0);
+        const QStringList columns =
+            texts(db->connection(),
+                  QStringLiteral("select trim(S.RDB$FIELD_NAME) from RDB$RELATION_CONSTRAINTS C "
+                                 "join RDB$INDEX_SEGMENTS S on S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
+                                 "where C.RDB$RELATION_NAME = ? and C.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' "
+                                 "order by S.RDB$FIELD_POSITION"),
+                  {table});
         QCOMPARE(columns.join(QStringLiteral(", ")), key);
     }
 
