@@ -3,6 +3,7 @@
 #include "db/Cnpj.h"
 #include "db/DemoCatalogue.h"
 #include "db/PharmacyWriter.h"
+#include "db/Schema.h"
 #include "entry/UnitConversion.h"
 
 #include <QHash>
@@ -233,6 +234,7 @@ std::vector<reference::Login> fill(FbConnection& shared, FbConnection& workstati
         writer.addInvoice(invoice);
     }
     writer.finish();
+    schema::updateIndexStatistics(shared);
     return logins;
 }
 

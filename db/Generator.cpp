@@ -3,6 +3,7 @@
 #include "db/Cnpj.h"
 #include "db/DemoCatalogue.h"
 #include "db/PharmacyWriter.h"
+#include "db/Schema.h"
 #include "entry/ProductNames.h"
 #include "entry/UnitConversion.h"
 
@@ -415,6 +416,7 @@ std::vector<reference::Login> generate(FbConnection& shared, FbConnection* works
             report(QStringLiteral("Notas fiscais: %1 de %2").arg(i + 1).arg(options.invoices));
     }
     writer.finish();
+    schema::updateIndexStatistics(shared);
     return logins;
 }
 

@@ -78,4 +78,15 @@ void createWorkstationDatabase(const FbConnection::Params& params)
     create(params, QStringLiteral("workstation.sql"));
 }
 
+void updateIndexStatistics(FbConnection& connection)
+{
+    QStringList indexes;
+    auto cursor = connection.openCursor(QStringLiteral(
+        "select trim(RDB$INDEX_NAME) from RDB$INDICES where coalesce(RDB$SYSTEM_FLAG, 0) = 0"));
+    while (cursor->fetch())
+        indexes << cursor->text(0);
+    for (const QString& index : std::as_const(indexes))
+        connection.execute(QStringLiteral("set statistics index \"%1\"").arg(index));
+}
+
 } // namespace schema
