@@ -46,10 +46,24 @@ namespace {
 
 void create(const FbConnection::Params& params, const QString& scriptName)
 {
-    FbConnection::createDatabase(params);
+    const QStringList script = statements(scriptName);
+    // Each statement of the script is committed on its own; with forced writes every commit
+    // would wait for the disk, so they are switched on only once the tables exist.
+    FbConnection::createDatabase(params, 8192, false);
     FbConnection connection(params);
-    for (const QString& sql : statements(scriptName))
-        connection.execute(sql);
+    try {
+        for (const QString& sql : script)
+            connection.execute(sql);
+        connection.close();
+        FbConnection::setForcedWrites(params, true);
+    } catch (...) {
+        // A half-made database would be refused as existing next time: remove it.
+        try {
+            connection.dropDatabase();
+        } catch (const DbError&) {
+        }
+        throw;
+    }
 }
 
 } // namespace
@@ -62,6 +76,17 @@ void createSharedDatabase(const FbConnection::Params& params)
 void createWorkstationDatabase(const FbConnection::Params& params)
 {
     create(params, QStringLiteral("workstation.sql"));
+}
+
+void updateIndexStatistics(FbConnection& connection)
+{
+    QStringList indexes;
+    auto cursor = connection.openCursor(QStringLiteral(
+        "select trim(RDB$INDEX_NAME) from RDB$INDICES where coalesce(RDB$SYSTEM_FLAG, 0) = 0"));
+    while (cursor->fetch())
+        indexes << cursor->text(0);
+    for (const QString& index : std::as_const(indexes))
+        connection.execute(QStringLiteral("set statistics index \"%1\"").arg(index));
 }
 
 } // namespace schema

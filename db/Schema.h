@@ -14,4 +14,9 @@ QStringList statements(const QString& scriptName);
 void createSharedDatabase(const FbConnection::Params& params);
 void createWorkstationDatabase(const FbConnection::Params& params);
 
+// Recomputes the selectivity of every index of the database. An index created on an empty table
+// looks perfectly selective to the optimizer until then; after a bulk load it would choose
+// poor plans.
+void updateIndexStatistics(FbConnection& connection);
+
 } // namespace schema
