@@ -239,6 +239,10 @@ void CachedDataset::open()
     for (int i = 0; i < d->layout.count(); ++i)
         d->columnByName.insert(ascii::upper(d->layout.at(i).name), i);
     d->order = SortKey(d->sql, d->layout);
+    d->blobColumns.clear();
+    for (int i = 0; i < d->layout.count(); ++i)
+        if (d->layout.at(i).type == ColumnType::Blob)
+            d->blobColumns.push_back(i);
     d->writer = RowWriter(d->table, d->layout, d->mode == WriteMode::AllColumns, d->keyColumns);
     d->resetCache();
     d->cursor = std::move(cursor);

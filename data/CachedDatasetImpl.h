@@ -71,11 +71,12 @@ struct CachedDataset::Impl {
     KeyAtom atomOf(const CachedRow& row, int keyIndex, QByteArray& storage) const;
     bool serverOrderBroken(const unsigned char* before, const unsigned char* after) const;
     int compareRows(const CachedRow& a, const CachedRow& b) const;
-    int compareToProbe(const CachedRow& row, const Values& probe) const;
+    int compareToProbe(const CachedRow& row, const KeyProbe& probe) const;
     Values probeOf(const Values& keyValues) const;
-    int lowerBound(const Values& probe);
+    int lowerBound(const KeyProbe& probe);
     void placeInOrder();
     void moveWithEvents(int row, bool endAfter = false);
     int findSameRow(const Values& identity, const std::vector<int>& identityColumns, const Values& orderValues);
     std::vector<int> identityColumns() const;
+    std::vector<int> blobColumns; // read at fetch time
 };

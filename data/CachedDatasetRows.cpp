@@ -11,10 +11,6 @@
 int CachedDataset::Impl::fetchRows(int count)
 {
     const int first = int(rows.size());
-    std::vector<int> blobColumns;
-    for (int i = 0; i < layout.count(); ++i)
-        if (layout.at(i).type == ColumnType::Blob)
-            blobColumns.push_back(i);
     while (cursor && (count < 0 || int(rows.size()) - first < count)) {
         if (!cursor->fetch()) {
             cursor.reset();
@@ -77,12 +73,11 @@ int CachedDataset::Impl::compareRows(const CachedRow& a, const CachedRow& b) con
     return 0;
 }
 
-int CachedDataset::Impl::compareToProbe(const CachedRow& row, const Values& probe) const
+int CachedDataset::Impl::compareToProbe(const CachedRow& row, const KeyProbe& probe) const
 {
-    QByteArray sr;
-    QByteArray sp;
+    QByteArray storage;
     for (std::size_t i = 0; i < probe.size(); ++i) {
-        const int c = order.compare(int(i), atomOf(row, int(i), sr), KeyAtom::fromValue(probe[i], sp));
+        const int c = order.compare(int(i), atomOf(row, int(i), storage), probe.atoms()[i]);
         if (c != 0)
             return c;
     }
@@ -114,12 +109,13 @@ Values CachedDataset::Impl::probeOf(const Values& keyValues) const
 }
 
 // The first row whose key is not below the probe, fetching rows until one passes it.
-int CachedDataset::Impl::lowerBound(const Values& probe)
+int CachedDataset::Impl::lowerBound(const KeyProbe& probe)
 {
-    if (inServerOrder) {
-        while (cursor && (rows.empty() || compareToProbe(rows.back(), probe) < 0))
-            fetchRows(1);
-    }
+    // Rows come in batches that grow, so that a far key costs few round trips and a near one
+    // fetches little beyond it.
+    for (int batch = 16; inServerOrder && cursor && (rows.empty() || compareToProbe(rows.back(), probe) < 0);
+         batch = std::min(batch * 2, 4096))
+        fetchRows(batch);
     if (!inServerOrder) {
         // The server's order is not ours: look at every row, in the order they stand.
         fetchRows(-1);
@@ -277,7 +273,7 @@ bool CachedDataset::locate(const Values& keyValues)
 {
     d->requireOpen();
     d->checkBrowseMode();
-    const Values probe = d->probeOf(keyValues);
+    const KeyProbe probe(d->probeOf(keyValues));
     const int at = d->lowerBound(probe);
     if (at >= int(d->rows.size()) || d->compareToProbe(d->rows[std::size_t(at)], probe) != 0)
         return false;
@@ -289,7 +285,7 @@ bool CachedDataset::findNearest(const Values& keyValues)
 {
     d->requireOpen();
     d->checkBrowseMode();
-    const Values probe = d->probeOf(keyValues);
+    const KeyProbe probe(d->probeOf(keyValues));
     const int at = d->lowerBound(probe);
     if (d->rows.empty())
         return false;
@@ -330,11 +326,12 @@ int CachedDataset::Impl::findSameRow(const Values& identity, const std::vector<i
         return true;
     };
     int at = 0;
+    const KeyProbe probe(orderValues);
     if (!orderValues.empty() && inServerOrder) {
-        at = lowerBound(orderValues);
+        at = lowerBound(probe);
         for (;; ++at) {
             fetchUntilCount(at + 1);
-            if (at >= int(rows.size()) || compareToProbe(rows[std::size_t(at)], orderValues) != 0)
+            if (at >= int(rows.size()) || compareToProbe(rows[std::size_t(at)], probe) != 0)
                 break;
             if (matches(rows[std::size_t(at)]))
                 return at;

@@ -162,6 +162,12 @@ KeyAtom KeyAtom::fromValue(const Value& value, QByteArray& storage)
     return std::visit(Visitor{storage}, value);
 }
 
+KeyProbe::KeyProbe(const Values& values) : storage_(values.size())
+{
+    for (std::size_t i = 0; i < values.size(); ++i)
+        atoms_.push_back(KeyAtom::fromValue(values[i], storage_[i]));
+}
+
 int compareAtoms(const KeyAtom& a, const KeyAtom& b)
 {
     using K = KeyAtom::Kind;

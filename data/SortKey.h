@@ -26,6 +26,21 @@ struct KeyAtom {
     static KeyAtom fromValue(const Value& value, QByteArray& storage);
 };
 
+// Search values held as atoms, ready to be compared with many rows.
+class KeyProbe {
+public:
+    explicit KeyProbe(const Values& values);
+    KeyProbe(const KeyProbe&) = delete;
+    KeyProbe& operator=(const KeyProbe&) = delete;
+
+    const std::vector<KeyAtom>& atoms() const { return atoms_; }
+    std::size_t size() const { return atoms_.size(); }
+
+private:
+    std::vector<QByteArray> storage_; // the bytes the text atoms point to
+    std::vector<KeyAtom> atoms_;
+};
+
 // Compares two non-null atoms of one column: negative, zero or positive.
 int compareAtoms(const KeyAtom& a, const KeyAtom& b);
 
