@@ -102,6 +102,8 @@ public:
     bool allFetched() const;
     void fetchMore(int rows); // for views that fetch as they scroll
     void fetchAll();
+    // Bytes the cached rows hold: their message buffers, the row table and the changed values.
+    std::size_t memoryHeld() const;
 
     // ---- fields of the current row, by name compared without letter case
     int fieldIndex(const QString& name) const; // throws std::out_of_range when absent

@@ -267,6 +267,18 @@ void CachedDataset::fetchAll()
     d->fetchRows(-1);
 }
 
+std::size_t CachedDataset::memoryHeld() const
+{
+    std::size_t bytes = d->store.bytesHeld() + (d->rows.capacity() + d->deleted.capacity()) * sizeof(CachedRow);
+    for (const auto* list : {&d->rows, &d->deleted})
+        for (const CachedRow& row : *list)
+            if (row.changes)
+                bytes += sizeof(RowChanges) +
+                         (row.changes->stored.entries().capacity() + row.changes->pending.entries().capacity()) *
+                             sizeof(std::pair<int, Value>);
+    return bytes;
+}
+
 // ---- searches
 
 bool CachedDataset::locate(const Values& keyValues)

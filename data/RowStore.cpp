@@ -1,11 +1,17 @@
 #include "data/RowStore.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
-constexpr std::size_t kBlockBytes = 1 << 20;
+constexpr std::size_t kFirstBlockBytes = 16 << 10;
+constexpr std::size_t kHugePageBytes = 2 << 20;
+constexpr std::size_t kLargestBlockBytes = 8 << 20;
 
 } // namespace
 
@@ -67,21 +73,43 @@ RowStore::RowStore(std::size_t messageLength)
     reset(messageLength);
 }
 
+void RowStore::Free::operator()(unsigned char* p) const
+{
+    std::free(p);
+}
+
 void RowStore::reset(std::size_t messageLength)
 {
     blocks_.clear();
     length_ = messageLength;
-    rowsPerBlock_ = length_ == 0 ? 0 : std::max<std::size_t>(1, kBlockBytes / length_);
-    usedInLast_ = rowsPerBlock_;
+    nextBlockBytes_ = kFirstBlockBytes;
+    rowsInLast_ = usedInLast_ = bytesHeld_ = 0;
+}
+
+void RowStore::addBlock()
+{
+    const std::size_t bytes = std::max(nextBlockBytes_, length_);
+    void* p = nullptr;
+    if (bytes >= kHugePageBytes) {
+        if (posix_memalign(&p, kHugePageBytes, bytes) == 0)
+            madvise(p, bytes, MADV_HUGEPAGE);
+    } else {
+        p = std::malloc(bytes);
+    }
+    if (!p)
+        throw std::bad_alloc();
+    // Not zeroed: every byte of a slot is copied before it is read.
+    blocks_.emplace_back(static_cast<unsigned char*>(p));
+    rowsInLast_ = bytes / length_;
+    usedInLast_ = 0;
+    bytesHeld_ += bytes;
+    nextBlockBytes_ = std::min(bytes * 2, kLargestBlockBytes);
 }
 
 const unsigned char* RowStore::keep(const unsigned char* message)
 {
-    if (usedInLast_ == rowsPerBlock_) {
-        // Blocks are allocated without zeroing: every byte of a slot is copied before it is read.
-        blocks_.emplace_back(new unsigned char[rowsPerBlock_ * length_]);
-        usedInLast_ = 0;
-    }
+    if (usedInLast_ == rowsInLast_)
+        addBlock();
     unsigned char* slot = blocks_.back().get() + usedInLast_ * length_;
     std::memcpy(slot, message, length_);
     ++usedInLast_;
@@ -90,5 +118,5 @@ const unsigned char* RowStore::keep(const unsigned char* message)
 
 std::size_t RowStore::bytesHeld() const
 {
-    return blocks_.size() * rowsPerBlock_ * length_;
+    return bytesHeld_;
 }

@@ -48,8 +48,9 @@ struct CachedRow {
     bool readsFromMessage(int column) const;
 };
 
-// The fetched message buffers, kept back to back in large blocks: a row costs its message length
-// and nothing more.
+// The fetched message buffers, kept back to back in blocks: a row costs its message length and
+// nothing more. Blocks grow as rows come; large ones ask the system for huge pages, so that a
+// large result costs few page faults.
 class RowStore {
 public:
     explicit RowStore(std::size_t messageLength = 0);
@@ -62,8 +63,17 @@ public:
     std::size_t bytesHeld() const;
 
 private:
+    struct Free {
+        void operator()(unsigned char* p) const;
+    };
+    using Block = std::unique_ptr<unsigned char, Free>;
+
+    void addBlock();
+
     std::size_t length_ = 0;
-    std::size_t rowsPerBlock_ = 0;
+    std::size_t nextBlockBytes_ = 0;
+    std::size_t rowsInLast_ = 0;
     std::size_t usedInLast_ = 0;
-    std::vector<std::unique_ptr<unsigned char[]>> blocks_;
+    std::size_t bytesHeld_ = 0;
+    std::vector<Block> blocks_;
 };
