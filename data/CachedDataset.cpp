@@ -399,12 +399,11 @@ void CachedDataset::append()
 {
     d->requireOpen();
     d->checkBrowseMode();
-    const int previous = d->current;
     d->fire(beforeInsert); // may re-open this dataset (the items of another invoice)
     d->requireOpen();
     fetchAll();
+    d->rowBeforeInsert = d->current;
     d->rows.emplace_back();
-    d->rowBeforeInsert = d->current == previous ? previous : d->current;
     d->editing.clear();
     d->modified = false;
     d->atStart = d->atEnd = false;
