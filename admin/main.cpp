@@ -1,7 +1,13 @@
+#include "db/AdminCommands.h"
+
 #include <QCoreApplication>
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    return 0;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return admin::run(app.arguments().mid(1), out, err);
 }

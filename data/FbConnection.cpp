@@ -378,7 +378,14 @@ QString FbConnection::defaultPassword()
 
 namespace {
 
-IXpbBuilder* connectionBlock(const FbConnection::Params& p, bool create, int pageSize)
+// The tags a connection block may carry beyond the usual ones.
+struct BlockOptions {
+    bool create = false;
+    int pageSize = 0;
+    int forcedWrites = -1; // -1 leaves the database's setting alone
+};
+
+IXpbBuilder* connectionBlock(const FbConnection::Params& p, const BlockOptions& options)
 {
     Status st;
     IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
@@ -390,11 +397,48 @@ IXpbBuilder* connectionBlock(const FbConnection::Params& p, bool create, int pag
         dpb->insertString(&st, isc_dpb_password, password.constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1252");
     dpb->insertInt(&st, isc_dpb_sql_dialect, int(kDialect));
-    if (create) {
-        dpb->insertInt(&st, isc_dpb_page_size, pageSize);
+    if (options.create) {
+        dpb->insertInt(&st, isc_dpb_page_size, options.pageSize);
         dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
     }
+    if (options.forcedWrites >= 0)
+        dpb->insertInt(&st, isc_dpb_force_write, options.forcedWrites);
     return dpb;
+}
+
+// Attaches to (or creates) a database with the given block options; throws DbError.
+IAttachment* attachWith(const FbConnection::Params& params, const BlockOptions& options)
+{
+    const QByteArray name = win1252::encode(params.database);
+    IXpbBuilder* dpb = nullptr;
+    IProvider* provider = master()->getDispatcher();
+    try {
+        Status st;
+        dpb = connectionBlock(params, options);
+        IAttachment* att =
+            options.create
+                ? provider->createDatabase(&st, name.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st))
+                : provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
+        dpb->dispose();
+        provider->release();
+        return att;
+    } catch (const FbException& e) {
+        if (dpb)
+            dpb->dispose();
+        provider->release();
+        raise(e);
+    }
+}
+
+void detachOrThrow(IAttachment* attachment)
+{
+    try {
+        Status st;
+        attachment->detach(&st);
+    } catch (const FbException& e) {
+        attachment->release();
+        raise(e);
+    }
 }
 
 } // namespace
@@ -403,49 +447,21 @@ void FbConnection::open()
 {
     if (attachment_)
         return;
-    const QByteArray name = win1252::encode(params_.database);
-    IXpbBuilder* dpb = nullptr;
-    IProvider* provider = master()->getDispatcher();
-    try {
-        Status st;
-        dpb = connectionBlock(params_, false, 0);
-        attachment_ = provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st),
-                                               dpb->getBuffer(&st));
-        dpb->dispose();
-        provider->release();
-    } catch (const FbException& e) {
-        if (dpb)
-            dpb->dispose();
-        provider->release();
-        raise(e);
-    }
+    attachment_ = attachWith(params_, {});
 }
 
-void FbConnection::createDatabase(const Params& params, int pageSize)
+void FbConnection::createDatabase(const Params& params, int pageSize, bool forcedWrites)
 {
-    const QByteArray name = win1252::encode(params.database);
-    IXpbBuilder* dpb = nullptr;
-    IProvider* provider = master()->getDispatcher();
-    try {
-        Status st;
-        dpb = connectionBlock(params, true, pageSize);
-        IAttachment* att = provider->createDatabase(&st, name.constData(), dpb->getBufferLength(&st),
-                                                    dpb->getBuffer(&st));
-        att->detach(&st);
-        dpb->dispose();
-        provider->release();
-    } catch (const FbException& e) {
-        if (dpb)
-            dpb->dispose();
-        provider->release();
-        raise(e);
-    }
+    detachOrThrow(attachWith(params, {true, pageSize, forcedWrites ? 1 : 0}));
 }
 
-void FbConnection::close()
+void FbConnection::setForcedWrites(const Params& params, bool forced)
 {
-    if (!attachment_)
-        return;
+    detachOrThrow(attachWith(params, {false, 0, forced ? 1 : 0}));
+}
+
+void FbConnection::freeStatements()
+{
     CheckStatusWrapper st(master()->getStatus());
     for (IStatement* s : std::as_const(statements_)) {
         s->free(&st);
@@ -454,11 +470,33 @@ void FbConnection::close()
         st.init();
     }
     statements_.clear();
+    st.dispose();
+}
+
+void FbConnection::close()
+{
+    if (!attachment_)
+        return;
+    freeStatements();
+    CheckStatusWrapper st(master()->getStatus());
     attachment_->detach(&st);
     if (st.getState() & IStatus::STATE_ERRORS)
         attachment_->release();
     attachment_ = nullptr;
     st.dispose();
+}
+
+void FbConnection::dropDatabase()
+{
+    open();
+    freeStatements();
+    try {
+        Status st;
+        attachment_->dropDatabase(&st);
+        attachment_ = nullptr;
+    } catch (const FbException& e) {
+        raise(e);
+    }
 }
 
 ITransaction* FbConnection::startTransaction(bool readOnly)

@@ -80,9 +80,14 @@ public:
     void open();
     bool isOpen() const { return attachment_ != nullptr; }
     void close();
+    // Deletes the database this connection names (attaching first); undoes a creation that failed.
+    void dropDatabase();
 
     // Creates a new database file with WIN1252 as default character set and dialect 3.
-    static void createDatabase(const Params& params, int pageSize = 8192);
+    static void createDatabase(const Params& params, int pageSize = 8192, bool forcedWrites = true);
+    // Switches the database's forced (synchronous) writes on or off. Off speeds up a bulk load
+    // several times over; a database in use should keep them on.
+    static void setForcedWrites(const Params& params, bool forced);
 
     // Runs a statement that returns no rows and commits it; returns the rows it touched.
     unsigned execute(const QString& sql, const Values& params = {});
@@ -104,6 +109,7 @@ private:
     friend class FbCursor;
     Firebird::IStatement* prepared(Firebird::ITransaction* tx, const QString& sql);
     Firebird::ITransaction* startTransaction(bool readOnly);
+    void freeStatements();
 
     Params params_;
     Firebird::IAttachment* attachment_ = nullptr;

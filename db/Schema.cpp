@@ -46,10 +46,24 @@ namespace {
 
 void create(const FbConnection::Params& params, const QString& scriptName)
 {
-    FbConnection::createDatabase(params);
+    const QStringList script = statements(scriptName);
+    // Each statement of the script is committed on its own; with forced writes every commit
+    // would wait for the disk, so they are switched on only once the tables exist.
+    FbConnection::createDatabase(params, 8192, false);
     FbConnection connection(params);
-    for (const QString& sql : statements(scriptName))
-        connection.execute(sql);
+    try {
+        for (const QString& sql : script)
+            connection.execute(sql);
+        connection.close();
+        FbConnection::setForcedWrites(params, true);
+    } catch (...) {
+        // A half-made database would be refused as existing next time: remove it.
+        try {
+            connection.dropDatabase();
+        } catch (const DbError&) {
+        }
+        throw;
+    }
 }
 
 } // namespace

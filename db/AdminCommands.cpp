@@ -1,0 +1,358 @@
+#include "db/AdminCommands.h"
+
+#include "data/AsciiCase.h"
+#include "data/DbError.h"
+#include "db/AdminError.h"
+#include "db/DemoData.h"
+#include "db/Generator.h"
+#include "db/ProductFolder.h"
+#include "db/Schema.h"
+#include "db/Users.h"
+#include "shell/Credential.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <memory>
+#include <optional>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace admin {
+
+namespace {
+
+// A refusal caused by the command line itself.
+class UsageError : public AdminError {
+public:
+    using AdminError::AdminError;
+};
+
+// The databases a command creates: the shared one, and the workstation one for the product folder.
+struct Target {
+    FbConnection::Params shared;
+    std::optional<FbConnection::Params> workstation;
+};
+
+FbConnection::Params paramsFor(const QString& database)
+{
+    return {database, FbConnection::defaultUser(), FbConnection::defaultPassword()};
+}
+
+// "host:path" and "host/port:path" name a database on a server; anything else is a local file.
+bool isServerName(const QString& name)
+{
+    static const QRegularExpression server(QStringLiteral("^[A-Za-z0-9_.\\-]{2,}(/[0-9A-Za-z_]+)?:"));
+    return server.match(name).hasMatch();
+}
+
+QString localName(const QString& name)
+{
+    return isServerName(name) ? name : QFileInfo(name).absoluteFilePath();
+}
+
+Target productFolderTarget()
+{
+    const QString folder = product::folder();
+    product::prepareEmbeddedEngine(folder);
+    return {paramsFor(product::sharedDatabasePath(folder)), paramsFor(product::workstationDatabasePath(folder))};
+}
+
+Target namedTarget(const QString& database)
+{
+    if (database.trimmed().isEmpty())
+        throw UsageError(QStringLiteral("O nome do banco de dados não foi informado."));
+    if (!isServerName(database))
+        product::prepareEmbeddedEngine(product::folder());
+    return {paramsFor(localName(database)), std::nullopt};
+}
+
+void refuseExisting(const FbConnection::Params& params)
+{
+    if (!isServerName(params.database) && QFileInfo::exists(params.database))
+        throw AdminError(QStringLiteral("Já existe um banco de dados em %1. Nada foi alterado.").arg(params.database));
+}
+
+void dropQuietly(const FbConnection::Params& params)
+{
+    try {
+        FbConnection(params).dropDatabase();
+    } catch (const DbError&) {
+    }
+}
+
+void createFresh(const Target& target)
+{
+    refuseExisting(target.shared);
+    if (target.workstation) {
+        refuseExisting(*target.workstation);
+        QDir().mkpath(QFileInfo(target.shared.database).absolutePath());
+        QDir().mkpath(QFileInfo(target.workstation->database).absolutePath());
+    }
+    schema::createSharedDatabase(target.shared);
+    if (target.workstation) {
+        try {
+            schema::createWorkstationDatabase(*target.workstation);
+        } catch (...) {
+            dropQuietly(target.shared);
+            throw;
+        }
+    }
+}
+
+// Creates the databases and fills them; when filling fails, nothing is left behind. The shared
+// database is filled without forced writes, which makes a bulk load several times faster, and
+// gets them back once it is complete.
+template <typename Fill> void createAndFill(const Target& target, Fill fill)
+{
+    createFresh(target);
+    try {
+        FbConnection::setForcedWrites(target.shared, false);
+        {
+            FbConnection shared(target.shared);
+            std::unique_ptr<FbConnection> workstation;
+            if (target.workstation)
+                workstation = std::make_unique<FbConnection>(*target.workstation);
+            fill(shared, workstation.get());
+        }
+        FbConnection::setForcedWrites(target.shared, true);
+    } catch (...) {
+        dropQuietly(target.shared);
+        if (target.workstation)
+            dropQuietly(*target.workstation);
+        throw;
+    }
+}
+
+QString logonUserName()
+{
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+void printLogins(const std::vector<reference::Login>& logins, QTextStream& out)
+{
+    for (const reference::Login& login : logins)
+        out << QStringLiteral("Usuário: %1  Senha: %2\n").arg(login.name, login.password);
+    for (const reference::Login& login : logins)
+        out << QStringLiteral("  %1: estação %2, %3\n")
+                   .arg(login.name, login.workstation,
+                        login.financial ? QStringLiteral("acesso ao módulo e acesso financeiro")
+                                        : QStringLiteral("acesso ao módulo"));
+}
+
+// ---- Arguments -----------------------------------------------------------------------------------
+
+// Options of the form "--name value" and flags of the form "--name"; anything else is positional.
+struct Arguments {
+    QStringList positional;
+    QHash<QString, QString> options;
+    QSet<QString> flags;
+};
+
+Arguments parse(const QStringList& args, const QSet<QString>& valueOptions, const QSet<QString>& flagOptions)
+{
+    Arguments parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (!arg.startsWith(QLatin1String("--"))) {
+            parsed.positional << arg;
+        } else if (flagOptions.contains(arg)) {
+            parsed.flags.insert(arg);
+        } else if (valueOptions.contains(arg)) {
+            if (i + 1 >= args.size())
+                throw UsageError(QStringLiteral("Falta o valor da opção %1.").arg(arg));
+            parsed.options.insert(arg, args.at(++i));
+        } else {
+            throw UsageError(QStringLiteral("Opção desconhecida: %1").arg(arg));
+        }
+    }
+    return parsed;
+}
+
+void expectPositional(const Arguments& parsed, qsizetype count, const QString& command)
+{
+    if (parsed.positional.size() != count)
+        throw UsageError(QStringLiteral("Número de argumentos incorreto para o comando %1.").arg(command));
+}
+
+int integerOption(const Arguments& parsed, const QString& name, int fallback, int low, int high)
+{
+    const auto it = parsed.options.constFind(name);
+    if (it == parsed.options.constEnd())
+        return fallback;
+    bool ok = false;
+    const int value = it->toInt(&ok);
+    if (!ok || value < low || value > high)
+        throw UsageError(
+            QStringLiteral("O valor de %1 deve ser um número inteiro de %2 a %3.").arg(name).arg(low).arg(high));
+    return value;
+}
+
+std::optional<QString> databaseOption(const Arguments& parsed)
+{
+    const auto it = parsed.options.constFind(QStringLiteral("--database"));
+    if (it == parsed.options.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+// ---- Commands ------------------------------------------------------------------------------------
+
+int init(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--database")}, {});
+    expectPositional(parsed, 0, QStringLiteral("init"));
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    createFresh(target);
+    out << QStringLiteral("Banco de dados compartilhado criado: %1\n").arg(target.shared.database);
+    if (target.workstation)
+        out << QStringLiteral("Banco de dados da estação criado: %1\n").arg(target.workstation->database);
+    return kSuccess;
+}
+
+int demo(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {}, {});
+    expectPositional(parsed, 0, QStringLiteral("demo"));
+    const Target target = productFolderTarget();
+    std::vector<reference::Login> logins;
+    createAndFill(target, [&](FbConnection& shared, FbConnection* workstation) {
+        logins = demo::fill(shared, *workstation, logonUserName(), QDate::currentDate());
+    });
+    out << QStringLiteral("Farmácia de demonstração criada em %1\n").arg(product::folder());
+    printLogins(logins, out);
+    return kSuccess;
+}
+
+int user(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--database")}, {QStringLiteral("--financial")});
+    if (parsed.positional.value(0) != QLatin1String("add"))
+        throw UsageError(QStringLiteral("Use: korvanis-admin user add NOME SENHA [--financial]"));
+    expectPositional(parsed, 3, QStringLiteral("user add"));
+    const QString name = parsed.positional.at(1);
+    const QString password = parsed.positional.at(2);
+    const bool financial = parsed.flags.contains(QStringLiteral("--financial"));
+    users::validate(name, password);
+
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
+        throw AdminError(QStringLiteral("O banco de dados %1 não existe. Crie-o antes com \"korvanis-admin init\".")
+                             .arg(target.shared.database));
+    FbConnection shared(target.shared);
+    users::add(shared, name, password, financial);
+    out << QStringLiteral("Usuário %1 incluído%2.\n")
+               .arg(ascii::upper(name), financial ? QStringLiteral(" com acesso financeiro") : QString());
+    if (!users::hasWorkstation(shared, name))
+        out << QStringLiteral("Atenção: nenhuma estação (tabela ESTACOES) está associada a este usuário; "
+                              "sem ela o login não se completa.\n");
+    return kSuccess;
+}
+
+int encode(const QStringList& args, QTextStream& out)
+{
+    if (args.size() != 1)
+        throw UsageError(QStringLiteral("Use: korvanis-admin encode TEXTO"));
+    out << EncodeCredential(args.front()) << '\n';
+    return kSuccess;
+}
+
+int generate(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const Arguments parsed =
+        parse(args,
+              {QStringLiteral("--invoices"), QStringLiteral("--items-per-invoice"), QStringLiteral("--products"),
+               QStringLiteral("--suppliers"), QStringLiteral("--database")},
+              {});
+    expectPositional(parsed, 0, QStringLiteral("generate"));
+    generator::Options options;
+    options.invoices = integerOption(parsed, QStringLiteral("--invoices"), options.invoices, 0, 10000000);
+    options.itemsPerInvoice =
+        integerOption(parsed, QStringLiteral("--items-per-invoice"), options.itemsPerInvoice, 0, 1000);
+    options.products = integerOption(parsed, QStringLiteral("--products"), options.products, 1, generator::kMaxProducts);
+    options.suppliers =
+        integerOption(parsed, QStringLiteral("--suppliers"), options.suppliers, 1, generator::kMaxSuppliers);
+
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<reference::Login> logins;
+    createAndFill(target, [&](FbConnection& shared, FbConnection* workstation) {
+        logins = generator::generate(shared, workstation, logonUserName(), options, QDate::currentDate(),
+                                     [&](const QString& line) {
+                                         err << line << '\n';
+                                         err.flush();
+                                     });
+    });
+    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+    out << QStringLiteral("Banco de dados gerado em %1 s: %2 notas fiscais, %3 itens, %4 produtos, %5 fornecedores.\n")
+               .arg(brazil.toString(double(clock.elapsed()) / 1000.0, 'f', 1),
+                    brazil.toString(options.invoices),
+                    brazil.toString(qint64(options.invoices) * options.itemsPerInvoice),
+                    brazil.toString(options.products), brazil.toString(options.suppliers));
+    out << QStringLiteral("Banco de dados compartilhado: %1\n").arg(target.shared.database);
+    printLogins(logins, out);
+    return kSuccess;
+}
+
+} // namespace
+
+QString usage()
+{
+    return QStringLiteral(
+        "Uso: korvanis-admin COMANDO [opções]\n"
+        "  init [--database NOME]             cria os bancos de dados vazios\n"
+        "  demo                               cria os bancos de dados com uma farmácia de demonstração\n"
+        "  user add NOME SENHA [--financial]  inclui um usuário no banco de dados compartilhado\n"
+        "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
+        "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
+        "                                     cria um banco de dados grande para medir o desempenho\n"
+        "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
+        "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
+        "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n");
+}
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    const QString command = arguments.value(0);
+    const QStringList args = arguments.mid(1);
+    try {
+        if (command == QLatin1String("init"))
+            return init(args, out);
+        if (command == QLatin1String("demo"))
+            return demo(args, out);
+        if (command == QLatin1String("user"))
+            return user(args, out);
+        if (command == QLatin1String("encode"))
+            return encode(args, out);
+        if (command == QLatin1String("generate"))
+            return generate(args, out, err);
+        if (command.isEmpty())
+            err << QStringLiteral("Nenhum comando informado.\n") << usage();
+        else
+            err << QStringLiteral("Comando desconhecido: %1\n").arg(command) << usage();
+        return kBadArguments;
+    } catch (const UsageError& e) {
+        err << e.message() << '\n' << usage();
+        return kBadArguments;
+    } catch (const AdminError& e) {
+        err << e.message() << '\n';
+    } catch (const DbError& e) {
+        err << QStringLiteral("Erro do banco de dados: %1\n").arg(e.message());
+    } catch (const std::exception& e) {
+        err << QStringLiteral("Erro: %1\n").arg(QString::fromLocal8Bit(e.what()));
+    }
+    return kFailure;
+}
+
+} // namespace admin
