@@ -80,6 +80,7 @@ void CachedDataset::Impl::checkBrowseMode()
 {
     if (state != State::Edit && state != State::Insert)
         return;
+    q.updateRecord();
     if (modified)
         q.post();
     else
@@ -430,6 +431,7 @@ void CachedDataset::post()
 {
     if (d->state != State::Edit && d->state != State::Insert)
         return;
+    updateRecord();
     d->fire(beforePost);
     if (d->state != State::Edit && d->state != State::Insert)
         return;

@@ -135,6 +135,9 @@ public:
     void cancel();
     void remove();
     bool isModified() const; // the current row has unposted changes
+    // Asks the bound controls to write into the current row the text typed but not yet stored.
+    // `post`, and the post-or-cancel that comes before moving, do this first.
+    void updateRecord() { emit beforePostFlush(); }
 
     // Sends pending changes to the database; returns how many were rejected. The first rejection's
     // error is kept in `lastApplyError()`. A new row whose key was drawn by `setKeyDraw` and that
@@ -171,6 +174,8 @@ signals:
     void fieldChanged(int row, int column); // by code or by a bound control
     void rowChanged(int row);               // post, cancel
     void stateChanged(CachedDataset::State state);
+    // See `updateRecord`; an error a control raises here (a typed text that is no date) ends the post.
+    void beforePostFlush();
 
 private:
     struct Impl;
