@@ -5,9 +5,11 @@
 
 namespace {
 
+const QString kFilterName = QStringLiteral("enterAsTab");
+
 class EnterAsTabFilter : public QObject {
 public:
-    using QObject::QObject;
+    explicit EnterAsTabFilter(QObject* parent) : QObject(parent) { setObjectName(kFilterName); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -34,7 +36,7 @@ bool IsEnterKey(const QKeyEvent& e)
 
 void EnterMovesToNextControl(QWidget* field)
 {
-    if (field->findChild<EnterAsTabFilter*>(QString(), Qt::FindDirectChildrenOnly))
+    if (field->findChild<QObject*>(kFilterName, Qt::FindDirectChildrenOnly))
         return;
     field->installEventFilter(new EnterAsTabFilter(field));
 }

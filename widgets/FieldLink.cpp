@@ -174,8 +174,8 @@ bool FieldLink::eventFilter(QObject* watched, QEvent* event)
         return !editable; // a key the dataset cannot take is dropped
     }
     case QEvent::FocusIn:
-        if (staysInTheField(*static_cast<QFocusEvent*>(event)) || inside_)
-            return false;
+        if (inside_)
+            return false; // back from a message box or a pop-up: the field was never left
         inside_ = true;
         if (!modified_)
             load();

@@ -19,9 +19,11 @@ void paintBase(QWidget* field, QPalette::ColorRole from)
     field->setPalette(p);
 }
 
+const QString kFilterName = QStringLiteral("focusColours");
+
 class FocusColourFilter : public QObject {
 public:
-    using QObject::QObject;
+    explicit FocusColourFilter(QObject* parent) : QObject(parent) { setObjectName(kFilterName); }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -38,7 +40,7 @@ public:
 
 void HighlightOnFocus(QWidget* field)
 {
-    if (field->findChild<FocusColourFilter*>(QString(), Qt::FindDirectChildrenOnly))
+    if (field->findChild<QObject*>(kFilterName, Qt::FindDirectChildrenOnly))
         return;
     field->installEventFilter(new FocusColourFilter(field));
 }

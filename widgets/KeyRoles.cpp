@@ -12,9 +12,15 @@
 namespace {
 
 // The roles of one panel; it watches the keys that the controls inside the panel leave unused.
+const QString kRolesName = QStringLiteral("keyRoles");
+
 class Roles : public QObject {
 public:
-    explicit Roles(QWidget* panel) : QObject(panel) { panel->installEventFilter(this); }
+    explicit Roles(QWidget* panel) : QObject(panel)
+    {
+        setObjectName(kRolesName);
+        panel->installEventFilter(this);
+    }
 
     QPointer<QAbstractButton> defaultButton;
     QPointer<QAbstractButton> cancelButton;
@@ -49,7 +55,8 @@ private:
 
 Roles* rolesOf(const QWidget* panel)
 {
-    return panel->findChild<Roles*>(QString(), Qt::FindDirectChildrenOnly);
+    // Found by name: a class without its own meta-object would match any child.
+    return static_cast<Roles*>(panel->findChild<QObject*>(kRolesName, Qt::FindDirectChildrenOnly));
 }
 
 Roles& ensureRoles(QWidget* panel)
