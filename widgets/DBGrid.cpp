@@ -88,7 +88,7 @@ void DBGrid::followDataset()
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous); // an editor left behind writes its text
-    if (following_ || !current.isValid())
+    if (following_ || model_.isUpdatingViews() || !current.isValid())
         return;
     CachedDataset* ds = dataset();
     if (ds && ds->isOpen() && current.row() != ds->currentRow()) {

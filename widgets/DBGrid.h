@@ -51,6 +51,7 @@ public:
     void setSelectedIndex(int column);
     // The text of the current cell as typed so far (the editor's, or the field's typing form).
     QString editText() const;
+    bool isTypingInCell() const { return openEditor() != nullptr; }
 
     void appendRow(); // as the Insert key
     void deleteRow(); // as Ctrl+Delete

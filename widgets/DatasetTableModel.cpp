@@ -6,6 +6,7 @@
 #include "widgets/UnhandledError.h"
 
 #include <QBrush>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -58,10 +59,23 @@ int DatasetTableModel::fieldColumn(int column) const
     return dataset_->hasField(field) ? dataset_->fieldIndex(field) : -1;
 }
 
+// While the views are told of a removal, they still see the rows as they were.
+int DatasetTableModel::datasetRow(int row) const
+{
+    if (removedRow_ < 0 || row < removedRow_)
+        return row;
+    return row == removedRow_ ? -1 : row - 1;
+}
+
 Value DatasetTableModel::value(int row, int column) const
 {
     const int c = fieldColumn(column);
-    return c < 0 ? Value{} : dataset_->valueAt(row, c);
+    return c < 0 ? Value{} : dataset_->valueAt(datasetRow(row), c);
+}
+
+bool DatasetTableModel::isCell(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this && index.row() < rows_ && index.column() < columnCount();
 }
 
 bool DatasetTableModel::startEditing(int row)
@@ -101,7 +115,7 @@ int DatasetTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant DatasetTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!isCell(index))
         return {};
     const GridColumn& col = columns_[std::size_t(index.column())];
     switch (role) {
@@ -128,7 +142,7 @@ QVariant DatasetTableModel::data(const QModelIndex& index, int role) const
 
 bool DatasetTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (role != Qt::EditRole || !isCell(index))
         return false;
     return RunGuarded([&] { writeCell(index, value.toString()); });
 }
@@ -154,7 +168,7 @@ QVariant DatasetTableModel::headerData(int section, Qt::Orientation orientation,
 
 Qt::ItemFlags DatasetTableModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!isCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (!columns_[std::size_t(index.column())].readOnly && fieldColumn(index.column()) >= 0)
@@ -175,6 +189,7 @@ void DatasetTableModel::fetchMore(const QModelIndex& parent)
 
 void DatasetTableModel::reset()
 {
+    const QScopedValueRollback guard(updatingViews_, true);
     beginResetModel();
     rows_ = dataset_ && dataset_->isOpen() ? dataset_->fetchedRowCount() : 0;
     indicated_ = dataset_ && dataset_->isOpen() ? dataset_->currentRow() : -1;
@@ -189,6 +204,7 @@ void DatasetTableModel::onRowsFetched(int first, int last)
         reset();
         return;
     }
+    const QScopedValueRollback guard(updatingViews_, true);
     beginInsertRows({}, first, last);
     rows_ = last + 1;
     endInsertRows();
@@ -205,8 +221,11 @@ void DatasetTableModel::onRowRemoved(int row)
         reset();
         return;
     }
+    const QScopedValueRollback guard(updatingViews_, true);
+    removedRow_ = row;
     beginRemoveRows({}, row, row);
     --rows_;
+    removedRow_ = -1;
     if (indicated_ >= rows_)
         indicated_ = -1;
     endRemoveRows();

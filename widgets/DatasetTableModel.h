@@ -47,6 +47,10 @@ public:
     // The row of the cell is made current and put into edit, when the dataset allows it.
     bool startEditing(int row);
 
+    // True while the views are being told of a change the dataset made: a view that moves its
+    // current cell then is following the dataset, not the clerk.
+    bool isUpdatingViews() const { return updatingViews_; }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -58,6 +62,8 @@ public:
 
 private:
     int fieldColumn(int column) const; // the dataset's column, -1 when absent
+    int datasetRow(int row) const;
+    bool isCell(const QModelIndex& index) const;
     void reset();
     void onRowsFetched(int first, int last);
     void onRowAppended(int row);
@@ -71,5 +77,7 @@ private:
     ColourHook colours_;
     int rows_ = 0;       // rows as the views know them
     int indicated_ = -1; // the row marked as current in the row header
+    int removedRow_ = -1; // the row being taken away from the views
     bool autoEdit_ = true;
+    bool updatingViews_ = false;
 };
