@@ -6,7 +6,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-namespace {
+namespace
+{
 
 // Up, Down and the page keys pick another item of a closed list.
 bool picksAnItem(const QKeyEvent& e)

@@ -5,7 +5,6 @@
 #include "widgets/FocusColours.h"
 
 #include <QKeyEvent>
-#include <QRegularExpressionValidator>
 
 DBEdit::DBEdit(QWidget* parent)
     : QLineEdit(parent),
@@ -39,12 +38,5 @@ void DBEdit::applyFormat()
         setInputMask(mask);
         setText(keep);
     }
-    const bool numeric = link_.isBound() && fieldtext::isNumeric(link_.columnType());
-    if (numeric && !validator()) {
-        static const QRegularExpression number(QStringLiteral("-?[0-9.,]*"));
-        setValidator(new QRegularExpressionValidator(number, this));
-    } else if (!numeric && validator()) {
-        delete validator();
-        setValidator(nullptr);
-    }
+    AcceptOnlyNumbers(this, link_.isBound() && fieldtext::isNumeric(link_.columnType()));
 }

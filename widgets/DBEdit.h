@@ -22,7 +22,7 @@ public:
 
 signals:
     void entered();
-    void exited(); // the focus left and the typed text is in the field
+    void exited();                    // the focus left and the typed text is in the field
     void edited(const QString& text); // the user changed the text
 
 private:

@@ -149,7 +149,8 @@ bool DBGrid::opensEditor(const QModelIndex& index, EditTrigger trigger, const QE
         return false;
     if (trigger == AnyKeyPressed) {
         const auto* key = static_cast<const QKeyEvent*>(event);
-        return event && event->type() == QEvent::KeyPress && !key->text().isEmpty() && key->text().front().isPrint();
+        return event && event->type() == QEvent::KeyPress && !key->text().isEmpty() &&
+               key->text().front().isPrint();
     }
     return true;
 }

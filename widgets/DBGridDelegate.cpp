@@ -2,18 +2,20 @@
 
 #include "data/CachedDataset.h"
 #include "widgets/DatasetTableModel.h"
+#include "widgets/EditKeys.h"
 #include "widgets/FocusColours.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
-DBGridDelegate::DBGridDelegate(DatasetTableModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model)
+DBGridDelegate::DBGridDelegate(DatasetTableModel& model, QObject* parent)
+    : QStyledItemDelegate(parent), model_(model)
 {
 }
 
-QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                      const QModelIndex& index) const
 {
     const GridColumn& column = model_.columns().at(std::size_t(index.column()));
     QWidget* editor = nullptr;
@@ -29,11 +31,8 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
         if (!column.format.entryMask.isEmpty())
             edit->setInputMask(fieldtext::qtInputMask(column.format.entryMask));
         const CachedDataset* ds = model_.dataset();
-        if (ds && ds->isOpen() && ds->hasField(column.field) &&
-            fieldtext::isNumeric(ds->layout().at(ds->fieldIndex(column.field)).type)) {
-            static const QRegularExpression number(QStringLiteral("-?[0-9.,]*"));
-            edit->setValidator(new QRegularExpressionValidator(number, edit));
-        }
+        AcceptOnlyNumbers(edit, ds && ds->isOpen() && ds->hasField(column.field) &&
+                                    fieldtext::isNumeric(ds->layout().at(ds->fieldIndex(column.field)).type));
         editor = edit;
     }
     ShowFocusColour(editor);

@@ -7,7 +7,8 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
 struct Look {
     const char* name;
@@ -16,10 +17,10 @@ struct Look {
 };
 
 constexpr Look kLooks[DBNavigator::ButtonCount] = {
-    {"nbFirst", "|◀", "Primeiro registro"},  {"nbPrior", "◀", "Registro anterior"},
-    {"nbNext", "▶", "Próximo registro"},     {"nbLast", "▶|", "Último registro"},
-    {"nbInsert", "+", "Inserir registro"},   {"nbDelete", "−", "Excluir registro"},
-    {"nbEdit", "▲", "Editar registro"},      {"nbPost", "✔", "Gravar alterações"},
+    {"nbFirst", "|◀", "Primeiro registro"},   {"nbPrior", "◀", "Registro anterior"},
+    {"nbNext", "▶", "Próximo registro"},      {"nbLast", "▶|", "Último registro"},
+    {"nbInsert", "+", "Inserir registro"},    {"nbDelete", "−", "Excluir registro"},
+    {"nbEdit", "▲", "Editar registro"},       {"nbPost", "✔", "Gravar alterações"},
     {"nbCancel", "✖", "Cancelar alterações"},
 };
 
@@ -68,16 +69,35 @@ void DBNavigator::run(Button b)
         return;
     RunGuarded([&] {
         switch (b) {
-        case First: ds->first(); break;
-        case Prior: ds->prior(); break;
-        case Next: ds->next(); break;
-        case Last: ds->last(); break;
-        case Insert: ds->append(); break;
-        case Delete: ConfirmAndDelete(*ds); break;
-        case Edit: ds->edit(); break;
-        case Post: ds->post(); break;
-        case Cancel: ds->cancel(); break;
-        case ButtonCount: break;
+        case First:
+            ds->first();
+            break;
+        case Prior:
+            ds->prior();
+            break;
+        case Next:
+            ds->next();
+            break;
+        case Last:
+            ds->last();
+            break;
+        case Insert:
+            ds->append();
+            break;
+        case Delete:
+            ConfirmAndDelete(*ds);
+            break;
+        case Edit:
+            ds->edit();
+            break;
+        case Post:
+            ds->post();
+            break;
+        case Cancel:
+            ds->cancel();
+            break;
+        case ButtonCount:
+            break;
         }
     });
     updateButtons();

@@ -8,7 +8,8 @@
 #include <QBrush>
 #include <QScopedValueRollback>
 
-namespace {
+namespace
+{
 
 // Rows fetched at a time while a view scrolls.
 constexpr int kFetchBatch = 100;

@@ -75,8 +75,8 @@ private:
     QPointer<CachedDataset> dataset_;
     std::vector<GridColumn> columns_;
     ColourHook colours_;
-    int rows_ = 0;       // rows as the views know them
-    int indicated_ = -1; // the row marked as current in the row header
+    int rows_ = 0;        // rows as the views know them
+    int indicated_ = -1;  // the row marked as current in the row header
     int removedRow_ = -1; // the row being taken away from the views
     bool autoEdit_ = true;
     bool updatingViews_ = false;

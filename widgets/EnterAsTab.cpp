@@ -3,7 +3,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 const QString kFilterName = QStringLiteral("enterAsTab");
 

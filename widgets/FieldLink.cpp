@@ -9,7 +9,8 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 // Focus lent to a message box or a pop-up list is not the field being left.
 bool staysInTheField(const QFocusEvent& e)

@@ -7,9 +7,11 @@
 
 #include <optional>
 
-namespace fieldtext {
+namespace fieldtext
+{
 
-namespace {
+namespace
+{
 
 std::optional<Decimal> asDecimal(const Value& value)
 {

@@ -6,7 +6,8 @@
 
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 ErrorReporter& reporter()
 {

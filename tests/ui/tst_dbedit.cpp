@@ -1,9 +1,9 @@
 #include "data/DbError.h"
 #include "tests/support/SampleTable.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBNavigator.h"
-#include "widgets/Dialogs.h"
 #include "widgets/FocusColours.h"
 
 #include <QLineEdit>
@@ -11,7 +11,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // A window with a bound edit for each field that matters and a plain edit to leave them for.
 struct EditWindow {
@@ -75,6 +76,7 @@ class TestDBEdit : public QObject {
 
 private:
     std::unique_ptr<SampleTable> table;
+    std::unique_ptr<ScriptedDialogs> scripted;
     RecordingDialogs* dialogs = nullptr;
 
     CachedDataset& ds() { return table->dataset(); }
@@ -84,14 +86,13 @@ private slots:
     {
         table = std::make_unique<SampleTable>(3);
         ds().open();
-        auto recorder = std::make_unique<RecordingDialogs>();
-        dialogs = recorder.get();
-        Dialogs::install(std::move(recorder));
+        scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = &scripted->recorder();
     }
     void cleanup()
     {
         table.reset();
-        Dialogs::install(nullptr);
+        scripted.reset();
     }
 
     void showsFieldsInTheirFormats()
@@ -175,11 +176,13 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("date") << "DBEditData" << "150526" << "15/05/2026" << "15/05/26";
-        QTest::newRow("date of the last century") << "DBEditData" << "311299" << "31/12/1999" << "31/12/99";
-        QTest::newRow("money with dots") << "DBEditValor" << "2.500,5" << "2500,5" << "2.500,50";
-        QTest::newRow("money, point as comma") << "DBEditValor" << "12.34" << "12,34" << "12,34";
-        QTest::newRow("money emptied") << "DBEditValor" << "" << "" << "";
+        // clang-format off
+        QTest::newRow("date")                      << "DBEditData"  << "150526"  << "15/05/2026" << "15/05/26";
+        QTest::newRow("date of the last century")  << "DBEditData"  << "311299"  << "31/12/1999" << "31/12/99";
+        QTest::newRow("money with dots")           << "DBEditValor" << "2.500,5" << "2500,5"     << "2.500,50";
+        QTest::newRow("money without dots")        << "DBEditValor" << "1234,5"  << "1234,5"     << "1.234,50";
+        QTest::newRow("money emptied")             << "DBEditValor" << ""        << ""           << "";
+        // clang-format on
     }
     void datesAndMoneyAreTypedTheBrazilianWay()
     {
@@ -241,7 +244,8 @@ private slots:
             QVERIFY(!ShowsFocusColour(field));
             QVERIFY(focusByTab(field));
             QVERIFY2(ShowsFocusColour(field), qPrintable(field->objectName()));
-            QCOMPARE(field->palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
+            QCOMPARE(field->palette().color(QPalette::Base),
+                     QApplication::palette().color(QPalette::ToolTipBase));
             QVERIFY(focusByTab(w.other));
             QCOMPARE(field->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
         }

@@ -1,8 +1,8 @@
 #include "data/AsciiCase.h"
 #include "tests/support/SampleTable.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DBGridDelegate.h"
-#include "widgets/Dialogs.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -10,7 +10,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const QColor kMaroon(128, 0, 0);
 
@@ -19,9 +20,18 @@ std::vector<GridColumn> itemColumns()
     return {
         {QStringLiteral("NOME"), QStringLiteral("Descrição"), 120, {}, {}, false},
         {QStringLiteral("VALOR"), QStringLiteral("Valor"), 60, {}, FieldFormat::money(), false},
-        {QStringLiteral("SITUACAO"), QStringLiteral("Situação"), 52,
-         {QStringLiteral("Estoque"), QStringLiteral("Quarent."), QStringLiteral("Vencido")}, {}, false},
-        {QStringLiteral("DATA"), QStringLiteral("Data Valid."), 56, {}, {FieldFormat::Display::Plain, QStringLiteral("!99/99/00;1;_")}, false},
+        {QStringLiteral("SITUACAO"),
+         QStringLiteral("Situação"),
+         52,
+         {QStringLiteral("Estoque"), QStringLiteral("Quarent."), QStringLiteral("Vencido")},
+         {},
+         false},
+        {QStringLiteral("DATA"),
+         QStringLiteral("Data Valid."),
+         56,
+         {},
+         {FieldFormat::Display::Plain, QStringLiteral("!99/99/00;1;_")},
+         false},
     };
 }
 
@@ -64,6 +74,7 @@ class TestDBGrid : public QObject {
 
 private:
     std::unique_ptr<SampleTable> table;
+    std::unique_ptr<ScriptedDialogs> scripted;
     RecordingDialogs* dialogs = nullptr;
 
     CachedDataset& ds() { return table->dataset(); }
@@ -76,14 +87,13 @@ private:
 private slots:
     void init()
     {
-        auto recorder = std::make_unique<RecordingDialogs>();
-        dialogs = recorder.get();
-        Dialogs::install(std::move(recorder));
+        scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = &scripted->recorder();
     }
     void cleanup()
     {
         table.reset();
-        Dialogs::install(nullptr);
+        scripted.reset();
     }
 
     void modelStaysConsistentThroughEveryChange()
@@ -153,7 +163,10 @@ private slots:
         typeIntoGrid(QStringLiteral("novo"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(w.grid->model()->rowCount(), 4);
-        QCOMPARE(w.grid->model()->match(w.grid->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("novo")).size(), 1);
+        QCOMPARE(w.grid->model()
+                     ->match(w.grid->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("novo"))
+                     .size(),
+                 1);
         QCOMPARE(w.grid->currentIndex().row(), 3);
         // Down from a row that is not the last just moves.
         ds().first();
@@ -241,7 +254,8 @@ private slots:
         connect(w.grid, &DBGrid::columnExited, this, [&](int c) {
             log << QStringLiteral("exit %1 (selected %2)").arg(c).arg(w.grid->selectedIndex());
         });
-        connect(w.grid, &DBGrid::columnEntered, this, [&](int c) { log << QStringLiteral("enter %1").arg(c); });
+        connect(w.grid, &DBGrid::columnEntered, this,
+                [&](int c) { log << QStringLiteral("enter %1").arg(c); });
         w.grid->setSelectedIndex(2);
         QCOMPARE(log, (QStringList{QStringLiteral("exit 0 (selected 0)"), QStringLiteral("enter 2")}));
         QCOMPARE(w.grid->currentIndex().column(), 2);
