@@ -105,6 +105,10 @@ QString fixed2(double value)
 std::optional<double> parseNumber(const QString& text)
 {
     QString t = text.trimmed();
+    // "1.234" and "12.345.678" are grouped thousands, as written in Brazil; "1.5" is a decimal.
+    static const QRegularExpression grouped(QStringLiteral("^[-+]?[1-9]\\d{0,2}(\\.\\d{3})+$"));
+    if (grouped.match(t).hasMatch())
+        t.remove(QLatin1Char('.'));
     if (t.contains(QLatin1Char(','))) {
         t.remove(QLatin1Char('.'));
         t.replace(QLatin1Char(','), QLatin1Char('.'));

@@ -33,8 +33,8 @@ QString money(double value);
 QString money(const Decimal& value);
 // "0.00" on screen: 1234,56.
 QString fixed2(double value);
-// Reads a number typed the Brazilian way ("1.234,56", "1234,56", "12"); a lone point also counts
-// as the decimal separator ("1.5"). nullopt when not a number.
+// Reads a number typed the Brazilian way ("1.234,56", "1234,56", "1.234", "12"); a point that does
+// not group thousands counts as the decimal separator ("1.5"). nullopt when not a number.
 std::optional<double> parseNumber(const QString& text);
 
 } // namespace formats

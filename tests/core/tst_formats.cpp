@@ -31,6 +31,9 @@ private slots:
         QTest::newRow("comma") << "1,5" << true << 1.5;
         QTest::newRow("grouped") << "1.234,56" << true << 1234.56;
         QTest::newRow("point") << "1.5" << true << 1.5;
+        QTest::newRow("grouped thousands") << "1.234" << true << 1234.0;
+        QTest::newRow("grouped millions") << "12.345.678" << true << 12345678.0;
+        QTest::newRow("not a grouping") << "0.500" << true << 0.5;
         QTest::newRow("integer") << "12" << true << 12.0;
         QTest::newRow("empty") << "" << false << 0.0;
         QTest::newRow("letters") << "1,5a" << false << 0.0;
