@@ -1,3 +1,4 @@
+#include "shell/TerminationSignals.h"
 #include "shell/ui/StartUp.h"
 #include "widgets/Dialogs.h"
 
@@ -26,6 +27,7 @@ int run(QApplication& app)
     const StartUp::Outcome outcome = startUp.run();
     if (outcome != StartUp::Outcome::Connected)
         return StartUp::exitCode(outcome);
+    QuitOnTerminationSignals();
     QLabel placeholder;
     showConnectedPlaceholder(placeholder, startUp.connections());
     return app.exec();

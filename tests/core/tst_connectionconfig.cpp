@@ -1,41 +1,11 @@
 #include "data/ConnectionConfig.h"
 #include "data/DbError.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// Sets an environment variable for the length of a test and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value, bool set = true)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
-    {
-        if (set)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
-} // namespace
 
 class TestConnectionConfig : public QObject {
     Q_OBJECT
@@ -115,8 +85,8 @@ private slots:
             QCOMPARE(c.workstation.user, QStringLiteral("ADMIN"));
             QCOMPARE(c.workstation.password, QStringLiteral("s3gr3d0"));
         }
-        ScopedEnv user("ISC_USER", {}, false);
-        ScopedEnv password("ISC_PASSWORD", {}, false);
+        const ScopedEnv user = ScopedEnv::unset("ISC_USER");
+        const ScopedEnv password = ScopedEnv::unset("ISC_PASSWORD");
         const ConnectionConfig c = ComposeConnections(QStringLiteral("srv"), {}, {}, {});
         QCOMPARE(c.shared.user, QStringLiteral("SYSDBA"));
         QVERIFY(c.shared.password.isEmpty());

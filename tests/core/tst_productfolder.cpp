@@ -1,4 +1,5 @@
 #include "shell/ProductFolder.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,43 +9,24 @@
 class TestProductFolder : public QObject {
     Q_OBJECT
 
-private:
-    QByteArray savedDir_;
-    QByteArray savedLock_;
-    bool hadDir_ = false;
-    bool hadLock_ = false;
-
 private slots:
-    void init()
-    {
-        hadDir_ = qEnvironmentVariableIsSet("KORVANIS_DIR");
-        hadLock_ = qEnvironmentVariableIsSet("FIREBIRD_LOCK");
-        savedDir_ = qgetenv("KORVANIS_DIR");
-        savedLock_ = qgetenv("FIREBIRD_LOCK");
-    }
-    void cleanup()
-    {
-        hadDir_ ? qputenv("KORVANIS_DIR", savedDir_) : qunsetenv("KORVANIS_DIR");
-        hadLock_ ? qputenv("FIREBIRD_LOCK", savedLock_) : qunsetenv("FIREBIRD_LOCK");
-    }
-
     void folderComesFromKorvanisDir()
     {
-        qputenv("KORVANIS_DIR", "/srv/farmacia/korvanis/");
+        ScopedEnv dir("KORVANIS_DIR", "/srv/farmacia/korvanis/");
         QCOMPARE(productfolder::path(), QStringLiteral("/srv/farmacia/korvanis"));
         QCOMPARE(productfolder::inUseStamp(), QStringLiteral("/srv/farmacia/korvanis/Em_Uso.txt"));
         QCOMPARE(productfolder::reportProject(), QStringLiteral("/srv/farmacia/korvanis/rpt/rptNFiscal.rav"));
         QCOMPARE(productfolder::workstationDatabase(), QStringLiteral("/srv/farmacia/korvanis/interfac/korvanis.bd"));
 
-        qunsetenv("KORVANIS_DIR");
+        const ScopedEnv noDir = ScopedEnv::unset("KORVANIS_DIR");
         QCOMPARE(productfolder::path(), QDir::homePath() + QStringLiteral("/.local/share/korvanis"));
     }
 
     void lockFolderMovesOnlyWhenTheDefaultCannotBeWritten()
     {
         QTemporaryDir dir;
-        qputenv("KORVANIS_DIR", QFile::encodeName(dir.path()));
-        qunsetenv("FIREBIRD_LOCK");
+        ScopedEnv productDir("KORVANIS_DIR", QFile::encodeName(dir.path()));
+        const ScopedEnv noLock = ScopedEnv::unset("FIREBIRD_LOCK");
 
         // A writable default stays in use.
         QVERIFY(productfolder::useOwnLockFolderIfNeeded(dir.filePath(QStringLiteral("tmp/firebird"))).isEmpty());
@@ -61,7 +43,7 @@ private slots:
         QCOMPARE(qEnvironmentVariable("FIREBIRD_LOCK"), own);
 
         // A lock folder chosen by the user is never replaced.
-        qputenv("FIREBIRD_LOCK", "/var/tmp/meu-lock");
+        ScopedEnv userLock("FIREBIRD_LOCK", "/var/tmp/meu-lock");
         QVERIFY(productfolder::useOwnLockFolderIfNeeded(blocked).isEmpty());
         QCOMPARE(qEnvironmentVariable("FIREBIRD_LOCK"), QStringLiteral("/var/tmp/meu-lock"));
     }

@@ -1,5 +1,6 @@
 #include "data/Win1252.h"
 #include "shell/ui/StartUp.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 #include "widgets/Dialogs.h"
 
@@ -29,13 +30,15 @@ class TestStartUp : public QObject {
 private:
     RecordingDialogs* dialogs = nullptr;
     QTemporaryDir programFolder;
-    QByteArray savedDir;
+    std::unique_ptr<ScopedEnv> productFolder;
 
     // The product folder the program will use.
-    static void useProductFolder(const QString& folder) { qputenv("KORVANIS_DIR", QFile::encodeName(folder)); }
+    void useProductFolder(const QString& folder)
+    {
+        productFolder = std::make_unique<ScopedEnv>("KORVANIS_DIR", QFile::encodeName(folder));
+    }
 
 private slots:
-    void initTestCase() { savedDir = qgetenv("KORVANIS_DIR"); }
     void init()
     {
         auto recorder = std::make_unique<RecordingDialogs>();
@@ -46,7 +49,7 @@ private slots:
     void cleanup()
     {
         Dialogs::install(nullptr);
-        qputenv("KORVANIS_DIR", savedDir);
+        productFolder.reset();
     }
 
     void missingSettingsFileEndsTheProgram()
