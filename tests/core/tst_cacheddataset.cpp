@@ -146,6 +146,32 @@ private slots:
         QCOMPARE(log.events, expected);
     }
 
+    void orderComesFromTheStatement_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("columns and directions") << "select K, NAME from ITEMS order by NAME desc, K" << "NAME K";
+        QTest::newRow("position") << "select K, NAME from ITEMS order by 2" << "NAME";
+        QTest::newRow("alias, nulls last") << "select K, NAME as NOME from ITEMS order by NOME nulls last" << "NOME";
+        QTest::newRow("quoted text and comments")
+            << "select K, NAME from ITEMS /* order by K */ where NAME <> 'order by K' order by NAME" << "NAME";
+        QTest::newRow("qualified, joined")
+            << "select A.K, A.NAME, B.K from ITEMS A join GRP B on B.K = A.K order by B.K, a.name" << "K_1 NAME";
+        QTest::newRow("sub-query") << "select K, NAME from ITEMS where K in (select K from GRP) order by K" << "K";
+        QTest::newRow("expression ends the key") << "select K, NAME from ITEMS order by K, upper(NAME), NAME" << "K";
+        QTest::newRow("collation of its own") << "select K, NAME from ITEMS order by NAME collate WIN_PTBR" << "";
+        QTest::newRow("none") << "select K, NAME from ITEMS" << "";
+    }
+    void orderComesFromTheStatement()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, order);
+        CachedDataset ds(QStringLiteral("Order"), conn(), QStringLiteral("ITEMS"), Mode::ReadOnly);
+        ds.setCommandText(sql);
+        ds.open();
+        QCOMPARE(ds.orderColumns().join(u' '), order);
+    }
+
     void fieldsReadAndWriteByType_data()
     {
         QTest::addColumn<QString>("field");
