@@ -78,15 +78,35 @@ void createWorkstationDatabase(const FbConnection::Params& params)
     create(params, QStringLiteral("workstation.sql"));
 }
 
-void updateIndexStatistics(FbConnection& connection)
+namespace {
+
+QStringList userIndexes(FbConnection& connection, bool secondaryOnly)
 {
+    QString sql = QStringLiteral("select trim(I.RDB$INDEX_NAME) from RDB$INDICES I "
+                                 "where coalesce(I.RDB$SYSTEM_FLAG, 0) = 0");
+    if (secondaryOnly)
+        sql += QStringLiteral(" and not exists (select 1 from RDB$RELATION_CONSTRAINTS C "
+                              "where C.RDB$INDEX_NAME = I.RDB$INDEX_NAME)");
     QStringList indexes;
-    auto cursor = connection.openCursor(QStringLiteral(
-        "select trim(RDB$INDEX_NAME) from RDB$INDICES where coalesce(RDB$SYSTEM_FLAG, 0) = 0"));
+    auto cursor = connection.openCursor(sql);
     while (cursor->fetch())
         indexes << cursor->text(0);
-    for (const QString& index : std::as_const(indexes))
+    return indexes;
+}
+
+} // namespace
+
+void updateIndexStatistics(FbConnection& connection)
+{
+    for (const QString& index : userIndexes(connection, false))
         connection.execute(QStringLiteral("set statistics index \"%1\"").arg(index));
+}
+
+void setSecondaryIndexesActive(FbConnection& connection, bool active)
+{
+    const QString state = active ? QStringLiteral("active") : QStringLiteral("inactive");
+    for (const QString& index : userIndexes(connection, true))
+        connection.execute(QStringLiteral("alter index \"%1\" %2").arg(index, state));
 }
 
 } // namespace schema

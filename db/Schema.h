@@ -19,4 +19,8 @@ void createWorkstationDatabase(const FbConnection::Params& params);
 // poor plans.
 void updateIndexStatistics(FbConnection& connection);
 
+// Switches off (and back on) the indexes that back no constraint. A bulk load into tables
+// without them, followed by one rebuild of each, is faster than keeping them up to date row by row.
+void setSecondaryIndexesActive(FbConnection& connection, bool active);
+
 } // namespace schema
