@@ -44,7 +44,7 @@ QStringList statements(const QString& scriptName)
 
 namespace {
 
-void create(const FbConnection::Params& params, const QString& scriptName)
+void create(const FbConnection::Params& params, const QString& scriptName, bool forcedWrites)
 {
     const QStringList script = statements(scriptName);
     // Each statement of the script is committed on its own; with forced writes every commit
@@ -55,7 +55,8 @@ void create(const FbConnection::Params& params, const QString& scriptName)
         for (const QString& sql : script)
             connection.execute(sql);
         connection.close();
-        FbConnection::setForcedWrites(params, true);
+        if (forcedWrites)
+            FbConnection::setForcedWrites(params, true);
     } catch (...) {
         // A half-made database would be refused as existing next time: remove it.
         try {
@@ -68,14 +69,14 @@ void create(const FbConnection::Params& params, const QString& scriptName)
 
 } // namespace
 
-void createSharedDatabase(const FbConnection::Params& params)
+void createSharedDatabase(const FbConnection::Params& params, bool forcedWrites)
 {
-    create(params, QStringLiteral("shared.sql"));
+    create(params, QStringLiteral("shared.sql"), forcedWrites);
 }
 
-void createWorkstationDatabase(const FbConnection::Params& params)
+void createWorkstationDatabase(const FbConnection::Params& params, bool forcedWrites)
 {
-    create(params, QStringLiteral("workstation.sql"));
+    create(params, QStringLiteral("workstation.sql"), forcedWrites);
 }
 
 namespace {
