@@ -10,27 +10,47 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
+
+// A cached dataset used the wrong way: a field written outside edit or insert, the query text
+// replaced while open, a refresh while changes are pending... The message is Portuguese.
+class DatasetError : public std::logic_error {
+public:
+    explicit DatasetError(const QString& message) : std::logic_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
 
 // A cached dataset: a SELECT whose rows are fetched into memory, changed there and written back.
 //
 // Rows come in the order of the SELECT's ORDER BY, whose columns are the key of `locate` and
 // `findNearest`. Rows are fetched from the server as they are needed (moving, counting, searching);
-// every operation gives the same result as if all rows had been fetched at open.
+// every operation gives the same result as if all rows had been fetched at open. Text keys
+// compare as the server orders WIN1252 text (byte by byte, trailing blanks not counting); NULLs
+// come first in an ascending order and last in a descending one. A posted row whose key changed
+// moves to its place in that order. Should the server return rows out of that order (a column
+// with a collation of its own), searches walk every row instead.
 //
 // Changes (append, edit, post, remove) touch only the cache; `applyUpdates` sends them to the
 // database: an INSERT per new row, an UPDATE of the changed columns per changed row, a DELETE per
 // removed row, finding rows by the key columns as read (or by all columns, `WriteMode::AllColumns`).
-// Each statement is committed on its own; every change is attempted however many fail, and a
-// rejected change stays pending for the next `applyUpdates`.
+// Only columns of `table` are written (never those a join brings in). Each statement is committed
+// on its own; every change is attempted however many fail, and a rejected change stays pending for
+// the next `applyUpdates`. An UPDATE or DELETE that finds no row is a rejection too.
 //
 // The events run in this order (each may be empty):
 //   append:  beforeInsert, (new row at the end), afterInsert, afterScroll
-//   edit:    beforeEdit, afterEdit (nothing when the row is already in edit or insert)
-//   post:    beforePost, (required-column check, store), afterPost; a failure runs onPostError,
-//            then the error goes on to the caller
-//   remove:  beforeDelete, (removal), afterDelete, afterScroll
+//   edit:    beforeEdit, afterEdit (nothing when the row is already in edit or insert;
+//            on an empty dataset edit appends, as data-aware controls expect)
+//   post:    beforePost, (required-column check, store), afterPost; a failure of the check or the
+//            store runs onPostError, then the error goes on to the caller (the row stays in edit)
+//   remove:  beforeDelete, (removal), afterDelete, afterScroll (in insert state: cancel)
 //   moving:  beforeScroll, (move), afterScroll; open fires afterScroll on the first row
-//   refresh: beforeRefresh, (re-query), staying on the same row where it still exists
+//   refresh: beforeRefresh, (re-query), staying on the same row where it still exists (no scroll)
+// Moving, searching, appending, refreshing and applying first post a changed row in edit or
+// insert (and cancel an untouched one), as data-aware programs expect.
 class CachedDataset : public QObject {
     Q_OBJECT
 
@@ -40,6 +60,8 @@ public:
 
     using Event = std::function<void(CachedDataset&)>;
     using ErrorEvent = std::function<void(CachedDataset&, const std::exception&)>;
+    // Draws a fresh value for a key column of a new row (greatest + 1).
+    using KeyDraw = std::function<Value()>;
 
     // `table` is the table that writes go to; `keyColumns` the columns that identify a row in
     // UPDATE and DELETE (WriteMode::KeyColumns); `requiredColumns` those that must not be null
@@ -51,15 +73,18 @@ public:
     const QString& name() const;
     const QString& table() const;
     FbConnection& connection() const;
+    WriteMode writeMode() const;
+    const QStringList& keyColumns() const;
+    const QStringList& requiredColumns() const;
 
     // ---- query text, open, close
     QString commandText() const;
-    void setCommandText(const QString& sql); // only while closed; throws std::logic_error otherwise
+    void setCommandText(const QString& sql); // only while closed; throws DatasetError otherwise
     void open();                             // nothing when already open
     void close();                            // discards the cache, pending changes included
     bool isOpen() const;
     State state() const;
-    const RowLayout& layout() const; // valid while open
+    const RowLayout& layout() const;  // valid while open
     QStringList orderColumns() const; // the ORDER BY columns of the current query
 
     // ---- navigation
@@ -76,6 +101,9 @@ public:
     int fetchedRowCount() const;
     bool allFetched() const;
     void fetchMore(int rows); // for views that fetch as they scroll
+    void fetchAll();
+    // Bytes the cached rows hold: their message buffers, the row table and the changed values.
+    std::size_t memoryHeld() const;
 
     // ---- fields of the current row, by name compared without letter case
     int fieldIndex(const QString& name) const; // throws std::out_of_range when absent
@@ -88,8 +116,8 @@ public:
     QDateTime asDateTime(const QString& name) const; // NULL reads the zero date (30/12/1899)
     QDate asDate(const QString& name) const;
 
-    // Writing needs the edit or insert state (throws std::logic_error otherwise). A text longer
-    // than its column is cut to the column's width.
+    // Writing needs the edit or insert state (throws DatasetError otherwise). A text longer
+    // than its column is cut to the column's width; an empty text writes NULL.
     void setValue(const QString& name, const Value& value);
     void setText(const QString& name, const QString& text); // converted to the column's type
     void setInteger(const QString& name, qint64 value);
@@ -100,6 +128,7 @@ public:
 
     // Any row, for views: row is 0-based among the fetched rows.
     Value valueAt(int row, int column) const;
+    QString textAt(int row, int column) const;
 
     // ---- changes
     void append();
@@ -108,21 +137,27 @@ public:
     void cancel();
     void remove();
     bool isModified() const; // the current row has unposted changes
+    // Asks the bound controls to write into the current row the text typed but not yet stored.
+    // `post`, and the post-or-cancel that comes before moving, do this first.
+    void updateRecord() { emit beforePostFlush(); }
 
     // Sends pending changes to the database; returns how many were rejected. The first rejection's
-    // error is kept in `lastApplyError()`.
+    // error is kept in `lastApplyError()`. A new row whose key was drawn by `setKeyDraw` and that
+    // the database refuses as a duplicate (SQLCODE -803) gets a freshly drawn key and is written
+    // again, a few times at most.
     int applyUpdates();
     int pendingChanges() const;
     QString lastApplyError() const;
     int lastApplyErrorCode() const; // SQLCODE of that error, 0 when none
+    void setKeyDraw(const QString& column, KeyDraw draw);
 
     // Re-runs the query and stays on the same row (by key) where it still exists; throws
-    // std::logic_error while changes are pending.
+    // DatasetError while changes are pending.
     void refresh();
 
-    // ---- searches on the ORDER BY columns
+    // ---- searches on the ORDER BY columns; values are converted to the columns' types
     bool locate(const Values& keyValues);      // exact match on the first keyValues.size() columns
-    bool findNearest(const Values& keyValues); // first row whose key is >= the values
+    bool findNearest(const Values& keyValues); // first row whose key is >= the values (else the last row)
 
     // ---- events (see the order above)
     Event beforeInsert, afterInsert, beforeEdit, afterEdit, beforePost, afterPost, beforeDelete, afterDelete,
@@ -133,7 +168,7 @@ signals:
     // For data sources and views; not for the dataset rules (use the events).
     void opened();
     void closed();
-    void rowsReset(); // open, refresh: every fetched row may have changed
+    void rowsReset(); // open, refresh, a posted row moved to its place: every fetched row may have changed
     void rowsFetched(int firstRow, int lastRow);
     void rowAppended(int row);
     void rowRemoved(int row);
@@ -141,6 +176,8 @@ signals:
     void fieldChanged(int row, int column); // by code or by a bound control
     void rowChanged(int row);               // post, cancel
     void stateChanged(CachedDataset::State state);
+    // See `updateRecord`; an error a control raises here (a typed text that is no date) ends the post.
+    void beforePostFlush();
 
 private:
     struct Impl;

@@ -17,6 +17,8 @@ public:
     static constexpr int kTruncation = -802;
     static constexpr int kUpdateConflict = -913;
     static constexpr int kCannotOpen = -902;
+    // An UPDATE or DELETE of a cached row found no row to change (SQLCODE 100, "no data").
+    static constexpr int kRowNotFound = 100;
 
 private:
     QString message_;

@@ -1,0 +1,266 @@
+// korvanis-bench: the cached datasets measured on a large database (made by
+// `korvanis-admin generate`), each figure next to a native baseline measured in the same run.
+
+#include "Measure.h"
+
+#include "data/CachedDataset.h"
+#include "data/FbConnection.h"
+#include "db/ColumnLists.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace {
+
+using Mode = CachedDataset::WriteMode;
+
+QString comprasStartupQuery()
+{
+    return QStringLiteral("select ") + ComprasColumns +
+           QStringLiteral(" from COMPRAS order by DATA, NOTAFISCAL, FORNECEDOR, RESPONSAVEL");
+}
+
+QString invoicesStartupQuery()
+{
+    return QStringLiteral("select ") + NFiscalColumns +
+           QStringLiteral(" from NFISCAL where GRUPDESP = 'SUP' order by DATA, NOTAFISCAL, FORNECEDOR");
+}
+
+std::unique_ptr<CachedDataset> invoices(FbConnection& c)
+{
+    auto ds = std::make_unique<CachedDataset>(
+        QStringLiteral("NFiscal"), c, QStringLiteral("NFISCAL"), Mode::KeyColumns,
+        QStringList{"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"},
+        QStringList{"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"});
+    ds->setCommandText(invoicesStartupQuery());
+    return ds;
+}
+
+std::unique_ptr<CachedDataset> items(FbConnection& c)
+{
+    auto ds = std::make_unique<CachedDataset>(QStringLiteral("Compras"), c, QStringLiteral("COMPRAS"), Mode::KeyColumns,
+                                              QStringList{"ESTACAO", "CODCOMPRA", "DATA", "NOTAFISCAL", "CODIGO"});
+    ds->setCommandText(comprasStartupQuery());
+    return ds;
+}
+
+void measureOpen(FbConnection& c)
+{
+    bench::note(QStringLiteral("\n-- Open and stand on the first row (median of 7)"));
+    for (const auto& [name, sql] : {std::pair{"Compras, start-up query", comprasStartupQuery()},
+                                    std::pair{"NFiscal, start-up query", invoicesStartupQuery()}}) {
+        QString first;
+        const double native = bench::medianMillis(7, [&] {
+            auto cursor = c.openCursor(sql);
+            cursor->fetch();
+            first = cursor->text(0);
+        });
+        auto ds = std::make_unique<CachedDataset>(QStringLiteral("Open"), c, QStringLiteral("X"), Mode::ReadOnly);
+        ds->setCommandText(sql);
+        int fetched = 0;
+        const double cached = bench::medianMillis(7, [&] {
+            ds->close();
+            ds->open();
+            first = ds->textAt(0, 0);
+            fetched = ds->fetchedRowCount();
+        });
+        bench::report(name, cached, native, "ms", "<= 50 ms");
+        bench::note(QStringLiteral("   rows fetched at open: %1").arg(fetched));
+    }
+}
+
+void measureFullFetch(FbConnection& c)
+{
+    bench::note(QStringLiteral("\n-- Full fetch of the Compras start-up query (best of 3, runs alternated)"));
+    const QString sql = comprasStartupQuery();
+    int nativeRows = 0;
+    auto nativeLoop = [&] {
+        auto cursor = c.openCursor(sql);
+        nativeRows = 0;
+        while (cursor->fetch())
+            ++nativeRows;
+    };
+    int rows = 0;
+    unsigned messageLength = 0;
+    std::size_t held = 0;
+    qint64 residentGrowthKb = -1;
+    auto cachedFetch = [&] {
+        auto ds = items(c);
+        const qint64 before = bench::residentKb();
+        ds->open();
+        ds->fetchAll();
+        if (residentGrowthKb < 0) // the first run only: later ones reuse memory the first gave back
+            residentGrowthKb = bench::residentKb() - before;
+        rows = ds->fetchedRowCount();
+        messageLength = ds->layout().messageLength();
+        held = ds->memoryHeld();
+    };
+    bench::Times native{1e300, 1e300};
+    bench::Times cached{1e300, 1e300};
+    for (int run = 0; run < 3; ++run) {
+        const bench::Times n = bench::timed(nativeLoop);
+        const bench::Times k = bench::timed(cachedFetch);
+        native = {std::min(native.wall, n.wall), std::min(native.cpu, n.cpu)};
+        cached = {std::min(cached.wall, k.wall), std::min(cached.cpu, k.cpu)};
+    }
+    bench::report("full fetch, wall clock (vs native cursor loop)", cached.wall, native.wall, "ms", "ratio <= 1.3");
+    bench::report("full fetch, processor time (vs native cursor loop)", cached.cpu, native.cpu, "ms", "ratio <= 1.3");
+    bench::note(QStringLiteral("   rows %1 (native %2), message length %3 bytes").arg(rows).arg(nativeRows).arg(messageLength));
+    const double perRow = rows > 0 ? double(held) / rows : 0;
+    bench::report("memory held per cached row (rows, table, changes)", perRow, messageLength, "B", "ratio <= 1.5");
+    bench::report("resident growth per row, first fetch", rows > 0 ? double(residentGrowthKb) * 1024.0 / rows : 0,
+                  messageLength, "B", "ratio <= 1.5");
+}
+
+struct InvoiceKey {
+    Value date;
+    Value number;
+    Value supplier;
+};
+
+void measureSearches(FbConnection& c)
+{
+    bench::note(QStringLiteral("\n-- Searches on NFiscal (start-up query), 1000 keys each"));
+    auto ds = invoices(c);
+    ds->open();
+    const double firstFar = bench::millis([&] { ds->recordCount(); });
+    const int n = ds->fetchedRowCount();
+    bench::note(QStringLiteral("   %1 invoices; fetching them all after a lazy open took %2 ms").arg(n).arg(firstFar, 0, 'f', 1));
+    if (n == 0)
+        return;
+    QRandomGenerator random(1994);
+    const int iDate = ds->fieldIndex(QStringLiteral("DATA"));
+    const int iNumber = ds->fieldIndex(QStringLiteral("NOTAFISCAL"));
+    const int iSupplier = ds->fieldIndex(QStringLiteral("FORNECEDOR"));
+    std::vector<InvoiceKey> keys;
+    for (int i = 0; i < 1000; ++i) {
+        const int row = int(random.bounded(n));
+        keys.push_back({ds->valueAt(row, iDate), ds->valueAt(row, iNumber), ds->valueAt(row, iSupplier)});
+    }
+
+    double worst = 0;
+    int found = 0;
+    const double all = bench::millis([&] {
+        for (const InvoiceKey& k : keys)
+            worst = std::max(worst, bench::millis([&] { found += ds->locate({k.date, k.number, k.supplier}); }));
+    });
+    const QString exact = QStringLiteral("select first 1 CODIGO from NFISCAL where GRUPDESP = 'SUP' and DATA = ? and "
+                                         "NOTAFISCAL = ? and FORNECEDOR = ?");
+    const double native = bench::millis([&] {
+        for (const InvoiceKey& k : keys)
+            c.executeRow(exact, {k.date, k.number, k.supplier});
+    });
+    bench::report("key search, mean (vs native indexed select)", all / 1000, native / 1000, "ms", "<= 5 ms");
+    bench::note(QStringLiteral("   slowest %1 ms; %2 of 1000 found").arg(worst, 0, 'f', 3).arg(found));
+
+    worst = 0;
+    const double allNearest = bench::millis([&] {
+        for (const InvoiceKey& k : keys) {
+            const QString partial = std::get<QString>(k.number).left(2);
+            worst = std::max(worst, bench::millis([&] { ds->findNearest({k.date, partial}); }));
+        }
+    });
+    const QString nearest = QStringLiteral("select first 1 CODIGO from NFISCAL where GRUPDESP = 'SUP' and "
+                                           "(DATA > ? or (DATA = ? and NOTAFISCAL >= ?)) order by DATA, NOTAFISCAL, "
+                                           "FORNECEDOR");
+    const double nativeNearest = bench::millis([&] {
+        for (const InvoiceKey& k : keys) {
+            const QString partial = std::get<QString>(k.number).left(2);
+            c.executeRow(nearest, {k.date, k.date, partial});
+        }
+    });
+    bench::report("nearest search, mean (vs native indexed select)", allNearest / 1000, nativeNearest / 1000, "ms",
+                  "<= 5 ms");
+    bench::note(QStringLiteral("   slowest %1 ms").arg(worst, 0, 'f', 3));
+
+    auto fresh = invoices(c);
+    fresh->open();
+    const InvoiceKey& far = keys.front();
+    const double lazyFirst = bench::millis([&] { fresh->locate({far.date, far.number, far.supplier}); });
+    bench::note(QStringLiteral("   a key search right after a lazy open (fetching up to the key): %1 ms, %2 rows fetched")
+                    .arg(lazyFirst, 0, 'f', 2)
+                    .arg(fresh->fetchedRowCount()));
+}
+
+void measureWrites(FbConnection& c)
+{
+    bench::note(QStringLiteral("\n-- Writing 1000 changed invoices (OBSERVACAO), each committed on its own"));
+    auto ds = invoices(c);
+    ds->open();
+    const int n = ds->recordCount();
+    if (n < 1000)
+        return;
+    const QString update = QStringLiteral("update NFISCAL set OBSERVACAO = ? where ESTACAO = ? and CODIGO = ? and "
+                                          "DATA = ? and NOTAFISCAL = ? and CODIGOFORNECEDOR = ?");
+    const int step = n / 1000;
+    std::vector<double> cachedRuns;
+    std::vector<double> nativeRuns;
+    for (int round = 0; round < 2; ++round) {
+        // Native: the same statement, prepared once, one autocommitted execution per row.
+        nativeRuns.push_back(bench::millis([&] {
+            for (int i = 0; i < 1000; ++i) {
+                const int row = i * step;
+                Values params{QStringLiteral("native %1.%2").arg(round).arg(i)};
+                for (const char* key : {"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"})
+                    params.push_back(ds->valueAt(row, ds->fieldIndex(QLatin1String(key))));
+                c.execute(update, params);
+            }
+        }));
+        for (int i = 0; i < 1000; ++i) {
+            ds->moveTo(i * step);
+            ds->edit();
+            ds->setText(QStringLiteral("OBSERVACAO"), QStringLiteral("cached %1.%2").arg(round).arg(i));
+            ds->post();
+        }
+        int rejected = 0;
+        cachedRuns.push_back(bench::millis([&] { rejected = ds->applyUpdates(); }));
+        if (rejected > 0)
+            bench::note(QStringLiteral("   %1 rejected: %2").arg(rejected).arg(ds->lastApplyError()));
+    }
+    std::sort(cachedRuns.begin(), cachedRuns.end());
+    std::sort(nativeRuns.begin(), nativeRuns.end());
+    bench::report("applyUpdates of 1000 changes (best of 2)", cachedRuns.front(), nativeRuns.front(), "ms",
+                  "ratio <= 1.3");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QString folder = qEnvironmentVariable("KORVANIS_DIR");
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.local/share/korvanis");
+    if (args.size() > 1)
+        folder = args.at(1);
+    const QString database = QDir(folder).filePath(QStringLiteral("dados/korvanis.bd"));
+    if (!QFileInfo::exists(database)) {
+        std::fprintf(stderr, "Banco de dados não encontrado: %s\nCrie-o com: korvanis-admin generate\n",
+                     database.toUtf8().constData());
+        return 2;
+    }
+    FbConnection c({database, FbConnection::defaultUser(), FbConnection::defaultPassword()});
+    c.open();
+    bench::note(QStringLiteral("korvanis-bench on %1").arg(database));
+    const QString only = args.size() > 2 ? args.at(2) : QString();
+    try {
+        if (only.isEmpty() || only == QLatin1String("open"))
+            measureOpen(c);
+        if (only.isEmpty() || only == QLatin1String("fetch"))
+            measureFullFetch(c);
+        if (only.isEmpty() || only == QLatin1String("search"))
+            measureSearches(c);
+        if (only.isEmpty() || only == QLatin1String("write"))
+            measureWrites(c);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    bench::note(QStringLiteral("\npeak resident size: %1 MB").arg(double(bench::peakResidentKb()) / 1024.0, 0, 'f', 1));
+    return 0;
+}

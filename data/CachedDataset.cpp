@@ -1,0 +1,568 @@
+#include "data/CachedDataset.h"
+
+#include "data/AsciiCase.h"
+#include "data/CachedDatasetImpl.h"
+#include "data/DbError.h"
+#include "data/FieldValue.h"
+
+#include <algorithm>
+
+namespace {
+
+// A new row refused as a duplicate gets a fresh key this many times before the refusal stands.
+constexpr int kKeyDrawAttempts = 5;
+
+} // namespace
+
+CachedDataset::Impl::Impl(CachedDataset& owner, QString name_, FbConnection& connection_, QString table_,
+                          WriteMode mode_, QStringList keyColumns_, QStringList requiredColumns_)
+    : q(owner), name(std::move(name_)), connection(connection_), table(std::move(table_)), mode(mode_),
+      keyColumns(std::move(keyColumns_)), requiredColumns(std::move(requiredColumns_))
+{
+}
+
+void CachedDataset::Impl::fire(const Event& event)
+{
+    if (event)
+        event(q);
+}
+
+void CachedDataset::Impl::requireOpen() const
+{
+    if (state == State::Inactive)
+        throw DatasetError(QStringLiteral("O conjunto de dados %1 está fechado.").arg(name));
+}
+
+void CachedDataset::Impl::requireEditing() const
+{
+    requireOpen();
+    if (state != State::Edit && state != State::Insert)
+        throw DatasetError(QStringLiteral("O conjunto de dados %1 não está em modo de edição ou inclusão.").arg(name));
+}
+
+int CachedDataset::Impl::column(const QString& fieldName) const
+{
+    requireOpen();
+    const auto it = columnByName.constFind(ascii::upper(fieldName));
+    if (it == columnByName.constEnd())
+        throw std::out_of_range(
+            QStringLiteral("%1: campo '%2' não encontrado.").arg(name, fieldName).toStdString());
+    return *it;
+}
+
+Value CachedDataset::Impl::currentValue(int col) const
+{
+    if (current < 0 || current >= int(rows.size()))
+        return std::monostate{};
+    if (state == State::Edit || state == State::Insert)
+        if (const Value* v = editing.find(col))
+            return *v;
+    return rows[std::size_t(current)].current(layout, col);
+}
+
+void CachedDataset::Impl::setState(State s)
+{
+    if (state == s)
+        return;
+    state = s;
+    emit q.stateChanged(s);
+}
+
+void CachedDataset::Impl::setCurrent(int row)
+{
+    const bool changed = row != current;
+    current = row;
+    if (changed)
+        emit q.currentRowChanged(row);
+}
+
+void CachedDataset::Impl::checkBrowseMode()
+{
+    if (state != State::Edit && state != State::Insert)
+        return;
+    q.updateRecord();
+    if (modified)
+        q.post();
+    else
+        q.cancel();
+}
+
+void CachedDataset::Impl::checkRequired() const
+{
+    for (const QString& required : requiredColumns) {
+        const auto it = columnByName.constFind(ascii::upper(required));
+        if (it == columnByName.constEnd())
+            continue;
+        if (::isNull(currentValue(*it)))
+            throw DbError(QStringLiteral("O campo \"%1\" precisa ser preenchido.").arg(layout.at(*it).name),
+                          DbError::kRequiredNull);
+    }
+}
+
+void CachedDataset::Impl::storeEditing()
+{
+    CachedRow& row = rows[std::size_t(current)];
+    const bool isNew = state == State::Insert;
+    if (isNew || !editing.isEmpty()) {
+        RowChanges& changes = row.ensureChanges();
+        if (changes.status == RowStatus::Unchanged) {
+            changes.status = isNew ? RowStatus::Inserted : RowStatus::Modified;
+            changes.sequence = nextSequence++;
+        }
+        changes.pending.merge(editing);
+    }
+    editing.clear();
+    modified = false;
+    setState(State::Browse);
+    emit q.rowChanged(current);
+    placeInOrder();
+}
+
+void CachedDataset::Impl::resetCache()
+{
+    cursor.reset();
+    rows.clear();
+    deleted.clear();
+    editing.clear();
+    modified = false;
+    current = -1;
+    atEnd = atStart = true;
+    inServerOrder = true;
+    lastFetched = nullptr;
+    store.reset(layout.messageLength());
+}
+
+// Writes one pending change; false when the database refused it (the first error is kept).
+bool CachedDataset::Impl::writeChange(CachedRow& row, bool removal)
+{
+    try {
+        if (removal)
+            writer.remove(connection, row);
+        else if (row.changes->status == RowStatus::Inserted)
+            insertWithFreshKeys(row);
+        else
+            writer.update(connection, row);
+    } catch (const DbError& e) {
+        if (lastErrorCode == 0 && lastError.isEmpty()) {
+            lastError = e.message();
+            lastErrorCode = e.sqlcode();
+        }
+        return false;
+    }
+    // Written: what was pending is now what the database holds.
+    RowChanges& c = *row.changes;
+    c.stored.merge(c.pending);
+    c.pending.clear();
+    c.status = RowStatus::Unchanged;
+    c.sequence = 0;
+    return true;
+}
+
+// Two workstations may draw the same greatest + 1 at the same moment; the one refused draws again.
+void CachedDataset::Impl::insertWithFreshKeys(CachedRow& row)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            writer.insert(connection, row);
+            return;
+        } catch (const DbError& e) {
+            const int col = drawColumn.isEmpty() ? -1 : layout.indexOf(drawColumn);
+            if (e.sqlcode() != DbError::kDuplicateKey || !draw || col < 0 || attempt >= kKeyDrawAttempts)
+                throw;
+            row.changes->pending.set(col, field::forColumn(draw(), layout.at(col)));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CachedDataset::CachedDataset(QString name, FbConnection& connection, QString table, WriteMode mode,
+                             QStringList keyColumns, QStringList requiredColumns, QObject* parent)
+    : QObject(parent), d(std::make_unique<Impl>(*this, name, connection, std::move(table), mode,
+                                                std::move(keyColumns), std::move(requiredColumns)))
+{
+    setObjectName(name);
+}
+
+CachedDataset::~CachedDataset() = default;
+
+const QString& CachedDataset::name() const
+{
+    return d->name;
+}
+
+const QString& CachedDataset::table() const
+{
+    return d->table;
+}
+
+FbConnection& CachedDataset::connection() const
+{
+    return d->connection;
+}
+
+CachedDataset::WriteMode CachedDataset::writeMode() const
+{
+    return d->mode;
+}
+
+const QStringList& CachedDataset::keyColumns() const
+{
+    return d->keyColumns;
+}
+
+const QStringList& CachedDataset::requiredColumns() const
+{
+    return d->requiredColumns;
+}
+
+QString CachedDataset::commandText() const
+{
+    return d->sql;
+}
+
+void CachedDataset::setCommandText(const QString& sql)
+{
+    if (isOpen())
+        throw DatasetError(QStringLiteral("Feche o conjunto de dados %1 antes de trocar o seu comando SQL.").arg(d->name));
+    d->sql = sql;
+}
+
+void CachedDataset::open()
+{
+    if (isOpen())
+        return;
+    if (d->sql.trimmed().isEmpty())
+        throw DatasetError(QStringLiteral("O conjunto de dados %1 não tem comando SQL.").arg(d->name));
+    auto cursor = d->connection.openCursor(d->sql);
+    d->layout = cursor->layout();
+    d->columnByName.clear();
+    for (int i = 0; i < d->layout.count(); ++i)
+        d->columnByName.insert(ascii::upper(d->layout.at(i).name), i);
+    d->order = SortKey(d->sql, d->layout);
+    d->blobColumns.clear();
+    for (int i = 0; i < d->layout.count(); ++i)
+        if (d->layout.at(i).type == ColumnType::Blob)
+            d->blobColumns.push_back(i);
+    d->writer = RowWriter(d->table, d->layout, d->mode == WriteMode::AllColumns, d->keyColumns);
+    d->resetCache();
+    d->cursor = std::move(cursor);
+    d->fetchRows(1);
+    d->current = d->rows.empty() ? -1 : 0;
+    d->atStart = true;
+    d->atEnd = d->rows.empty();
+    d->state = State::Browse;
+    emit opened();
+    emit rowsReset();
+    emit stateChanged(d->state);
+    emit currentRowChanged(d->current);
+    d->fire(afterScroll);
+}
+
+void CachedDataset::close()
+{
+    if (!isOpen())
+        return;
+    d->resetCache();
+    d->store.reset(0);
+    d->layout = RowLayout();
+    d->columnByName.clear();
+    d->order = SortKey();
+    d->state = State::Inactive;
+    emit closed();
+    emit stateChanged(d->state);
+}
+
+bool CachedDataset::isOpen() const
+{
+    return d->state != State::Inactive;
+}
+
+CachedDataset::State CachedDataset::state() const
+{
+    return d->state;
+}
+
+const RowLayout& CachedDataset::layout() const
+{
+    return d->layout;
+}
+
+QStringList CachedDataset::orderColumns() const
+{
+    return d->order.names(d->layout);
+}
+
+// ---- fields
+
+int CachedDataset::fieldIndex(const QString& name) const
+{
+    return d->column(name);
+}
+
+bool CachedDataset::hasField(const QString& name) const
+{
+    return d->columnByName.contains(ascii::upper(name));
+}
+
+Value CachedDataset::value(const QString& name) const
+{
+    return d->currentValue(d->column(name));
+}
+
+bool CachedDataset::isNull(const QString& name) const
+{
+    return ::isNull(value(name));
+}
+
+QString CachedDataset::asText(const QString& name) const
+{
+    return field::toText(value(name));
+}
+
+qint64 CachedDataset::asInteger(const QString& name) const
+{
+    return field::toInteger(value(name));
+}
+
+double CachedDataset::asFloat(const QString& name) const
+{
+    return field::toFloat(value(name));
+}
+
+QDateTime CachedDataset::asDateTime(const QString& name) const
+{
+    return field::toDateTime(value(name));
+}
+
+QDate CachedDataset::asDate(const QString& name) const
+{
+    return asDateTime(name).date();
+}
+
+void CachedDataset::setValue(const QString& name, const Value& value)
+{
+    const int col = d->column(name);
+    d->requireEditing();
+    d->editing.set(col, field::forColumn(value, d->layout.at(col)));
+    d->modified = true;
+    emit fieldChanged(d->current, col);
+}
+
+void CachedDataset::setText(const QString& name, const QString& text)
+{
+    setValue(name, text);
+}
+
+void CachedDataset::setInteger(const QString& name, qint64 value)
+{
+    setValue(name, value);
+}
+
+void CachedDataset::setFloat(const QString& name, double value)
+{
+    setValue(name, value);
+}
+
+void CachedDataset::setDateTime(const QString& name, const QDateTime& value)
+{
+    setValue(name, value);
+}
+
+void CachedDataset::setDate(const QString& name, const QDate& value)
+{
+    setValue(name, value);
+}
+
+void CachedDataset::clear(const QString& name)
+{
+    setValue(name, std::monostate{});
+}
+
+Value CachedDataset::valueAt(int row, int column) const
+{
+    if (row < 0 || row >= int(d->rows.size()) || column < 0 || column >= d->layout.count())
+        return std::monostate{};
+    if (row == d->current)
+        return d->currentValue(column);
+    return d->rows[std::size_t(row)].current(d->layout, column);
+}
+
+QString CachedDataset::textAt(int row, int column) const
+{
+    return field::toText(valueAt(row, column));
+}
+
+// ---- changes
+
+void CachedDataset::append()
+{
+    d->requireOpen();
+    d->checkBrowseMode();
+    d->fire(beforeInsert); // may re-open this dataset (the items of another invoice)
+    d->requireOpen();
+    fetchAll();
+    d->rowBeforeInsert = d->current;
+    d->rows.emplace_back();
+    d->editing.clear();
+    d->modified = false;
+    d->atStart = d->atEnd = false;
+    emit rowAppended(int(d->rows.size()) - 1);
+    d->setCurrent(int(d->rows.size()) - 1);
+    d->setState(State::Insert);
+    d->fire(afterInsert);
+    d->fire(afterScroll);
+}
+
+void CachedDataset::edit()
+{
+    d->requireOpen();
+    if (d->state == State::Edit || d->state == State::Insert)
+        return;
+    if (isEmpty()) {
+        append();
+        return;
+    }
+    d->fire(beforeEdit);
+    d->editing.clear();
+    d->modified = false;
+    d->setState(State::Edit);
+    d->fire(afterEdit);
+}
+
+void CachedDataset::post()
+{
+    if (d->state != State::Edit && d->state != State::Insert)
+        return;
+    updateRecord();
+    d->fire(beforePost);
+    if (d->state != State::Edit && d->state != State::Insert)
+        return;
+    try {
+        d->checkRequired();
+        d->storeEditing();
+    } catch (const std::exception& e) {
+        if (onPostError)
+            onPostError(*this, e);
+        throw;
+    }
+    d->fire(afterPost);
+}
+
+void CachedDataset::cancel()
+{
+    if (d->state == State::Insert) {
+        const int removed = d->current;
+        d->rows.erase(d->rows.begin() + removed);
+        emit rowRemoved(removed);
+        const int back = std::min(d->rowBeforeInsert, int(d->rows.size()) - 1);
+        d->current = -2; // force the notification
+        d->setCurrent(back);
+        d->atEnd = d->rows.empty();
+    } else if (d->state != State::Edit) {
+        return;
+    }
+    d->editing.clear();
+    d->modified = false;
+    d->setState(State::Browse);
+    if (d->current >= 0)
+        emit rowChanged(d->current);
+}
+
+void CachedDataset::remove()
+{
+    d->requireOpen();
+    if (d->state == State::Insert) {
+        cancel();
+        return;
+    }
+    if (isEmpty())
+        throw DatasetError(QStringLiteral("Não há registro para excluir em %1.").arg(d->name));
+    d->fire(beforeDelete);
+    d->requireOpen();
+    if (isEmpty())
+        return;
+    d->editing.clear();
+    d->modified = false;
+    d->setState(State::Browse);
+    const int removed = d->current;
+    CachedRow row = std::move(d->rows[std::size_t(removed)]);
+    d->rows.erase(d->rows.begin() + removed);
+    if (!row.changes || row.changes->status != RowStatus::Inserted) {
+        RowChanges& changes = row.ensureChanges();
+        changes.pending.clear();
+        changes.sequence = d->nextSequence++;
+        d->deleted.push_back(std::move(row));
+    }
+    emit rowRemoved(removed);
+    if (removed >= int(d->rows.size()))
+        d->fetchRows(1);
+    d->current = -2;
+    d->setCurrent(std::min(removed, int(d->rows.size()) - 1));
+    d->atEnd = d->rows.empty();
+    d->atStart = d->current <= 0;
+    d->fire(afterDelete);
+    d->fire(afterScroll);
+}
+
+bool CachedDataset::isModified() const
+{
+    return d->modified;
+}
+
+int CachedDataset::applyUpdates()
+{
+    d->requireOpen();
+    d->checkBrowseMode();
+    if (pendingChanges() == 0)
+        return 0;
+    if (d->mode == WriteMode::ReadOnly)
+        throw DatasetError(QStringLiteral("O conjunto de dados %1 é somente para leitura.").arg(d->name));
+    // Rows not fetched yet would come back with this dataset's own writes in them.
+    fetchAll();
+    d->lastError.clear();
+    d->lastErrorCode = 0;
+
+    struct Change {
+        quint64 sequence;
+        CachedRow* row;
+        bool removal;
+    };
+    std::vector<Change> changes;
+    for (CachedRow& row : d->rows)
+        if (row.isPending())
+            changes.push_back({row.changes->sequence, &row, false});
+    for (CachedRow& row : d->deleted)
+        changes.push_back({row.changes->sequence, &row, true});
+    std::sort(changes.begin(), changes.end(),
+              [](const Change& a, const Change& b) { return a.sequence < b.sequence; });
+
+    int rejected = 0;
+    for (const Change& change : changes)
+        if (!d->writeChange(*change.row, change.removal))
+            ++rejected;
+    std::erase_if(d->deleted, [](const CachedRow& row) { return row.changes->sequence == 0; });
+    return rejected;
+}
+
+int CachedDataset::pendingChanges() const
+{
+    const auto changed = std::count_if(d->rows.begin(), d->rows.end(), [](const CachedRow& r) { return r.isPending(); });
+    return int(changed) + int(d->deleted.size());
+}
+
+QString CachedDataset::lastApplyError() const
+{
+    return d->lastError;
+}
+
+int CachedDataset::lastApplyErrorCode() const
+{
+    return d->lastErrorCode;
+}
+
+void CachedDataset::setKeyDraw(const QString& column, KeyDraw draw)
+{
+    d->drawColumn = column;
+    d->draw = std::move(draw);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+// The inside of CachedDataset, shared by its two source files (CachedDataset.cpp: state, fields,
+// changes and writes; CachedDatasetRows.cpp: fetching, order, moves, searches and refresh).
+
+#include "data/CachedDataset.h"
+#include "data/RowStore.h"
+#include "data/RowWriter.h"
+#include "data/SortKey.h"
+
+#include <QHash>
+
+struct CachedDataset::Impl {
+    Impl(CachedDataset& owner, QString name_, FbConnection& connection_, QString table_, WriteMode mode_,
+         QStringList keyColumns_, QStringList requiredColumns_);
+
+    CachedDataset& q;
+    QString name;
+    FbConnection& connection;
+    QString table;
+    WriteMode mode;
+    QStringList keyColumns;
+    QStringList requiredColumns;
+    QString sql;
+    State state = State::Inactive;
+
+    // While open: the cursor (until every row is fetched) and what its result looks like.
+    std::unique_ptr<FbCursor> cursor;
+    RowLayout layout;
+    QHash<QString, int> columnByName; // upper-case name → column
+    SortKey order;
+    bool inServerOrder = true; // the fetched rows agree with `order`
+    const unsigned char* lastFetched = nullptr;
+    RowWriter writer;
+
+    RowStore store;
+    std::vector<CachedRow> rows;
+    std::vector<CachedRow> deleted; // removed rows whose DELETE is pending
+    int current = -1;
+    bool atEnd = true;
+    bool atStart = true;
+
+    ColumnValues editing; // unposted values of the current row (edit and insert)
+    bool modified = false;
+    int rowBeforeInsert = -1;
+    quint64 nextSequence = 1;
+
+    QString lastError;
+    int lastErrorCode = 0;
+    QString drawColumn;
+    KeyDraw draw;
+
+    // ---- helpers (CachedDataset.cpp)
+    void fire(const Event& event);
+    void requireOpen() const;
+    void requireEditing() const;
+    int column(const QString& name) const;
+    Value currentValue(int column) const;
+    void setState(State s);
+    void setCurrent(int row);
+    void checkBrowseMode();
+    void checkRequired() const;
+    void storeEditing();
+    bool writeChange(CachedRow& row, bool removal);
+    void insertWithFreshKeys(CachedRow& row);
+    void resetCache();
+
+    // ---- rows (CachedDatasetRows.cpp)
+    int fetchRows(int count);
+    void fetchUntilCount(int count);
+    KeyAtom atomOf(const CachedRow& row, int keyIndex, QByteArray& storage) const;
+    bool serverOrderBroken(const unsigned char* before, const unsigned char* after) const;
+    int compareRows(const CachedRow& a, const CachedRow& b) const;
+    int compareToProbe(const CachedRow& row, const KeyProbe& probe) const;
+    Values probeOf(const Values& keyValues) const;
+    int lowerBound(const KeyProbe& probe);
+    void placeInOrder();
+    void moveWithEvents(int row, bool endAfter = false);
+    int findSameRow(const Values& identity, const std::vector<int>& identityColumns, const Values& orderValues);
+    std::vector<int> identityColumns() const;
+    std::vector<int> blobColumns; // read at fetch time
+};

@@ -1,0 +1,297 @@
+#include "data/DatasetRules.h"
+
+#include "data/DataModule.h"
+#include "data/DbError.h"
+#include "data/Formats.h"
+#include "data/KeyDraws.h"
+#include "data/SessionState.h"
+#include "data/SqlText.h"
+#include "data/WindowState.h"
+#include "db/ColumnLists.h"
+#include "payments/PayableDescription.h"
+
+QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode)
+{
+    return QStringLiteral("select ") + ComprasColumns + QStringLiteral(" from COMPRAS where NOTAFISCAL = ") +
+           sql::quoted(invoiceNumber) + QStringLiteral(" and CODIGOFORNECEDOR = ") + sql::quoted(supplierCode);
+}
+
+DatasetRules::DatasetRules(TDM& dm)
+    : dm_(dm), session_(dm.session()), window_(dm.window()), redraws_(QStringLiteral("KeyRedraw"), dm.SQLConnection1)
+{
+    attachInvoiceRules();
+    attachItemRules();
+    attachSupplierRules();
+    attachPaymentRules();
+    attachWriteRules();
+    attachKeyRedraws();
+}
+
+void DatasetRules::Write(CachedDataset& dataset)
+{
+    if (dataset.applyUpdates() > 0)
+        throw DbError(dataset.lastApplyError(), dataset.lastApplyErrorCode());
+    dataset.refresh();
+}
+
+// ---- NFiscal: the invoice header
+
+void DatasetRules::attachInvoiceRules()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    nf.beforeInsert = [this](CachedDataset&) { InvoiceEditingStarts(true); };
+    nf.afterInsert = [this](CachedDataset&) { InvoiceDefaults(); };
+    nf.beforeEdit = [this](CachedDataset&) {
+        if (window_.isPainelComprasVisible() && !window_.isPainelOutrasDespesasVisible())
+            InvoiceEditingStarts(false);
+    };
+    nf.afterEdit = [this](CachedDataset&) { CopyHeaderIntoItem(); };
+    nf.beforePost = [this](CachedDataset& ds) { PostCurrentItem(ds.state() == CachedDataset::State::Edit); };
+    nf.afterPost = [this](CachedDataset& ds) {
+        if (!window_.isPainelOutrasDespesasVisible()) {
+            window_.EnableMainButtons();
+            window_.LockInvoiceFields();
+            try {
+                window_.focusDateField();
+            } catch (const std::exception&) {
+                // Focus is a courtesy; the header is posted either way.
+            }
+        }
+        Write(ds);
+    };
+    nf.beforeDelete = [this](CachedDataset&) { RemoveItemsAndPayables(); };
+    nf.afterDelete = [](CachedDataset& ds) { Write(ds); };
+    nf.afterScroll = [this](CachedDataset&) {
+        ReloadItems();
+        CachedDataset& items = dm_.Compras;
+        if (items.isEmpty() || items.isNull(QStringLiteral("RESPONSAVEL")))
+            return;
+        try {
+            session_.ItemCounter = int(items.asInteger(QStringLiteral("RESPONSAVEL")));
+        } catch (const ConversionError&) {
+            // Not a number: the counter keeps its value.
+        }
+    };
+    nf.beforeRefresh = [this](CachedDataset&) {
+        if (dm_.Compras.isOpen())
+            dm_.Compras.refresh();
+    };
+}
+
+void DatasetRules::InvoiceEditingStarts(bool inserting)
+{
+    if (inserting)
+        session_.InsertingInvoice = true;
+    window_.DisableMainButtons();
+    window_.UnlockInvoiceFields();
+    const bool dateFieldUsable = window_.isDateFieldEnabledAndVisible();
+    if (inserting) {
+        if (dateFieldUsable)
+            window_.focusDateField();
+        window_.makeDateFieldWritable();
+    } else if (dateFieldUsable) {
+        window_.makeDateFieldWritable();
+        window_.focusDateField();
+    }
+}
+
+void DatasetRules::InvoiceDefaults()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    session_.ItemCounter = 0;
+    nf.setText(QStringLiteral("TIPOOPERACAO"), QStringLiteral("1"));
+    if (window_.isDateFieldEnabledAndVisible())
+        window_.focusDateField();
+    nf.setInteger(QStringLiteral("CODIGO"), keys::NextInvoiceCode(dm_.SQLQuery1));
+    nf.setText(QStringLiteral("ESTACAO"), session_.WorkstationCode);
+    nf.setText(QStringLiteral("LOJA"), session_.StoreCnpj);
+    nf.setText(QStringLiteral("GRUPDESP"), QStringLiteral("SUP"));
+}
+
+void DatasetRules::CopyHeaderIntoItem()
+{
+    if (window_.isPainelOutrasDespesasVisible())
+        return;
+    session_.SavedFieldText.date = dm_.NFiscal.asText(QStringLiteral("DATA")).left(40);
+    CopyHeaderKey();
+}
+
+// DATA, NOTAFISCAL, FORNECEDOR and CODIGOFORNECEDOR of the header into the current item. An
+// invoice without items has no item row to carry them.
+void DatasetRules::CopyHeaderKey()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& items = dm_.Compras;
+    if (!items.isOpen() || items.isEmpty())
+        return;
+    items.edit();
+    for (const char* column : {"DATA", "NOTAFISCAL", "FORNECEDOR", "CODIGOFORNECEDOR"})
+        items.setValue(QLatin1String(column), nf.value(QLatin1String(column)));
+}
+
+// The current item is posted with the header, so that the header's key values reach it together.
+// The values are copied again here: those copied when the edit began are the old ones, and a
+// changed date or number must reach the item.
+void DatasetRules::PostCurrentItem(bool editingHeader)
+{
+    CachedDataset& items = dm_.Compras;
+    if (!items.isOpen() || items.isEmpty())
+        return;
+    try {
+        if (editingHeader && !window_.isPainelOutrasDespesasVisible())
+            CopyHeaderKey();
+        items.edit();
+        items.post();
+    } catch (const std::exception&) {
+        // A failure of the item leaves the header to be posted all the same.
+    }
+}
+
+void DatasetRules::RemoveItemsAndPayables()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& items = dm_.Compras;
+    if (items.isOpen()) {
+        items.first();
+        while (!items.eof() && !items.isEmpty())
+            items.remove(); // each deletion is written by the item rule
+    }
+    dm_.execute(QStringLiteral("Delete from CTAPAGAR where DESCRICAO = ") +
+                sql::quoted(PayableDescription(nf.asText(QStringLiteral("NOTAFISCAL")),
+                                               nf.asText(QStringLiteral("FORNECEDOR")))));
+}
+
+void DatasetRules::ReloadItems()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& items = dm_.Compras;
+    items.close();
+    items.setCommandText(
+        InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
+    items.open();
+}
+
+// ---- Compras: the items of the current invoice
+
+void DatasetRules::attachItemRules()
+{
+    CachedDataset& items = dm_.Compras;
+    items.beforeInsert = [this](CachedDataset&) { ReloadItems(); };
+    items.afterInsert = [this](CachedDataset&) { ItemDefaults(); };
+    items.beforePost = [](CachedDataset& ds) {
+        if (!ds.isNull(QStringLiteral("LOTE")))
+            ds.setText(QStringLiteral("LOTE"), ds.asText(QStringLiteral("LOTE")).remove(QLatin1Char(' ')));
+    };
+    items.afterPost = [this](CachedDataset& ds) {
+        try {
+            Write(ds);
+        } catch (const std::exception&) {
+            window_.showMessage(QStringLiteral("Erro tentando salvar o registro corrente na tabela COMPRAS."));
+        }
+    };
+    items.afterDelete = [](CachedDataset& ds) { Write(ds); };
+    items.afterScroll = [this](CachedDataset&) { window_.ShowItemCostPerUnit(); };
+    items.onPostError = [](CachedDataset& ds, const std::exception&) { ds.cancel(); };
+}
+
+void DatasetRules::ItemDefaults()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& items = dm_.Compras;
+    ++session_.ItemCounter;
+    for (const char* column : {"DATA", "NOTAFISCAL", "FORNECEDOR", "CODIGOFORNECEDOR"})
+        items.setText(QLatin1String(column), nf.asText(QLatin1String(column)));
+    items.setText(QStringLiteral("RESPONSAVEL"), QString::number(session_.ItemCounter).rightJustified(4, u'0'));
+    items.setText(QStringLiteral("SITUACAO"), QStringLiteral("Estoque"));
+    items.setText(QStringLiteral("LABORATORIO"), session_.DefaultStockLocation);
+    items.setInteger(QStringLiteral("CODCOMPRA"), keys::NextItemCode(dm_.SQLQuery1));
+    items.setText(QStringLiteral("ESTACAO"), session_.WorkstationCode);
+    window_.selectItemGridFirstColumn();
+}
+
+// ---- Fornecedor: the supplier code
+
+void DatasetRules::attachSupplierRules()
+{
+    CachedDataset& suppliers = dm_.Fornecedor;
+    suppliers.beforeInsert = [this](CachedDataset&) { supplierCodeBase_ = keys::SupplierCodeBase(dm_.SQLQuery1); };
+    // The code drawn replaces any provisional code another panel put into the row.
+    suppliers.beforePost = [this](CachedDataset& ds) {
+        if (ds.state() == CachedDataset::State::Insert)
+            ds.setText(QStringLiteral("CODIGO"), keys::SupplierCodeText(supplierCodeBase_ + 1));
+    };
+    suppliers.afterPost = [](CachedDataset& ds) {
+        try {
+            Write(ds);
+        } catch (const std::exception&) {
+            // A supplier that cannot be written stays pending and goes with the next write.
+        }
+    };
+    suppliers.afterDelete = [](CachedDataset& ds) { Write(ds); };
+}
+
+// ---- ContasP and PagDiver: payables and custom instalments
+
+void DatasetRules::attachPaymentRules()
+{
+    dm_.ContasP.afterInsert = [this](CachedDataset& ds) {
+        ds.setInteger(QStringLiteral("CODCTAPAGAR"), keys::NextPayableCode(dm_.SQLQuery1));
+    };
+    dm_.ContasP.afterPost = [](CachedDataset& ds) { Write(ds); };
+    dm_.ContasP.afterDelete = [](CachedDataset& ds) { Write(ds); };
+
+    dm_.PagDiver.afterInsert = [this](CachedDataset&) { InstalmentDefaults(); };
+    const auto writeAndRecalc = [this](CachedDataset& ds) {
+        Write(ds);
+        window_.RecalcInstalmentBalance();
+    };
+    dm_.PagDiver.afterPost = writeAndRecalc;
+    dm_.PagDiver.afterDelete = writeAndRecalc;
+}
+
+void DatasetRules::InstalmentDefaults()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& instalments = dm_.PagDiver;
+    instalments.setInteger(QStringLiteral("CODPAGDIVER"), keys::NextInstalmentCode(dm_.SQLQuery1));
+    instalments.setText(QStringLiteral("NFISCAL"), nf.asText(QStringLiteral("NOTAFISCAL")));
+    instalments.setText(QStringLiteral("FORNECEDOR"), nf.asText(QStringLiteral("FORNECEDOR")));
+    ++session_.InstalmentCounter;
+    instalments.setInteger(QStringLiteral("ORDEM"), session_.InstalmentCounter);
+    instalments.setValue(QStringLiteral("VALORTOTAL"), nf.value(QStringLiteral("VALLIQUIDO")));
+    const QString remaining = window_.editValRestText();
+    const auto amount = formats::parseNumber(remaining);
+    if (!amount)
+        throw ConversionError(QStringLiteral("'%1' não é um valor numérico válido.").arg(remaining.trimmed()));
+    instalments.setFloat(QStringLiteral("VALOR"), *amount);
+}
+
+// ---- the other datasets: write what is posted and deleted
+
+void DatasetRules::attachWriteRules()
+{
+    const auto write = [](CachedDataset& ds) { Write(ds); };
+    for (CachedDataset* ds : {&dm_.Movest, &dm_.Periodo, &dm_.Componentes, &dm_.CompNomes, &dm_.Estacoes}) {
+        ds->afterPost = write;
+        ds->afterDelete = write;
+    }
+    dm_.EstLote.afterPost = write;
+    dm_.Movest.onPostError = [this](CachedDataset&, const std::exception& e) {
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        window_.showMessage(db ? db->message() : QString::fromUtf8(e.what()));
+    };
+}
+
+// Two workstations drawing the same greatest + 1 must not lose a row: a new row refused as a
+// duplicate draws its key again.
+void DatasetRules::attachKeyRedraws()
+{
+    dm_.NFiscal.setKeyDraw(QStringLiteral("CODIGO"), [this] { return Value{keys::NextInvoiceCode(redraws_)}; });
+    dm_.Compras.setKeyDraw(QStringLiteral("CODCOMPRA"), [this] { return Value{keys::NextItemCode(redraws_)}; });
+    dm_.Movest.setKeyDraw(QStringLiteral("CODMOVEST"), [this] { return Value{keys::NextMovementCode(redraws_)}; });
+    dm_.Fornecedor.setKeyDraw(QStringLiteral("CODIGO"), [this] {
+        return Value{keys::SupplierCodeText(keys::SupplierCodeBase(redraws_) + 1)};
+    });
+    dm_.ContasP.setKeyDraw(QStringLiteral("CODCTAPAGAR"), [this] { return Value{keys::NextPayableCode(redraws_)}; });
+    dm_.PagDiver.setKeyDraw(QStringLiteral("CODPAGDIVER"), [this] { return Value{keys::NextInstalmentCode(redraws_)}; });
+}

@@ -1,0 +1,346 @@
+#include "data/DataModule.h"
+#include "data/DatasetRules.h"
+#include "data/DbError.h"
+#include "data/SessionState.h"
+#include "data/WindowState.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QtTest>
+
+namespace {
+
+// A window that records what the rules asked of it.
+class FakeWindow : public WindowState {
+public:
+    QStringList calls;
+    QStringList messages;
+    bool painelCompras = true;
+    bool painelOutrasDespesas = false;
+    bool dateField = true;
+    QString valRest = QStringLiteral("   80,00");
+
+    void DisableMainButtons() override { calls << QStringLiteral("DisableMainButtons"); }
+    void EnableMainButtons() override { calls << QStringLiteral("EnableMainButtons"); }
+    void LockInvoiceFields() override { calls << QStringLiteral("LockInvoiceFields"); }
+    void UnlockInvoiceFields() override { calls << QStringLiteral("UnlockInvoiceFields"); }
+    bool isPainelComprasVisible() const override { return painelCompras; }
+    bool isPainelOutrasDespesasVisible() const override { return painelOutrasDespesas; }
+    bool isDateFieldEnabledAndVisible() const override { return dateField; }
+    void makeDateFieldWritable() override { calls << QStringLiteral("makeDateFieldWritable"); }
+    void focusDateField() override { calls << QStringLiteral("focusDateField"); }
+    void selectItemGridFirstColumn() override { calls << QStringLiteral("selectItemGridFirstColumn"); }
+    QString editValRestText() const override { return valRest; }
+    void ShowItemCostPerUnit() override {}
+    void RecalcInstalmentBalance() override { calls << QStringLiteral("RecalcInstalmentBalance"); }
+    void showMessage(const QString& text) override { messages << text; }
+};
+
+struct Workstation {
+    SessionState session;
+    FakeWindow window;
+    std::unique_ptr<TDM> dm;
+
+    explicit Workstation(const TestDatabase& db)
+    {
+        session.WorkstationCode = QStringLiteral("01");
+        session.StoreCnpj = QStringLiteral("11222333444455");
+        session.DefaultStockLocation = QStringLiteral("Almoxarifado");
+        dm = std::make_unique<TDM>(db.sharedParams(), db.workstationParams(), session, window);
+    }
+};
+
+} // namespace
+
+class TestDatasetRules : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<Workstation> ws;
+    FbConnection& conn() { return db->connection(); }
+    TDM& dm() { return *ws->dm; }
+
+    qint64 count(const QString& sql) { return std::get<qint64>(conn().executeRow(sql).front()); }
+    QString text(const QString& sql)
+    {
+        const Values row = conn().executeRow(sql);
+        return row.empty() || isNull(row.front()) ? QString() : std::get<QString>(row.front());
+    }
+
+    void addInvoice(int code, const char* date, const char* number, const char* supplier, const char* supplierCode)
+    {
+        conn().execute(QStringLiteral("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
+                                      "CODIGOFORNECEDOR, GRUPDESP, VALLIQUIDO) values ('01', ?, ?, ?, ?, ?, 'SUP', 200)"),
+                       {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
+                        QString::fromLatin1(supplier), QString::fromLatin1(supplierCode)});
+    }
+    void addItem(int code, const char* number, const char* supplierCode, const char* responsavel)
+    {
+        conn().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, "
+                                      "COMPONENTE, RESPONSAVEL, CODIGOFORNECEDOR) values "
+                                      "('01', ?, '01/15/24', ?, 'ACME', 'ALCOOL', ?, ?)"),
+                       {qint64(code), QString::fromLatin1(number), QString::fromLatin1(responsavel),
+                        QString::fromLatin1(supplierCode)});
+    }
+    void openInvoices() { dm().NFiscal.open(); }
+    void newInvoice(CachedDataset& nf, const char* number)
+    {
+        nf.append();
+        nf.setText(QStringLiteral("DATA"), QStringLiteral("15/01/24"));
+        nf.setText(QStringLiteral("NOTAFISCAL"), QString::fromLatin1(number));
+        nf.setText(QStringLiteral("FORNECEDOR"), QStringLiteral("ACME"));
+        nf.setText(QStringLiteral("CODIGOFORNECEDOR"), QStringLiteral("0001"));
+        nf.post();
+    }
+
+private slots:
+    void init()
+    {
+        db = std::make_unique<TestDatabase>();
+        ws = std::make_unique<Workstation>(*db);
+    }
+    void cleanup()
+    {
+        ws.reset();
+        db.reset();
+    }
+
+    void firstKeysOfAnEmptyDatabase()
+    {
+        openInvoices();
+        newInvoice(dm().NFiscal, "123");
+        QCOMPARE(count(QStringLiteral("select CODIGO from NFISCAL where NOTAFISCAL = '123'")), 1);
+        QCOMPARE(text(QStringLiteral("select ESTACAO || LOJA || GRUPDESP || TIPOOPERACAO from NFISCAL")),
+                 QStringLiteral("0111222333444455SUP1"));
+
+        CachedDataset& items = dm().Compras;
+        items.append();
+        QCOMPARE(items.asInteger(QStringLiteral("CODCOMPRA")), 1);
+        QCOMPARE(items.asText(QStringLiteral("RESPONSAVEL")), QStringLiteral("0001"));
+        QCOMPARE(items.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("123"));
+        QCOMPARE(items.asText(QStringLiteral("LABORATORIO")), QStringLiteral("Almoxarifado"));
+        QCOMPARE(items.asText(QStringLiteral("SITUACAO")), QStringLiteral("Estoque"));
+        items.setText(QStringLiteral("COMPONENTE"), QStringLiteral("ALCOOL"));
+        items.setText(QStringLiteral("LOTE"), QStringLiteral("L 12 3"));
+        items.post();
+        QCOMPARE(text(QStringLiteral("select LOTE from COMPRAS where CODCOMPRA = 1")), QStringLiteral("L123"));
+        QVERIFY(ws->window.calls.contains(QStringLiteral("selectItemGridFirstColumn")));
+
+        CachedDataset& suppliers = dm().Fornecedor;
+        suppliers.open();
+        suppliers.append();
+        suppliers.setText(QStringLiteral("CODIGO"), QStringLiteral("0042")); // provisional, replaced
+        suppliers.setText(QStringLiteral("NOMEFANTASIA"), QStringLiteral("ACME"));
+        suppliers.post();
+        QCOMPARE(text(QStringLiteral("select CODIGO from FORNECED")), QStringLiteral("0001"));
+
+        dm().ContasP.open();
+        dm().ContasP.append();
+        QCOMPARE(dm().ContasP.asInteger(QStringLiteral("CODCTAPAGAR")), 1);
+
+        ws->session.InstalmentCounter = 2;
+        dm().PagDiver.open();
+        dm().PagDiver.append();
+        QCOMPARE(dm().PagDiver.asInteger(QStringLiteral("CODPAGDIVER")), 1);
+        QCOMPARE(dm().PagDiver.asInteger(QStringLiteral("ORDEM")), 3);
+        QCOMPARE(dm().PagDiver.asText(QStringLiteral("VALOR")), QStringLiteral("80"));
+        QCOMPARE(dm().PagDiver.asText(QStringLiteral("NFISCAL")), QStringLiteral("123"));
+        dm().PagDiver.setText(QStringLiteral("DATA"), QStringLiteral("15/02/24"));
+        dm().PagDiver.post();
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER where ORDEM = 3 and VALOR = 80")), 1);
+        QCOMPARE(ws->window.calls.last(), QStringLiteral("RecalcInstalmentBalance"));
+    }
+
+    void instalmentNeedsANumberInTheRemainingField()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        openInvoices();
+        ws->window.valRest = QStringLiteral("abc");
+        dm().PagDiver.open();
+        QVERIFY_THROWS_EXCEPTION(ConversionError, dm().PagDiver.append());
+    }
+
+    void invoiceWindowStates_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("outrasDespesas");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("insert") << "insert" << false
+                                << QStringList{"DisableMainButtons", "UnlockInvoiceFields", "focusDateField",
+                                               "makeDateFieldWritable", "focusDateField"};
+        QTest::newRow("edit") << "edit" << false
+                              << QStringList{"DisableMainButtons", "UnlockInvoiceFields", "makeDateFieldWritable",
+                                             "focusDateField"};
+        QTest::newRow("edit under the tax panel") << "edit" << true << QStringList{};
+        QTest::newRow("post") << "post" << false
+                              << QStringList{"EnableMainButtons", "LockInvoiceFields", "focusDateField"};
+        QTest::newRow("post under the tax panel") << "post" << true << QStringList{};
+    }
+    void invoiceWindowStates()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, outrasDespesas);
+        QFETCH(QStringList, calls);
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        openInvoices();
+        CachedDataset& nf = dm().NFiscal;
+        ws->window.painelOutrasDespesas = outrasDespesas;
+        if (action == QLatin1String("post")) {
+            nf.edit();
+            nf.setText(QStringLiteral("OBSERVACAO"), QStringLiteral("x"));
+        }
+        ws->window.calls.clear();
+        if (action == QLatin1String("insert"))
+            nf.append();
+        else if (action == QLatin1String("edit"))
+            nf.edit();
+        else
+            nf.post();
+        QCOMPARE(ws->window.calls, calls);
+        QCOMPARE(ws->session.InsertingInvoice, action == QLatin1String("insert"));
+    }
+
+    void headerEditReachesTheCurrentItem_data()
+    {
+        QTest::addColumn<bool>("outrasDespesas");
+        QTest::addColumn<QString>("itemDate");
+        QTest::newRow("work area") << false << "20/02/2024";
+        QTest::newRow("tax panel") << true << "15/01/2024";
+    }
+    void headerEditReachesTheCurrentItem()
+    {
+        QFETCH(bool, outrasDespesas);
+        QFETCH(QString, itemDate);
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addItem(1, "123", "0001", "0001");
+        openInvoices();
+        ws->window.painelOutrasDespesas = outrasDespesas;
+        CachedDataset& nf = dm().NFiscal;
+        nf.edit();
+        QCOMPARE(ws->session.SavedFieldText.date, outrasDespesas ? QString() : QStringLiteral("15/01/2024"));
+        nf.setText(QStringLiteral("DATA"), QStringLiteral("20/02/24"));
+        nf.post();
+        const Values item = conn().executeRow(QStringLiteral("select DATA from COMPRAS"));
+        QCOMPARE(std::get<QDate>(item.front()).toString(QStringLiteral("dd/MM/yyyy")), itemDate);
+    }
+
+    void deletingAnInvoiceRemovesItsItemsAndPayables()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addInvoice(2, "01/16/24", "124", "ACME", "0001");
+        for (int i = 1; i <= 3; ++i)
+            addItem(i, "123", "0001", "0001");
+        addItem(4, "124", "0001", "0001");
+        for (const char* d : {"N.Fiscal 123 ACME", "N.Fiscal 123 ACME", "N.Fiscal 124 ACME"})
+            conn().execute(QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values "
+                                          "((select coalesce(max(CODCTAPAGAR), 0) + 1 from CTAPAGAR), ?, 10)"),
+                           {QString::fromLatin1(d)});
+        openInvoices();
+        CachedDataset& nf = dm().NFiscal;
+        QVERIFY(nf.locate({QDate(2024, 1, 15)}));
+        QCOMPARE(dm().Compras.recordCount(), 3);
+        nf.remove();
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where NOTAFISCAL = '123'")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR where DESCRICAO = 'N.Fiscal 123 ACME'")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL where NOTAFISCAL = '123'")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR")), 1);
+        QCOMPARE(nf.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("124"));
+        QCOMPARE(dm().Compras.recordCount(), 1); // the items of the invoice now current
+    }
+
+    void itemCounterFollowsTheFirstItemOfTheInvoice()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addInvoice(2, "01/16/24", "124", "ACME", "0001");
+        addItem(1, "123", "0001", "0007");
+        addItem(2, "123", "0001", "0003");
+        ws->session.ItemCounter = 42;
+        openInvoices();
+        CachedDataset& nf = dm().NFiscal;
+        QCOMPARE(ws->session.ItemCounter, 7);
+        dm().Compras.append();
+        QCOMPARE(dm().Compras.asText(QStringLiteral("RESPONSAVEL")), QStringLiteral("0008"));
+        dm().Compras.cancel();
+        nf.next(); // no items: the counter stays
+        QCOMPARE(ws->session.ItemCounter, 8);
+        nf.append();
+        QCOMPARE(ws->session.ItemCounter, 0);
+        nf.cancel();
+        newInvoice(nf, "125");
+        dm().Compras.append();
+        QCOMPARE(dm().Compras.asText(QStringLiteral("RESPONSAVEL")), QStringLiteral("0001"));
+    }
+
+    void itemThatCannotBePostedLosesItsChanges()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        openInvoices();
+        CachedDataset& items = dm().Compras;
+        items.append();
+        try {
+            items.post(); // no COMPONENTE
+            QFAIL("posted");
+        } catch (const DbError& e) {
+            QCOMPARE(e.sqlcode(), DbError::kRequiredNull);
+        }
+        QCOMPARE(items.state(), CachedDataset::State::Browse);
+        QVERIFY(items.isEmpty());
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS")), 0);
+    }
+
+    void itemWriteFailureIsShownAndStaysPending()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addItem(1, "123", "0001", "0001");
+        openInvoices();
+        CachedDataset& items = dm().Compras;
+        conn().execute(QStringLiteral("delete from COMPRAS"));
+        items.edit();
+        items.setText(QStringLiteral("LOTE"), QStringLiteral("X"));
+        items.post();
+        QCOMPARE(ws->window.messages,
+                 QStringList{QStringLiteral("Erro tentando salvar o registro corrente na tabela COMPRAS.")});
+        QCOMPARE(items.pendingChanges(), 1);
+    }
+
+    void twoWorkstationsDrawingTheSameKeyBothStore_data()
+    {
+        QTest::addColumn<QString>("dataset");
+        QTest::newRow("invoice") << "NFiscal";
+        QTest::newRow("supplier") << "Fornecedor";
+        QTest::newRow("payable") << "ContasP";
+    }
+    void twoWorkstationsDrawingTheSameKeyBothStore()
+    {
+        QFETCH(QString, dataset);
+        Workstation other(*db);
+        CachedDataset* mine = ws->dm->dataset(dataset);
+        CachedDataset* theirs = other.dm->dataset(dataset);
+        auto fill = [&](CachedDataset& ds, const char* name) {
+            if (dataset == QLatin1String("NFiscal")) {
+                ds.setText(QStringLiteral("DATA"), QStringLiteral("15/01/24"));
+                ds.setText(QStringLiteral("NOTAFISCAL"), QString::fromLatin1(name));
+                ds.setText(QStringLiteral("CODIGOFORNECEDOR"), QStringLiteral("0001"));
+            } else if (dataset == QLatin1String("Fornecedor")) {
+                ds.setText(QStringLiteral("NOMEFANTASIA"), QString::fromLatin1(name));
+            } else {
+                ds.setText(QStringLiteral("DESCRICAO"), QString::fromLatin1(name));
+            }
+        };
+        mine->open();
+        theirs->open();
+        mine->append();
+        theirs->append(); // both draw the same greatest + 1
+        fill(*mine, "mine");
+        fill(*theirs, "theirs");
+        mine->post();
+        theirs->post();
+        const QString table = mine->table();
+        QCOMPARE(count(QStringLiteral("select count(*) from ") + table), 2);
+        QCOMPARE(mine->pendingChanges() + theirs->pendingChanges(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatasetRules)
+#include "tst_datasetrules.moc"

@@ -1,0 +1,71 @@
+#include "shell/ProductFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestProductFolder : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray savedDir_;
+    QByteArray savedLock_;
+    bool hadDir_ = false;
+    bool hadLock_ = false;
+
+private slots:
+    void init()
+    {
+        hadDir_ = qEnvironmentVariableIsSet("KORVANIS_DIR");
+        hadLock_ = qEnvironmentVariableIsSet("FIREBIRD_LOCK");
+        savedDir_ = qgetenv("KORVANIS_DIR");
+        savedLock_ = qgetenv("FIREBIRD_LOCK");
+    }
+    void cleanup()
+    {
+        hadDir_ ? qputenv("KORVANIS_DIR", savedDir_) : qunsetenv("KORVANIS_DIR");
+        hadLock_ ? qputenv("FIREBIRD_LOCK", savedLock_) : qunsetenv("FIREBIRD_LOCK");
+    }
+
+    void folderComesFromKorvanisDir()
+    {
+        qputenv("KORVANIS_DIR", "/srv/farmacia/korvanis/");
+        QCOMPARE(productfolder::path(), QStringLiteral("/srv/farmacia/korvanis"));
+        QCOMPARE(productfolder::inUseStamp(), QStringLiteral("/srv/farmacia/korvanis/Em_Uso.txt"));
+        QCOMPARE(productfolder::reportProject(), QStringLiteral("/srv/farmacia/korvanis/rpt/rptNFiscal.rav"));
+        QCOMPARE(productfolder::workstationDatabase(), QStringLiteral("/srv/farmacia/korvanis/interfac/korvanis.bd"));
+
+        qunsetenv("KORVANIS_DIR");
+        QCOMPARE(productfolder::path(), QDir::homePath() + QStringLiteral("/.local/share/korvanis"));
+    }
+
+    void lockFolderMovesOnlyWhenTheDefaultCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        qputenv("KORVANIS_DIR", QFile::encodeName(dir.path()));
+        qunsetenv("FIREBIRD_LOCK");
+
+        // A writable default stays in use.
+        QVERIFY(productfolder::useOwnLockFolderIfNeeded(dir.filePath(QStringLiteral("tmp/firebird"))).isEmpty());
+        QVERIFY(!qEnvironmentVariableIsSet("FIREBIRD_LOCK"));
+
+        // A default that cannot be created (its parent is a plain file) moves into the product folder.
+        QFile plain(dir.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString blocked = dir.filePath(QStringLiteral("plain/firebird"));
+        const QString own = productfolder::useOwnLockFolderIfNeeded(blocked);
+        QCOMPARE(own, dir.filePath(QStringLiteral("firebird-lock")));
+        QVERIFY(QFileInfo(own).isDir());
+        QCOMPARE(qEnvironmentVariable("FIREBIRD_LOCK"), own);
+
+        // A lock folder chosen by the user is never replaced.
+        qputenv("FIREBIRD_LOCK", "/var/tmp/meu-lock");
+        QVERIFY(productfolder::useOwnLockFolderIfNeeded(blocked).isEmpty());
+        QCOMPARE(qEnvironmentVariable("FIREBIRD_LOCK"), QStringLiteral("/var/tmp/meu-lock"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProductFolder)
+#include "tst_productfolder.moc"

@@ -1,0 +1,298 @@
+#include "widgets/DBGrid.h"
+
+#include "data/CachedDataset.h"
+#include "widgets/DBGridDelegate.h"
+#include "widgets/DatasetActions.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/UnhandledError.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent), delegate_(new DBGridDelegate(model_, this))
+{
+    setModel(&model_);
+    setItemDelegate(delegate_);
+    delegate_->keyHook = [this](QKeyEvent& e) { return handleKey(e, true); };
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    setTabKeyNavigation(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setMinimumWidth(14);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
+    connect(qApp, &QApplication::focusChanged, this, &DBGrid::focusMoved);
+}
+
+CachedDataset* DBGrid::dataset() const
+{
+    return model_.dataset();
+}
+
+void DBGrid::setDataSource(DataSource* source)
+{
+    if (CachedDataset* old = dataset())
+        disconnect(old, nullptr, this, nullptr);
+    source_ = source;
+    CachedDataset* ds = source ? source->dataset() : nullptr;
+    model_.setAutoEdit(source && source->autoEdit());
+    model_.setDataset(ds);
+    if (ds) {
+        connect(ds, &CachedDataset::currentRowChanged, this, &DBGrid::followDataset);
+        connect(ds, &CachedDataset::beforePostFlush, this, &DBGrid::flushEditor);
+    }
+    followDataset();
+}
+
+void DBGrid::setColumns(std::vector<GridColumn> columns)
+{
+    model_.setColumns(std::move(columns));
+    for (int i = 0; i < model_.columnCount(); ++i)
+        if (model_.column(i).width > 0)
+            setColumnWidth(i, model_.column(i).width);
+    selectedIndex_ = 0;
+    followDataset();
+}
+
+void DBGrid::setGridReadOnly(bool on)
+{
+    readOnly_ = on;
+    setEditTriggers(on ? NoEditTriggers
+                       : EditTriggers(AnyKeyPressed | EditKeyPressed | DoubleClicked | SelectedClicked));
+}
+
+// ---- current row and column
+
+// The view stands on the dataset's current row, in the selected column.
+void DBGrid::followDataset()
+{
+    const CachedDataset* ds = dataset();
+    const int row = ds && ds->isOpen() ? ds->currentRow() : -1;
+    if (row < 0 || row >= model_.rowCount() || selectedIndex_ >= model_.columnCount())
+        return;
+    const QModelIndex target = model_.index(row, selectedIndex_);
+    if (currentIndex() == target)
+        return;
+    if (currentIndex().row() != row)
+        dropEditor(); // the text typed belonged to the row the dataset left
+    const QScopedValueRollback guard(following_, true);
+    setCurrentIndex(target);
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous); // an editor left behind writes its text
+    if (following_ || model_.isUpdatingViews() || !current.isValid())
+        return;
+    CachedDataset* ds = dataset();
+    if (ds && ds->isOpen() && current.row() != ds->currentRow()) {
+        RunGuarded([&] { ds->moveTo(current.row()); });
+        followDataset(); // where the dataset really stands (a failed post keeps it on its row)
+    }
+    if (currentIndex().column() != selectedIndex_)
+        setSelectedIndex(currentIndex().column());
+}
+
+void DBGrid::setSelectedIndex(int column)
+{
+    if (column < 0 || column >= model_.columnCount())
+        return;
+    pendingColumn_ = column;
+    if (changingColumn_)
+        return; // taken when the running handler returns
+    const QScopedValueRollback guard(changingColumn_, true);
+    bool exitedOld = false;
+    while (pendingColumn_ >= 0) {
+        const int target = std::exchange(pendingColumn_, -1);
+        if (target == selectedIndex_) {
+            exitedOld = false;
+            showSelectedColumn();
+            continue;
+        }
+        if (!exitedOld) {
+            exitedOld = true;
+            RunGuarded([&] { emit columnExited(selectedIndex_); });
+            if (pendingColumn_ >= 0)
+                continue; // the exit handler chose another column
+        }
+        selectedIndex_ = target;
+        exitedOld = false;
+        showSelectedColumn();
+        RunGuarded([&] { emit columnEntered(target); });
+    }
+}
+
+void DBGrid::showSelectedColumn()
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || current.column() == selectedIndex_)
+        return;
+    const QScopedValueRollback guard(following_, true);
+    setCurrentIndex(model_.index(current.row(), selectedIndex_));
+}
+
+// ---- editors
+
+bool DBGrid::opensEditor(const QModelIndex& index, EditTrigger trigger, const QEvent* event) const
+{
+    if (!index.isValid() || !(model_.flags(index) & Qt::ItemIsEditable) || indexWidget(index))
+        return false;
+    if (trigger == AllEditTriggers)
+        return true; // edit() called by code
+    if (!(editTriggers() & trigger))
+        return false;
+    if (trigger == AnyKeyPressed) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        return event && event->type() == QEvent::KeyPress && !key->text().isEmpty() &&
+               key->text().front().isPrint();
+    }
+    return true;
+}
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (!opensEditor(index, trigger, event))
+        return QTableView::edit(index, trigger, event);
+    const int column = index.column();
+    bool editable = false;
+    RunGuarded([&] { editable = model_.startEditing(index.row()); });
+    if (!editable)
+        return false; // a browsed row of a source without automatic edit takes no typing
+    // Going into edit may have reloaded the rows (a dataset rule): stand where the dataset is.
+    followDataset();
+    const QModelIndex target = model_.index(dataset()->currentRow(), column);
+    if (currentIndex() != target) {
+        const QScopedValueRollback guard(following_, true);
+        setCurrentIndex(target);
+    }
+    return QTableView::edit(target, trigger, event);
+}
+
+QWidget* DBGrid::openEditor() const
+{
+    return state() == EditingState ? indexWidget(currentIndex()) : nullptr;
+}
+
+void DBGrid::commitEditor()
+{
+    if (QWidget* editor = openEditor()) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void DBGrid::dropEditor()
+{
+    if (QWidget* editor = openEditor())
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
+// Posting the dataset takes what is typed in the cell; an error ends the post.
+void DBGrid::flushEditor()
+{
+    QWidget* editor = openEditor();
+    if (editor && currentIndex().row() == dataset()->currentRow())
+        model_.writeCell(currentIndex(), DBGridDelegate::editorText(editor));
+}
+
+QString DBGrid::editText() const
+{
+    if (QWidget* editor = openEditor())
+        return DBGridDelegate::editorText(editor);
+    return currentIndex().data(Qt::EditRole).toString();
+}
+
+// ---- keys
+
+void DBGrid::keyPressEvent(QKeyEvent* event)
+{
+    // A key that comes up from a cell editor was offered to `handleKey` already.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool fromEditor = focus && focus != this && isAncestorOf(focus);
+    if (!fromEditor && handleKey(*event, false)) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool DBGrid::handleKey(QKeyEvent& event, bool fromEditor)
+{
+    const bool enter = IsEnterKey(event);
+    if (fromEditor && enter)
+        commitEditor();
+    bool used = false;
+    if (keyHook)
+        RunGuarded([&] { used = keyHook(event); });
+    if (used)
+        return true;
+    const auto modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (!readOnly_ && event.key() == Qt::Key_Insert && modifiers == Qt::NoModifier) {
+        appendRow();
+        return true;
+    }
+    if (!readOnly_ && event.key() == Qt::Key_Delete && modifiers == Qt::ControlModifier) {
+        deleteRow();
+        return true;
+    }
+    if (!readOnly_ && event.key() == Qt::Key_Down && modifiers == Qt::NoModifier && onLastRow()) {
+        appendRow();
+        return true;
+    }
+    return fromEditor && enter; // the cell's typing has ended
+}
+
+bool DBGrid::onLastRow() const
+{
+    if (model_.canFetchMore({}))
+        return false;
+    return model_.rowCount() == 0 || currentIndex().row() == model_.rowCount() - 1;
+}
+
+void DBGrid::appendRow()
+{
+    CachedDataset* ds = dataset();
+    if (!ds || !ds->isOpen())
+        return;
+    commitEditor();
+    if (ds->state() == CachedDataset::State::Insert && !ds->isModified())
+        return; // already on a new row nobody typed into
+    RunGuarded([&] { ds->append(); });
+}
+
+void DBGrid::deleteRow()
+{
+    CachedDataset* ds = dataset();
+    if (!ds || !ds->isOpen())
+        return;
+    dropEditor();
+    RunGuarded([&] { ConfirmAndDelete(*ds); });
+}
+
+// ---- focus
+
+bool DBGrid::contains(const QWidget* w) const
+{
+    return w && (w == this || isAncestorOf(w));
+}
+
+// Focus lent to another window (a message box) or taken by none is not the grid being left.
+void DBGrid::focusMoved(QWidget* from, QWidget* to)
+{
+    if (!from || !to || from->window() != to->window() || contains(from) == contains(to))
+        return;
+    if (contains(to)) {
+        RunGuarded([&] { emit entered(); });
+        return;
+    }
+    CachedDataset* ds = dataset();
+    if (ds && ds->isOpen() && ds->state() == CachedDataset::State::Insert && !ds->isModified())
+        RunGuarded([&] { ds->cancel(); });
+    RunGuarded([&] { emit exited(); });
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "widgets/DatasetTableModel.h"
+
+#include <QPointer>
+#include <QTableView>
+
+#include <functional>
+
+class DataSource;
+class DBGridDelegate;
+
+// A data grid over a cached dataset: one row per row of the dataset, one column per `GridColumn`
+// (field, title, width, pick list, display format and entry mask).
+//
+// - The current row is the dataset's current row, both ways; moving to another row posts a changed
+//   row (the dataset does so before every move).
+// - `selectedIndex` is the current column; code may set it. `columnExited` (the old column still
+//   selected) and then `columnEntered` tell of each change; a column chosen inside those handlers
+//   is taken once they return.
+// - Insert appends a row, Down on the last row appends one (not when that row is a new one nobody
+//   typed into), Ctrl+Delete deletes the current row after "Excluir o registro?".
+// - Leaving the grid for another control of the window drops a new row nobody typed into, then
+//   `exited` runs.
+// - `keyHook` sees every key typed in the grid or in a cell editor before the grid does; it returns
+//   true when it used the key. Enter ends the typing in a cell first, so the hook finds the typed
+//   text in the field.
+// - Typing into a cell puts the dataset into edit when the data source allows automatic edit;
+//   otherwise a browsed row cannot be typed into.
+// - `setCellColours` lets the screen choose the colours of each cell.
+class DBGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+
+    void setDataSource(DataSource* source);
+    DataSource* dataSource() const { return source_; }
+    CachedDataset* dataset() const;
+    void setColumns(std::vector<GridColumn> columns);
+    GridColumn& gridColumn(int index) { return model_.column(index); }
+    void setPickList(int column, const QStringList& items) { model_.column(column).pickList = items; }
+    QStringList pickList(int column) { return model_.column(column).pickList; }
+    void setCellColours(DatasetTableModel::ColourHook hook) { model_.setColourHook(std::move(hook)); }
+    // No typing, no new or deleted rows: a list to pick from.
+    void setGridReadOnly(bool on);
+    DatasetTableModel& tableModel() { return model_; }
+    DBGridDelegate& delegate() { return *delegate_; }
+
+    int selectedIndex() const { return selectedIndex_; }
+    void setSelectedIndex(int column);
+    // The text of the current cell as typed so far (the editor's, or the field's typing form).
+    QString editText() const;
+    bool isTypingInCell() const { return openEditor() != nullptr; }
+
+    void appendRow(); // as the Insert key
+    void deleteRow(); // as Ctrl+Delete
+
+    std::function<bool(QKeyEvent&)> keyHook;
+
+signals:
+    void columnEntered(int column);
+    void columnExited(int column);
+    void entered();
+    void exited();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+private:
+    bool handleKey(QKeyEvent& event, bool fromEditor);
+    bool opensEditor(const QModelIndex& index, EditTrigger trigger, const QEvent* event) const;
+    QWidget* openEditor() const;
+    void commitEditor();
+    void dropEditor();
+    void flushEditor();
+    bool onLastRow() const;
+    void followDataset();
+    void showSelectedColumn();
+    void focusMoved(QWidget* from, QWidget* to);
+    bool contains(const QWidget* w) const;
+
+    DatasetTableModel model_;
+    DBGridDelegate* delegate_;
+    QPointer<DataSource> source_;
+    int selectedIndex_ = 0;
+    int pendingColumn_ = -1;
+    bool changingColumn_ = false;
+    bool following_ = false;
+    bool readOnly_ = false;
+};

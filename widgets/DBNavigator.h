@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class DataSource;
+class QToolButton;
+
+// The record navigator: first, prior, next, last, insert, delete (after a question), edit, post
+// and cancel, enabled as the dataset's state allows. Its buttons take no focus, so that the field
+// being typed keeps it; what was typed reaches the field when the dataset posts.
+class DBNavigator : public QWidget {
+    Q_OBJECT
+
+public:
+    enum Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, ButtonCount };
+
+    explicit DBNavigator(QWidget* parent = nullptr);
+
+    void setDataSource(DataSource* source);
+    DataSource* dataSource() const { return source_; }
+    QToolButton* button(Button b) const { return buttons_[b]; }
+
+signals:
+    // After the button's action ran (also when it failed).
+    void clicked(DBNavigator::Button button);
+
+private:
+    void run(Button b);
+    void updateButtons();
+
+    std::array<QToolButton*, ButtonCount> buttons_{};
+    QPointer<DataSource> source_;
+};

@@ -1,0 +1,19 @@
+#include "widgets/DatasetActions.h"
+
+#include "data/CachedDataset.h"
+#include "widgets/Dialogs.h"
+
+bool IsEditing(const CachedDataset& dataset)
+{
+    return dataset.state() == CachedDataset::State::Edit || dataset.state() == CachedDataset::State::Insert;
+}
+
+bool ConfirmAndDelete(CachedDataset& dataset)
+{
+    if (!dataset.isOpen() || dataset.isEmpty())
+        return false;
+    if (!AskYesNo(kConfirmDeleteText))
+        return false;
+    dataset.remove();
+    return true;
+}

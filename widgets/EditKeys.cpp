@@ -1,0 +1,40 @@
+#include "widgets/EditKeys.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+bool IsTextEditingKey(const QKeyEvent& e)
+{
+    static const QKeySequence::StandardKey editing[] = {QKeySequence::Paste,
+                                                        QKeySequence::Cut,
+                                                        QKeySequence::Undo,
+                                                        QKeySequence::Redo,
+                                                        QKeySequence::DeleteEndOfWord,
+                                                        QKeySequence::DeleteStartOfWord,
+                                                        QKeySequence::DeleteEndOfLine,
+                                                        QKeySequence::DeleteCompleteLine,
+                                                        QKeySequence::Backspace,
+                                                        QKeySequence::Delete};
+    for (auto key : editing)
+        if (e.matches(key))
+            return true;
+    if (e.key() == Qt::Key_Backspace || e.key() == Qt::Key_Delete)
+        return true;
+    const QString text = e.text();
+    return !text.isEmpty() && text.front().isPrint() &&
+           !(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+void AcceptOnlyNumbers(QLineEdit* edit, bool on)
+{
+    if (on == (edit->validator() != nullptr))
+        return;
+    if (!on) {
+        delete edit->validator();
+        edit->setValidator(nullptr);
+        return;
+    }
+    static const QRegularExpression number(QStringLiteral("-?[0-9.,]*"));
+    edit->setValidator(new QRegularExpressionValidator(number, edit));
+}
