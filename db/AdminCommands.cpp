@@ -94,13 +94,19 @@ void createFresh(const Target& target)
         QDir().mkpath(QFileInfo(target.shared.database).absolutePath());
         QDir().mkpath(QFileInfo(target.workstation->database).absolutePath());
     }
-    schema::createSharedDatabase(target.shared);
+    try {
+        schema::createSharedDatabase(target.shared);
+    } catch (const DbError& e) {
+        throw AdminError(QStringLiteral("Não foi possível criar o banco de dados %1:\n%2")
+                             .arg(target.shared.database, e.message()));
+    }
     if (target.workstation) {
         try {
             schema::createWorkstationDatabase(*target.workstation);
-        } catch (...) {
+        } catch (const DbError& e) {
             dropQuietly(target.shared);
-            throw;
+            throw AdminError(QStringLiteral("Não foi possível criar o banco de dados %1:\n%2")
+                                 .arg(target.workstation->database, e.message()));
         }
     }
 }
@@ -249,6 +255,12 @@ int user(const QStringList& args, QTextStream& out)
         throw AdminError(QStringLiteral("O banco de dados %1 não existe. Crie-o antes com \"korvanis-admin init\".")
                              .arg(target.shared.database));
     FbConnection shared(target.shared);
+    try {
+        shared.open();
+    } catch (const DbError& e) {
+        throw AdminError(
+            QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
+    }
     users::add(shared, name, password, financial);
     out << QStringLiteral("Usuário %1 incluído%2.\n")
                .arg(ascii::upper(name), financial ? QStringLiteral(" com acesso financeiro") : QString());

@@ -392,6 +392,7 @@ std::vector<reference::Login> generate(FbConnection& shared, FbConnection* works
     if (workstation)
         reference::writePeriod(*workstation, today);
 
+    schema::setSecondaryIndexesActive(shared, false);
     PharmacyWriter writer(shared, today);
     std::vector<SupplierRecord> suppliers;
     suppliers.reserve(std::size_t(options.suppliers));
@@ -416,6 +417,8 @@ std::vector<reference::Login> generate(FbConnection& shared, FbConnection* works
             report(QStringLiteral("Notas fiscais: %1 de %2").arg(i + 1).arg(options.invoices));
     }
     writer.finish();
+    report(QStringLiteral("Índices..."));
+    schema::setSecondaryIndexesActive(shared, true);
     schema::updateIndexStatistics(shared);
     return logins;
 }

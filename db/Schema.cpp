@@ -44,7 +44,7 @@ QStringList statements(const QString& scriptName)
 
 namespace {
 
-void create(const FbConnection::Params& params, const QString& scriptName)
+void create(const FbConnection::Params& params, const QString& scriptName, bool forcedWrites)
 {
     const QStringList script = statements(scriptName);
     // Each statement of the script is committed on its own; with forced writes every commit
@@ -55,7 +55,8 @@ void create(const FbConnection::Params& params, const QString& scriptName)
         for (const QString& sql : script)
             connection.execute(sql);
         connection.close();
-        FbConnection::setForcedWrites(params, true);
+        if (forcedWrites)
+            FbConnection::setForcedWrites(params, true);
     } catch (...) {
         // A half-made database would be refused as existing next time: remove it.
         try {
@@ -68,25 +69,45 @@ void create(const FbConnection::Params& params, const QString& scriptName)
 
 } // namespace
 
-void createSharedDatabase(const FbConnection::Params& params)
+void createSharedDatabase(const FbConnection::Params& params, bool forcedWrites)
 {
-    create(params, QStringLiteral("shared.sql"));
+    create(params, QStringLiteral("shared.sql"), forcedWrites);
 }
 
-void createWorkstationDatabase(const FbConnection::Params& params)
+void createWorkstationDatabase(const FbConnection::Params& params, bool forcedWrites)
 {
-    create(params, QStringLiteral("workstation.sql"));
+    create(params, QStringLiteral("workstation.sql"), forcedWrites);
 }
+
+namespace {
+
+QStringList userIndexes(FbConnection& connection, bool secondaryOnly)
+{
+    QString sql = QStringLiteral("select trim(I.RDB$INDEX_NAME) from RDB$INDICES I "
+                                 "where coalesce(I.RDB$SYSTEM_FLAG, 0) = 0");
+    if (secondaryOnly)
+        sql += QStringLiteral(" and not exists (select 1 from RDB$RELATION_CONSTRAINTS C "
+                              "where C.RDB$INDEX_NAME = I.RDB$INDEX_NAME)");
+    QStringList indexes;
+    auto cursor = connection.openCursor(sql);
+    while (cursor->fetch())
+        indexes << cursor->text(0);
+    return indexes;
+}
+
+} // namespace
 
 void updateIndexStatistics(FbConnection& connection)
 {
-    QStringList indexes;
-    auto cursor = connection.openCursor(QStringLiteral(
-        "select trim(RDB$INDEX_NAME) from RDB$INDICES where coalesce(RDB$SYSTEM_FLAG, 0) = 0"));
-    while (cursor->fetch())
-        indexes << cursor->text(0);
-    for (const QString& index : std::as_const(indexes))
+    for (const QString& index : userIndexes(connection, false))
         connection.execute(QStringLiteral("set statistics index \"%1\"").arg(index));
+}
+
+void setSecondaryIndexesActive(FbConnection& connection, bool active)
+{
+    const QString state = active ? QStringLiteral("active") : QStringLiteral("inactive");
+    for (const QString& index : userIndexes(connection, true))
+        connection.execute(QStringLiteral("alter index \"%1\" %2").arg(index, state));
 }
 
 } // namespace schema

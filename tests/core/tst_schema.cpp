@@ -306,7 +306,11 @@ private slots:
 
     void createdDatabasesWriteSynchronously()
     {
-        const Values row = db->connection().executeRow(QStringLiteral("select MON$FORCED_WRITES from MON$DATABASE"));
+        QTemporaryDir dir;
+        const FbConnection::Params params{dir.filePath(QStringLiteral("novo.bd")), QStringLiteral("SYSDBA"), {}};
+        schema::createSharedDatabase(params);
+        FbConnection created(params);
+        const Values row = created.executeRow(QStringLiteral("select MON$FORCED_WRITES from MON$DATABASE"));
         QCOMPARE(std::get<qint64>(row.front()), 1);
     }
 };

@@ -8,8 +8,9 @@ TestDatabase::TestDatabase()
 {
     QDir(dir_.path()).mkpath(QStringLiteral("dados"));
     QDir(dir_.path()).mkpath(QStringLiteral("interfac"));
-    schema::createSharedDatabase(sharedParams());
-    schema::createWorkstationDatabase(workstationParams());
+    // A test database needs no durability: without forced writes a commit does not wait for the disk.
+    schema::createSharedDatabase(sharedParams(), false);
+    schema::createWorkstationDatabase(workstationParams(), false);
     connection_ = newConnection();
 }
 
