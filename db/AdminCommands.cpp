@@ -242,7 +242,7 @@ int user(const QStringList& args, QTextStream& out)
 {
     const Arguments parsed = parse(args, {QStringLiteral("--database")}, {QStringLiteral("--financial")});
     if (parsed.positional.value(0) != QLatin1String("add"))
-        throw UsageError(QStringLiteral("Use: korvanis-admin user add NOME SENHA [--financial]"));
+        throw UsageError(QStringLiteral("Uso: korvanis-admin user add NOME SENHA [--financial]"));
     expectPositional(parsed, 3, QStringLiteral("user add"));
     const QString name = parsed.positional.at(1);
     const QString password = parsed.positional.at(2);
@@ -273,7 +273,7 @@ int user(const QStringList& args, QTextStream& out)
 int encode(const QStringList& args, QTextStream& out)
 {
     if (args.size() != 1)
-        throw UsageError(QStringLiteral("Use: korvanis-admin encode TEXTO"));
+        throw UsageError(QStringLiteral("Uso: korvanis-admin encode TEXTO"));
     out << EncodeCredential(args.front()) << '\n';
     return kSuccess;
 }
