@@ -6,7 +6,7 @@
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
 #include "db/ColumnLists.h"
-#include "db/ProductFolder.h"
+#include "shell/ProductFolder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -243,9 +243,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write]]
-    const QString folder = args.size() > 1 ? args.at(1) : product::folder();
-    product::prepareEmbeddedEngine(folder);
-    const QString database = product::sharedDatabasePath(folder);
+    if (args.size() > 1)
+        qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
+    productfolder::useOwnLockFolderIfNeeded();
+    const QString database = productfolder::sharedDatabase();
     if (!QFileInfo::exists(database)) {
         std::fprintf(stderr, "Banco de dados não encontrado: %s\nCrie-o com: korvanis-admin generate\n",
                      database.toUtf8().constData());

@@ -5,7 +5,7 @@
 #include "db/AdminError.h"
 #include "db/DemoData.h"
 #include "db/Generator.h"
-#include "db/ProductFolder.h"
+#include "shell/ProductFolder.h"
 #include "db/Schema.h"
 #include "db/Users.h"
 #include "shell/Credential.h"
@@ -58,9 +58,8 @@ QString localName(const QString& name)
 
 Target productFolderTarget()
 {
-    const QString folder = product::folder();
-    product::prepareEmbeddedEngine(folder);
-    return {paramsFor(product::sharedDatabasePath(folder)), paramsFor(product::workstationDatabasePath(folder))};
+    productfolder::useOwnLockFolderIfNeeded();
+    return {paramsFor(productfolder::sharedDatabase()), paramsFor(productfolder::workstationDatabase())};
 }
 
 Target namedTarget(const QString& database)
@@ -68,7 +67,7 @@ Target namedTarget(const QString& database)
     if (database.trimmed().isEmpty())
         throw UsageError(QStringLiteral("O nome do banco de dados não foi informado."));
     if (!isServerName(database))
-        product::prepareEmbeddedEngine(product::folder());
+        productfolder::useOwnLockFolderIfNeeded();
     return {paramsFor(localName(database)), std::nullopt};
 }
 
@@ -233,7 +232,7 @@ int demo(const QStringList& args, QTextStream& out)
     createAndFill(target, [&](FbConnection& shared, FbConnection* workstation) {
         logins = demo::fill(shared, *workstation, logonUserName(), QDate::currentDate());
     });
-    out << QStringLiteral("Farmácia de demonstração criada em %1\n").arg(product::folder());
+    out << QStringLiteral("Farmácia de demonstração criada em %1\n").arg(productfolder::path());
     printLogins(logins, out);
     return kSuccess;
 }
