@@ -1,0 +1,138 @@
+#pragma once
+
+#include "data/WindowState.h"
+
+#include <QMainWindow>
+
+class DBComboBox;
+class DBEdit;
+class DBGrid;
+class DBNavigator;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+struct SessionState;
+class TDM;
+
+// The invoice window. Every control carries the name the screens give it, as member and as
+// objectName, so that handlers read like the behaviour they implement and tests find them with
+// findChild. Every panel is hidden when the window is created; code places and shows them.
+//
+// The window exists before the data module (the module's rules talk back to the window through
+// `WindowState`), so the bound controls are tied to their data sources by `attachDataModule`.
+class TFormCompras : public QMainWindow, public WindowState {
+    Q_OBJECT
+
+public:
+    static constexpr int kOuterWidth = 800;
+    static constexpr int kOuterHeight = 560;
+
+    explicit TFormCompras(SessionState& session, QWidget* parent = nullptr);
+    ~TFormCompras() override;
+
+    void attachDataModule(TDM& dm);
+    TDM* dataModule() const { return dm_; }
+    SessionState& session() const { return session_; }
+
+    // Window-state routines.
+    void LockInvoiceFields() override;
+    void UnlockInvoiceFields() override;
+    void DisableMainButtons() override;
+    void EnableMainButtons() override;
+
+    // What the dataset rules ask of the window.
+    bool isPainelComprasVisible() const override;
+    bool isPainelOutrasDespesasVisible() const override;
+    bool isDateFieldEnabledAndVisible() const override;
+    void makeDateFieldWritable() override;
+    void focusDateField() override;
+    void selectItemGridFirstColumn() override;
+    QString editValRestText() const override;
+    void ShowItemCostPerUnit() override;
+    void RecalcInstalmentBalance() override;
+    void showMessage(const QString& text) override;
+
+    // Main menu.
+    QAction* Etiqueta1;    // "Pesquisa"
+    QAction* abela1;       // "Tabela"
+    QAction* Etiquetas1;   // "Relatórios" > "Etiquetas"
+    QAction* Vencimentos1; // "Relatórios" > "Vencimentos"
+    QAction* Sair1;        // "Sair"
+
+    // Login.
+    QFrame* PainelLogin;
+    QLineEdit* EditNome;
+    QLineEdit* EditSenhaU;
+    QPushButton* BotOkSenha;
+    QPushButton* BotCancSenha;
+
+    // The invoice work area and what it holds.
+    QFrame* PainelCompras;
+    DBNavigator* DBNavigator5;
+    DBEdit* DBEditData;
+    DBEdit* DBEdit6; // receipt date
+    DBEdit* DBEditNotaFiscal;
+    DBEdit* DBEditForn;
+    DBGrid* DBGrid1;
+    DBEdit* DBEdit1; // gross value
+    DBEdit* DBEdit2; // discount
+    DBEdit* DBEdit3; // net value
+    DBComboBox* DBComboBox1;
+    QPushButton* BitBtn4;     // "Impostos, Desp. e Descontos"
+    QPushButton* BotFecharNF; // "Fechar &Nota Fiscal"
+    QPushButton* BitBtn8;     // "Incluir no Contas a Pagar"
+    QPushButton* BitBtn15;    // "Importar &NF-e"
+    QLabel* HintInsert;
+    QLabel* HintTaxes;
+
+    // The main command buttons: always hidden, the menu stands for them.
+    QPushButton* BotSairCompras;
+    QPushButton* BotTabCompras;
+    QPushButton* BotPesquisaCompras;
+    QPushButton* BotVencimentos;
+    QPushButton* BotMalaDireta;
+
+    // Item details.
+    QFrame* PainelDetalhes;
+    QLabel* LabelCustoUnit;
+    QPushButton* BotAtuaCustoUnit;
+
+    // Small panels of the work area.
+    QFrame* PainelAguarde;
+    QFrame* PainelAlertaCusto;
+    QFrame* Painel_Procurando;
+
+    // Panels that the subsystems fill in.
+    QFrame* PainelCliProcura;
+    QFrame* PainelResumoCliente;
+    QFrame* PainelOpCompras;
+    QFrame* PainelOpUnidades;
+    QFrame* PainelOutrasDespesas;
+    QFrame* PainelFormaPag;
+    QFrame* Painel_NFe;
+    QFrame* PainelVencimentos;
+    QFrame* PainelPeriodo4;
+    QFrame* PainelPesquisaCompras;
+    QFrame* TabelaNFiscais;
+
+    // The activity file, every 60 seconds.
+    QTimer* Timer3;
+
+private:
+    void buildMenu();
+    void buildLoginPanel();
+    void buildPainelCompras();
+    void buildHeader();
+    void buildItemGrid();
+    void buildTotals();
+    void buildCommandButtons();
+    void buildDetails();
+    void buildSmallPanels();
+    void buildSubsystemPanels();
+
+    SessionState& session_;
+    TDM* dm_ = nullptr;
+};

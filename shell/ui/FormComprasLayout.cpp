@@ -1,0 +1,316 @@
+// Where the controls of the invoice window stand. Sizes and places are those of the screens;
+// what the screens leave free is laid out to fit the 800 × 560 window.
+#include "shell/ui/FormCompras.h"
+
+#include "widgets/DBComboBox.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBGrid.h"
+#include "widgets/DBNavigator.h"
+#include "widgets/FocusColours.h"
+#include "widgets/GridColumn.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+
+QFrame* newPanel(QWidget* parent, const QString& name, const QRect& geometry = {})
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    if (geometry.isValid())
+        panel->setGeometry(geometry);
+    panel->hide();
+    return panel;
+}
+
+QLabel* newLabel(QWidget* parent, const QString& text, int left, int top, const QString& name = {})
+{
+    auto* label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+// A panel with one centred caption, such as "Aguarde...".
+QFrame* newCaptionPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry = {})
+{
+    QFrame* panel = newPanel(parent, name, geometry);
+    auto* label = new QLabel(caption, panel);
+    label->setObjectName(name + QStringLiteral("Caption"));
+    label->setAlignment(Qt::AlignCenter);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setGeometry(panel->rect());
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return panel;
+}
+
+QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+}
+
+DBEdit* newFieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
+                     const FieldFormat& format = {})
+{
+    auto* edit = new DBEdit(parent);
+    edit->setObjectName(name);
+    edit->setDataField(field);
+    edit->setFieldFormat(format);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+// The item grid's columns: field, title and width as the item screen gives them.
+std::vector<GridColumn> itemGridColumns()
+{
+    const FieldFormat date = FieldFormat::date();
+    const FieldFormat money = FieldFormat::money();
+    return {
+        {QStringLiteral("COMPONENTE"), QStringLiteral("Descrição do Produto"), 220, {}, {}, false},
+        {QStringLiteral("QUANTIDADE"), QStringLiteral("Qtde."), 49, {}, {}, false},
+        {QStringLiteral("UNIDADE"), QStringLiteral("Unid"), 32, {}, {}, false},
+        {QStringLiteral("PRECOUNITR"), QStringLiteral("Pr. Unit"), 48, {}, money, false},
+        {QStringLiteral("SALDO"), QStringLiteral("Pr. Total"), 56, {}, money, false},
+        {QStringLiteral("LABORATORIO"), QStringLiteral("Local Estoque"), 74, {}, {}, false},
+        {QStringLiteral("LOTE"), QStringLiteral("Lote"), 70, {}, {}, false},
+        {QStringLiteral("SITUACAO"),
+         QStringLiteral("Situação"),
+         52,
+         {QStringLiteral("Estoque"), QStringLiteral("Quarent."), QStringLiteral("Vencido")},
+         {},
+         false},
+        {QStringLiteral("FABRICACAO"), QStringLiteral("Data Fabric."), 62, {}, date, false},
+        {QStringLiteral("VALIDADE"), QStringLiteral("Data Valid."), 56, {}, date, false},
+        {QStringLiteral("DENSIDADE"), QStringLiteral("Densidade"), 56, {}, {}, false},
+        {QStringLiteral("FATORCORRECAO"), QStringLiteral("Fator Correção"), 77, {}, {}, false},
+        {QStringLiteral("FATORDILUICAO"), QStringLiteral("Fator Diluição"), 70, {}, {}, false},
+        {QStringLiteral("FABRICANTE"), QStringLiteral("Fabricante"), 0, {}, {}, false},
+    };
+}
+
+} // namespace
+
+void TFormCompras::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    auto add = [](QMenuBar* menu, const QString& name, const QString& text) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(name);
+        return action;
+    };
+    Etiqueta1 = add(bar, QStringLiteral("Etiqueta1"), QStringLiteral("Pesquisa"));
+    abela1 = add(bar, QStringLiteral("abela1"), QStringLiteral("Tabela"));
+    QMenu* reports = bar->addMenu(QStringLiteral("Relatórios"));
+    reports->setObjectName(QStringLiteral("Relatorios1"));
+    Etiquetas1 = reports->addAction(QStringLiteral("Etiquetas"));
+    Etiquetas1->setObjectName(QStringLiteral("Etiquetas1"));
+    Vencimentos1 = reports->addAction(QStringLiteral("Vencimentos"));
+    Vencimentos1->setObjectName(QStringLiteral("Vencimentos1"));
+    Sair1 = add(bar, QStringLiteral("Sair1"), QStringLiteral("Sair"));
+}
+
+void TFormCompras::buildLoginPanel()
+{
+    PainelLogin = newPanel(centralWidget(), QStringLiteral("PainelLogin"), QRect(224, 149, 331, 130));
+    auto* title = new QLabel(QStringLiteral("Identificação do Usuário"), PainelLogin);
+    title->setObjectName(QStringLiteral("PainelLoginTitulo"));
+    title->setAlignment(Qt::AlignCenter);
+    title->setAutoFillBackground(true);
+    title->setBackgroundRole(QPalette::Highlight);
+    title->setForegroundRole(QPalette::HighlightedText);
+    title->setGeometry(2, 2, 327, 20);
+
+    newLabel(PainelLogin, QStringLiteral("Nome"), 16, 34);
+    EditNome = new QLineEdit(PainelLogin);
+    EditNome->setObjectName(QStringLiteral("EditNome"));
+    EditNome->setGeometry(70, 30, 240, 22);
+    EditNome->setMaxLength(60);
+    newLabel(PainelLogin, QStringLiteral("Senha"), 16, 64);
+    EditSenhaU = new QLineEdit(PainelLogin);
+    EditSenhaU->setObjectName(QStringLiteral("EditSenhaU"));
+    EditSenhaU->setGeometry(70, 60, 240, 22);
+    EditSenhaU->setEchoMode(QLineEdit::Password);
+    BotOkSenha = newButton(PainelLogin, QStringLiteral("BotOkSenha"), QStringLiteral("OK"), QRect(90, 94, 75, 26));
+    BotCancSenha =
+        newButton(PainelLogin, QStringLiteral("BotCancSenha"), QStringLiteral("Cancela"), QRect(170, 94, 75, 26));
+    for (QWidget* w : std::initializer_list<QWidget*>{EditNome, EditSenhaU})
+        HighlightOnFocus(w);
+    setTabOrder(EditNome, EditSenhaU);
+    setTabOrder(EditSenhaU, BotOkSenha);
+    setTabOrder(BotOkSenha, BotCancSenha);
+}
+
+void TFormCompras::buildPainelCompras()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("AreaCliente"));
+    setCentralWidget(central);
+    PainelCompras = newPanel(central, QStringLiteral("PainelCompras"), QRect(0, 0, 622, 445));
+    buildHeader();
+    buildItemGrid();
+    buildTotals();
+    buildCommandButtons();
+    buildDetails();
+    buildSmallPanels();
+    buildSubsystemPanels();
+}
+
+void TFormCompras::buildHeader()
+{
+    DBNavigator5 = new DBNavigator(PainelCompras);
+    DBNavigator5->setObjectName(QStringLiteral("DBNavigator5"));
+    DBNavigator5->setGeometry(6, 4, 234, 25);
+
+    newLabel(PainelCompras, QStringLiteral("Data Emissão"), 6, 34);
+    DBEditData = newFieldEdit(PainelCompras, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 80, 22),
+                              FieldFormat::date());
+    newLabel(PainelCompras, QStringLiteral("Data Recebimento"), 94, 34);
+    DBEdit6 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit6"), QStringLiteral("DATARECEBIM"),
+                           QRect(94, 50, 96, 22), FieldFormat::date());
+    newLabel(PainelCompras, QStringLiteral("Nota Fiscal"), 198, 34);
+    DBEditNotaFiscal = newFieldEdit(PainelCompras, QStringLiteral("DBEditNotaFiscal"), QStringLiteral("NOTAFISCAL"),
+                                    QRect(198, 50, 96, 22));
+    newLabel(PainelCompras, QStringLiteral("Fornecedor"), 302, 34);
+    DBEditForn = newFieldEdit(PainelCompras, QStringLiteral("DBEditForn"), QStringLiteral("FORNECEDOR"),
+                              QRect(302, 50, 300, 22));
+}
+
+void TFormCompras::buildItemGrid()
+{
+    DBGrid1 = new DBGrid(PainelCompras);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setColumns(itemGridColumns());
+    DBGrid1->setGeometry(6, 80, 778, 280);
+    setTabOrder(DBEditData, DBEdit6);
+    setTabOrder(DBEdit6, DBEditNotaFiscal);
+    setTabOrder(DBEditNotaFiscal, DBEditForn);
+    setTabOrder(DBEditForn, DBGrid1);
+}
+
+void TFormCompras::buildTotals()
+{
+    newLabel(PainelCompras, QStringLiteral("Total da Nota"), 214, 366);
+    DBEdit1 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit1"), QStringLiteral("VALBRUTO"),
+                           QRect(214, 382, 100, 22), FieldFormat::money());
+    newLabel(PainelCompras, QStringLiteral("Descontos"), 322, 366);
+    DBEdit2 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit2"), QStringLiteral("DESCONTOTOTAL"),
+                           QRect(322, 382, 100, 22), FieldFormat::money());
+    newLabel(PainelCompras, QStringLiteral("Valor Líquido"), 430, 366);
+    DBEdit3 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit3"), QStringLiteral("VALLIQUIDO"),
+                           QRect(430, 382, 100, 22), FieldFormat::money());
+    for (DBEdit* readOnlyTotal : {DBEdit1, DBEdit3}) {
+        readOnlyTotal->setReadOnly(true);
+        readOnlyTotal->setStyleSheet(QStringLiteral("background-color: silver;"));
+    }
+    newLabel(PainelCompras, QStringLiteral(" Forma de Pagamento  "), 538, 366);
+    DBComboBox1 = new DBComboBox(PainelCompras);
+    DBComboBox1->setObjectName(QStringLiteral("DBComboBox1"));
+    DBComboBox1->setDataField(QStringLiteral("FORMAPAGTO"));
+    DBComboBox1->setGeometry(538, 382, 246, 22);
+    setTabOrder(DBGrid1, DBEdit1);
+    setTabOrder(DBEdit1, DBEdit2);
+    setTabOrder(DBEdit2, DBEdit3);
+    setTabOrder(DBEdit3, DBComboBox1);
+}
+
+void TFormCompras::buildCommandButtons()
+{
+    BitBtn4 = newButton(PainelCompras, QStringLiteral("BitBtn4"), QStringLiteral("Impostos, Desp. e Descontos"),
+                        QRect(214, 412, 170, 28));
+    BotFecharNF = newButton(PainelCompras, QStringLiteral("BotFecharNF"), QStringLiteral("Fechar &Nota Fiscal"),
+                            QRect(388, 412, 130, 28));
+    BitBtn8 = newButton(PainelCompras, QStringLiteral("BitBtn8"), QStringLiteral("Incluir no Contas a Pagar"),
+                        QRect(522, 412, 160, 28));
+    BitBtn15 =
+        newButton(PainelCompras, QStringLiteral("BitBtn15"), QStringLiteral("Importar &NF-e"), QRect(686, 412, 98, 28));
+    BitBtn15->setToolTip(QStringLiteral("Importar Nota Fiscal Eletrônica (NF-e)"));
+
+    const QRect offScreen(0, 0, 0, 0);
+    BotSairCompras = newButton(PainelCompras, QStringLiteral("BotSairCompras"), QStringLiteral("&Sair"), offScreen);
+    BotTabCompras = newButton(PainelCompras, QStringLiteral("BotTabCompras"), QStringLiteral("&Tabela"), offScreen);
+    BotPesquisaCompras =
+        newButton(PainelCompras, QStringLiteral("BotPesquisaCompras"), QStringLiteral("&Pesquisa"), offScreen);
+    BotVencimentos =
+        newButton(PainelCompras, QStringLiteral("BotVencimentos"), QStringLiteral("&Vencimentos"), offScreen);
+    BotMalaDireta = newButton(PainelCompras, QStringLiteral("BotMalaDireta"), QStringLiteral("Mala Direta"), offScreen);
+    for (QPushButton* hidden : {BotSairCompras, BotTabCompras, BotPesquisaCompras, BotVencimentos, BotMalaDireta})
+        hidden->hide();
+
+    // The two hint lines at the foot of the work area.
+    auto hintLine = [this](const QString& name, const QString& text, int top) {
+        auto* label = new QLabel(text, PainelCompras);
+        label->setObjectName(name);
+        label->setAlignment(Qt::AlignCenter);
+        QFont font = label->font();
+        font.setPointSizeF(font.pointSizeF() * 0.85);
+        label->setFont(font);
+        label->setGeometry(0, top, 790, 14);
+        return label;
+    };
+    HintInsert =
+        hintLine(QStringLiteral("HintInsert"),
+                 QStringLiteral("  Para inserir um novo produto tecle \"Insert\" ou clique com o botão direito "
+                                "na lista de itens da nota e selecione a opção \"Novo Item\"."),
+                 482);
+    HintTaxes = hintLine(QStringLiteral("HintTaxes"),
+                         QStringLiteral("  Antes de fechar a nota fiscal, dê um clique no botão \"Impostos e "
+                                        "Despesas\" e informe os dados solicitados"),
+                         496);
+}
+
+void TFormCompras::buildDetails()
+{
+    PainelDetalhes = newPanel(PainelCompras, QStringLiteral("PainelDetalhes"), QRect(4, 368, 199, 112));
+    auto* heading = newLabel(PainelDetalhes, QStringLiteral("Cadastro de Produtos"), 8, 6);
+    QFont font = heading->font();
+    font.setBold(true);
+    heading->setFont(font);
+    heading->adjustSize();
+    newLabel(PainelDetalhes, QStringLiteral("Custo Unit.R$ :"), 8, 34);
+    LabelCustoUnit = newLabel(PainelDetalhes, QString(), 100, 34, QStringLiteral("LabelCustoUnit"));
+    LabelCustoUnit->setFixedWidth(92);
+    BotAtuaCustoUnit = newButton(PainelDetalhes, QStringLiteral("BotAtuaCustoUnit"),
+                                 QStringLiteral("Atualizar Custo Unit. R$"), QRect(8, 70, 183, 28));
+}
+
+void TFormCompras::buildSmallPanels()
+{
+    PainelAguarde = newCaptionPanel(PainelCompras, QStringLiteral("PainelAguarde"), QStringLiteral("Aguarde..."),
+                                    QRect(40, 116, 380, 41));
+    PainelAlertaCusto =
+        newCaptionPanel(PainelCompras, QStringLiteral("PainelAlertaCusto"),
+                        QStringLiteral("Informe o Preço de aquisição de 1 ml"), QRect(545, 37, 232, 32));
+    Painel_Procurando =
+        newCaptionPanel(PainelCompras, QStringLiteral("Painel_Procurando"),
+                        QStringLiteral("Procurando componente. Por favor, aguarde..."), QRect(184, 144, 417, 57));
+}
+
+void TFormCompras::buildSubsystemPanels()
+{
+    PainelCliProcura = newPanel(PainelCompras, QStringLiteral("PainelCliProcura"));
+    PainelResumoCliente = newPanel(PainelCompras, QStringLiteral("PainelResumoCliente"));
+    PainelOpCompras = newPanel(PainelCompras, QStringLiteral("PainelOpCompras"));
+    PainelOpUnidades = newPanel(this, QStringLiteral("PainelOpUnidades"));
+    PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
+    PainelFormaPag = newPanel(PainelCompras, QStringLiteral("PainelFormaPag"));
+    Painel_NFe = newPanel(PainelCompras, QStringLiteral("Painel_NFe"));
+    PainelVencimentos = newPanel(PainelCompras, QStringLiteral("PainelVencimentos"));
+    PainelPeriodo4 = newPanel(PainelCompras, QStringLiteral("PainelPeriodo4"));
+    PainelPesquisaCompras = newPanel(centralWidget(), QStringLiteral("PainelPesquisaCompras"));
+    TabelaNFiscais = newPanel(centralWidget(), QStringLiteral("TabelaNFiscais"));
+}

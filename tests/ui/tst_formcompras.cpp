@@ -1,0 +1,120 @@
+#include "data/SessionState.h"
+#include "tests/ui/WorkingWindow.h"
+#include "widgets/DBComboBox.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBNavigator.h"
+
+#include "shell/ui/FormCompras.h"
+#include "widgets/DBGrid.h"
+#include <QToolButton>
+
+#include <QFrame>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+// The invoice window as created: names, hidden panels, the item grid's columns and the
+// window-state routines, which every other screen relies on.
+class TestFormCompras : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyPanelIsHiddenAtCreation()
+    {
+        SessionState session;
+        TFormCompras form(session);
+        const QStringList panels = {
+            "PainelLogin",       "PainelCompras",     "PainelDetalhes",       "PainelAguarde",
+            "PainelAlertaCusto", "Painel_Procurando", "PainelCliProcura",     "PainelResumoCliente",
+            "PainelOpCompras",   "PainelOpUnidades",  "PainelOutrasDespesas", "PainelFormaPag",
+            "Painel_NFe",        "PainelVencimentos", "PainelPeriodo4",       "PainelPesquisaCompras",
+            "TabelaNFiscais"};
+        for (const QString& name : panels) {
+            auto* panel = form.findChild<QFrame*>(name);
+            QVERIFY2(panel, qPrintable(name));
+            QVERIFY2(panel->isHidden(), qPrintable(name));
+        }
+    }
+
+    void menuInItsOrder()
+    {
+        SessionState session;
+        TFormCompras form(session);
+        QStringList texts;
+        for (QAction* a : form.menuBar()->actions())
+            texts << a->text();
+        QCOMPARE(texts, (QStringList{"Pesquisa", "Tabela", "Relatórios", "Sair"}));
+    }
+
+    void itemGridColumns()
+    {
+        SessionState session;
+        TFormCompras form(session);
+        const QStringList titles = {"Descrição do Produto",
+                                    "Qtde.",
+                                    "Unid",
+                                    "Pr. Unit",
+                                    "Pr. Total",
+                                    "Local Estoque",
+                                    "Lote",
+                                    "Situação",
+                                    "Data Fabric.",
+                                    "Data Valid.",
+                                    "Densidade",
+                                    "Fator Correção",
+                                    "Fator Diluição",
+                                    "Fabricante"};
+        const QList<int> widths = {220, 49, 32, 48, 56, 74, 70, 52, 62, 56, 56, 77, 70, 0};
+        for (int i = 0; i < titles.size(); ++i) {
+            QCOMPARE(form.DBGrid1->gridColumn(i).title, titles[i]);
+            QCOMPARE(form.DBGrid1->gridColumn(i).width, widths[i]);
+        }
+    }
+
+    void windowStateRoutines()
+    {
+        SessionState session;
+        TFormCompras form(session);
+        const QList<QWidget*> invoiceFields = {form.DBEdit6, form.DBEditNotaFiscal, form.DBEditForn, form.DBGrid1,
+                                               form.DBEdit1, form.DBEdit2,          form.DBEdit3};
+        form.UnlockInvoiceFields();
+        for (QWidget* w : invoiceFields)
+            QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(form.DBComboBox1 && form.DBEditData->isEnabled());
+
+        form.LockInvoiceFields();
+        for (QWidget* w : invoiceFields)
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(!form.BotFecharNF->isEnabled());
+        QVERIFY(form.DBEditData->isEnabled());
+
+        const QList<QPushButton*> mainButtons = {form.BotSairCompras, form.BotTabCompras, form.BotPesquisaCompras,
+                                                 form.BotVencimentos, form.BotMalaDireta};
+        form.BotAtuaCustoUnit->setEnabled(false);
+        form.EnableMainButtons();
+        for (QPushButton* b : mainButtons)
+            QVERIFY(b->isEnabled() && b->isHidden());
+        QVERIFY(form.BotAtuaCustoUnit->isEnabled());
+        form.DisableMainButtons();
+        for (QPushButton* b : mainButtons)
+            QVERIFY(!b->isEnabled());
+        QVERIFY2(form.BotAtuaCustoUnit->isEnabled(), "the cost button is not a main button");
+    }
+
+    // The navigator's insert button starts a new supply invoice and opens the header for typing.
+    void navigatorInsertOpensTheHeader()
+    {
+        WorkingWindow w;
+        QVERIFY(w.startWork());
+        QVERIFY(!w.form->DBEditNotaFiscal->isEnabled());
+        w.form->DBNavigator5->button(DBNavigator::Insert)->click();
+        QCOMPARE(w.dm->NFiscal.state(), CachedDataset::State::Insert);
+        QCOMPARE(w.dm->NFiscal.asText("GRUPDESP"), QStringLiteral("SUP"));
+        QVERIFY(w.form->DBEditNotaFiscal->isEnabled());
+        QVERIFY(!w.form->BotSairCompras->isEnabled());
+        QTRY_VERIFY(w.form->DBEditData->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestFormCompras)
+#include "tst_formcompras.moc"
