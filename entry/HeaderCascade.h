@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class TDM;
+
+// The header column whose change the items of a recorded invoice follow.
+enum class HeaderColumn { Date, Number, Supplier };
+
+// An invoice's key as its items carry it: the date (short date text), number and supplier name.
+struct HeaderKey {
+    QString date;
+    QString number;
+    QString supplier;
+};
+
+// The order in which the working copy of the items is read by default.
+inline const QString kHeaderKeyOrder = QStringLiteral(" order by A.DATA, A.NOTAFISCAL, A.FORNECEDOR");
+
+// The statement of the items' working copy `Compras2`: every item of a supply product (group
+// SUP) with its product, narrowed by `condition` (" AND ..." or empty), then `orderClause`.
+QString ItemWorkingCopyQuery(const QString& condition, const QString& orderClause);
+
+// Carries a changed header value over to the items, through `Compras2`, each change written at
+// once:
+// - clean-up: every SUP item whose changed column is empty is deleted, whichever invoice it is of;
+// - update: every SUP item with the three old key values receives `newValue` in the changed column
+//   (a supplier change also gives the items `newSupplierCode`, so that they stay in their invoice's
+//   item list, which selects by number and supplier code). A row that cannot be changed is left
+//   as it was.
+// Afterwards `Compras` is opened again with the items of the current invoice (its query rebuilt
+// from the header's number and supplier code) and put into edit when it holds items.
+void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+                         const QString& cleanUpOrder, const QString& updateOrder, const QString& newSupplierCode = {});
