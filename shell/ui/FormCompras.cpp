@@ -2,6 +2,7 @@
 
 #include "data/DataModule.h"
 #include "data/SessionState.h"
+#include "entry/ui/HeaderEntry.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -73,6 +74,7 @@ void TFormCompras::attachDataModule(TDM& dm)
         edit->setDataSource(&dm.DS_NFiscal);
     DBComboBox1->setDataSource(&dm.DS_NFiscal);
     DBGrid1->setDataSource(&dm.DS_Compras);
+    headerEntry_ = std::make_unique<HeaderEntry>(*this, dm);
 }
 
 void TFormCompras::LockInvoiceFields()

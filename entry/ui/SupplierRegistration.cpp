@@ -1,0 +1,155 @@
+#include "entry/ui/SupplierRegistration.h"
+
+#include "data/DataModule.h"
+#include "data/KeyDraws.h"
+#include "data/SessionState.h"
+#include "entry/ui/PanelParts.h"
+#include "entry/ui/SupplierLookup.h"
+#include "nfe/NameNormalization.h"
+#include "shell/ui/FormCompras.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBGrid.h"
+#include "widgets/Dialogs.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/KeyRoles.h"
+#include "widgets/UnhandledError.h"
+
+#include <QFrame>
+#include <QPushButton>
+
+namespace {
+
+const QRect kRegistrationGeometry(66, 42, 409, 185);
+
+DBEdit* fieldEdit(QWidget* panel, const QString& name, const QString& field, const QRect& geometry)
+{
+    auto* edit = new DBEdit(panel);
+    edit->setObjectName(name);
+    edit->setDataField(field);
+    edit->setGeometry(geometry);
+    EnterMovesToNextControl(edit);
+    return edit;
+}
+
+} // namespace
+
+const QString SupplierRegistration::kIncompleteMessage =
+    QStringLiteral("O novo fornecedor não foi incluído no cadastro porque os dados estão incompletos.");
+
+SupplierRegistration::SupplierRegistration(TFormCompras& form, TDM& dm, SupplierLookup& lookup)
+    : QObject(&form), form_(form), dm_(dm), lookup_(lookup)
+{
+    buildPanel();
+    connectControls();
+}
+
+void SupplierRegistration::buildPanel()
+{
+    // The registration stands inside the lookup, over its list.
+    QFrame* panel = form_.PainelResumoCliente;
+    panel->setParent(form_.PainelCliProcura);
+    panel->setGeometry(kRegistrationGeometry);
+    panel->hide();
+    panelparts::titleBar(panel, QStringLiteral("Panel75"), QStringLiteral("Cadastro de Fornecedor"));
+
+    panelparts::label(panel, QStringLiteral("Nome Fantasia:"), 14, 42);
+    DBEditNomeCliente =
+        fieldEdit(panel, QStringLiteral("DBEditNomeCliente"), QStringLiteral("NOMEFANTASIA"), QRect(112, 38, 282, 22));
+    panelparts::label(panel, QStringLiteral("Razão Social:"), 14, 74);
+    DBEdit4 = fieldEdit(panel, QStringLiteral("DBEdit4"), QStringLiteral("NOME"), QRect(112, 70, 282, 22));
+    panelparts::label(panel, QStringLiteral("CNPJ:"), 14, 106);
+    DBEdit5 = fieldEdit(panel, QStringLiteral("DBEdit5"), QStringLiteral("CNPJ"), QRect(112, 102, 160, 22));
+
+    BotOKResCliente = panelparts::button(panel, QStringLiteral("BotOKResCliente"), QStringLiteral("Salvar"));
+    BotOKResCliente->setGeometry(112, 142, 90, 28);
+    BotCancResCliente = panelparts::button(panel, QStringLiteral("BotCancResCliente"), QStringLiteral("Cancela"));
+    BotCancResCliente->setGeometry(210, 142, 90, 28);
+    keyroles::setCancelButton(panel, BotCancResCliente);
+
+    for (DBEdit* edit : {DBEditNomeCliente, DBEdit4, DBEdit5})
+        edit->setDataSource(&dm_.DS_Fornecedor);
+}
+
+void SupplierRegistration::connectControls()
+{
+    normalizeOnLeaving(DBEditNomeCliente);
+    normalizeOnLeaving(DBEdit4);
+    connect(BotOKResCliente, &QPushButton::clicked, this, [this] { RunGuarded([this] { SaveNewSupplier(); }); });
+    connect(BotCancResCliente, &QPushButton::clicked, this, [this] { RunGuarded([this] { DropNewSupplier(); }); });
+}
+
+void SupplierRegistration::normalizeOnLeaving(DBEdit* field)
+{
+    connect(field, &DBEdit::exited, this, [this, field] {
+        RunGuarded([this, field] {
+            CachedDataset& suppliers = dm_.Fornecedor;
+            if (suppliers.state() == CachedDataset::State::Browse || !suppliers.isOpen())
+                return;
+            const QString column = field->link().field();
+            suppliers.setText(column, NormalizeName(suppliers.asText(column)));
+        });
+    });
+}
+
+void SupplierRegistration::setLookupButtonsEnabled(bool enabled)
+{
+    for (QPushButton* b : {lookup_.BotCliEnter, lookup_.BotCliCancProc, lookup_.BotCliInsert})
+        b->setEnabled(enabled);
+}
+
+void SupplierRegistration::StartSupplierRegistration()
+{
+    CachedDataset& suppliers = dm_.Fornecedor;
+    if (!suppliers.isOpen())
+        return;
+    suppliers.append(); // the dataset rule reads the greatest code now
+    SessionState& session = dm_.session();
+    ++session.LastSupplierCode;
+    suppliers.setText(QStringLiteral("CODIGO"), keys::SupplierCodeText(session.LastSupplierCode));
+    suppliers.setText(QStringLiteral("NOMEFANTASIA"), form_.DBEditForn->text());
+    form_.PainelResumoCliente->show();
+    form_.PainelResumoCliente->raise();
+    DBEditNomeCliente->setFocus(Qt::OtherFocusReason);
+    setLookupButtonsEnabled(false);
+}
+
+bool SupplierRegistration::isComplete() const
+{
+    for (const DBEdit* edit : {DBEditNomeCliente, DBEdit4, DBEdit5})
+        if (edit->text().trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+// A complete supplier is stored (the dataset rule gives it the next free code) and taken into the
+// header. An incomplete one is dropped: the header must not take a code that no supplier has.
+void SupplierRegistration::SaveNewSupplier()
+{
+    setLookupButtonsEnabled(true);
+    CachedDataset& suppliers = dm_.Fornecedor;
+    const bool complete = isComplete();
+    if (complete) {
+        suppliers.post();
+    } else {
+        ShowMessage(kIncompleteMessage);
+        suppliers.cancel();
+    }
+    hidePanel();
+    if (complete)
+        lookup_.SelectSupplier();
+}
+
+void SupplierRegistration::DropNewSupplier()
+{
+    setLookupButtonsEnabled(true);
+    dm_.Fornecedor.cancel();
+    hidePanel();
+    form_.BotSairCompras->setEnabled(false);
+}
+
+// Back to the list before the panel goes, so that the focus stays in the lookup.
+void SupplierRegistration::hidePanel()
+{
+    lookup_.GradeClientes->setFocus(Qt::OtherFocusReason);
+    form_.PainelResumoCliente->hide();
+}
