@@ -60,6 +60,9 @@ void HeaderEntry::connectFields()
     connect(form_.DBNavigator5, &DBNavigator::clicked, this, [this](DBNavigator::Button b) {
         if (b == DBNavigator::Cancel)
             RunGuarded([this] { HeaderCancelled(); });
+        // The new row's empty date replaced the text selected when the field was entered.
+        if (b == DBNavigator::Insert && form_.DBEditData->hasFocus())
+            form_.DBEditData->selectAll();
     });
 }
 

@@ -1,0 +1,411 @@
+#include "entry/ui/HeaderEntry.h"
+#include "entry/ui/SupplierLookup.h"
+#include "entry/ui/SupplierRegistration.h"
+#include "tests/ui/WorkingWindow.h"
+#include "widgets/DBNavigator.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QToolButton>
+
+// The invoice header typed as a clerk types it: the Enter walk, the items following a changed
+// date, number or supplier, the supplier lookup and the quick registration, the navigator.
+class TestHeaderEntry : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WorkingWindow> w;
+
+    TFormCompras& form() { return *w->form; }
+    TDM& dm() { return *w->dm; }
+    void exec(const QString& sql) { w->sql().execute(sql); }
+    qint64 count(const QString& sql) { return std::get<qint64>(w->sql().executeRow(sql).front()); }
+
+    void addSupplier(const QString& code, const QString& tradeName)
+    {
+        w->sql().execute("insert into FORNECED (CODIGO, NOMEFANTASIA, NOME, CNPJ) values (?, ?, ?, '1')",
+                         {code, tradeName, tradeName + " Ltda"});
+    }
+    void addInvoice(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
+    {
+        w->sql().execute("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR, "
+                         "GRUPDESP) values ('01', ?, ?, ?, ?, ?, 'SUP')",
+                         {qint64(code), QString(date), QString(number), supplier, QString(supplierCode)});
+    }
+    void addItem(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
+    {
+        w->sql().execute("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, COMPONENTE, CODIGO, "
+                         "CODIGOFORNECEDOR, RESPONSAVEL) values ('01', ?, ?, ?, ?, 'ALCOOL', 'S1', ?, '0001')",
+                         {qint64(code), QString(date), QString(number), supplier.isNull() ? Value() : Value(supplier),
+                          QString(supplierCode)});
+    }
+
+    // Every item as "code|date|number|supplier|supplier code", in code order.
+    QStringList items()
+    {
+        QStringList rows;
+        auto cursor = w->sql().openCursor(
+            "select CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR from COMPRAS order by CODCOMPRA");
+        while (cursor->fetch()) {
+            QStringList fields{QString::number(std::get<qint64>(cursor->value(0))),
+                               std::get<QDate>(cursor->value(1)).toString("dd/MM/yyyy")};
+            for (int i = 2; i < 5; ++i)
+                fields << (cursor->isNull(i) ? QString() : std::get<QString>(cursor->value(i)));
+            rows << fields.join('|');
+        }
+        return rows;
+    }
+
+    // A recorded invoice 100 of ACME with two items, another invoice 100 of ACME a day later, and
+    // the suppliers ACME, Beta and Zeta.
+    void recordedInvoice()
+    {
+        addSupplier("0001", "ACME");
+        addSupplier("0002", "Beta");
+        addSupplier("0009", "Zeta");
+        addInvoice(1, "01/15/24", "100", "ACME", "0001");
+        addInvoice(2, "01/16/24", "100", "ACME", "0001");
+        addItem(1, "01/15/24", "100", "ACME", "0001");
+        addItem(2, "01/15/24", "100", "ACME", "0001");
+        addItem(3, "01/16/24", "100", "ACME", "0001");
+        QVERIFY(w->startWork());
+        dm().NFiscal.first();
+    }
+
+    void click(DBNavigator::Button b) { form().DBNavigator5->button(b)->click(); }
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    void pressEnter() { QTest::keyClick(focused(), Qt::Key_Return); }
+    // Puts the focus in a field and types over its text.
+    void typeInto(QLineEdit* field, const QString& text)
+    {
+        field->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(field->hasFocus());
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+
+private slots:
+    void init()
+    {
+        w = std::make_unique<WorkingWindow>();
+        exec("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('S1', 'ALCOOL', 'SUP')");
+    }
+
+    void cleanup() { w.reset(); }
+
+    void newInvoiceTypedFromTheKeyboard()
+    {
+        addSupplier("0001", "ACME");
+        addSupplier("0002", "Beta");
+        addInvoice(1, "01/10/24", "77", "Beta", "0002");
+        addItem(1, "01/10/24", "77", "Beta", "0002");
+        addItem(2, "01/10/24", "", "Beta", "0002");      // no number: a number cascade would sweep it
+        addItem(3, "01/10/24", "78", QString(), "0002"); // no supplier: a supplier cascade would sweep it
+        const QStringList before = items();
+        QVERIFY(w->startWork());
+
+        click(DBNavigator::Insert);
+        QTRY_COMPARE(focused(), form().DBEditData);
+        QTest::keyClicks(focused(), "150124");
+        pressEnter();
+        QCOMPARE(focused(), form().DBEdit6);
+        QTest::keyClicks(focused(), "160124");
+        pressEnter();
+        QCOMPARE(focused(), form().DBEditNotaFiscal);
+        QTest::keyClicks(focused(), "123");
+        pressEnter();
+        QCOMPARE(focused(), form().DBEditForn);
+        QTest::keyClicks(focused(), "ACME");
+        pressEnter();
+
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QVERIFY(form().PainelCliProcura->isHidden());
+        CachedDataset& nf = dm().NFiscal;
+        QCOMPARE(nf.asText("DATA"), QStringLiteral("15/01/2024"));
+        QCOMPARE(nf.asText("DATARECEBIM"), QStringLiteral("16/01/2024"));
+        QCOMPARE(nf.asText("NOTAFISCAL"), QStringLiteral("123"));
+        QCOMPARE(nf.asText("FORNECEDOR"), QStringLiteral("ACME"));
+        QCOMPARE(nf.asText("CODIGOFORNECEDOR"), QStringLiteral("0001"));
+        QCOMPARE(dm().Compras.state(), CachedDataset::State::Insert);
+        QCOMPARE(dm().Compras.asText("NOTAFISCAL"), QStringLiteral("123"));
+        QCOMPARE(form().DBGrid1->selectedIndex(), 0);
+        QVERIFY(!w->session.InsertingInvoice);
+        QCOMPARE(items(), before);
+        QVERIFY(w->dialogs().messages.isEmpty());
+    }
+
+    void enterWhileBrowsingAsksForEditMode()
+    {
+        recordedInvoice();
+        form().DBEditData->setFocus();
+        QTRY_VERIFY(form().DBEditData->hasFocus());
+        pressEnter();
+        QCOMPARE(w->dialogs().messages, QStringList{HeaderEntry::kEditModeMessage});
+        QCOMPARE(focused(), form().DBEditData);
+
+        QTest::keyClick(focused(), Qt::Key_1); // typing starts the editing
+        QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Edit);
+        pressEnter();
+        QCOMPARE(focused(), form().DBEdit6);
+        QCOMPARE(w->dialogs().messages.size(), 1);
+    }
+
+    void changedDateMovesTheInvoiceItems()
+    {
+        recordedInvoice();
+        typeInto(form().DBEditData, "200124");
+        pressEnter();
+        QTRY_COMPARE(focused(), form().DBEditNotaFiscal);
+        QCOMPARE(items(), (QStringList{"1|20/01/2024|100|ACME|0001", "2|20/01/2024|100|ACME|0001",
+                                       "3|16/01/2024|100|ACME|0001"}));
+    }
+
+    void changedNumberRenumbersTheInvoiceItems()
+    {
+        recordedInvoice();
+        click(DBNavigator::Edit);
+        typeInto(form().DBEditNotaFiscal, "101");
+        pressEnter();
+        QTRY_COMPARE(focused(), form().DBEditForn);
+        QCOMPARE(items(), (QStringList{"1|15/01/2024|101|ACME|0001", "2|15/01/2024|101|ACME|0001",
+                                       "3|16/01/2024|100|ACME|0001"}));
+        QCOMPARE(dm().Compras.recordCount(), 2); // the list shows the renumbered items
+    }
+
+    void supplierChangedThroughTheLookupRenamesTheItems()
+    {
+        recordedInvoice();
+        click(DBNavigator::Edit);
+        typeInto(form().DBEditForn, "BETA"); // other letter case: the lookup opens
+        pressEnter();
+        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QCOMPARE(dm().Fornecedor.asText("NOMEFANTASIA"), QStringLiteral("Beta"));
+        pressEnter();
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QVERIFY(form().PainelCliProcura->isHidden());
+        QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), QStringLiteral("Beta"));
+        QCOMPARE(items(), (QStringList{"1|15/01/2024|100|Beta|0002", "2|15/01/2024|100|Beta|0002",
+                                       "3|16/01/2024|100|ACME|0001"}));
+        QCOMPARE(dm().Compras.recordCount(), 2);
+    }
+
+    void fieldsLeftUnchangedChangeNothing()
+    {
+        recordedInvoice();
+        const QStringList before = items();
+        click(DBNavigator::Edit);
+        QTRY_COMPARE(focused(), form().DBEditData);
+        for (int field = 0; field < 4; ++field)
+            pressEnter();
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QVERIFY(form().PainelCliProcura->isHidden());
+        QCOMPARE(items(), before);
+    }
+
+    void anEmptySavedValueNeverCascades()
+    {
+        addSupplier("0001", "ACME");
+        addInvoice(1, "01/15/24", "", "ACME", "0001");
+        addItem(1, "01/15/24", "", "ACME", "0001");
+        QVERIFY(w->startWork());
+        click(DBNavigator::Edit);
+        typeInto(form().DBEditNotaFiscal, "55");
+        pressEnter();
+        QTRY_COMPARE(focused(), form().DBEditForn);
+        QCOMPARE(items(), QStringList{"1|15/01/2024||ACME|0001"});
+    }
+
+    void resolvesTheTypedSupplier_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("lookup");
+        QTest::addColumn<QString>("highlighted"); // code of the supplier the lookup stands on
+        QTest::newRow("exact and unique") << "ACME" << false << "";
+        QTest::newRow("apostrophe, exact and unique") << "D'Ávila" << false << "";
+        QTest::newRow("other letter case") << "acme" << true << "0009";
+        QTest::newRow("two with one name") << "Beta" << true << "";
+        QTest::newRow("last in name order") << "Zeta" << true << "0009";
+        QTest::newRow("no such name") << "Bz" << true << "0005";
+    }
+    void resolvesTheTypedSupplier()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, lookup);
+        QFETCH(QString, highlighted);
+        addSupplier("0004", "Beta");
+        addSupplier("0002", "Beta");
+        addSupplier("0005", "D'Ávila");
+        addSupplier("0003", "ACME");
+        addSupplier("0009", "Zeta");
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        typeInto(form().DBEditForn, typed);
+        pressEnter();
+
+        QCOMPARE(form().PainelCliProcura->isVisible(), lookup);
+        if (lookup) {
+            QTRY_VERIFY(form().findChild<QWidget*>("GradeClientes")->hasFocus());
+            if (highlighted.isEmpty())
+                QCOMPARE(dm().Fornecedor.currentRow(), 1); // the first Beta, after ACME
+            else
+                QCOMPARE(dm().Fornecedor.asText("CODIGO"), highlighted);
+            QVERIFY(!form().BotSairCompras->isEnabled());
+        } else {
+            QTRY_COMPARE(focused(), form().DBGrid1);
+            QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), typed);
+            QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), typed == "ACME" ? "0003" : "0005");
+            QVERIFY(!dm().Fornecedor.isOpen());
+        }
+    }
+
+    void escRestoresTheNameOfTheField()
+    {
+        recordedInvoice();
+        click(DBNavigator::Edit);
+        typeInto(form().DBEditForn, "Xyz");
+        pressEnter();
+        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTest::keyClick(focused(), Qt::Key_Escape);
+        QTRY_VERIFY(form().PainelCliProcura->isHidden());
+        QCOMPARE(form().DBEditForn->text(), QStringLiteral("ACME"));
+        QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), QStringLiteral("ACME"));
+        QTRY_COMPARE(focused(), form().DBEditForn);
+        QVERIFY(form().BotSairCompras->isEnabled());
+        QCOMPARE(items().first(), QStringLiteral("1|15/01/2024|100|ACME|0001"));
+    }
+
+    void registersANewSupplier_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("empty table") << ""
+                                     << "0001";
+        QTest::newRow("greatest + 1") << "0007"
+                                      << "0008";
+    }
+    void registersANewSupplier()
+    {
+        QFETCH(QString, existing);
+        QFETCH(QString, stored);
+        if (!existing.isEmpty())
+            addSupplier(existing, "Zeta");
+        QVERIFY(w->startWork());
+        w->session.LastSupplierCode = 41;
+        click(DBNavigator::Insert);
+        typeInto(form().DBEditForn, "Nova Farma");
+        pressEnter();
+        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTest::keyClick(focused(), Qt::Key_Insert);
+
+        QVERIFY(form().PainelResumoCliente->isVisible());
+        QCOMPARE(focused()->objectName(), QStringLiteral("DBEditNomeCliente"));
+        QCOMPARE(dm().Fornecedor.asText("CODIGO"), QStringLiteral("0042")); // provisional
+        QCOMPARE(qobject_cast<QLineEdit*>(focused())->text(), QStringLiteral("Nova Farma"));
+        for (const char* name : {"BotCliEnter", "BotCliCancProc", "BotCliInsert"})
+            QVERIFY(!form().findChild<QWidget*>(name)->isEnabled());
+        pressEnter();
+        QTest::keyClicks(focused(), "DROGARIA  NOVA FARMA DO POVO S.A.");
+        pressEnter();
+        QCOMPARE(focused()->objectName(), QStringLiteral("DBEdit5"));
+        QCOMPARE(dm().Fornecedor.asText("NOME"), QStringLiteral("Drogaria Nova Farma Povo S/A"));
+        QTest::keyClicks(focused(), "11222333000181");
+        form().findChild<QPushButton*>("BotOKResCliente")->click();
+
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QVERIFY(form().PainelCliProcura->isHidden());
+        QCOMPARE(count("select count(*) from FORNECED where CODIGO = '" + stored +
+                       "' and NOMEFANTASIA = 'Nova Farma' and NOME = 'Drogaria Nova Farma Povo S/A' and "
+                       "CNPJ = '11222333000181'"),
+                 1);
+        QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), QStringLiteral("Nova Farma"));
+        QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), stored);
+        QVERIFY(w->dialogs().messages.isEmpty());
+    }
+
+    void anIncompleteSupplierIsNeitherStoredNorTaken()
+    {
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        typeInto(form().DBEditForn, "Nova Farma");
+        pressEnter();
+        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        form().findChild<QPushButton*>("BotCliInsert")->click();
+        typeInto(form().findChild<QLineEdit*>("DBEdit4"), "Nova Farma Ltda");
+        form().findChild<QPushButton*>("BotOKResCliente")->click();
+
+        QCOMPARE(w->dialogs().messages, QStringList{SupplierRegistration::kIncompleteMessage});
+        QCOMPARE(count("select count(*) from FORNECED"), 0);
+        QVERIFY(dm().Fornecedor.state() == CachedDataset::State::Browse);
+        QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), QString());
+        QVERIFY(form().PainelResumoCliente->isHidden());
+        QVERIFY(form().PainelCliProcura->isVisible()); // to pick or register again
+        QVERIFY(form().findChild<QWidget*>("BotCliInsert")->isEnabled());
+        QTRY_VERIFY(form().findChild<QWidget*>("GradeClientes")->hasFocus());
+    }
+
+    // Registered from a recorded invoice, the new supplier's name goes to the invoice's items.
+    void registeredSupplierWithAnApostropheRenamesTheItems()
+    {
+        recordedInvoice();
+        click(DBNavigator::Edit);
+        typeInto(form().DBEditForn, "D'Ávila");
+        pressEnter();
+        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTest::keyClick(focused(), Qt::Key_Insert);
+        pressEnter();
+        QTest::keyClicks(focused(), "FARMACIA D'ÁVILA");
+        pressEnter();
+        QTest::keyClicks(focused(), "11222333000181");
+        form().findChild<QPushButton*>("BotOKResCliente")->click();
+
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QCOMPARE(count("select count(*) from FORNECED where CODIGO = '0010' and NOMEFANTASIA = 'D''Ávila' and "
+                       "NOME = 'Farmacia D''Ávila'"),
+                 1);
+        QCOMPARE(items(), (QStringList{"1|15/01/2024|100|D'Ávila|0010", "2|15/01/2024|100|D'Ávila|0010",
+                                       "3|16/01/2024|100|ACME|0001"}));
+    }
+
+    void navigatorButtons()
+    {
+        addInvoice(3, "01/17/24", "300", "ACME", "0001");
+        addItem(4, "01/17/24", "300", "ACME", "0001");
+        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (1, 'N.Fiscal 100 ACME', 10)");
+        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (2, 'N.Fiscal 300 ACME', 10)");
+        recordedInvoice();
+        CachedDataset& nf = dm().NFiscal;
+
+        click(DBNavigator::Insert);
+        QVERIFY(w->session.InsertingInvoice);
+        QCOMPARE(nf.asInteger("CODIGO"), 4);
+        click(DBNavigator::Cancel);
+        QCOMPARE(nf.state(), CachedDataset::State::Browse);
+        QVERIFY(!form().DBEditNotaFiscal->isEnabled());
+        QVERIFY(form().BotSairCompras->isEnabled());
+        QVERIFY(!w->session.InsertingInvoice);
+        // The items of the invoice that is current again (by number and supplier code: both invoices 100).
+        QCOMPARE(dm().Compras.recordCount(), 3);
+
+        click(DBNavigator::Edit);
+        QVERIFY(form().DBEditNotaFiscal->isEnabled());
+        typeInto(form().DBEdit6, "170124");
+        click(DBNavigator::Post);
+        QCOMPARE(nf.state(), CachedDataset::State::Browse);
+        QVERIFY(!form().DBEditNotaFiscal->isEnabled());
+        QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 1 and DATARECEBIM = '01/17/24'"), 1);
+
+        click(DBNavigator::Last);
+        w->dialogs().answers = {false};
+        click(DBNavigator::Delete);
+        QCOMPARE(count("select count(*) from NFISCAL"), 3);
+        click(DBNavigator::Delete);
+        QCOMPARE(w->dialogs().questions, (QStringList{"Excluir o registro?", "Excluir o registro?"}));
+        QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 3"), 0);
+        QCOMPARE(items().size(), 3);
+        QCOMPARE(count("select count(*) from COMPRAS where NOTAFISCAL = '300'"), 0);
+        QCOMPARE(count("select count(*) from CTAPAGAR where DESCRICAO = 'N.Fiscal 100 ACME'"), 1);
+        QCOMPARE(count("select count(*) from CTAPAGAR"), 1);
+    }
+};
+
+QTEST_MAIN(TestHeaderEntry)
+#include "tst_headerentry.moc"
