@@ -3,6 +3,7 @@
 #include "entry/ui/SupplierRegistration.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBNavigator.h"
+#include "widgets/FocusColours.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -108,6 +109,8 @@ private slots:
         QTest::keyClicks(focused(), "150124");
         pressEnter();
         QCOMPARE(focused(), form().DBEdit6);
+        QVERIFY(ShowsFocusColour(form().DBEdit6));
+        QVERIFY(!ShowsFocusColour(form().DBEditData));
         QTest::keyClicks(focused(), "160124");
         pressEnter();
         QCOMPARE(focused(), form().DBEditNotaFiscal);
