@@ -2,6 +2,7 @@
 
 #include "data/DataModule.h"
 #include "data/SessionState.h"
+#include "entry/ui/ItemEntry.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -73,6 +74,7 @@ void TFormCompras::attachDataModule(TDM& dm)
         edit->setDataSource(&dm.DS_NFiscal);
     DBComboBox1->setDataSource(&dm.DS_NFiscal);
     DBGrid1->setDataSource(&dm.DS_Compras);
+    itemEntry_ = std::make_unique<ItemEntry>(*this, dm);
 }
 
 void TFormCompras::LockInvoiceFields()
@@ -136,7 +138,11 @@ QString TFormCompras::editValRestText() const
     return {};
 }
 
-void TFormCompras::ShowItemCostPerUnit() {}
+void TFormCompras::ShowItemCostPerUnit()
+{
+    if (itemEntry_)
+        itemEntry_->ShowItemCostPerUnit();
+}
 
 void TFormCompras::RecalcInstalmentBalance() {}
 

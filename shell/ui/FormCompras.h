@@ -4,10 +4,13 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class DBComboBox;
 class DBEdit;
 class DBGrid;
 class DBNavigator;
+class ItemEntry;
 class QAction;
 class QFrame;
 class QLabel;
@@ -135,4 +138,5 @@ private:
 
     SessionState& session_;
     TDM* dm_ = nullptr;
+    std::unique_ptr<ItemEntry> itemEntry_;
 };
