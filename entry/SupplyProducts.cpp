@@ -41,9 +41,10 @@ QString byCode(const QString& code)
     return selectSupply(QStringLiteral(" and CODIGO = ") + sql::quoted(code));
 }
 
-QString all()
+QString optionsList()
 {
-    return selectSupply(QStringLiteral(" order by COMPONENTE"));
+    return QStringLiteral("select CODIGO, COMPONENTE, GRUPO, UNID, FABRICANTE, FORNECEDOR, DENSIDADE, FATORCORRECAO, "
+                          "LISTA, DCB, DOSAGEMMIN, DOSAGEMMAX from COMPONEN where GRUPO = 'SUP' order by COMPONENTE");
 }
 
 } // namespace supplyproducts

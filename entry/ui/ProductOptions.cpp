@@ -145,7 +145,7 @@ void ProductOptions::ShowProductOptions(const QString& name)
     form_.DisableMainButtons();
     CachedDataset& products = dm_.CompNomes;
     products.close();
-    products.setCommandText(supplyproducts::all());
+    products.setCommandText(supplyproducts::optionsList());
     products.open();
     products.findNearest({Value{name}});
     form_.PainelOpCompras->raise();
