@@ -16,6 +16,7 @@
 #include "widgets/FocusColours.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +48,16 @@ std::optional<QString> priceText(const CachedDataset& items)
     if (items.isNull(kPrice))
         return std::nullopt;
     return formats::fixed2(items.asFloat(kPrice));
+}
+
+// The hint panel has the width of the screens: its caption shrinks to fit it.
+void fitCaption(QLabel& caption, int width)
+{
+    QFont font = caption.font();
+    font.setBold(false);
+    while (QFontMetrics(font).horizontalAdvance(caption.text()) > width && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    caption.setFont(font);
 }
 
 } // namespace
@@ -168,6 +179,7 @@ void ItemGrid::showPriceHint()
         return;
     auto* caption = form_.PainelAlertaCusto->findChild<QLabel*>();
     caption->setText(QStringLiteral("Informe o Preço de Aquisição de 1 ") + unit);
+    fitCaption(*caption, form_.PainelAlertaCusto->width() - 8);
     form_.PainelAlertaCusto->raise();
     form_.PainelAlertaCusto->show();
 }

@@ -43,7 +43,7 @@ void UnitOptions::buildPanel()
 
     GradeOpUnidades = new DBGrid(panel);
     GradeOpUnidades->setObjectName(QStringLiteral("GradeOpUnidades"));
-    GradeOpUnidades->setColumns({{kUnit, QStringLiteral("Unidade"), 150, {}, {}, true}});
+    GradeOpUnidades->setColumns({{kUnit, QStringLiteral("Unidade"), 160, {}, {}, true}});
     GradeOpUnidades->setGridReadOnly(true);
     GradeOpUnidades->setSelectionBehavior(QAbstractItemView::SelectRows);
     GradeOpUnidades->setGeometry(8, 80, panel->width() - 16, 206);

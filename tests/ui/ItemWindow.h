@@ -49,6 +49,8 @@ public:
     {
         if (!startWork())
             return false;
+        // The work area fills the window once the window has its size.
+        form->PainelCompras->setGeometry(form->centralWidget()->rect());
         form->UnlockInvoiceFields();
         form->DBGrid1->setFocus(Qt::OtherFocusReason);
         return form->DBGrid1->hasFocus();
