@@ -2,6 +2,7 @@
 // `korvanis-admin generate`), each figure next to a native baseline measured in the same run.
 
 #include "Measure.h"
+#include "ProductLookup.h"
 
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
@@ -242,7 +243,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write]]
+    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
     productfolder::useOwnLockFolderIfNeeded();
@@ -265,6 +266,8 @@ int main(int argc, char** argv)
             measureSearches(c);
         if (only.isEmpty() || only == QLatin1String("write"))
             measureWrites(c);
+        if (only.isEmpty() || only == QLatin1String("lookup"))
+            measureProductLookup(c);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

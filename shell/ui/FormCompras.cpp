@@ -3,6 +3,7 @@
 #include "data/DataModule.h"
 #include "data/SessionState.h"
 #include "entry/ui/HeaderEntry.h"
+#include "entry/ui/ItemEntry.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -75,6 +76,7 @@ void TFormCompras::attachDataModule(TDM& dm)
     DBComboBox1->setDataSource(&dm.DS_NFiscal);
     DBGrid1->setDataSource(&dm.DS_Compras);
     headerEntry_ = std::make_unique<HeaderEntry>(*this, dm);
+    itemEntry_ = std::make_unique<ItemEntry>(*this, dm);
 }
 
 void TFormCompras::LockInvoiceFields()
@@ -138,7 +140,11 @@ QString TFormCompras::editValRestText() const
     return {};
 }
 
-void TFormCompras::ShowItemCostPerUnit() {}
+void TFormCompras::ShowItemCostPerUnit()
+{
+    if (itemEntry_)
+        itemEntry_->ShowItemCostPerUnit();
+}
 
 void TFormCompras::RecalcInstalmentBalance() {}
 

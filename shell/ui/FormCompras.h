@@ -11,6 +11,7 @@ class DBEdit;
 class DBGrid;
 class DBNavigator;
 class HeaderEntry;
+class ItemEntry;
 class QAction;
 class QFrame;
 class QLabel;
@@ -139,4 +140,5 @@ private:
     SessionState& session_;
     TDM* dm_ = nullptr;
     std::unique_ptr<HeaderEntry> headerEntry_;
+    std::unique_ptr<ItemEntry> itemEntry_;
 };

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What the item entry keeps between events, one set per window.
+struct ItemEntryValues {
+    // QUANTIDADE of the current item when the quantity cell was entered (or the item became current).
+    double EnteredQuantity = 0;
+    // The unit price at the same moments, formatted "0.00".
+    QString EnteredPriceText;
+    // Stock units per purchase unit of the current item, as the cost display last found it.
+    double ConversionMultiplier = 0;
+    // The product name last searched for (catalogue letter case, at most 40 characters).
+    QString SearchedProductName;
+};

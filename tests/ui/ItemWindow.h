@@ -1,0 +1,83 @@
+#pragma once
+
+#include "data/SqlText.h"
+#include "tests/ui/WorkingWindow.h"
+
+#include <QApplication>
+
+// The invoice window on one supply invoice (number 123 of supplier 0001), with the products,
+// units and items a test puts in before `start()`. The invoice's fields are unlocked, as while it
+// is being edited, so that the item grid takes typing.
+class ItemWindow : public WorkingWindow {
+public:
+    ItemWindow()
+    {
+        sql().execute(QStringLiteral(
+            "insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR, GRUPDESP) "
+            "values ('01', 1, '2026-03-04', '123', 'Acme', '0001', 'SUP')"));
+        for (const char* unit : {"g", "kg", "l", "un"})
+            sql().execute(QStringLiteral("insert into UNIDADES (UNIDADE) values (%1)").arg(sql::quoted(unit)));
+    }
+
+    void product(const QString& code, const QString& name, const QString& unit = QStringLiteral("un"),
+                 const QString& dcb = {}, const QString& group = QStringLiteral("SUP"), double cost = 0,
+                 double divisor = 1)
+    {
+        sql().execute(QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO, UNID, DCB, CUSTOUNITR, "
+                                     "DIVISORUNID, MULTIPLICADOR) values (%1, %2, %3, %4, %5, %6, %7, 1)")
+                          .arg(sql::quoted(code), sql::quoted(name), sql::quoted(group), sql::quoted(unit),
+                               dcb.isEmpty() ? QStringLiteral("null") : sql::quoted(dcb), sql::number(cost, 4),
+                               sql::number(divisor, 0)));
+    }
+
+    void item(int key, const QString& name, const QString& code, double quantity, const QString& unit, double price,
+              const QString& status = QStringLiteral("Estoque"))
+    {
+        sql().execute(
+            QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, COMPONENTE, CODIGO, "
+                           "QUANTIDADE, UNIDADE, PRECOUNITR, LABORATORIO, SITUACAO, CODIGOFORNECEDOR, RESPONSAVEL) "
+                           "values ('01', %1, '2026-03-04', '123', 'Acme', %2, %3, %4, %5, %6, 'Almoxarifado', %7, "
+                           "'0001', %8)")
+                .arg(key)
+                .arg(sql::quoted(name), sql::quoted(code), sql::number(quantity, 3), sql::quoted(unit),
+                     sql::number(price, 2), sql::quoted(status),
+                     sql::quoted(QString::number(key).rightJustified(4, u'0'))));
+    }
+
+    // After login, the invoice open for editing and the focus in the item grid.
+    bool start()
+    {
+        if (!startWork())
+            return false;
+        // The work area fills the window once the window has its size.
+        form->PainelCompras->setGeometry(form->centralWidget()->rect());
+        form->UnlockInvoiceFields();
+        form->DBGrid1->setFocus(Qt::OtherFocusReason);
+        return form->DBGrid1->hasFocus();
+    }
+
+    // A new item row, as the Insert key adds it.
+    void newItem() { QTest::keyClick(form->DBGrid1, Qt::Key_Insert); }
+
+    // Keys as the clerk types them: each goes where the focus is (the cell editor once it opened).
+    static void type(const QString& text)
+    {
+        for (QChar c : text)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+
+    int column() const { return form->DBGrid1->selectedIndex(); }
+    QString itemText(const char* field) const { return dm->Compras.asText(QLatin1String(field)); }
+    // A decimal column of a product as the database holds it now (0 when NULL).
+    double productValue(const QString& code, const char* column)
+    {
+        const Values row = sql().executeRow(
+            QStringLiteral("select %1 from COMPONEN where CODIGO = %2").arg(QLatin1String(column), sql::quoted(code)));
+        const auto* value = row.empty() ? nullptr : std::get_if<Decimal>(&row.front());
+        return value ? value->toDouble() : 0;
+    }
+};
