@@ -227,8 +227,13 @@ void ItemGrid::CheckStockLocation()
     if (!items.isOpen())
         return;
     ShowWindowColour(form_.DBGrid1);
-    items.edit(); // on an item list without rows this adds a new item
     form_.PainelAlertaCusto->hide();
+    // On an invoice without items, editing would add a new item, and the new item takes the focus
+    // back into the grid: the clerk could never reach the header again. Such a row is untouched and
+    // would be dropped anyway, so none is added.
+    if (items.isEmpty())
+        return;
+    items.edit();
     if (items.state() != CachedDataset::State::Edit)
         return;
     const StockLocationCheck check =

@@ -206,6 +206,19 @@ private slots:
         QCOMPARE(w.dialogs().questions, QStringList{QStringLiteral("Excluir o registro?")});
     }
 
+    // Leaving the grid of an invoice without items adds no row that would pull the focus back:
+    // the clerk can still go back to the header.
+    void emptyItemListLetsTheFocusGo()
+    {
+        ItemWindow w;
+        QVERIFY(w.start());
+        QVERIFY(w.dm->Compras.isEmpty());
+        w.form->DBEditNotaFiscal->setFocus(Qt::MouseFocusReason);
+        QTest::qWait(50);
+        QVERIFY(w.form->DBEditNotaFiscal->hasFocus());
+        QVERIFY(w.dm->Compras.isEmpty());
+    }
+
     void novoItemAddsARow()
     {
         ItemWindow w;
