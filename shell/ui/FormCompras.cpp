@@ -21,6 +21,7 @@
 namespace {
 
 constexpr int kActivityInterval = 60000;
+constexpr int kStampInterval = 30000;
 constexpr int kFrameBorder = 4;
 constexpr int kTitleBarHeight = 23;
 
@@ -61,6 +62,11 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(kActivityInterval);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(kStampInterval);
+    connectLifeHandlers();
+    connectLoginHandlers();
 }
 
 TFormCompras::~TFormCompras() = default;

@@ -12,6 +12,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 struct SessionState;
@@ -54,6 +55,29 @@ public:
     void ShowItemCostPerUnit() override;
     void RecalcInstalmentBalance() override;
     void showMessage(const QString& text) override;
+
+    // The window's life: shown once (the start-up sequence), activated, closed.
+    void FormShow();
+    void FormActivate();
+    // Whether the window may close (false keeps it open: the accounts-payable reminder was answered Yes).
+    bool FormClose();
+    void WriteInUseStamp();
+    void Timer2Timer();
+    void Timer3Timer();
+    void BotSairComprasClick();
+    void Sair1Click();
+    // The start-up sequence has run (to its end, or up to a refusal or an error).
+    bool startUpRan() const { return startUpRan_; }
+    // Another module was running: this one ends and leaves that module's stamp in place.
+    bool refusedByGuard() const { return refusedByGuard_; }
+
+    // Login.
+    void PainelLoginEnter();
+    void EditNomeExit();
+    void BotOkSenhaClick();
+    void BotCancSenhaClick();
+    // What a successful login shows: the work area, with the main actions enabled.
+    void enterWorkArea();
 
     // Main menu.
     QAction* Etiqueta1;    // "Pesquisa"
@@ -102,6 +126,7 @@ public:
 
     // Small panels of the work area.
     QFrame* PainelAguarde;
+    QProgressBar* ProgressAguarde; // in PainelAguarde, while the sweep walks many rows
     QFrame* PainelAlertaCusto;
     QFrame* Painel_Procurando;
 
@@ -118,10 +143,27 @@ public:
     QFrame* PainelPesquisaCompras;
     QFrame* TabelaNFiscais;
 
+    // The in-use stamp refreshed every 30 seconds while the module runs.
+    QTimer* Timer2;
     // The activity file, every 60 seconds.
     QTimer* Timer3;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void connectLifeHandlers();
+    void connectLoginHandlers();
+    bool passSingleModuleGuard();
+    void fillStartUpLists();
+    void openWorkDatasets();
+    void showLoginPanel();
+    int sweepExpiredLots();
+    void showSweepProgress(int done, int total);
+    void endClose();
+
     void buildMenu();
     void buildLoginPanel();
     void buildPainelCompras();
@@ -135,4 +177,8 @@ private:
 
     SessionState& session_;
     TDM* dm_ = nullptr;
+    bool shown_ = false;
+    bool startUpRan_ = false;
+    bool refusedByGuard_ = false;
+    bool closingWithoutReminder_ = false;
 };

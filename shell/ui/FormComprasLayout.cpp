@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 
 namespace {
@@ -292,6 +293,12 @@ void TFormCompras::buildSmallPanels()
 {
     PainelAguarde = newCaptionPanel(PainelCompras, QStringLiteral("PainelAguarde"), QStringLiteral("Aguarde..."),
                                     QRect(40, 116, 380, 41));
+    // Shown under the caption only while the sweep walks many rows.
+    ProgressAguarde = new QProgressBar(PainelAguarde);
+    ProgressAguarde->setObjectName(QStringLiteral("ProgressAguarde"));
+    ProgressAguarde->setGeometry(8, 24, 364, 12);
+    ProgressAguarde->setTextVisible(false);
+    ProgressAguarde->hide();
     PainelAlertaCusto =
         newCaptionPanel(PainelCompras, QStringLiteral("PainelAlertaCusto"),
                         QStringLiteral("Informe o Preço de aquisição de 1 ml"), QRect(545, 37, 232, 32));
