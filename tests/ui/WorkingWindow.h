@@ -39,13 +39,20 @@ public:
     FbConnection& sql() { return db.connection(); }
     RecordingDialogs& dialogs() { return scripted.recorder(); }
 
-    // Shows the window, lets its start-up run and enters the work area; true once the window is
-    // active and the work area shown.
-    bool startWork()
+    // Shows the window and lets its start-up run (to the login panel, or to its refusal); true
+    // once the start-up has run.
+    bool startUp()
     {
         form->show();
         form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()) || !QTest::qWaitFor([this] { return form->startUpRan(); }))
+        return QTest::qWaitFor([this] { return form->startUpRan(); });
+    }
+
+    // Runs the start-up and enters the work area as a successful login does; true once the window
+    // is active and the work area shown.
+    bool startWork()
+    {
+        if (!startUp() || !QTest::qWaitForWindowActive(form.get()))
             return false;
         form->enterWorkArea();
         session.CurrentUserName = kUser;
