@@ -50,8 +50,9 @@ int run(QApplication& app)
 int main(int argc, char** argv)
 {
     GuardedApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvanis"));
-    QApplication::setApplicationDisplayName(kApplicationTitle);
+    // The title names the program to the clerk (message boxes carry it). No display name is set:
+    // the platform would append it to the window's caption, which must show the login in full.
+    QApplication::setApplicationName(kApplicationTitle);
     try {
         return run(app);
     } catch (const std::exception& e) {

@@ -51,6 +51,7 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
 
+    applyScreenFont();
     buildMenu();
     buildPainelCompras();
     buildLoginPanel();

@@ -154,6 +154,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void applyScreenFont();
     void connectLifeHandlers();
     void connectLoginHandlers();
     bool passSingleModuleGuard();
