@@ -1,26 +1,29 @@
+#include "data/DataModule.h"
+#include "data/SessionState.h"
 #include "shell/TerminationSignals.h"
+#include "shell/ui/CrashReport.h"
+#include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
 #include "widgets/Dialogs.h"
-
-#include <QApplication>
-#include <QLabel>
+#include "widgets/GuardedApplication.h"
+#include "widgets/UnhandledError.h"
 
 namespace {
 
 const QString kApplicationTitle = QStringLiteral("Cadastro de Compras de Produtos e Componentes");
 constexpr int kExitUnexpectedError = 3;
 
-// Stands in for the invoice window, which is not part of this version yet.
-void showConnectedPlaceholder(QLabel& label, const ConnectionConfig& connections)
+void takeSettings(SessionState& session, const LocalSettings& settings)
 {
-    label.setWindowTitle(QStringLiteral(" Notas Fiscais de Compras"));
-    label.setText(QStringLiteral("Conectado aos bancos de dados:\n%1\n%2\n\n"
-                                 "A tela de notas fiscais estará disponível em uma próxima versão.")
-                      .arg(connections.shared.database, connections.workstation.database));
-    label.setMargin(24);
-    label.show();
+    session.ServerAddress = settings.ServerAddress;
+    session.WindowColour = settings.WindowColour;
+    session.DefaultStockLocation = settings.DefaultStockLocation;
+    session.AutoPriceUpdate = settings.autoPriceUpdateOn();
+    session.ProgramFolder = settings.ProgramFolder;
 }
 
+// The settings and the databases first (either missing ends the program with its message), then
+// the window and the data module; showing the window starts the work.
 int run(QApplication& app)
 {
     StartUp startUp(QCoreApplication::applicationDirPath());
@@ -28,18 +31,28 @@ int run(QApplication& app)
     if (outcome != StartUp::Outcome::Connected)
         return StartUp::exitCode(outcome);
     QuitOnTerminationSignals();
-    QLabel placeholder;
-    showConnectedPlaceholder(placeholder, startUp.connections());
-    return app.exec();
+
+    SessionState session;
+    takeSettings(session, startUp.settings());
+    InstallCrashReporter(session);
+    TFormCompras form(session);
+    TDM dm(startUp.connections().shared, startUp.connections().workstation, session, form);
+    form.attachDataModule(dm);
+    // The report module joins here once the reports exist.
+    form.show();
+    const int exitCode = app.exec();
+    SetErrorReporter({});
+    return exitCode;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvanis"));
-    QApplication::setApplicationDisplayName(kApplicationTitle);
+    GuardedApplication app(argc, argv);
+    // The title names the program to the clerk (message boxes carry it). No display name is set:
+    // the platform would append it to the window's caption, which must show the login in full.
+    QApplication::setApplicationName(kApplicationTitle);
     try {
         return run(app);
     } catch (const std::exception& e) {

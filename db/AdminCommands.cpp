@@ -5,23 +5,22 @@
 #include "db/AdminError.h"
 #include "db/DemoData.h"
 #include "db/Generator.h"
-#include "shell/ProductFolder.h"
 #include "db/Schema.h"
 #include "db/Users.h"
 #include "shell/Credential.h"
+#include "shell/LogonUser.h"
+#include "shell/ProductFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <memory>
 #include <optional>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace admin {
 
@@ -96,8 +95,8 @@ void createFresh(const Target& target)
     try {
         schema::createSharedDatabase(target.shared);
     } catch (const DbError& e) {
-        throw AdminError(QStringLiteral("Não foi possível criar o banco de dados %1:\n%2")
-                             .arg(target.shared.database, e.message()));
+        throw AdminError(
+            QStringLiteral("Não foi possível criar o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
     }
     if (target.workstation) {
         try {
@@ -132,13 +131,6 @@ template <typename Fill> void createAndFill(const Target& target, Fill fill)
             dropQuietly(*target.workstation);
         throw;
     }
-}
-
-QString logonUserName()
-{
-    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return qEnvironmentVariable("USER");
 }
 
 void printLogins(const std::vector<reference::Login>& logins, QTextStream& out)
@@ -230,7 +222,7 @@ int demo(const QStringList& args, QTextStream& out)
     const Target target = productFolderTarget();
     std::vector<reference::Login> logins;
     createAndFill(target, [&](FbConnection& shared, FbConnection* workstation) {
-        logins = demo::fill(shared, *workstation, logonUserName(), QDate::currentDate());
+        logins = demo::fill(shared, *workstation, GetLogonUserName(), QDate::currentDate());
     });
     out << QStringLiteral("Farmácia de demonstração criada em %1\n").arg(productfolder::path());
     printLogins(logins, out);
@@ -289,7 +281,8 @@ int generate(const QStringList& args, QTextStream& out, QTextStream& err)
     options.invoices = integerOption(parsed, QStringLiteral("--invoices"), options.invoices, 0, 10000000);
     options.itemsPerInvoice =
         integerOption(parsed, QStringLiteral("--items-per-invoice"), options.itemsPerInvoice, 0, 1000);
-    options.products = integerOption(parsed, QStringLiteral("--products"), options.products, 1, generator::kMaxProducts);
+    options.products =
+        integerOption(parsed, QStringLiteral("--products"), options.products, 1, generator::kMaxProducts);
     options.suppliers =
         integerOption(parsed, QStringLiteral("--suppliers"), options.suppliers, 1, generator::kMaxSuppliers);
 
@@ -299,7 +292,7 @@ int generate(const QStringList& args, QTextStream& out, QTextStream& err)
     clock.start();
     std::vector<reference::Login> logins;
     createAndFill(target, [&](FbConnection& shared, FbConnection* workstation) {
-        logins = generator::generate(shared, workstation, logonUserName(), options, QDate::currentDate(),
+        logins = generator::generate(shared, workstation, GetLogonUserName(), options, QDate::currentDate(),
                                      [&](const QString& line) {
                                          err << line << '\n';
                                          err.flush();
@@ -307,8 +300,7 @@ int generate(const QStringList& args, QTextStream& out, QTextStream& err)
     });
     const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
     out << QStringLiteral("Banco de dados gerado em %1 s: %2 notas fiscais, %3 itens, %4 produtos, %5 fornecedores.\n")
-               .arg(brazil.toString(double(clock.elapsed()) / 1000.0, 'f', 1),
-                    brazil.toString(options.invoices),
+               .arg(brazil.toString(double(clock.elapsed()) / 1000.0, 'f', 1), brazil.toString(options.invoices),
                     brazil.toString(qint64(options.invoices) * options.itemsPerInvoice),
                     brazil.toString(options.products), brazil.toString(options.suppliers));
     out << QStringLiteral("Banco de dados compartilhado: %1\n").arg(target.shared.database);

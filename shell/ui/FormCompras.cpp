@@ -23,6 +23,7 @@
 namespace {
 
 constexpr int kActivityInterval = 60000;
+constexpr int kStampInterval = 30000;
 constexpr int kFrameBorder = 4;
 constexpr int kTitleBarHeight = 23;
 
@@ -52,6 +53,7 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
 
+    applyScreenFont();
     buildMenu();
     buildPainelCompras();
     buildLoginPanel();
@@ -63,6 +65,11 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(kActivityInterval);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(kStampInterval);
+    connectLifeHandlers();
+    connectLoginHandlers();
 }
 
 TFormCompras::~TFormCompras() = default;

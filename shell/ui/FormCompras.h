@@ -16,6 +16,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 struct SessionState;
@@ -58,6 +59,29 @@ public:
     void ShowItemCostPerUnit() override;
     void RecalcInstalmentBalance() override;
     void showMessage(const QString& text) override;
+
+    // The window's life: shown once (the start-up sequence), activated, closed.
+    void FormShow();
+    void FormActivate();
+    // Whether the window may close (false keeps it open: the accounts-payable reminder was answered Yes).
+    bool FormClose();
+    void WriteInUseStamp();
+    void Timer2Timer();
+    void Timer3Timer();
+    void BotSairComprasClick();
+    void Sair1Click();
+    // The start-up sequence has run (to its end, or up to a refusal or an error).
+    bool startUpRan() const { return startUpRan_; }
+    // Another module was running: this one ends and leaves that module's stamp in place.
+    bool refusedByGuard() const { return refusedByGuard_; }
+
+    // Login.
+    void PainelLoginEnter();
+    void EditNomeExit();
+    void BotOkSenhaClick();
+    void BotCancSenhaClick();
+    // What a successful login shows: the work area, with the main actions enabled.
+    void enterWorkArea();
 
     // Main menu.
     QAction* Etiqueta1;    // "Pesquisa"
@@ -106,6 +130,7 @@ public:
 
     // Small panels of the work area.
     QFrame* PainelAguarde;
+    QProgressBar* ProgressAguarde; // in PainelAguarde, while the sweep walks many rows
     QFrame* PainelAlertaCusto;
     QFrame* Painel_Procurando;
 
@@ -122,10 +147,28 @@ public:
     QFrame* PainelPesquisaCompras;
     QFrame* TabelaNFiscais;
 
+    // The in-use stamp refreshed every 30 seconds while the module runs.
+    QTimer* Timer2;
     // The activity file, every 60 seconds.
     QTimer* Timer3;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void applyScreenFont();
+    void connectLifeHandlers();
+    void connectLoginHandlers();
+    bool passSingleModuleGuard();
+    void fillStartUpLists();
+    void openWorkDatasets();
+    void showLoginPanel();
+    int sweepExpiredLots();
+    void showSweepProgress(int done, int total);
+    void endClose();
+
     void buildMenu();
     void buildLoginPanel();
     void buildPainelCompras();
@@ -141,4 +184,8 @@ private:
     TDM* dm_ = nullptr;
     std::unique_ptr<HeaderEntry> headerEntry_;
     std::unique_ptr<ItemEntry> itemEntry_;
+    bool shown_ = false;
+    bool startUpRan_ = false;
+    bool refusedByGuard_ = false;
+    bool closingWithoutReminder_ = false;
 };

@@ -11,12 +11,19 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 
 namespace {
+
+constexpr double kScreenFontPoints = 8.0;
+constexpr double kHintFontPoints = 7.5;
+constexpr double kGridFontPoints = 7.5;
+constexpr double kGridTitleFontPoints = 7.0;
 
 QFrame* newPanel(QWidget* parent, const QString& name, const QRect& geometry = {})
 {
@@ -105,6 +112,15 @@ std::vector<GridColumn> itemGridColumns()
 
 } // namespace
 
+// The screens' sizes were made for a compact 8-point font: with it, captions and column titles fit
+// the widths the screens give.
+void TFormCompras::applyScreenFont()
+{
+    QFont screenFont = font();
+    screenFont.setPointSizeF(kScreenFontPoints);
+    setFont(screenFont);
+}
+
 void TFormCompras::buildMenu()
 {
     QMenuBar* bar = menuBar();
@@ -177,17 +193,17 @@ void TFormCompras::buildHeader()
     DBNavigator5->setGeometry(6, 4, 234, 25);
 
     newLabel(PainelCompras, QStringLiteral("Data Emissão"), 6, 34);
-    DBEditData = newFieldEdit(PainelCompras, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 80, 22),
+    DBEditData = newFieldEdit(PainelCompras, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 84, 22),
                               FieldFormat::date());
-    newLabel(PainelCompras, QStringLiteral("Data Recebimento"), 94, 34);
+    newLabel(PainelCompras, QStringLiteral("Data Recebimento"), 98, 34);
     DBEdit6 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit6"), QStringLiteral("DATARECEBIM"),
-                           QRect(94, 50, 96, 22), FieldFormat::date());
-    newLabel(PainelCompras, QStringLiteral("Nota Fiscal"), 198, 34);
+                           QRect(98, 50, 100, 22), FieldFormat::date());
+    newLabel(PainelCompras, QStringLiteral("Nota Fiscal"), 206, 34);
     DBEditNotaFiscal = newFieldEdit(PainelCompras, QStringLiteral("DBEditNotaFiscal"), QStringLiteral("NOTAFISCAL"),
-                                    QRect(198, 50, 96, 22));
-    newLabel(PainelCompras, QStringLiteral("Fornecedor"), 302, 34);
+                                    QRect(206, 50, 96, 22));
+    newLabel(PainelCompras, QStringLiteral("Fornecedor"), 310, 34);
     DBEditForn = newFieldEdit(PainelCompras, QStringLiteral("DBEditForn"), QStringLiteral("FORNECEDOR"),
-                              QRect(302, 50, 300, 22));
+                              QRect(310, 50, 300, 22));
 }
 
 void TFormCompras::buildItemGrid()
@@ -196,6 +212,13 @@ void TFormCompras::buildItemGrid()
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setColumns(itemGridColumns());
     DBGrid1->setGeometry(6, 80, 778, 280);
+    // Titles such as "Local Estoque", and dates, must fit the narrow columns.
+    QFont cellFont = DBGrid1->font();
+    cellFont.setPointSizeF(kGridFontPoints);
+    DBGrid1->setFont(cellFont);
+    QFont titleFont = DBGrid1->horizontalHeader()->font();
+    titleFont.setPointSizeF(kGridTitleFontPoints);
+    DBGrid1->horizontalHeader()->setFont(titleFont);
     setTabOrder(DBEditData, DBEdit6);
     setTabOrder(DBEdit6, DBEditNotaFiscal);
     setTabOrder(DBEditNotaFiscal, DBEditForn);
@@ -257,7 +280,7 @@ void TFormCompras::buildCommandButtons()
         label->setObjectName(name);
         label->setAlignment(Qt::AlignCenter);
         QFont font = label->font();
-        font.setPointSizeF(font.pointSizeF() * 0.85);
+        font.setPointSizeF(kHintFontPoints);
         label->setFont(font);
         label->setGeometry(0, top, 790, 14);
         return label;
@@ -292,6 +315,12 @@ void TFormCompras::buildSmallPanels()
 {
     PainelAguarde = newCaptionPanel(PainelCompras, QStringLiteral("PainelAguarde"), QStringLiteral("Aguarde..."),
                                     QRect(40, 116, 380, 41));
+    // Shown under the caption only while the sweep walks many rows.
+    ProgressAguarde = new QProgressBar(PainelAguarde);
+    ProgressAguarde->setObjectName(QStringLiteral("ProgressAguarde"));
+    ProgressAguarde->setGeometry(8, 24, 364, 12);
+    ProgressAguarde->setTextVisible(false);
+    ProgressAguarde->hide();
     PainelAlertaCusto =
         newCaptionPanel(PainelCompras, QStringLiteral("PainelAlertaCusto"),
                         QStringLiteral("Informe o Preço de aquisição de 1 ml"), QRect(545, 37, 232, 32));

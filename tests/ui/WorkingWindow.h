@@ -4,6 +4,7 @@
 #include "data/SessionState.h"
 #include "shell/WorkQueries.h"
 #include "shell/ui/FormCompras.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"
 #include "widgets/DBEdit.h"
@@ -14,16 +15,18 @@
 
 #include <memory>
 
-// The invoice window on a fresh database, as a clerk finds it after logging in: the datasets
-// opened with the queries of the start-up, the work area shown and the header locked. Messages
-// and questions go to a recorder (`dialogs()`), which answers Yes unless told otherwise.
+// The invoice window on a fresh database, as a clerk finds it after logging in: the window's own
+// start-up run (datasets opened, the last invoice current, the expired-lot sweep), then the work
+// area shown as a successful login shows it, with this fixture's login identity. The product
+// folder is the test database's folder. Messages and questions go to a recorder (`dialogs()`),
+// which answers Yes unless told otherwise.
 //
 // Put the rows a test needs into the database (`sql()`) before calling `startWork()`.
 class WorkingWindow {
 public:
     WorkingWindow()
     {
-        session.CurrentUserName = QStringLiteral("MARIA");
+        session.CurrentUserName = kUser;
         session.WorkstationCode = QStringLiteral("01");
         session.StoreCnpj = QStringLiteral("11222333000181");
         session.DefaultStockLocation = QStringLiteral("Almoxarifado");
@@ -36,33 +39,30 @@ public:
     FbConnection& sql() { return db.connection(); }
     RecordingDialogs& dialogs() { return scripted.recorder(); }
 
-    // Opens the work datasets, goes to the last invoice and shows the work area; true once the
-    // window is active.
-    bool startWork()
+    // Shows the window and lets its start-up run (to the login panel, or to its refusal); true
+    // once the start-up has run.
+    bool startUp()
     {
-        dm->Componentes.close();
-        dm->Componentes.setCommandText(workqueries::componentes());
-        dm->NFiscal.close();
-        dm->NFiscal.setCommandText(workqueries::nfiscal());
-        dm->NFiscal.open();
-        dm->Componentes.open();
-        dm->Unidades.open();
-        dm->Compras.close();
-        dm->Compras.setCommandText(workqueries::compras());
-        dm->Compras.open();
-        dm->NFiscal.last();
-
-        form->PainelCompras->setGeometry(form->centralWidget()->rect());
-        form->PainelCompras->show();
-        form->PainelDetalhes->show();
-        form->EnableMainButtons();
-        form->LockInvoiceFields();
         form->show();
         form->activateWindow();
-        return QTest::qWaitForWindowActive(form.get());
+        return QTest::qWaitFor([this] { return form->startUpRan(); });
     }
 
+    // Runs the start-up and enters the work area as a successful login does; true once the window
+    // is active and the work area shown.
+    bool startWork()
+    {
+        if (!startUp() || !QTest::qWaitForWindowActive(form.get()))
+            return false;
+        form->enterWorkArea();
+        session.CurrentUserName = kUser;
+        return form->PainelCompras->isVisible();
+    }
+
+    inline static const QString kUser = QStringLiteral("MARIA");
+
     TestDatabase db;
+    ScopedEnv productFolder{"KORVANIS_DIR", db.productFolder().toLocal8Bit()};
     ScriptedDialogs scripted;
     SessionState session;
     std::unique_ptr<TFormCompras> form;

@@ -1,0 +1,127 @@
+// The login panel: name and password checked against the users, the rights of the access string,
+// then the workstation of the user and the work area.
+#include "shell/ui/FormCompras.h"
+
+#include "data/AsciiCase.h"
+#include "data/DataModule.h"
+#include "data/SessionState.h"
+#include "shell/Login.h"
+#include "shell/Workstation.h"
+#include "widgets/DBEdit.h"
+#include "widgets/Dialogs.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/KeyRoles.h"
+#include "widgets/UnhandledError.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The keys and focus changes of the login fields that Qt's own signals do not give.
+class LoginFieldEvents : public QObject {
+public:
+    LoginFieldEvents(TFormCompras& form) : QObject(&form), form_(form)
+    {
+        form.EditNome->installEventFilter(this);
+        form.EditSenhaU->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == form_.EditNome && event->type() == QEvent::FocusOut)
+            RunGuarded([this] { form_.EditNomeExit(); });
+        if (watched == form_.EditSenhaU && event->type() == QEvent::KeyPress &&
+            IsEnterKey(*static_cast<QKeyEvent*>(event))) {
+            form_.BotOkSenha->click();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    TFormCompras& form_;
+};
+
+} // namespace
+
+void TFormCompras::connectLoginHandlers()
+{
+    EnterMovesToNextControl(EditNome);
+    new LoginFieldEvents(*this);
+    connect(BotOkSenha, &QPushButton::clicked, this, [this] { RunGuarded([this] { BotOkSenhaClick(); }); });
+    connect(BotCancSenha, &QPushButton::clicked, this, [this] { RunGuarded([this] { BotCancSenhaClick(); }); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        const bool wasInside = old && PainelLogin->isAncestorOf(old);
+        if (now && PainelLogin->isAncestorOf(now) && !wasInside)
+            RunGuarded([this] { PainelLoginEnter(); });
+    });
+}
+
+void TFormCompras::PainelLoginEnter()
+{
+    PainelDetalhes->hide();
+}
+
+void TFormCompras::EditNomeExit()
+{
+    EditNome->setText(ascii::upper(EditNome->text()));
+}
+
+void TFormCompras::BotCancSenhaClick()
+{
+    close();
+}
+
+void TFormCompras::BotOkSenhaClick()
+{
+    const LoginCheck check = CheckLogin(dm_->Usuarios, EditNome->text(), EditSenhaU->text());
+    if (check.financialAccessRead)
+        session_.FinancialAccess = check.financialAccess;
+    switch (check.outcome) {
+    case LoginCheck::Outcome::Accepted:
+        break;
+    case LoginCheck::Outcome::WrongPassword:
+        ShowMessage(LoginRefusalMessage(check.outcome, EditNome->text()));
+        EditSenhaU->setFocus(Qt::OtherFocusReason);
+        return;
+    default:
+        ShowMessage(LoginRefusalMessage(check.outcome, EditNome->text()));
+        EditNome->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    enterWorkArea();
+    session_.CurrentUserName = check.name;
+
+    EditNome->setText(session_.CurrentUserName);
+    const WorkstationBinding binding = IdentifyWorkstation(*dm_, session_);
+    for (const QString& message : binding.messages)
+        ShowMessage(message);
+    if (!binding.caption.isEmpty())
+        setWindowTitle(binding.caption);
+    if (binding.databaseName.isEmpty()) {
+        ShowMessage(QStringLiteral("Não foi identificada uma área de trabalho para o usuáro ") +
+                    ascii::upper(EditNome->text()));
+        // Without a workstation nobody works here: the program ends, whatever the reminder's answer.
+        closingWithoutReminder_ = true;
+        close();
+    }
+}
+
+void TFormCompras::enterWorkArea()
+{
+    PainelLogin->hide();
+    EditNome->clear();
+    EditSenhaU->clear();
+    keyroles::setCancelButton(this, BotSairCompras);
+    BotSairCompras->setFocus(Qt::OtherFocusReason); // hidden: it does not take it
+    PainelCompras->show();
+    PainelDetalhes->show();
+    if (DBEditData->isEnabled() && DBEditData->isVisible())
+        DBEditData->setFocus(Qt::OtherFocusReason);
+    EnableMainButtons();
+}

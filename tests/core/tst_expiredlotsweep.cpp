@@ -1,0 +1,101 @@
+#include "data/DataModule.h"
+#include "data/SessionState.h"
+#include "data/WindowState.h"
+#include "shell/ExpiredLotSweep.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QtTest>
+
+namespace {
+
+const QDate kToday(2026, 3, 4);
+
+} // namespace
+
+// The start-up sweep over the purchased lots of resale and compounding products.
+class TestExpiredLotSweep : public QObject {
+    Q_OBJECT
+
+private slots:
+    void statusAfterTheSweep_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QDate>("expiry"); // null: no expiry date
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("counted");
+
+        const QDate past = kToday.addDays(-1);
+        QTest::newRow("expired, no status") << "REV" << past << ""
+                                            << "Vencido" << 1;
+        QTest::newRow("expired, in use") << "PRP" << past << "EM USO"
+                                         << "Vencido" << 1;
+        QTest::newRow("expired, in use, lower case") << "REV" << past << "em Uso"
+                                                     << "Vencido" << 1;
+        QTest::newRow("no expiry date, no status") << "REV" << QDate() << ""
+                                                   << "Vencido" << 1;
+        QTest::newRow("expired, in stock") << "REV" << past << "Estoque"
+                                           << "Estoque" << 0;
+        QTest::newRow("expired, in quarantine") << "REV" << past << "Quarent."
+                                                << "Quarent." << 0;
+        QTest::newRow("expires today, no status") << "REV" << kToday << ""
+                                                  << "Estoque" << 0;
+        QTest::newRow("not expired, in use") << "PRP" << kToday.addDays(30) << "EM USO"
+                                             << "EM USO" << 0;
+        QTest::newRow("supply product: not swept") << "SUP" << past << ""
+                                                   << "" << 0;
+    }
+
+    void statusAfterTheSweep()
+    {
+        QFETCH(QString, group);
+        QFETCH(QDate, expiry);
+        QFETCH(QString, status);
+        QFETCH(QString, expected);
+        QFETCH(int, counted);
+
+        TestDatabase db;
+        db.connection().execute(QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('P1', "
+                                               "'PRODUTO', ?)"),
+                                {group});
+        db.connection().execute(
+            QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, COMPONENTE, "
+                           "CODIGOFORNECEDOR, CODIGO, VALIDADE, SITUACAO) values ('01', 1, '01/15/24', '10', "
+                           "'PRODUTO', '0001', 'P1', ?, ?)"),
+            {expiry.isValid() ? Value(expiry) : Value(), status.isEmpty() ? Value() : Value(status)});
+
+        SessionState session;
+        NoWindow window;
+        TDM dm(db.sharedParams(), db.workstationParams(), session, window);
+        QCOMPARE(SweepExpiredLots(dm.Compras2, kToday), counted);
+        const Values row = db.connection().executeRow(QStringLiteral("select SITUACAO from COMPRAS"));
+        QCOMPARE(isNull(row.at(0)) ? QString() : std::get<QString>(row.at(0)), expected);
+    }
+
+    void progressHearsOfEveryRow()
+    {
+        TestDatabase db;
+        db.connection().execute(
+            QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('P1', 'PRODUTO', 'REV')"));
+        for (int code = 1; code <= 3; ++code)
+            db.connection().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, "
+                                                   "COMPONENTE, CODIGOFORNECEDOR, CODIGO, SITUACAO) values ('01', ?, "
+                                                   "'01/15/24', '10', 'PRODUTO', '0001', 'P1', 'Estoque')"),
+                                    {qint64(code)});
+        SessionState session;
+        NoWindow window;
+        TDM dm(db.sharedParams(), db.workstationParams(), session, window);
+        QList<QPair<int, int>> heard;
+        SweepExpiredLots(dm.Compras2, kToday, [&](int done, int total) { heard.append({done, total}); });
+        QCOMPARE(heard, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+    }
+
+    void countMessage()
+    {
+        QCOMPARE(ExpiredLotsMessage(3), QStringLiteral("Foi feita a identificação e o registro automático de 3 lotes "
+                                                       "vencidos que não haviam sido utilizados ainda."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExpiredLotSweep)
+#include "tst_expiredlotsweep.moc"
