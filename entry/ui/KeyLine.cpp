@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-QWidget* KeyLine(QWidget* panel, const QRect& geometry, std::initializer_list<QWidget*> parts)
+QWidget* KeyLine(QWidget* panel, const QRect& geometry, std::initializer_list<QWidget*> parts, QSize buttonSize)
 {
     auto* line = new QWidget(panel);
     auto* layout = new QHBoxLayout(line);
@@ -12,7 +12,7 @@ QWidget* KeyLine(QWidget* panel, const QRect& geometry, std::initializer_list<QW
     for (QWidget* part : parts) {
         part->setParent(line);
         if (auto* b = qobject_cast<QPushButton*>(part))
-            b->setFixedSize(52, 24);
+            b->setFixedSize(buttonSize);
         layout->addWidget(part);
     }
     layout->addStretch();

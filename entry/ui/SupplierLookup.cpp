@@ -3,6 +3,7 @@
 #include "data/DataModule.h"
 #include "data/SessionState.h"
 #include "entry/HeaderCascade.h"
+#include "entry/ui/KeyLine.h"
 #include "entry/ui/PanelParts.h"
 #include "entry/ui/SupplierRegistration.h"
 #include "shell/ui/FormCompras.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -27,18 +27,7 @@ const QString kCleanUpOrderAfterLookup = QStringLiteral(" order by A.NOTAFISCAL"
 // One line of the panel's foot: texts with the key buttons between them.
 void keyLine(QWidget* panel, int top, std::initializer_list<QWidget*> parts)
 {
-    auto* line = new QWidget(panel);
-    auto* layout = new QHBoxLayout(line);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    for (QWidget* part : parts) {
-        part->setParent(line);
-        if (auto* b = qobject_cast<QPushButton*>(part))
-            b->setFixedSize(64, 24);
-        layout->addWidget(part);
-    }
-    layout->addStretch();
-    line->setGeometry(12, top, panel->width() - 24, 26);
+    KeyLine(panel, QRect(12, top, panel->width() - 24, 26), parts, QSize(64, 24));
 }
 
 QLabel* text(const QString& t)
