@@ -72,7 +72,10 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
     connectLoginHandlers();
 }
 
-TFormCompras::~TFormCompras() = default;
+TFormCompras::~TFormCompras()
+{
+    disconnectLoginHandlers();
+}
 
 void TFormCompras::attachDataModule(TDM& dm)
 {

@@ -161,6 +161,7 @@ private:
     void applyScreenFont();
     void connectLifeHandlers();
     void connectLoginHandlers();
+    void disconnectLoginHandlers();
     bool passSingleModuleGuard();
     void fillStartUpLists();
     void openWorkDatasets();

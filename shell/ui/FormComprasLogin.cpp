@@ -26,6 +26,7 @@ class LoginFieldEvents : public QObject {
 public:
     LoginFieldEvents(TFormCompras& form) : QObject(&form), form_(form)
     {
+        setObjectName(kName);
         form.EditNome->installEventFilter(this);
         form.EditSenhaU->installEventFilter(this);
     }
@@ -41,6 +42,8 @@ public:
         }
         return false;
     }
+
+    inline static const QString kName = QStringLiteral("loginFieldEvents");
 
 private:
     TFormCompras& form_;
@@ -59,6 +62,14 @@ void TFormCompras::connectLoginHandlers()
         if (now && PainelLogin->isAncestorOf(now) && !wasInside)
             RunGuarded([this] { PainelLoginEnter(); });
     });
+}
+
+// While the window is taken apart its controls lose the focus one by one: no login handler may
+// look at them then.
+void TFormCompras::disconnectLoginHandlers()
+{
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    delete findChild<QObject*>(LoginFieldEvents::kName, Qt::FindDirectChildrenOnly);
 }
 
 void TFormCompras::PainelLoginEnter()
