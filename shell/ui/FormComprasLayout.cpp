@@ -161,6 +161,8 @@ void TFormCompras::buildLoginPanel()
     EditSenhaU->setObjectName(QStringLiteral("EditSenhaU"));
     EditSenhaU->setGeometry(70, 60, 240, 22);
     EditSenhaU->setEchoMode(QLineEdit::Password);
+    // Every typed character of the password shows as "#".
+    EditSenhaU->setStyleSheet(QStringLiteral("lineedit-password-character: %1;").arg(int(u'#')));
     BotOkSenha = newButton(PainelLogin, QStringLiteral("BotOkSenha"), QStringLiteral("OK"), QRect(90, 94, 75, 26));
     BotCancSenha =
         newButton(PainelLogin, QStringLiteral("BotCancSenha"), QStringLiteral("Cancela"), QRect(170, 94, 75, 26));

@@ -6,6 +6,7 @@
 
 #include "shell/ui/FormCompras.h"
 #include "widgets/DBGrid.h"
+#include <QLineEdit>
 #include <QToolButton>
 
 #include <QFrame>
@@ -69,6 +70,15 @@ private slots:
             QCOMPARE(form.DBGrid1->gridColumn(i).title, titles[i]);
             QCOMPARE(form.DBGrid1->gridColumn(i).width, widths[i]);
         }
+    }
+
+    void passwordShowsHashes()
+    {
+        SessionState session;
+        TFormCompras form(session);
+        form.show();
+        QTest::keyClicks(form.EditSenhaU, "abc");
+        QCOMPARE(form.EditSenhaU->displayText(), QStringLiteral("###"));
     }
 
     void windowStateRoutines()
