@@ -70,6 +70,12 @@ bool carries(const CachedDataset& items, const HeaderKey& key)
            items.asText(QStringLiteral("FORNECEDOR")) == key.supplier;
 }
 
+// Two suppliers may share a trade name: the code tells whose item it is.
+bool ofOldSupplier(const CachedDataset& items, const HeaderKey& old)
+{
+    return items.asText(QStringLiteral("CODIGOFORNECEDOR")) == old.supplierCode;
+}
+
 QString itemIdentity(const CachedDataset& items)
 {
     return items.asText(QStringLiteral("ESTACAO")) + QLatin1Char('/') + items.asText(QStringLiteral("CODCOMPRA"));
@@ -124,7 +130,7 @@ void moveItemsToNewKey(CachedDataset& copy, HeaderColumn changed, const HeaderKe
         try {
             copy.edit();
             copy.setText(column, newValue);
-            if (changed == HeaderColumn::Supplier && !newSupplierCode.isEmpty())
+            if (changed == HeaderColumn::Supplier && !newSupplierCode.isEmpty() && ofOldSupplier(copy, old))
                 copy.setText(QStringLiteral("CODIGOFORNECEDOR"), newSupplierCode);
             copy.post();
             copy.applyUpdates();

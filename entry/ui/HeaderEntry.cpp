@@ -93,7 +93,7 @@ void HeaderEntry::CaptureSavedFieldText()
     const auto text = [&](const char* column) {
         return onInvoice ? nf.asText(QLatin1String(column)).left(kSavedTextLength) : QString();
     };
-    session_.SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR")};
+    session_.SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR"), text("CODIGOFORNECEDOR")};
 }
 
 void HeaderEntry::DateFieldEntered()
@@ -128,8 +128,8 @@ void HeaderEntry::LeaveDateField()
     const QString date = dm_.NFiscal.asText(QStringLiteral("DATA"));
     if (date != saved.date && !saved.date.isEmpty() && !session_.InsertingInvoice) {
         CascadeHeaderChange(dm_, HeaderColumn::Date,
-                            {saved.date, form_.DBEditNotaFiscal->text(), form_.DBEditForn->text()}, date,
-                            kHeaderKeyOrder, kHeaderKeyOrder);
+                            {saved.date, form_.DBEditNotaFiscal->text(), form_.DBEditForn->text(), saved.supplierCode},
+                            date, kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(form_.DBEditNotaFiscal);
     }
     session_.InsertingInvoice = false;
@@ -141,8 +141,8 @@ void HeaderEntry::LeaveNumberField()
     auto& saved = session_.SavedFieldText;
     const QString number = dm_.NFiscal.asText(QStringLiteral("NOTAFISCAL")).left(kNumberLength);
     if (number != saved.number && !saved.number.isEmpty() && !session_.InsertingInvoice) {
-        CascadeHeaderChange(dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier}, number,
-                            kHeaderKeyOrder, kHeaderKeyOrder);
+        CascadeHeaderChange(dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier, saved.supplierCode},
+                            number, kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(form_.DBEditForn);
     }
     session_.InsertingInvoice = false;
