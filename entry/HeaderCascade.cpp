@@ -151,6 +151,20 @@ void reopenInvoiceItems(TDM& dm)
 
 } // namespace
 
+void StoreTypedItem(CachedDataset& items)
+{
+    const CachedDataset::State state = items.state();
+    if (state != CachedDataset::State::Edit && state != CachedDataset::State::Insert)
+        return;
+    items.updateRecord();
+    const bool untouched = state == CachedDataset::State::Insert ? items.asText(QStringLiteral("COMPONENTE")).isEmpty()
+                                                                 : !items.isModified();
+    if (untouched)
+        items.cancel();
+    else
+        items.post();
+}
+
 QString ItemWorkingCopyQuery(const QString& condition, const QString& orderClause)
 {
     return kWorkingCopy + condition + orderClause;
@@ -160,6 +174,7 @@ void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, co
                          const QString& cleanUpOrder, const QString& updateOrder, const QString& newSupplierCode)
 {
     CachedDataset& copy = dm.Compras2;
+    StoreTypedItem(dm.Compras); // with the old key, so that the cascade moves it too
     dm.Compras.close();
     copy.close();
     try {

@@ -16,6 +16,8 @@
 #include <QFrame>
 #include <QKeyEvent>
 
+#include <exception>
+
 namespace {
 
 constexpr int kSavedTextLength = 40;
@@ -157,12 +159,20 @@ void HeaderEntry::LeaveSupplierField()
 }
 
 // A cancelled header goes back to browsing, on the invoice that is current again, with its items.
+// An item already typed is kept, as every item is written at once; should it not be storable, the
+// cancel is completed all the same and its error reported afterwards.
 void HeaderEntry::HeaderCancelled()
 {
     CachedDataset& nf = dm_.NFiscal;
     if (nf.state() != CachedDataset::State::Browse)
         return;
     session_.InsertingInvoice = false;
+    std::exception_ptr itemError;
+    try {
+        StoreTypedItem(dm_.Compras);
+    } catch (const std::exception&) {
+        itemError = std::current_exception();
+    }
     dm_.Compras.close();
     if (nf.currentRow() >= 0) {
         dm_.Compras.setCommandText(
@@ -172,4 +182,6 @@ void HeaderEntry::HeaderCancelled()
     form_.EnableMainButtons();
     form_.LockInvoiceFields();
     tryFocus(form_.DBEditData);
+    if (itemError)
+        std::rethrow_exception(itemError);
 }
