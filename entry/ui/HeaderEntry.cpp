@@ -173,12 +173,11 @@ void HeaderEntry::HeaderCancelled()
     } catch (const std::exception&) {
         itemError = std::current_exception();
     }
+    // With no invoice left the number and code read empty: the list opens empty, as on scrolling.
     dm_.Compras.close();
-    if (nf.currentRow() >= 0) {
-        dm_.Compras.setCommandText(
-            InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
-        dm_.Compras.open();
-    }
+    dm_.Compras.setCommandText(
+        InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
+    dm_.Compras.open();
     form_.EnableMainButtons();
     form_.LockInvoiceFields();
     tryFocus(form_.DBEditData);

@@ -1,3 +1,4 @@
+#include "entry/ui/CostDetails.h"
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/SupplierLookup.h"
 #include "entry/ui/SupplierRegistration.h"
@@ -413,6 +414,19 @@ private slots:
                  1);
         QCOMPARE(dm().Compras.recordCount(), listed);
         QVERIFY(w->dialogs().messages.isEmpty());
+    }
+
+    // Cancelled with no invoice to go back to, the item list stays open (empty) for what reads it.
+    void cancelOnAnEmptyInvoiceTableKeepsTheItemListOpen()
+    {
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        click(DBNavigator::Cancel);
+        QVERIFY(dm().NFiscal.isEmpty());
+        QVERIFY(dm().Compras.isOpen());
+        QVERIFY(dm().Compras.isEmpty());
+        form().BotAtuaCustoUnit->click();
+        QCOMPARE(w->dialogs().messages.last(), CostDetails::kDone);
     }
 
     void navigatorButtons()
