@@ -25,10 +25,12 @@ struct SessionState {
     int StockLocationCount = 0;
     bool InsertingInvoice = false; // a new invoice header is being entered
 
-    // The header texts as they stood when one of the header fields last received focus.
+    // The header texts as they stood when one of the header fields last received focus, and the
+    // supplier code that went with them.
     struct SavedTexts {
         QString date;
         QString number;
         QString supplier;
+        QString supplierCode;
     } SavedFieldText;
 };

@@ -70,6 +70,12 @@ bool carries(const CachedDataset& items, const HeaderKey& key)
            items.asText(QStringLiteral("FORNECEDOR")) == key.supplier;
 }
 
+// Two suppliers may share a trade name: the code tells whose item it is.
+bool ofOldSupplier(const CachedDataset& items, const HeaderKey& old)
+{
+    return items.asText(QStringLiteral("CODIGOFORNECEDOR")) == old.supplierCode;
+}
+
 QString itemIdentity(const CachedDataset& items)
 {
     return items.asText(QStringLiteral("ESTACAO")) + QLatin1Char('/') + items.asText(QStringLiteral("CODCOMPRA"));
@@ -124,7 +130,7 @@ void moveItemsToNewKey(CachedDataset& copy, HeaderColumn changed, const HeaderKe
         try {
             copy.edit();
             copy.setText(column, newValue);
-            if (changed == HeaderColumn::Supplier && !newSupplierCode.isEmpty())
+            if (changed == HeaderColumn::Supplier && !newSupplierCode.isEmpty() && ofOldSupplier(copy, old))
                 copy.setText(QStringLiteral("CODIGOFORNECEDOR"), newSupplierCode);
             copy.post();
             copy.applyUpdates();
@@ -145,6 +151,20 @@ void reopenInvoiceItems(TDM& dm)
 
 } // namespace
 
+void StoreTypedItem(CachedDataset& items)
+{
+    const CachedDataset::State state = items.state();
+    if (state != CachedDataset::State::Edit && state != CachedDataset::State::Insert)
+        return;
+    items.updateRecord();
+    const bool untouched = state == CachedDataset::State::Insert ? items.asText(QStringLiteral("COMPONENTE")).isEmpty()
+                                                                 : !items.isModified();
+    if (untouched)
+        items.cancel();
+    else
+        items.post();
+}
+
 QString ItemWorkingCopyQuery(const QString& condition, const QString& orderClause)
 {
     return kWorkingCopy + condition + orderClause;
@@ -154,6 +174,7 @@ void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, co
                          const QString& cleanUpOrder, const QString& updateOrder, const QString& newSupplierCode)
 {
     CachedDataset& copy = dm.Compras2;
+    StoreTypedItem(dm.Compras); // with the old key, so that the cascade moves it too
     dm.Compras.close();
     copy.close();
     try {

@@ -2,16 +2,20 @@
 
 #include <QString>
 
+class CachedDataset;
 class TDM;
 
 // The header column whose change the items of a recorded invoice follow.
 enum class HeaderColumn { Date, Number, Supplier };
 
-// An invoice's key as its items carry it: the date (short date text), number and supplier name.
+// An invoice's key as its items carry it: the date (short date text), number and supplier name;
+// and the header's supplier code, which tells this supplier's items from those of another
+// supplier with the same trade name.
 struct HeaderKey {
     QString date;
     QString number;
     QString supplier;
+    QString supplierCode;
 };
 
 // The order in which the working copy of the items is read by default.
@@ -21,13 +25,21 @@ inline const QString kHeaderKeyOrder = QStringLiteral(" order by A.DATA, A.NOTAF
 // SUP) with its product, narrowed by `condition` (" AND ..." or empty), then `orderClause`.
 QString ItemWorkingCopyQuery(const QString& condition, const QString& orderClause);
 
+// Writes the item row the clerk typed but has not stored yet (the grid leaves a new row unstored
+// when the focus goes to the header), so that closing the item list does not lose it: the row is
+// posted and the item rule writes it. A new row without a product holds nothing but its defaults
+// and cannot be stored: it is dropped, as is an edited row nothing was changed in.
+void StoreTypedItem(CachedDataset& items);
+
 // Carries a changed header value over to the items, through `Compras2`, each change written at
 // once:
 // - clean-up: every SUP item whose changed column is empty is deleted, whichever invoice it is of;
 // - update: every SUP item with the three old key values receives `newValue` in the changed column
-//   (a supplier change also gives the items `newSupplierCode`, so that they stay in their invoice's
-//   item list, which selects by number and supplier code). A row that cannot be changed is left
-//   as it was.
+//   (a supplier change also gives `newSupplierCode` to those of them that carry the old supplier
+//   code, so that they stay in their invoice's item list, which selects by number and supplier
+//   code; an item of another supplier with the same trade name keeps its code). A row that cannot
+//   be changed is left as it was.
+// An item typed but not stored yet is stored first (`StoreTypedItem`), so that it follows too.
 // Afterwards `Compras` is opened again with the items of the current invoice (its query rebuilt
 // from the header's number and supplier code) and put into edit when it holds items.
 void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,

@@ -16,6 +16,8 @@
 #include <QFrame>
 #include <QKeyEvent>
 
+#include <exception>
+
 namespace {
 
 constexpr int kSavedTextLength = 40;
@@ -93,7 +95,7 @@ void HeaderEntry::CaptureSavedFieldText()
     const auto text = [&](const char* column) {
         return onInvoice ? nf.asText(QLatin1String(column)).left(kSavedTextLength) : QString();
     };
-    session_.SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR")};
+    session_.SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR"), text("CODIGOFORNECEDOR")};
 }
 
 void HeaderEntry::DateFieldEntered()
@@ -128,8 +130,8 @@ void HeaderEntry::LeaveDateField()
     const QString date = dm_.NFiscal.asText(QStringLiteral("DATA"));
     if (date != saved.date && !saved.date.isEmpty() && !session_.InsertingInvoice) {
         CascadeHeaderChange(dm_, HeaderColumn::Date,
-                            {saved.date, form_.DBEditNotaFiscal->text(), form_.DBEditForn->text()}, date,
-                            kHeaderKeyOrder, kHeaderKeyOrder);
+                            {saved.date, form_.DBEditNotaFiscal->text(), form_.DBEditForn->text(), saved.supplierCode},
+                            date, kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(form_.DBEditNotaFiscal);
     }
     session_.InsertingInvoice = false;
@@ -141,8 +143,8 @@ void HeaderEntry::LeaveNumberField()
     auto& saved = session_.SavedFieldText;
     const QString number = dm_.NFiscal.asText(QStringLiteral("NOTAFISCAL")).left(kNumberLength);
     if (number != saved.number && !saved.number.isEmpty() && !session_.InsertingInvoice) {
-        CascadeHeaderChange(dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier}, number,
-                            kHeaderKeyOrder, kHeaderKeyOrder);
+        CascadeHeaderChange(dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier, saved.supplierCode},
+                            number, kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(form_.DBEditForn);
     }
     session_.InsertingInvoice = false;
@@ -157,19 +159,28 @@ void HeaderEntry::LeaveSupplierField()
 }
 
 // A cancelled header goes back to browsing, on the invoice that is current again, with its items.
+// An item already typed is kept, as every item is written at once; should it not be storable, the
+// cancel is completed all the same and its error reported afterwards.
 void HeaderEntry::HeaderCancelled()
 {
     CachedDataset& nf = dm_.NFiscal;
     if (nf.state() != CachedDataset::State::Browse)
         return;
     session_.InsertingInvoice = false;
-    dm_.Compras.close();
-    if (nf.currentRow() >= 0) {
-        dm_.Compras.setCommandText(
-            InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
-        dm_.Compras.open();
+    std::exception_ptr itemError;
+    try {
+        StoreTypedItem(dm_.Compras);
+    } catch (const std::exception&) {
+        itemError = std::current_exception();
     }
+    // With no invoice left the number and code read empty: the list opens empty, as on scrolling.
+    dm_.Compras.close();
+    dm_.Compras.setCommandText(
+        InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
+    dm_.Compras.open();
     form_.EnableMainButtons();
     form_.LockInvoiceFields();
     tryFocus(form_.DBEditData);
+    if (itemError)
+        std::rethrow_exception(itemError);
 }

@@ -143,13 +143,15 @@ void SupplierLookup::ResolveSupplier()
 
     auto& saved = session_.SavedFieldText;
     const QString newName = dm_.NFiscal.asText(QStringLiteral("FORNECEDOR"));
+    const QString newCode = dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
     if (newName != saved.supplier && !saved.supplier.isEmpty() && !session_.InsertingInvoice) {
-        CascadeHeaderChange(dm_, HeaderColumn::Supplier, {saved.date, saved.number, saved.supplier}, newName,
-                            kHeaderKeyOrder, kHeaderKeyOrder, dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR")));
+        CascadeHeaderChange(dm_, HeaderColumn::Supplier, {saved.date, saved.number, saved.supplier, saved.supplierCode},
+                            newName, kHeaderKeyOrder, kHeaderKeyOrder, newCode);
         tryFocus(form_.DBGrid1);
     }
     session_.InsertingInvoice = false;
     saved.supplier = newName;
+    saved.supplierCode = newCode;
 }
 
 void SupplierLookup::ShowSupplierLookup()
@@ -227,6 +229,7 @@ void SupplierLookup::LookupEntered()
 {
     inLookup_ = true;
     lookupOldName_ = session_.SavedFieldText.supplier;
+    lookupOldCode_ = session_.SavedFieldText.supplierCode;
     windowCancelButton_ = keyroles::cancelButton(&form_);
     keyroles::setCancelButton(&form_, nullptr);
     form_.DisableMainButtons();
@@ -239,14 +242,15 @@ void SupplierLookup::LookupLeft()
     inLookup_ = false;
     keyroles::setCancelButton(&form_, windowCancelButton_);
     const QString newName = dm_.NFiscal.asText(QStringLiteral("FORNECEDOR"));
+    const QString newCode = dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
     if (newName != lookupOldName_ && !lookupOldName_.isEmpty() && !session_.InsertingInvoice) {
         const auto& saved = session_.SavedFieldText;
-        CascadeHeaderChange(dm_, HeaderColumn::Supplier, {saved.date, saved.number, lookupOldName_}, newName,
-                            kCleanUpOrderAfterLookup, kHeaderKeyOrder,
-                            dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR")));
+        CascadeHeaderChange(dm_, HeaderColumn::Supplier, {saved.date, saved.number, lookupOldName_, lookupOldCode_},
+                            newName, kCleanUpOrderAfterLookup, kHeaderKeyOrder, newCode);
         form_.DBGrid1->setSelectedIndex(0);
         tryFocus(form_.DBGrid1);
     }
     session_.InsertingInvoice = false;
     session_.SavedFieldText.supplier = newName;
+    session_.SavedFieldText.supplierCode = newCode;
 }

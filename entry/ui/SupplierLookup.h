@@ -59,5 +59,6 @@ private:
     std::unique_ptr<SupplierRegistration> registration_;
     bool inLookup_ = false;
     QString lookupOldName_;
+    QString lookupOldCode_;
     QPointer<QAbstractButton> windowCancelButton_;
 };

@@ -113,7 +113,7 @@ private slots:
         QFETCH(QString, newCode);
         QFETCH(QStringList, expected);
 
-        CascadeHeaderChange(*dm, HeaderColumn(column), {"15/01/2024", "100", "ACME"}, newValue, kHeaderKeyOrder,
+        CascadeHeaderChange(*dm, HeaderColumn(column), {"15/01/2024", "100", "ACME", "0001"}, newValue, kHeaderKeyOrder,
                             kHeaderKeyOrder, newCode);
         QCOMPARE(items(), expected);
         QVERIFY(!dm->Compras2.isOpen());
@@ -125,7 +125,7 @@ private slots:
         CachedDataset& nf = dm->NFiscal;
         nf.edit();
         nf.setText("NOTAFISCAL", "101");
-        CascadeHeaderChange(*dm, HeaderColumn::Number, {"15/01/2024", "100", "ACME"}, "101", kHeaderKeyOrder,
+        CascadeHeaderChange(*dm, HeaderColumn::Number, {"15/01/2024", "100", "ACME", "0001"}, "101", kHeaderKeyOrder,
                             kHeaderKeyOrder);
         QVERIFY(dm->Compras.isOpen());
         QCOMPARE(dm->Compras.recordCount(), 2);
@@ -133,10 +133,23 @@ private slots:
         QCOMPARE(dm->Compras.state(), CachedDataset::State::Edit);
     }
 
+    // Another supplier with the same trade name: its item on the same day and number is renamed
+    // with the old key, but keeps its supplier code, so it stays out of this invoice's item list.
+    void supplierCodeChangesOnlyOnTheOldSuppliersItems()
+    {
+        addItem(9, "01/15/24", "100", "ACME", "0005", "S1");
+        CascadeHeaderChange(*dm, HeaderColumn::Supplier, {"15/01/2024", "100", "ACME", "0001"}, "Beta", kHeaderKeyOrder,
+                            kHeaderKeyOrder, "0002");
+        const QStringList all = items();
+        QCOMPARE(all.at(0), QStringLiteral("1|15/01/2024|100|Beta|0002"));
+        QCOMPARE(all.at(1), QStringLiteral("2|15/01/2024|100|Beta|0002"));
+        QCOMPARE(all.last(), QStringLiteral("9|15/01/2024|100|Beta|0005"));
+    }
+
     void anOldKeyNobodyCarriesChangesNoItem()
     {
-        CascadeHeaderChange(*dm, HeaderColumn::Date, {"15/01/2024", "999", "ACME"}, "20/01/2024", kHeaderKeyOrder,
-                            kHeaderKeyOrder);
+        CascadeHeaderChange(*dm, HeaderColumn::Date, {"15/01/2024", "999", "ACME", "0001"}, "20/01/2024",
+                            kHeaderKeyOrder, kHeaderKeyOrder);
         QCOMPARE(items(), before());
     }
 };

@@ -1,3 +1,4 @@
+#include "entry/ui/CostDetails.h"
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/SupplierLookup.h"
 #include "entry/ui/SupplierRegistration.h"
@@ -367,6 +368,65 @@ private slots:
                  1);
         QCOMPARE(items(), (QStringList{"1|15/01/2024|100|D'Ávila|0010", "2|15/01/2024|100|D'Ávila|0010",
                                        "3|16/01/2024|100|ACME|0001"}));
+    }
+
+    // An item typed into the grid but not stored yet (the grid leaves it new when the focus goes)
+    // is written before the item list is read again: the changed number takes it along, and a
+    // cancelled header keeps it.
+    void anItemTypedButNotStoredIsKept_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<int>("listed"); // the item list is read by number and supplier code
+        QTest::newRow("number changed") << false << "101" << 3;
+        QTest::newRow("header cancelled") << true << "100" << 4;
+    }
+    void anItemTypedButNotStoredIsKept()
+    {
+        QFETCH(bool, cancel);
+        QFETCH(QString, number);
+        QFETCH(int, listed);
+        recordedInvoice();
+        click(DBNavigator::Edit);
+        form().DBGrid1->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QTest::keyClick(focused(), Qt::Key_Insert);
+        QTest::keyClicks(focused(), "ALCOOL");
+        pressEnter();
+        QTRY_COMPARE(focused()->objectName(), QStringLiteral("GradeOpCompras")); // the product list
+        pressEnter();
+        QTRY_COMPARE(focused(), form().DBGrid1);
+        QTest::keyClicks(focused(), "7");
+        pressEnter();
+        QCOMPARE(dm().Compras.asText("COMPONENTE"), QStringLiteral("ALCOOL"));
+        QCOMPARE(dm().Compras.asFloat("QUANTIDADE"), 7.0);
+        typeInto(form().DBEditNotaFiscal, "101");
+        QCOMPARE(dm().Compras.state(), CachedDataset::State::Insert);
+        if (cancel)
+            click(DBNavigator::Cancel);
+        else
+            pressEnter();
+
+        QTRY_VERIFY(focused() != form().DBEditNotaFiscal);
+        QCOMPARE(items().size(), 4);
+        QCOMPARE(count("select count(*) from COMPRAS where QUANTIDADE = 7 and NOTAFISCAL = '" + number +
+                       "' and CODIGOFORNECEDOR = '0001'"),
+                 1);
+        QCOMPARE(dm().Compras.recordCount(), listed);
+        QVERIFY(w->dialogs().messages.isEmpty());
+    }
+
+    // Cancelled with no invoice to go back to, the item list stays open (empty) for what reads it.
+    void cancelOnAnEmptyInvoiceTableKeepsTheItemListOpen()
+    {
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        click(DBNavigator::Cancel);
+        QVERIFY(dm().NFiscal.isEmpty());
+        QVERIFY(dm().Compras.isOpen());
+        QVERIFY(dm().Compras.isEmpty());
+        form().BotAtuaCustoUnit->click();
+        QCOMPARE(w->dialogs().messages.last(), CostDetails::kDone);
     }
 
     void navigatorButtons()
