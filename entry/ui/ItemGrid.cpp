@@ -70,6 +70,7 @@ ItemGrid::ItemGrid(TFormCompras& form, TDM& dm, ItemEntryValues& values, Product
     connect(grid, &DBGrid::columnEntered, this, &ItemGrid::EnterItemColumn);
     connect(grid, &DBGrid::columnExited, this, &ItemGrid::LeaveItemColumn);
     connect(grid, &DBGrid::exited, this, &ItemGrid::CheckStockLocation);
+    connect(grid, &DBGrid::rowLeaving, this, &ItemGrid::LeaveItemRow);
     connect(&dm_.Compras, &CachedDataset::currentRowChanged, this, &ItemGrid::CaptureEnteredValues);
     grid->keyHook = [this](QKeyEvent& e) { return handleKey(e); };
     form_.PainelAlertaCusto->installEventFilter(this);
@@ -160,6 +161,20 @@ void ItemGrid::UpdateLineTotal()
     CachedDataset& items = dm_.Compras;
     items.edit();
     items.setFloat(kLineTotal, items.asFloat(kQuantity) * items.asFloat(kPrice));
+}
+
+// Moving to another row leaves the quantity or price cell as surely as leaving its column: the
+// rule runs on the row being left, before it is saved.
+void ItemGrid::LeaveItemRow()
+{
+    const CachedDataset& items = dm_.Compras;
+    if (!items.isOpen() || items.isEmpty())
+        return;
+    const int column = form_.DBGrid1->selectedIndex();
+    if (column == Quantidade)
+        QuantityRule();
+    else if (column == PrecoUnitR)
+        PriceRule();
 }
 
 // The values the quantity and price rules compare with belong to the item that is current.

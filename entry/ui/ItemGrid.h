@@ -54,6 +54,7 @@ private:
     void QuantityRule();
     void PriceRule();
     void UpdateLineTotal();
+    void LeaveItemRow();
     void CaptureEnteredValues();
     void showPriceHint();
     void buildContextMenu();
