@@ -51,6 +51,7 @@ private:
     bool handleKey(QKeyEvent& event);
     void ItemEnterKey();
     bool isEmptyRowDelete(const QKeyEvent& event) const;
+    bool productNeedsLookUp() const;
     void QuantityRule();
     void PriceRule();
     void UpdateLineTotal();

@@ -136,6 +136,38 @@ private slots:
         QCOMPARE(w.itemText("CODIGOFORNECEDOR"), supplierCode);
     }
 
+    // A saved item bought in kg of a product kept in g keeps its unit while the clerk walks through
+    // the product cell; only a product typed anew is looked up again.
+    void productCellLooksUpOnlyAChangedText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("walked through") << ""
+                                        << "S1"
+                                        << "kg";
+        QTest::newRow("another product typed") << "zinco"
+                                               << "S4"
+                                               << "g";
+    }
+    void productCellLooksUpOnlyAChangedText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        QFETCH(QString, unit);
+        ItemWindow w;
+        catalogue(w);
+        w.item(1, "Talco", "S1", 2, "kg", 50);
+        QVERIFY(w.start());
+        w.dm->Compras.edit(); // as once the clerk has walked the row
+        w.type(typed);
+        w.press(Qt::Key_Return);
+        QCOMPARE(w.column(), int(ItemGrid::Quantidade));
+        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QCOMPARE(w.itemText("CODIGO"), code);
+        QCOMPARE(w.itemText("UNIDADE"), unit);
+    }
+
     void unitIsStoredInSmallLetters_data()
     {
         QTest::addColumn<QString>("typed");
