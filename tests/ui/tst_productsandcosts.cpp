@@ -168,6 +168,25 @@ private slots:
         QCOMPARE(w.itemText("UNIDADE"), unit);
     }
 
+    // A saved item whose product is typed anew and not taken from the panel no longer belongs to
+    // its former product.
+    void escLeavesASavedItemWithoutProductCodeAndUnit()
+    {
+        ItemWindow w;
+        catalogue(w);
+        w.item(1, "Talco", "S1", 2, "kg", 50);
+        QVERIFY(w.start());
+        w.dm->Compras.edit(); // as once the clerk has walked the row
+        w.type("vitamina E");
+        w.press(Qt::Key_Return);
+        QVERIFY(w.form->PainelOpCompras->isVisible());
+        w.press(Qt::Key_Escape);
+        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QCOMPARE(w.itemText("COMPONENTE"), QStringLiteral("vitamina E"));
+        QCOMPARE(w.itemText("CODIGO"), QString());
+        QCOMPARE(w.itemText("UNIDADE"), QString());
+    }
+
     void unitIsStoredInSmallLetters_data()
     {
         QTest::addColumn<QString>("typed");
