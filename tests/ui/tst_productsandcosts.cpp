@@ -287,6 +287,26 @@ private slots:
         QCOMPARE(w.productValue("S1", "PRECOR"), price == 9.0 ? 0.0 : price);
     }
 
+    void costUpdateWithoutAnItemDoesNothing_data()
+    {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("invoice without items") << false;
+        QTest::newRow("items closed") << true;
+    }
+    void costUpdateWithoutAnItemDoesNothing()
+    {
+        QFETCH(bool, closed);
+        ItemWindow w;
+        w.session.FinancialAccess = true;
+        QVERIFY(w.start());
+        if (closed)
+            w.dm->Compras.close();
+        w.dialogs().answers = {true};
+        w.form->BotAtuaCustoUnit->click();
+        QCOMPARE(w.dialogs().questions, QStringList{});
+        QCOMPARE(w.dialogs().messages, QStringList{});
+    }
+
     void costUpdateOfAProductNotInTheCatalogue()
     {
         ItemWindow w;
