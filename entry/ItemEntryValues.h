@@ -8,6 +8,8 @@ struct ItemEntryValues {
     double EnteredQuantity = 0;
     // The unit price at the same moments, formatted "0.00".
     QString EnteredPriceText;
+    // COMPONENTE of the current item at the same moments, for the product cell.
+    QString EnteredProductText;
     // Stock units per purchase unit of the current item, as the cost display last found it.
     double ConversionMultiplier = 0;
     // The product name last searched for (catalogue letter case, at most 40 characters).

@@ -92,6 +92,7 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         return;
     CachedDataset* ds = dataset();
     if (ds && ds->isOpen() && current.row() != ds->currentRow()) {
+        RunGuarded([&] { emit rowLeaving(); });
         RunGuarded([&] { ds->moveTo(current.row()); });
         followDataset(); // where the dataset really stands (a failed post keeps it on its row)
     }
@@ -149,8 +150,7 @@ bool DBGrid::opensEditor(const QModelIndex& index, EditTrigger trigger, const QE
         return false;
     if (trigger == AnyKeyPressed) {
         const auto* key = static_cast<const QKeyEvent*>(event);
-        return event && event->type() == QEvent::KeyPress && !key->text().isEmpty() &&
-               key->text().front().isPrint();
+        return event && event->type() == QEvent::KeyPress && !key->text().isEmpty() && key->text().front().isPrint();
     }
     return true;
 }
@@ -263,6 +263,7 @@ void DBGrid::appendRow()
     commitEditor();
     if (ds->state() == CachedDataset::State::Insert && !ds->isModified())
         return; // already on a new row nobody typed into
+    RunGuarded([&] { emit rowLeaving(); });
     RunGuarded([&] { ds->append(); });
 }
 

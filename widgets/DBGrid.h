@@ -15,6 +15,8 @@ class DBGridDelegate;
 //
 // - The current row is the dataset's current row, both ways; moving to another row posts a changed
 //   row (the dataset does so before every move).
+// - `rowLeaving` tells, before the grid moves the dataset to another row or appends one, that the
+//   current row is about to be left (and posted); the typed text is in the field by then.
 // - `selectedIndex` is the current column; code may set it. `columnExited` (the old column still
 //   selected) and then `columnEntered` tell of each change; a column chosen inside those handlers
 //   is taken once they return.
@@ -61,6 +63,7 @@ public:
 signals:
     void columnEntered(int column);
     void columnExited(int column);
+    void rowLeaving();
     void entered();
     void exited();
 

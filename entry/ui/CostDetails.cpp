@@ -47,8 +47,15 @@ void CostDetails::ShowItemCostPerUnit()
     form_.LabelCustoUnit->setText(shown->text);
 }
 
+bool CostDetails::hasCurrentItem() const
+{
+    return dm_.Compras.isOpen() && !dm_.Compras.isEmpty();
+}
+
 void CostDetails::UpdateProductCost()
 {
+    if (!hasCurrentItem())
+        return;
     CachedDataset& items = dm_.Compras;
     const QString code = items.asText(QStringLiteral("CODIGO")).left(kCodeLength);
     const QString name = items.asText(QStringLiteral("COMPONENTE")).left(kNameLength);
@@ -64,6 +71,8 @@ void CostDetails::AtuaCustoUnitClicked()
         ShowMessage(kAccessDenied);
         return;
     }
+    if (!hasCurrentItem())
+        return;
     if (!AskYesNo(kConfirmation))
         return;
     UpdateProductCost();

@@ -22,11 +22,12 @@ public:
 
     void ShowItemCostPerUnit();
     // The current item's unit price becomes its product's cost; a product not in the catalogue is
-    // reported.
+    // reported. Without a current item there is nothing to do.
     void UpdateProductCost();
 
 private:
     void AtuaCustoUnitClicked();
+    bool hasCurrentItem() const;
 
     TFormCompras& form_;
     TDM& dm_;

@@ -35,6 +35,7 @@ const int kProductColumnWidth = 220;
 const int kLastWalkedColumn = ItemGrid::Validade;
 const QColor kMaroon(128, 0, 0);
 const QString kProduct = QStringLiteral("COMPONENTE");
+const QString kCode = QStringLiteral("CODIGO");
 const QString kQuantity = QStringLiteral("QUANTIDADE");
 const QString kUnit = QStringLiteral("UNIDADE");
 const QString kPrice = QStringLiteral("PRECOUNITR");
@@ -70,6 +71,7 @@ ItemGrid::ItemGrid(TFormCompras& form, TDM& dm, ItemEntryValues& values, Product
     connect(grid, &DBGrid::columnEntered, this, &ItemGrid::EnterItemColumn);
     connect(grid, &DBGrid::columnExited, this, &ItemGrid::LeaveItemColumn);
     connect(grid, &DBGrid::exited, this, &ItemGrid::CheckStockLocation);
+    connect(grid, &DBGrid::rowLeaving, this, &ItemGrid::LeaveItemRow);
     connect(&dm_.Compras, &CachedDataset::currentRowChanged, this, &ItemGrid::CaptureEnteredValues);
     grid->keyHook = [this](QKeyEvent& e) { return handleKey(e); };
     form_.PainelAlertaCusto->installEventFilter(this);
@@ -88,8 +90,10 @@ ItemGrid::~ItemGrid()
 void ItemGrid::EnterItemColumn(int column)
 {
     CachedDataset& items = dm_.Compras;
-    if (column == Componente)
+    if (column == Componente) {
         form_.DBGrid1->setColumnWidth(Componente, kProductColumnWidth);
+        values_.EnteredProductText = items.isOpen() ? items.asText(kProduct) : QString();
+    }
     // The other cells of a row are out of reach until its product is filled.
     if (!items.isOpen() || items.asText(kProduct).isEmpty()) {
         form_.DBGrid1->setSelectedIndex(Componente);
@@ -120,8 +124,16 @@ void ItemGrid::LeaveItemColumn(int column)
     if (column == PrecoUnitR)
         PriceRule();
     UpdateLineTotal();
-    if (column == Componente)
+    if (column == Componente && productNeedsLookUp())
         products_.FindItemProduct();
+}
+
+// Walking through the product cell of an item that has its product changes nothing: its purchase
+// unit may differ from the product's stock unit.
+bool ItemGrid::productNeedsLookUp() const
+{
+    const CachedDataset& items = dm_.Compras;
+    return items.asText(kProduct) != values_.EnteredProductText || items.asText(kCode).isEmpty();
 }
 
 // A quantity can be typed only while it is 0 or empty.
@@ -162,7 +174,21 @@ void ItemGrid::UpdateLineTotal()
     items.setFloat(kLineTotal, items.asFloat(kQuantity) * items.asFloat(kPrice));
 }
 
-// The values the quantity and price rules compare with belong to the item that is current.
+// Moving to another row leaves the quantity or price cell as surely as leaving its column: the
+// rule runs on the row being left, before it is saved.
+void ItemGrid::LeaveItemRow()
+{
+    const CachedDataset& items = dm_.Compras;
+    if (!items.isOpen() || items.isEmpty())
+        return;
+    const int column = form_.DBGrid1->selectedIndex();
+    if (column == Quantidade)
+        QuantityRule();
+    else if (column == PrecoUnitR)
+        PriceRule();
+}
+
+// The values the product, quantity and price cells compare with belong to the item that is current.
 void ItemGrid::CaptureEnteredValues()
 {
     const CachedDataset& items = dm_.Compras;
@@ -170,6 +196,7 @@ void ItemGrid::CaptureEnteredValues()
         return;
     values_.EnteredQuantity = items.asFloat(kQuantity);
     values_.EnteredPriceText = priceText(items).value_or(formats::fixed2(0));
+    values_.EnteredProductText = items.asText(kProduct);
 }
 
 void ItemGrid::showPriceHint()

@@ -51,9 +51,11 @@ private:
     bool handleKey(QKeyEvent& event);
     void ItemEnterKey();
     bool isEmptyRowDelete(const QKeyEvent& event) const;
+    bool productNeedsLookUp() const;
     void QuantityRule();
     void PriceRule();
     void UpdateLineTotal();
+    void LeaveItemRow();
     void CaptureEnteredValues();
     void showPriceHint();
     void buildContextMenu();

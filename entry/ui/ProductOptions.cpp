@@ -169,11 +169,25 @@ void ProductOptions::TakeProduct()
         items.setText(QStringLiteral("CODIGOFORNECEDOR"), dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR")));
         items.setText(QStringLiteral("UNIDADE"), products.asText(QStringLiteral("UNID")));
     }
-    CloseOptions();
+    hidePanel();
 }
 
-// Nothing is taken: the item keeps the text typed, without product code and unit.
+// Nothing is taken: the item keeps the text typed, without product code and unit (an item that
+// had a product no longer belongs to it).
 void ProductOptions::CloseOptions()
+{
+    CachedDataset& items = dm_.Compras;
+    try {
+        items.edit();
+        items.clear(QStringLiteral("CODIGO"));
+        items.clear(QStringLiteral("UNIDADE"));
+    } catch (const std::exception&) {
+        // An item that cannot be edited keeps its fields.
+    }
+    hidePanel();
+}
+
+void ProductOptions::hidePanel()
 {
     dm_.CompNomes.close();
     form_.PainelOpCompras->hide();

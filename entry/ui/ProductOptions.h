@@ -37,6 +37,7 @@ private:
     void showHighlightedProduct();
     void TakeProduct();
     void CloseOptions();
+    void hidePanel();
     void focusMoved(QWidget* from, QWidget* to);
 
     TFormCompras& form_;

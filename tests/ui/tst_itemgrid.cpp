@@ -87,6 +87,44 @@ private slots:
         QCOMPARE(w.dm->Compras.asFloat("QUANTIDADE"), 7.0);
     }
 
+    // Moving to another row leaves the column too: a changed quantity is refused and a changed price
+    // becomes the product's cost, on the row being left, before it is saved.
+    void leavingTheRowRunsTheRuleOfTheColumn_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<double>("cost");
+        QTest::newRow("quantity, next row") << int(ItemGrid::Quantidade) << "12" << 2 << true << 9.0;
+        QTest::newRow("quantity, past the last row") << int(ItemGrid::Quantidade) << "12" << 1 << true << 9.0;
+        QTest::newRow("price, next row") << int(ItemGrid::PrecoUnitR) << "1,60" << 2 << false << 1.6;
+        QTest::newRow("price, past the last row") << int(ItemGrid::PrecoUnitR) << "1,60" << 1 << false << 1.6;
+    }
+    void leavingTheRowRunsTheRuleOfTheColumn()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(int, items);
+        QFETCH(bool, refused);
+        QFETCH(double, cost);
+        ItemWindow w;
+        w.session.AutoPriceUpdate = true;
+        w.product("S1", "Talco", "g", {}, QStringLiteral("SUP"), 9);
+        for (int key = 1; key <= items; ++key)
+            w.item(key, "Talco", "S1", 10, "g", 1.5);
+        QVERIFY(w.start());
+        while (w.column() != column)
+            w.press(Qt::Key_Return);
+        w.type(typed);
+        w.press(Qt::Key_Down);
+        QCOMPARE(w.dm->Compras.currentRow(), 1);
+        QCOMPARE(w.dialogs().messages.count(ItemGrid::kQuantityMessage), refused ? 1 : 0);
+        QCOMPARE(w.productValue("S1", "CUSTOUNITR"), cost);
+        const Values saved = w.sql().executeRow(QStringLiteral("select QUANTIDADE from COMPRAS where CODCOMPRA = 1"));
+        QCOMPARE(std::get<Decimal>(saved.front()).toDouble(), 10.0);
+    }
+
     // With the automatic update on, a price that changes in its two decimals becomes the product's
     // cost, even for a clerk without the financial right.
     void changedPriceUpdatesTheProductCost_data()

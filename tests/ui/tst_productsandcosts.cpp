@@ -136,6 +136,57 @@ private slots:
         QCOMPARE(w.itemText("CODIGOFORNECEDOR"), supplierCode);
     }
 
+    // A saved item bought in kg of a product kept in g keeps its unit while the clerk walks through
+    // the product cell; only a product typed anew is looked up again.
+    void productCellLooksUpOnlyAChangedText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("walked through") << ""
+                                        << "S1"
+                                        << "kg";
+        QTest::newRow("another product typed") << "zinco"
+                                               << "S4"
+                                               << "g";
+    }
+    void productCellLooksUpOnlyAChangedText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        QFETCH(QString, unit);
+        ItemWindow w;
+        catalogue(w);
+        w.item(1, "Talco", "S1", 2, "kg", 50);
+        QVERIFY(w.start());
+        w.dm->Compras.edit(); // as once the clerk has walked the row
+        w.type(typed);
+        w.press(Qt::Key_Return);
+        QCOMPARE(w.column(), int(ItemGrid::Quantidade));
+        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QCOMPARE(w.itemText("CODIGO"), code);
+        QCOMPARE(w.itemText("UNIDADE"), unit);
+    }
+
+    // A saved item whose product is typed anew and not taken from the panel no longer belongs to
+    // its former product.
+    void escLeavesASavedItemWithoutProductCodeAndUnit()
+    {
+        ItemWindow w;
+        catalogue(w);
+        w.item(1, "Talco", "S1", 2, "kg", 50);
+        QVERIFY(w.start());
+        w.dm->Compras.edit(); // as once the clerk has walked the row
+        w.type("vitamina E");
+        w.press(Qt::Key_Return);
+        QVERIFY(w.form->PainelOpCompras->isVisible());
+        w.press(Qt::Key_Escape);
+        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QCOMPARE(w.itemText("COMPONENTE"), QStringLiteral("vitamina E"));
+        QCOMPARE(w.itemText("CODIGO"), QString());
+        QCOMPARE(w.itemText("UNIDADE"), QString());
+    }
+
     void unitIsStoredInSmallLetters_data()
     {
         QTest::addColumn<QString>("typed");
@@ -234,6 +285,26 @@ private slots:
         QCOMPARE(w.dialogs().messages, messages);
         QCOMPARE(w.productValue("S1", "CUSTOUNITR"), cost);
         QCOMPARE(w.productValue("S1", "PRECOR"), price == 9.0 ? 0.0 : price);
+    }
+
+    void costUpdateWithoutAnItemDoesNothing_data()
+    {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("invoice without items") << false;
+        QTest::newRow("items closed") << true;
+    }
+    void costUpdateWithoutAnItemDoesNothing()
+    {
+        QFETCH(bool, closed);
+        ItemWindow w;
+        w.session.FinancialAccess = true;
+        QVERIFY(w.start());
+        if (closed)
+            w.dm->Compras.close();
+        w.dialogs().answers = {true};
+        w.form->BotAtuaCustoUnit->click();
+        QCOMPARE(w.dialogs().questions, QStringList{});
+        QCOMPARE(w.dialogs().messages, QStringList{});
     }
 
     void costUpdateOfAProductNotInTheCatalogue()
