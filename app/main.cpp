@@ -4,7 +4,8 @@
 #include "shell/ui/CrashReport.h"
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
+#include "widgets/QtDialogs.h"
 #include "widgets/GuardedApplication.h"
 #include "widgets/UnhandledError.h"
 
@@ -50,6 +51,7 @@ int run(QApplication& app)
 int main(int argc, char** argv)
 {
     GuardedApplication app(argc, argv);
+    QtDialogs::makeDefault();
     // The title names the program to the clerk (message boxes carry it). No display name is set:
     // the platform would append it to the window's caption, which must show the login in full.
     QApplication::setApplicationName(kApplicationTitle);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 using namespace Firebird;
 
@@ -263,9 +264,10 @@ QByteArray readBlob(IAttachment* attachment, ITransaction* tx, ISC_QUAD id)
 
 // ---------------------------------------------------------------------------------------------
 
-FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, IStatement* statement,
+FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, bool ownsTransaction, IStatement* statement,
                    IResultSet* resultSet, IMessageMetadata* metadata, RowLayout layout)
-    : connection_(connection), transaction_(transaction), statement_(statement), resultSet_(resultSet),
+    : connection_(connection), transaction_(transaction), ownsTransaction_(ownsTransaction), statement_(statement),
+      resultSet_(resultSet),
       metadata_(metadata),
       layout_(std::move(layout)), buffer_(layout_.messageLength(), 0)
 {
@@ -343,7 +345,8 @@ void FbCursor::close()
         if (transaction_) {
             ITransaction* tx = transaction_;
             transaction_ = nullptr;
-            tx->commit(&st);
+            if (ownsTransaction_)
+                tx->commit(&st);
         }
     } catch (const FbException& e) {
         raise(e);
@@ -477,6 +480,10 @@ void FbConnection::close()
 {
     if (!attachment_)
         return;
+    if (work_) {
+        rollbackQuietly(std::exchange(work_, nullptr));
+        workDepth_ = 0;
+    }
     freeStatements();
     CheckStatusWrapper st(master()->getStatus());
     attachment_->detach(&st);
@@ -513,6 +520,59 @@ ITransaction* FbConnection::startTransaction(bool readOnly)
     return tx;
 }
 
+ITransaction* FbConnection::transactionFor(bool readOnly, bool& owned)
+{
+    owned = work_ == nullptr;
+    return owned ? startTransaction(readOnly) : work_;
+}
+
+void FbConnection::beginWork()
+{
+    if (workDepth_++ > 0)
+        return;
+    workDoomed_ = false;
+    try {
+        work_ = startTransaction(false);
+    } catch (const FbException& e) {
+        workDepth_ = 0;
+        raise(e);
+    } catch (...) {
+        workDepth_ = 0;
+        throw;
+    }
+}
+
+void FbConnection::commitWork()
+{
+    if (workDepth_ == 0)
+        return;
+    if (--workDepth_ > 0)
+        return;
+    ITransaction* tx = std::exchange(work_, nullptr);
+    if (workDoomed_) {
+        rollbackQuietly(tx);
+        throw DbError(QStringLiteral("Uma parte do trabalho falhou; nada foi gravado."), 0);
+    }
+    try {
+        Status st;
+        tx->commit(&st);
+    } catch (const FbException& e) {
+        rollbackQuietly(tx);
+        raise(e);
+    }
+}
+
+void FbConnection::rollbackWork()
+{
+    if (workDepth_ == 0)
+        return;
+    if (--workDepth_ > 0) {
+        workDoomed_ = true;
+        return;
+    }
+    rollbackQuietly(std::exchange(work_, nullptr));
+}
+
 IStatement* FbConnection::prepared(ITransaction* tx, const QString& sql)
 {
     if (IStatement* s = statements_.value(sql))
@@ -536,8 +596,9 @@ IStatement* FbConnection::prepared(ITransaction* tx, const QString& sql)
 unsigned FbConnection::execute(const QString& sql, const Values& params)
 {
     ITransaction* tx = nullptr;
+    bool owned = false;
     try {
-        tx = startTransaction(false);
+        tx = transactionFor(false, owned);
         Status st;
         IStatement* s = prepared(tx, sql);
         const bool cached = statements_.contains(sql);
@@ -546,13 +607,16 @@ unsigned FbConnection::execute(const QString& sql, const Values& params)
         const auto affected = unsigned(s->getAffectedRecords(&st));
         if (!cached)
             s->free(&st);
-        tx->commit(&st);
+        if (owned)
+            tx->commit(&st);
         return affected;
     } catch (const FbException& e) {
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         raise(e);
     } catch (...) {
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         throw;
     }
 }
@@ -560,8 +624,9 @@ unsigned FbConnection::execute(const QString& sql, const Values& params)
 void FbConnection::executeMany(const QString& sql, const std::vector<Values>& rows)
 {
     ITransaction* tx = nullptr;
+    bool owned = false;
     try {
-        tx = startTransaction(false);
+        tx = transactionFor(false, owned);
         Status st;
         IStatement* s = prepared(tx, sql);
         for (const Values& params : rows) {
@@ -570,12 +635,15 @@ void FbConnection::executeMany(const QString& sql, const std::vector<Values>& ro
         }
         if (!statements_.contains(sql))
             s->free(&st);
-        tx->commit(&st);
+        if (owned)
+            tx->commit(&st);
     } catch (const FbException& e) {
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         raise(e);
     } catch (...) {
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         throw;
     }
 }
@@ -584,8 +652,9 @@ std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Val
 {
     ITransaction* tx = nullptr;
     IStatement* s = nullptr;
+    bool owned = false;
     try {
-        tx = startTransaction(true);
+        tx = transactionFor(true, owned);
         Status st;
         // A cursor gets a statement of its own: two cursors may run the same text at once.
         const QByteArray text = win1252::encode(sql);
@@ -595,16 +664,18 @@ std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Val
         RowLayout layout = layoutOf(out);
         InputMessage in(attachment_, tx, s, params);
         IResultSet* rs = s->openCursor(&st, tx, in.meta(), in.data(), out, 0);
-        return std::unique_ptr<FbCursor>(new FbCursor(*this, tx, s, rs, out, std::move(layout)));
+        return std::unique_ptr<FbCursor>(new FbCursor(*this, tx, owned, s, rs, out, std::move(layout)));
     } catch (const FbException& e) {
         if (s)
             s->release();
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         raise(e);
     } catch (...) {
         if (s)
             s->release();
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         throw;
     }
 }
@@ -623,17 +694,20 @@ Values FbConnection::executeRow(const QString& sql, const Values& params)
 RowLayout FbConnection::describe(const QString& sql)
 {
     ITransaction* tx = nullptr;
+    bool owned = false;
     try {
-        tx = startTransaction(true);
+        tx = transactionFor(true, owned);
         Status st;
         IStatement* s = prepared(tx, sql);
         IMessageMetadata* out = s->getOutputMetadata(&st);
         RowLayout layout = layoutOf(out);
         out->release();
-        tx->commit(&st);
+        if (owned)
+            tx->commit(&st);
         return layout;
     } catch (const FbException& e) {
-        rollbackQuietly(tx);
+        if (owned)
+            rollbackQuietly(tx);
         raise(e);
     }
 }

@@ -45,11 +45,13 @@ public:
 
 private:
     friend class FbConnection;
-    FbCursor(FbConnection& connection, Firebird::ITransaction* transaction, Firebird::IStatement* statement,
-             Firebird::IResultSet* resultSet, Firebird::IMessageMetadata* metadata, RowLayout layout);
+    FbCursor(FbConnection& connection, Firebird::ITransaction* transaction, bool ownsTransaction,
+             Firebird::IStatement* statement, Firebird::IResultSet* resultSet, Firebird::IMessageMetadata* metadata,
+             RowLayout layout);
 
     FbConnection& connection_;
     Firebird::ITransaction* transaction_;
+    bool ownsTransaction_; // false inside a unit of work: the unit commits
     Firebird::IStatement* statement_;
     Firebird::IResultSet* resultSet_;
     Firebird::IMessageMetadata* metadata_;
@@ -59,7 +61,8 @@ private:
 
 // One attachment to a Firebird database: a local file through the embedded engine, or
 // "host:path" / "host/port:path" through a server. SQL dialect 3, character set WIN1252.
-// Every statement is committed on its own in a read-committed, record-version, waiting transaction.
+// Every statement is committed on its own in a read-committed, record-version, waiting transaction,
+// except inside a unit of work (see UnitOfWork), where statements and cursors share its transaction.
 class FbConnection {
 public:
     struct Params {
@@ -101,6 +104,14 @@ public:
     // The columns a SELECT would return, without running it.
     RowLayout describe(const QString& sql);
 
+    // The unit of work (use UnitOfWork rather than these). Units nest: an inner unit joins the
+    // outer one, and only the outermost commit reaches the database. A unit left without commit
+    // dooms the whole work: the outermost unit then rolls back.
+    void beginWork();
+    void commitWork();
+    void rollbackWork();
+    bool inWork() const { return workDepth_ > 0; }
+
     // Default administrator credentials: ISC_USER (SYSDBA when unset) and ISC_PASSWORD.
     static QString defaultUser();
     static QString defaultPassword();
@@ -109,9 +120,14 @@ private:
     friend class FbCursor;
     Firebird::IStatement* prepared(Firebird::ITransaction* tx, const QString& sql);
     Firebird::ITransaction* startTransaction(bool readOnly);
+    // The unit of work's transaction, or a new one of its own (`owned` tells which).
+    Firebird::ITransaction* transactionFor(bool readOnly, bool& owned);
     void freeStatements();
 
     Params params_;
     Firebird::IAttachment* attachment_ = nullptr;
     QHash<QString, Firebird::IStatement*> statements_;
+    Firebird::ITransaction* work_ = nullptr;
+    int workDepth_ = 0;
+    bool workDoomed_ = false;
 };

@@ -1,7 +1,7 @@
 #include "widgets/DatasetActions.h"
 
 #include "data/CachedDataset.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 bool IsEditing(const CachedDataset& dataset)
 {

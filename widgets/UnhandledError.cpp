@@ -2,7 +2,7 @@
 
 #include "data/CachedDataset.h"
 #include "data/DbError.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 #include <QTimer>
 

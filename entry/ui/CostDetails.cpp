@@ -6,7 +6,7 @@
 #include "entry/ProductCost.h"
 #include "shell/ui/FormCompras.h"
 #include "widgets/DBGrid.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 #include <QFrame>
 #include <QLabel>

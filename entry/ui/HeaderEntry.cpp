@@ -9,7 +9,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DBNavigator.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/UnhandledError.h"
 

@@ -11,7 +11,7 @@
 #include "entry/ui/UnitOptions.h"
 #include "shell/ui/FormCompras.h"
 #include "widgets/DBGrid.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FocusColours.h"
 

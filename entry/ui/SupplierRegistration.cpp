@@ -9,7 +9,7 @@
 #include "shell/ui/FormCompras.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"

@@ -3,7 +3,7 @@
 #include "data/SessionState.h"
 #include "shell/ErrorLog.h"
 #include "shell/ProductFolder.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/UnhandledError.h"
 
 void InstallCrashReporter(const SessionState& session)

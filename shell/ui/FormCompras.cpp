@@ -8,7 +8,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DBNavigator.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 #include <QAction>
 #include <QFrame>

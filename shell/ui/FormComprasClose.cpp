@@ -7,7 +7,7 @@
 #include "shell/ProductFolder.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/UnhandledError.h"
 
 #include <QCloseEvent>

@@ -8,7 +8,7 @@
 #include "shell/Login.h"
 #include "shell/Workstation.h"
 #include "widgets/DBEdit.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"

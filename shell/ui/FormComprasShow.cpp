@@ -13,7 +13,7 @@
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"
 #include "widgets/WindowColour.h"

@@ -2,7 +2,7 @@
 
 #include "data/DbError.h"
 #include "shell/ProductFolder.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 int StartUp::exitCode(Outcome outcome)
 {

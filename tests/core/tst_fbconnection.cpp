@@ -1,5 +1,6 @@
 #include "data/DbError.h"
 #include "data/FbConnection.h"
+#include "data/UnitOfWork.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -160,6 +161,59 @@ private slots:
             QCOMPARE(e.sqlcode(), -902);
             QVERIFY2(e.message().contains(QStringLiteral("nada.bd")), qPrintable(e.message()));
         }
+    }
+
+    // A unit of work: its statements see each other, and only its commit makes them durable.
+    void unitOfWorkCommitsOrRollsBackAsOne_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::addColumn<bool>("failInside");
+        QTest::addColumn<qint64>("rowsAfter");
+        QTest::newRow("committed") << true << false << qint64(3);
+        QTest::newRow("left without commit") << false << false << qint64(0);
+        QTest::newRow("error on the third row") << true << true << qint64(0);
+    }
+    void unitOfWorkCommitsOrRollsBackAsOne()
+    {
+        QFETCH(bool, commit);
+        QFETCH(bool, failInside);
+        QFETCH(qint64, rowsAfter);
+        const QString insert = QStringLiteral("insert into T (K, REQ) values (?, 'x')");
+        try {
+            UnitOfWork work(conn());
+            conn().execute(insert, {qint64(1)});
+            conn().execute(insert, {qint64(2)});
+            // Reads inside the unit see its own writes.
+            QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), 2);
+            conn().execute(insert, {failInside ? qint64(1) : qint64(3)});
+            if (commit)
+                work.commit();
+        } catch (const DbError& e) {
+            QVERIFY(failInside);
+            QCOMPARE(e.sqlcode(), DbError::kDuplicateKey);
+        }
+        QVERIFY(!conn().inWork());
+        QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), rowsAfter);
+    }
+
+    void innerUnitJoinsTheOuterOne()
+    {
+        const QString insert = QStringLiteral("insert into T (K, REQ) values (?, 'x')");
+        {
+            UnitOfWork outer(conn());
+            {
+                UnitOfWork inner(conn());
+                conn().execute(insert, {qint64(1)});
+                inner.commit();
+            }
+            QVERIFY(conn().inWork());
+            {
+                UnitOfWork doomed(conn());
+                conn().execute(insert, {qint64(2)});
+            } // left without commit
+            QVERIFY_THROWS_EXCEPTION(DbError, outer.commit());
+        }
+        QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), 0);
     }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 #include "shell/ui/StartUp.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
-#include "widgets/Dialogs.h"
+#include "shell/Dialogs.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "widgets/Dialogs.h"
+#include "widgets/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -7,12 +7,6 @@
 
 namespace {
 
-std::unique_ptr<Dialogs>& slot()
-{
-    static std::unique_ptr<Dialogs> dialogs = std::make_unique<QtDialogs>();
-    return dialogs;
-}
-
 QString withLineBreaks(QString text)
 {
     return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -20,29 +14,10 @@ QString withLineBreaks(QString text)
 
 } // namespace
 
-Dialogs& Dialogs::current()
+void QtDialogs::makeDefault()
 {
-    return *slot();
-}
-
-void Dialogs::install(std::unique_ptr<Dialogs> dialogs)
-{
-    slot() = dialogs ? std::move(dialogs) : std::make_unique<QtDialogs>();
-}
-
-void ShowMessage(const QString& text)
-{
-    Dialogs::current().showMessage(text);
-}
-
-bool AskYesNo(const QString& text)
-{
-    return Dialogs::current().askYesNo(text);
-}
-
-QString AskOpenFileName(const QString& caption, const QString& filter)
-{
-    return Dialogs::current().askOpenFileName(caption, filter);
+    Dialogs::setDefault([]() -> std::unique_ptr<Dialogs> { return std::make_unique<QtDialogs>(); });
+    Dialogs::install(nullptr);
 }
 
 void QtDialogs::showMessage(const QString& text)

@@ -6,11 +6,11 @@
 #include <deque>
 #include <memory>
 
-class QWidget;
-
-// Every message box, Yes/No question and file dialog of the program goes through here. The program
-// shows Qt dialogs; tests install a `RecordingDialogs` that keeps the texts and gives scripted
-// answers. In message texts "\r" is a line break.
+// Every message box, Yes/No question and file dialog of the program goes through here. The window
+// installs Qt's dialogs (widgets/QtDialogs.h), the command-line tools a console of their own, and
+// tests a `RecordingDialogs` that keeps the texts and gives scripted answers. Until something is
+// installed, messages go to the log and every question is answered No. In message texts "\r" is
+// a line break.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -20,21 +20,16 @@ public:
     virtual QString askOpenFileName(const QString& caption, const QString& filter) = 0;
 
     static Dialogs& current();
-    // Takes ownership; nullptr restores the Qt dialogs.
+    // Takes ownership; nullptr restores the default (see `setDefault`).
     static void install(std::unique_ptr<Dialogs> dialogs);
+    // What `install(nullptr)` and a program that installed nothing get.
+    using Factory = std::unique_ptr<Dialogs> (*)();
+    static void setDefault(Factory factory);
 };
 
 void ShowMessage(const QString& text);
 bool AskYesNo(const QString& text);
 QString AskOpenFileName(const QString& caption, const QString& filter);
-
-// Qt's own dialogs, parented to the active window.
-class QtDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override;
-    bool askYesNo(const QString& text) override;
-    QString askOpenFileName(const QString& caption, const QString& filter) override;
-};
 
 // For tests: records what was shown and answers from queues (Yes and an empty file name when the
 // queues run dry).

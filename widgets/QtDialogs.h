@@ -1,0 +1,14 @@
+#pragma once
+
+#include "shell/Dialogs.h"
+
+// Qt's own dialogs, parented to the active window.
+class QtDialogs : public Dialogs {
+public:
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    QString askOpenFileName(const QString& caption, const QString& filter) override;
+
+    // Makes Qt's dialogs what the program shows from now on, and after every `install(nullptr)`.
+    static void makeDefault();
+};
