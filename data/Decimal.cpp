@@ -100,3 +100,24 @@ bool operator<(const Decimal& a, const Decimal& b)
     const int s = std::max(a.scale, b.scale);
     return a.rescaled(s).units < b.rescaled(s).units;
 }
+
+Decimal Decimal::shifted(int exponent) const
+{
+    if (exponent <= 0)
+        return {units, scale - exponent};
+    if (exponent <= scale)
+        return {units, scale - exponent};
+    return {units * pow10(exponent - scale), 0};
+}
+
+Decimal operator+(const Decimal& a, const Decimal& b)
+{
+    const int s = std::max(a.scale, b.scale);
+    return {a.rescaled(s).units + b.rescaled(s).units, s};
+}
+
+Decimal operator-(const Decimal& a, const Decimal& b)
+{
+    const int s = std::max(a.scale, b.scale);
+    return {a.rescaled(s).units - b.rescaled(s).units, s};
+}

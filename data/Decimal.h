@@ -22,6 +22,12 @@ struct Decimal {
     // Parses "123", "-1.5", "1.234,56"-free plain text with a point or a comma as decimal separator.
     static std::optional<Decimal> parse(const QString& text);
 
+    // The value times 10^exponent, exact (2.5 shifted by 3 is 2500; by -3, 0.0025).
+    Decimal shifted(int exponent) const;
+
     friend bool operator==(const Decimal& a, const Decimal& b);
     friend bool operator<(const Decimal& a, const Decimal& b);
+    // Exact sums and differences, with the larger scale of the two.
+    friend Decimal operator+(const Decimal& a, const Decimal& b);
+    friend Decimal operator-(const Decimal& a, const Decimal& b);
 };

@@ -1,7 +1,7 @@
 #include "db/PharmacyWriter.h"
 
+#include "closing/StockEntry.h"
 #include "db/ColumnLists.h"
-#include "entry/UnitConversion.h"
 #include "payments/PayableDescription.h"
 
 #include <QStringList>
@@ -230,8 +230,8 @@ void PharmacyWriter::writeStockEntry(const InvoiceRecord& invoice, const ItemRec
     const ProductRecord& product = *item.product;
     const QString supplier = invoice.supplier->tradeName.left(35);
     const QString location = item.location.isEmpty() ? QStringLiteral("Almoxarifado") : item.location.left(20);
-    const Decimal quantity =
-        Decimal::fromDouble(item.quantity.toDouble() * UnitConversionFactor(product.unit, item.unit), 8);
+    // As closing the invoice enters it: exact, in the product's stock unit.
+    const Decimal quantity = StockQuantity(item.quantity, product.unit, item.unit);
     const QString controlled = product.controlled ? QStringLiteral("S") : QStringLiteral("N");
 
     BatchInsert& m = *movements_;

@@ -1,0 +1,91 @@
+#include "closing/InvoiceTotals.h"
+
+#include "data/DataModule.h"
+#include "data/SqlText.h"
+
+#include <QHash>
+
+namespace {
+
+constexpr int kMoneyScale = 2;
+
+// The expenses added to the items total, in the order they are added.
+const char* const kExpenseColumns[] = {"FRETE", "SEGURO", "IRRF", "OUTRASDESP", "VALORIPI", "ICMS_RETIDO_ST"};
+
+// A numeric value as an exact decimal; NULL counts as 0.
+Decimal decimalOf(const Value& value)
+{
+    if (const auto* d = std::get_if<Decimal>(&value))
+        return *d;
+    if (const auto* n = std::get_if<qint64>(&value))
+        return Decimal{*n, 0};
+    if (const auto* f = std::get_if<double>(&value))
+        return Decimal::fromDouble(*f, 8);
+    return Decimal{0, 0};
+}
+
+void postCurrentItemIgnoringFailure(CachedDataset& items)
+{
+    try {
+        if (items.isOpen() &&
+            (items.state() == CachedDataset::State::Edit || items.state() == CachedDataset::State::Insert))
+            items.post();
+    } catch (const std::exception&) {
+        // The stored items are totalled all the same.
+    }
+}
+
+Decimal itemsTotal(TDM& dm)
+{
+    const CachedDataset& nf = dm.NFiscal;
+    return decimalOf(dm.SQLQuery1.single(QStringLiteral("select SUM(SALDO) AS TOTAL from COMPRAS where NOTAFISCAL = ") +
+                                             sql::quoted(nf.asText(QStringLiteral("NOTAFISCAL"))) +
+                                             QStringLiteral(" and CODIGOFORNECEDOR = ") +
+                                             sql::quoted(nf.asText(QStringLiteral("CODIGOFORNECEDOR"))),
+                                         QStringLiteral("TOTAL")));
+}
+
+} // namespace
+
+InvoiceTotals RecalcInvoiceTotals(TDM& dm)
+{
+    CachedDataset& nf = dm.NFiscal;
+    CachedDataset& items = dm.Compras;
+    InvoiceTotals t;
+    if (!nf.isOpen() || nf.isEmpty())
+        return t;
+    postCurrentItemIgnoringFailure(items);
+    t.items = itemsTotal(dm);
+    for (const char* column : kExpenseColumns)
+        t.expenses = t.expenses + decimalOf(nf.value(QLatin1String(column)));
+    t.gross = (t.items + t.expenses).rescaled(kMoneyScale);
+
+    nf.edit();
+    nf.setValue(QStringLiteral("VALBRUTO"), t.gross);
+    t.discount = decimalOf(nf.value(QStringLiteral("DESCONTOTOTAL")));
+    t.net = (t.gross - t.discount).rescaled(kMoneyScale);
+    nf.setValue(QStringLiteral("VALLIQUIDO"), t.net);
+    nf.post();
+
+    nf.edit();
+    // Editing an empty item list would add an item: only an item that is there goes into edit.
+    if (items.isOpen() && !items.isEmpty())
+        items.edit();
+    return t;
+}
+
+QStringList FocusAfterTotals(const QString& step)
+{
+    static const QHash<QString, QStringList> next = {
+        {QStringLiteral("Frete"), {QStringLiteral("DBEdit20")}},
+        {QStringLiteral("Seguro"), {QStringLiteral("DBEdit16")}},
+        {QStringLiteral("IRRF"), {QStringLiteral("DBEdit19")}},
+        {QStringLiteral("Outras"), {QStringLiteral("DBEdit15")}},
+        {QStringLiteral("ValorIPI"), {QStringLiteral("DBEdit18")}},
+        {QStringLiteral("ICMSST"), {QStringLiteral("DBEdit24")}},
+        {QStringLiteral("Desconto"), {QStringLiteral("BitBtn6")}},
+        {QStringLiteral("DescFin"), {QStringLiteral("DBComboBox1"), QStringLiteral("DBEditData")}},
+        {QStringLiteral("Fechar"), {QStringLiteral("DBEdit2")}},
+    };
+    return next.value(step);
+}

@@ -1,0 +1,359 @@
+#include "closing/StockEntry.h"
+
+#include "closing/StockEntryLog.h"
+#include "data/DataModule.h"
+#include "data/DatasetRules.h"
+#include "data/DbError.h"
+#include "data/FieldValue.h"
+#include "data/SqlText.h"
+#include "data/UnitOfWork.h"
+#include "db/ColumnLists.h"
+#include "entry/UnitConversion.h"
+#include "shell/TextFiles.h"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr int kStoredNameWidth = 60;
+constexpr int kStockScale = 8;
+// DECIMAL(18,8): ten digits before the point.
+constexpr double kLargestStockQuantity = 1e10;
+
+const QString kDefaultLocation = QStringLiteral("Almoxarifado");
+
+QString cut(const QString& text, int width)
+{
+    return text.left(width);
+}
+
+QString q(const QString& text)
+{
+    return sql::quoted(text);
+}
+
+// The product an item is entered as.
+struct Product {
+    QString code;
+    QString name;
+    QString group;
+    QString unit;
+    QString controlled;
+};
+
+Product productOf(const CachedDataset& ds)
+{
+    return {ds.asText(QStringLiteral("CODIGO")), ds.asText(QStringLiteral("COMPONENTE")),
+            ds.asText(QStringLiteral("GRUPO")), ds.asText(QStringLiteral("UNID")),
+            ds.asText(QStringLiteral("CONTROLADA"))};
+}
+
+void reopen(CachedDataset& ds, const QString& sql)
+{
+    ds.close();
+    ds.setCommandText(sql);
+    ds.open();
+}
+
+// ---- the statements of one item
+
+bool hasMovement(TDM& dm, const StockItem& item)
+{
+    reopen(dm.Movest, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where Estacao = ") +
+                          q(item.workstation) + QStringLiteral(" and CodCompra = ") + q(item.purchaseKey) +
+                          QStringLiteral(" and Data = ") + sql::dateLiteral(item.date) +
+                          QStringLiteral(" and Lote = ") + q(item.lot) + QStringLiteral(" and Fornecedor = ") +
+                          q(item.supplier) + QStringLiteral(" and Descricao = ") + q(item.storedName()));
+    const bool found = !dm.Movest.isEmpty();
+    dm.Movest.close();
+    return found;
+}
+
+// By its code, else by its name; the row must carry exactly the code or the name looked for.
+std::optional<Product> findProduct(TDM& dm, const StockItem& item)
+{
+    CachedDataset& products = dm.Componentes;
+    const QString select = QStringLiteral("select ") + ComponenColumns + QStringLiteral(" from COMPONEN where ");
+    reopen(products, select + QStringLiteral("CODIGO = ") + q(item.productCode));
+    if (!products.isEmpty() && products.asText(QStringLiteral("CODIGO")) == item.productCode)
+        return productOf(products);
+    reopen(products, select + QStringLiteral("COMPONENTE = ") + q(item.productName));
+    if (!products.isEmpty() && products.asText(QStringLiteral("COMPONENTE")) == item.productName)
+        return productOf(products);
+    return std::nullopt;
+}
+
+// The last movement key; 0 for an empty table or when it cannot be read.
+qint64 lastMovementKey(TDM& dm)
+{
+    CachedDataset& movements = dm.Movest;
+    qint64 last = 0;
+    try {
+        reopen(movements, QStringLiteral("select FIRST 1 ") + MovestColumns +
+                              QStringLiteral("from MOVEST ORDER BY CODMOVEST DESC"));
+        if (!movements.isEmpty())
+            last = movements.asInteger(QStringLiteral("CODMOVEST"));
+    } catch (const std::exception&) {
+        last = 0;
+    }
+    movements.close();
+    return last;
+}
+
+// The movement of the item, written with the next key (drawn again should another workstation
+// take it first). It is marked as counted in both balances at once: the lot is raised in the same
+// unit of work, so nobody sees one without the other.
+void writeMovement(TDM& dm, const StockItem& item, const Product& product, const Decimal& quantity, qint64 key)
+{
+    CachedDataset& m = dm.Movest;
+    reopen(m, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where LOTE = ") + q(item.lot) +
+                  QStringLiteral(" AND FORNECEDOR = ") + q(item.supplier) + QStringLiteral(" AND CODPROD = ") +
+                  q(item.productCode) + QStringLiteral(" AND LABORATORIO = ") + q(item.location));
+    m.append();
+    m.setInteger(QStringLiteral("CODMOVEST"), key);
+    m.setText(QStringLiteral("ESTACAO"), item.workstation);
+    m.setText(QStringLiteral("CODCOMPRA"), item.purchaseKey);
+    m.setDate(QStringLiteral("DATA"), item.date);
+    m.setValue(QStringLiteral("VALIDADE"), item.expiry.isValid() ? Value{item.expiry} : Value{});
+    m.setText(QStringLiteral("CODPROD"), item.productCode);
+    m.setText(QStringLiteral("LOTE"), item.lot);
+    m.setText(QStringLiteral("FORNECEDOR"), item.supplier);
+    m.setText(QStringLiteral("DESCRICAO"), item.storedName());
+    m.setText(QStringLiteral("NITEM"), product.group);
+    m.setValue(QStringLiteral("QUANTIDADE"), quantity);
+    m.setText(QStringLiteral("UNIDADE"), product.unit);
+    m.setText(QStringLiteral("CONTROLADA"), product.controlled);
+    m.setText(QStringLiteral("LABORATORIO"), item.location);
+    m.setText(QStringLiteral("USADOESTPREV"), QStringLiteral("1"));
+    m.setText(QStringLiteral("USADOESTCOR"), QStringLiteral("1"));
+    m.post();
+    m.close();
+}
+
+// The product a lot is kept under: the supply product of that exact name, else the movement's.
+struct LotProduct {
+    QString code;
+    QString unit;
+    QString group;
+};
+
+LotProduct lotProductOf(TDM& dm, const StockItem& item, const Product& product)
+{
+    CachedDataset& products = dm.Componentes;
+    const QString name = item.storedName();
+    reopen(products, QStringLiteral("select ") + ComponenColumns +
+                         QStringLiteral(" from COMPONEN where GRUPO = 'SUP' and COMPONENTE = ") + q(name));
+    LotProduct lot{item.productCode, product.unit, product.group};
+    if (!products.isEmpty() && products.asText(QStringLiteral("COMPONENTE")) == name)
+        lot = {products.asText(QStringLiteral("CODIGO")), cut(products.asText(QStringLiteral("UNID")), 5),
+               cut(products.asText(QStringLiteral("GRUPO")), 3)};
+    products.close();
+    return lot;
+}
+
+Decimal decimalOf(const Value& value)
+{
+    if (const auto* d = std::get_if<Decimal>(&value))
+        return *d;
+    return Decimal{0, 0};
+}
+
+// Raises the lot by the quantity, creating it first when it does not exist yet; true when it
+// was created.
+bool raiseLot(TDM& dm, const StockItem& item, const Product& product, const LotProduct& lotProduct,
+              const Decimal& quantity)
+{
+    CachedDataset& lots = dm.EstLote;
+    reopen(lots, QStringLiteral("select ") + EstLoteColumns + QStringLiteral(" from ESTLOTE where DESCRICAO = ") +
+                     q(item.storedName()) + QStringLiteral(" and LOTE = ") + q(item.lot) +
+                     QStringLiteral(" and FORNECEDOR = ") + q(item.supplier));
+    const bool created = lots.isEmpty();
+    if (created) {
+        lots.append();
+        lots.setText(QStringLiteral("CODIGO"), lotProduct.code);
+        lots.setText(QStringLiteral("CODIGOEAN"),
+                     lotProduct.group == QLatin1String("SUP") ? lotProduct.code : QString());
+        lots.setText(QStringLiteral("DESCRICAO"), item.storedName());
+        lots.setText(QStringLiteral("LOTE"), item.lot);
+        lots.setText(QStringLiteral("FORNECEDOR"), item.supplier);
+        lots.setText(QStringLiteral("UNIDADE"), lotProduct.unit);
+        lots.setText(QStringLiteral("SITUACAO"), QStringLiteral("Estoque"));
+        lots.setValue(QStringLiteral("VALIDADE"), item.expiry.isValid() ? Value{item.expiry} : Value{});
+        lots.setValue(QStringLiteral("DENSIDADE"), item.density);
+        lots.setValue(QStringLiteral("FATORCORRECAO"), item.correctionFactor);
+        lots.setText(QStringLiteral("CONTROLADA"), product.controlled);
+        lots.setText(QStringLiteral("LABORATORIO"), item.location);
+    } else {
+        lots.edit();
+    }
+    for (const char* balance : {"SALDOPREVISTO", "SALDOCORRENTE"})
+        lots.setValue(QLatin1String(balance), decimalOf(lots.value(QLatin1String(balance))) + quantity);
+    lots.post();
+    lots.close();
+    return created;
+}
+
+// The text of an error for the clerk: the server's, the file's or the conversion's own.
+QString messageOf(const std::exception& e)
+{
+    if (const auto* db = dynamic_cast<const DbError*>(&e))
+        return db->message();
+    if (const auto* file = dynamic_cast<const FileError*>(&e))
+        return file->message();
+    if (const auto* conversion = dynamic_cast<const ConversionError*>(&e))
+        return conversion->message();
+    if (const auto* dataset = dynamic_cast<const DatasetError*>(&e))
+        return dataset->message();
+    return QString::fromUtf8(e.what());
+}
+
+int sqlcodeOf(const std::exception& e)
+{
+    const auto* db = dynamic_cast<const DbError*>(&e);
+    return db ? db->sqlcode() : 0;
+}
+
+QString itemName(const StockItem& item)
+{
+    QString name = QStringLiteral("item %1").arg(item.itemNumber.isEmpty() ? item.purchaseKey : item.itemNumber);
+    if (!item.productName.isEmpty())
+        name += QStringLiteral(" (%1%2)").arg(item.productName,
+                                              item.lot.isEmpty() ? QString() : QStringLiteral(", lote ") + item.lot);
+    return name;
+}
+
+StockItem stockItemOf(const SqlCommand& row)
+{
+    StockItem item;
+    item.workstation = cut(row.asText(QStringLiteral("ESTACAO")), 2);
+    item.purchaseKey = cut(row.asText(QStringLiteral("CODCOMPRA")), 60);
+    item.invoiceNumber = cut(row.asText(QStringLiteral("NOTAFISCAL")), 60);
+    item.productCode = cut(row.asText(QStringLiteral("CODIGO")), 13);
+    item.lot = cut(row.asText(QStringLiteral("LOTE")), 30);
+    item.supplier = cut(row.asText(QStringLiteral("FORNECEDOR")), 35);
+    item.productName = cut(row.asText(QStringLiteral("COMPONENTE")), 70);
+    item.location = cut(row.asText(QStringLiteral("LABORATORIO")), 20);
+    if (item.location.isEmpty())
+        item.location = kDefaultLocation;
+    item.date = row.asDateTime(QStringLiteral("DATA")).date();
+    if (!row.isNull(QStringLiteral("VALIDADE")))
+        item.expiry = row.asDateTime(QStringLiteral("VALIDADE")).date();
+    item.density = row.value(QStringLiteral("DENSIDADE"));
+    item.correctionFactor = row.value(QStringLiteral("FATORCORRECAO"));
+    item.quantity = decimalOf(row.value(QStringLiteral("QUANTIDADE")));
+    item.unit = row.asText(QStringLiteral("UNIDADE"));
+    item.itemNumber = row.asText(QStringLiteral("RESPONSAVEL"));
+    return item;
+}
+
+} // namespace
+
+QString StockItem::storedName() const
+{
+    return productName.left(kStoredNameWidth);
+}
+
+std::vector<StockItem> InvoiceStockItems(TDM& dm)
+{
+    const CachedDataset& nf = dm.NFiscal;
+    SqlCommand& query = dm.SQLQuery1;
+    std::vector<StockItem> items;
+    if (!nf.isOpen() || nf.isEmpty())
+        return items;
+    query.close();
+    query.setText(
+        InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))) +
+        QStringLiteral(" order by DATA, NOTAFISCAL, FORNECEDOR, RESPONSAVEL"));
+    query.open();
+    for (; !query.eof(); query.next())
+        items.push_back(stockItemOf(query));
+    query.close();
+    return items;
+}
+
+Decimal StockQuantity(const Decimal& quantity, const QString& stockUnit, const QString& purchaseUnit)
+{
+    const double factor = UnitConversionFactor(stockUnit, purchaseUnit);
+    if (std::fabs(quantity.toDouble() * factor) >= kLargestStockQuantity)
+        throw DbError(
+            QStringLiteral("A quantidade %1 %2 convertida para %3 é grande demais para o estoque.")
+                .arg(quantity.toString().replace(QLatin1Char('.'), QLatin1Char(',')), purchaseUnit, stockUnit),
+            DbError::kTruncation);
+    // Every factor is a power of ten: the quantity is shifted, not multiplied in binary.
+    const int exponent = int(std::lround(std::log10(factor)));
+    return quantity.shifted(exponent).rescaled(kStockScale);
+}
+
+StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now)
+{
+    if (hasMovement(dm, item))
+        return StockEntryOutcome::AlreadyEntered;
+    if (item.productName.isEmpty() || item.lot.isEmpty() || item.supplier.isEmpty())
+        return StockEntryOutcome::Skipped;
+    const std::optional<Product> product = findProduct(dm, item);
+    dm.Componentes.close();
+    if (!product)
+        return StockEntryOutcome::Skipped;
+
+    const Decimal quantity = StockQuantity(item.quantity, product->unit, item.unit);
+    writeMovement(dm, item, *product, quantity, lastMovementKey(dm) + 1);
+    const LotProduct lotProduct = lotProductOf(dm, item, *product);
+    const bool created = raiseLot(dm, item, *product, lotProduct, quantity);
+
+    const StockEntryLog::Entry entry{lotProduct.code, item.storedName(),  item.lot, item.supplier,  item.expiry,
+                                     item.location,   item.invoiceNumber, quantity, lotProduct.unit};
+    if (created)
+        logLines += StockEntryLog::NewLotRecord(entry, now);
+    logLines += StockEntryLog::StockEntryRecord(entry, now);
+    return StockEntryOutcome::Entered;
+}
+
+StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
+{
+    if (dm.Compras.isOpen() &&
+        (dm.Compras.state() == CachedDataset::State::Edit || dm.Compras.state() == CachedDataset::State::Insert))
+        dm.Compras.post();
+    log.prepare();
+
+    StockClosing result;
+    QStringList logLines;
+    {
+        UnitOfWork work(dm.SQLConnection1);
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const StockItem& item : InvoiceStockItems(dm)) {
+            try {
+                switch (EnterItemIntoStock(dm, item, logLines, now)) {
+                case StockEntryOutcome::Entered:
+                    ++result.entered;
+                    break;
+                case StockEntryOutcome::AlreadyEntered:
+                    ++result.alreadyEntered;
+                    break;
+                case StockEntryOutcome::Skipped:
+                    ++result.skipped;
+                    break;
+                }
+            } catch (const std::exception& e) {
+                // What the datasets hold was written in the work being undone.
+                for (CachedDataset* ds : {&dm.Movest, &dm.EstLote, &dm.Componentes})
+                    ds->close();
+                throw DbError(QStringLiteral("Não foi possível dar entrada no estoque do %1:\r%2\r"
+                                             "A nota fiscal não foi fechada: nenhum item foi lançado no estoque.")
+                                  .arg(itemName(item), messageOf(e)),
+                              sqlcodeOf(e));
+            }
+        }
+        work.commit();
+    }
+    if (logLines.isEmpty())
+        return result;
+    try {
+        log.append(logLines);
+    } catch (const FileError& e) {
+        throw FileError(QStringLiteral("Os itens da nota fiscal foram lançados no estoque, mas o registro das "
+                                       "entradas não pôde ser gravado:\r") +
+                        e.message());
+    }
+    return result;
+}

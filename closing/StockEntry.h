@@ -1,0 +1,71 @@
+#pragma once
+
+#include "data/Decimal.h"
+#include "data/Value.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class StockEntryLog;
+class TDM;
+
+// An item of the invoice as the closing takes it from COMPRAS, each text cut to the width the
+// stock tables hold (the cut value is what is compared and stored).
+struct StockItem {
+    QString workstation; // 2 characters
+    QString purchaseKey; // CODCOMPRA as text
+    QString invoiceNumber;
+    QString productCode; // 13 characters
+    QString lot;         // 30 characters
+    QString supplier;    // 35 characters
+    QString productName; // 70 characters
+    QString location;    // 20 characters; "Almoxarifado" when empty
+    QDate date;
+    QDate expiry;
+    Value density;
+    Value correctionFactor;
+    Decimal quantity;   // in the purchase unit
+    QString unit;       // the purchase unit
+    QString itemNumber; // RESPONSAVEL, to name the item in messages
+
+    // The product name as a movement and a lot store it (60 characters): what the duplicate check
+    // and the lot look-up compare, so that closing twice never enters an item twice.
+    QString storedName() const;
+};
+
+// What became of one item.
+enum class StockEntryOutcome {
+    Entered,        // a movement written and its lot created or raised
+    AlreadyEntered, // a movement of the item exists: nothing done
+    Skipped,        // no product name, lot or supplier, or an unknown product: nothing done
+};
+
+// How many items of an invoice became what.
+struct StockClosing {
+    int entered = 0;
+    int alreadyEntered = 0;
+    int skipped = 0;
+};
+
+// The items of the current invoice in item order, read through `SQLQuery1`.
+std::vector<StockItem> InvoiceStockItems(TDM& dm);
+
+// The quantity in the product's stock unit: the item's quantity times the metric factor between
+// the stock unit and the purchase unit, exact, with the eight decimals of the stock tables.
+// Throws DbError when the result is too large for them.
+Decimal StockQuantity(const Decimal& quantity, const QString& stockUnit, const QString& purchaseUnit);
+
+// Enters one item into stock: a movement (MOVEST) with the next CODMOVEST, and its lot (ESTLOTE)
+// created with the quantity or raised by it. The log records of what was done are added to
+// `logLines` (written by the caller once the work is committed); `now` stamps them.
+StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now);
+
+// Enters every item of the current invoice into stock, as one unit of work: either every item is
+// entered, or nothing is and the error names the item that failed (a DbError). The log is made
+// ready before anything is written (a log that cannot be written stops the closing there) and its
+// records are appended only after the commit.
+StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log);
