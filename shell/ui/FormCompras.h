@@ -180,6 +180,7 @@ private:
     void buildDetails();
     void buildSmallPanels();
     void buildSubsystemPanels();
+    void attachClosing();
 
     SessionState& session_;
     TDM* dm_ = nullptr;

@@ -1,0 +1,129 @@
+// Totals, the tax panel and closing the invoice into stock: the totals fields of the work area,
+// the receipt-date rule, the tax panel `PainelOutrasDespesas` and "Fechar Nota Fiscal".
+#include "shell/ui/FormCompras.h"
+
+#include "closing/InvoiceTotals.h"
+#include "closing/StockEntry.h"
+#include "closing/StockEntryLog.h"
+#include "closing/ui/TaxPanel.h"
+#include "data/DataModule.h"
+#include "shell/Dialogs.h"
+#include "shell/ProductFolder.h"
+#include "widgets/DBComboBox.h"
+#include "widgets/DBEdit.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/UnhandledError.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+
+const QString kRequiredField = QStringLiteral("Campo de preenchimento obrigatório: Favor corrigir");
+const QString kClosed = QStringLiteral("                           * * * SUCESSO * * *\r-> A Nota Fiscal foi fechada "
+                                       "corretamente");
+
+bool canTakeFocus(const QWidget* w)
+{
+    return w && w->isVisible() && w->isEnabled() && w->focusPolicy() != Qt::NoFocus;
+}
+
+// Enter in the discount field of the work area moves on to the payment form.
+class DiscountEnterFilter : public QObject {
+public:
+    DiscountEnterFilter(QObject* parent, std::function<void()> onEnter) : QObject(parent), onEnter_(std::move(onEnter))
+    {
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !IsEnterKey(*static_cast<QKeyEvent*>(event)))
+            return false;
+        onEnter_();
+        return true;
+    }
+
+private:
+    std::function<void()> onEnter_;
+};
+
+// The clerk waits with the busy cursor while the invoice is entered into stock.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+void TFormCompras::attachClosing()
+{
+    // The tax panel takes the place of the empty frame the layout keeps for it.
+    auto* panel = new TaxPanel(*this, PainelOutrasDespesas->parentWidget());
+    panel->setDataSource(&dm_->DS_NFiscal);
+    delete PainelOutrasDespesas;
+    PainelOutrasDespesas = panel;
+
+    // Recomputes the totals, then moves the focus to the first control of the step's list that can
+    // take it (the panel's own controls first).
+    const auto recalc = [this, panel](const QString& step) {
+        RecalcInvoiceTotals(*dm_);
+        for (const QString& name : FocusAfterTotals(step)) {
+            auto* target = panel->findChild<QWidget*>(name);
+            if (!target)
+                target = findChild<QWidget*>(name);
+            if (canTakeFocus(target)) {
+                target->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+        }
+    };
+
+    connect(BitBtn4, &QPushButton::clicked, panel, [panel] { RunGuarded([panel] { panel->Open(); }); });
+    connect(panel, &TaxPanel::totalsFieldLeft, this,
+            [recalc](const QString& step) { RunGuarded([&] { recalc(step); }); });
+    connect(panel, &TaxPanel::returnedToInvoice, this, [this] {
+        BotFecharNF->setEnabled(true);
+        BotFecharNF->setFocus(Qt::OtherFocusReason);
+    });
+
+    // Gross and net value are never typed: entering them hands the focus to the discount.
+    for (DBEdit* total : {DBEdit1, DBEdit3})
+        connect(total, &DBEdit::entered, this, [this] {
+            if (canTakeFocus(DBEdit2))
+                DBEdit2->setFocus(Qt::OtherFocusReason);
+        });
+    DBEdit2->installEventFilter(new DiscountEnterFilter(DBEdit2, [this] {
+        for (QWidget* next : std::initializer_list<QWidget*>{DBComboBox1, DBEditData})
+            if (canTakeFocus(next)) {
+                next->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+    }));
+    connect(DBEdit2, &DBEdit::exited, this, [recalc] { RunGuarded([&] { recalc(QStringLiteral("DescFin")); }); });
+
+    // The receipt date is required while the header is being entered.
+    connect(DBEdit6, &DBEdit::exited, this, [this] {
+        const CachedDataset& nf = dm_->NFiscal;
+        const bool editing = nf.state() == CachedDataset::State::Edit || nf.state() == CachedDataset::State::Insert;
+        if (!editing || !DBEdit6->isEnabled() || !DBEdit6->isVisible() || !nf.isNull(QStringLiteral("DATARECEBIM")))
+            return;
+        DBEdit6->setFocus(Qt::OtherFocusReason);
+        DBEdit6->selectAll(); // what is typed next replaces the empty mask
+        ShowMessage(kRequiredField);
+    });
+
+    connect(BotFecharNF, &QPushButton::clicked, this, [this, recalc] {
+        RunGuarded([&] {
+            recalc(QStringLiteral("Fechar"));
+            {
+                BusyCursor busy;
+                CloseInvoiceIntoStock(*dm_, StockEntryLog(productfolder::stockEntryLog()));
+            }
+            ShowMessage(kClosed);
+            DBComboBox1->setEnabled(true);
+        });
+    });
+}

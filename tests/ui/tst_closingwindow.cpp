@@ -1,0 +1,275 @@
+#include "closing/StockEntryLog.h"
+#include "shell/ProductFolder.h"
+#include "tests/ui/ItemWindow.h"
+#include "widgets/DBComboBox.h"
+#include "widgets/FocusColours.h"
+
+#include <QFile>
+#include <QPushButton>
+
+namespace {
+
+const QString kSuccess =
+    QStringLiteral("                           * * * SUCESSO * * *\r-> A Nota Fiscal foi fechada corretamente");
+
+QWidget* focused()
+{
+    return QApplication::focusWidget();
+}
+
+QString focusedName()
+{
+    return focused() ? focused()->objectName() : QString();
+}
+
+} // namespace
+
+class TestClosingWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ItemWindow> w;
+    TFormCompras& form() { return *w->form; }
+    TDM& dm() { return *w->dm; }
+    template <typename T = QWidget> T* control(const char* name)
+    {
+        T* found = form().findChild<T*>(QLatin1String(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QString stored(const char* column)
+    {
+        const Values row =
+            w->sql().executeRow(QStringLiteral("select %1 from NFISCAL where CODIGO = 1").arg(QLatin1String(column)));
+        const auto* d = std::get_if<Decimal>(&row.front());
+        return d ? d->toString() : QString();
+    }
+    void setItemsTotal(int saldo)
+    {
+        w->sql().execute(QStringLiteral("update COMPRAS set SALDO = %1 where CODCOMPRA = 1").arg(saldo));
+    }
+    void typeInto(QLineEdit* field, const QString& text)
+    {
+        field->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(field->hasFocus());
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+    // Three supplies on the invoice, as the clerk typed them.
+    void threeItems()
+    {
+        w->product(QStringLiteral("P1"), QStringLiteral("Frasco âmbar 100 ml"));
+        w->product(QStringLiteral("P2"), QStringLiteral("Talco farmacêutico"), QStringLiteral("g"));
+        w->product(QStringLiteral("P3"), QStringLiteral("Tampa rosca 28 mm"));
+        w->item(1, QStringLiteral("Frasco âmbar 100 ml"), QStringLiteral("P1"), 100, QStringLiteral("un"), 0.5);
+        w->item(2, QStringLiteral("Talco farmacêutico"), QStringLiteral("P2"), 2, QStringLiteral("kg"), 20);
+        w->item(3, QStringLiteral("Tampa rosca 28 mm"), QStringLiteral("P3"), 200, QStringLiteral("un"), 0.1);
+        w->sql().execute(QStringLiteral("update COMPRAS set SALDO = QUANTIDADE * PRECOUNITR, LOTE = 'L' || CODCOMPRA"));
+    }
+    bool openTaxPanel()
+    {
+        control<QPushButton>("BitBtn4")->click();
+        return form().PainelOutrasDespesas->isVisible();
+    }
+    QStringList logLines()
+    {
+        QFile f(productfolder::stockEntryLog());
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"))
+                                           : QStringList();
+    }
+    qint64 count(const char* select) { return std::get<qint64>(w->sql().executeRow(QLatin1String(select)).front()); }
+
+private slots:
+    void init() { w = std::make_unique<ItemWindow>(); }
+    void cleanup() { w.reset(); }
+
+    void taxPanelOpensOverTheLockedInvoice()
+    {
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+        auto* panel = form().PainelOutrasDespesas;
+        QCOMPARE(panel->geometry(), QRect(4, 2, 786, 510));
+        QTRY_COMPARE(focusedName(), QStringLiteral("DBEdit10"));
+        QVERIFY(ShowsFocusColour(focused()));
+        QVERIFY(!form().DBEdit6->isEnabled());
+        QVERIFY(!form().BotFecharNF->isEnabled());
+        QVERIFY(!form().BotPesquisaCompras->isEnabled());
+
+        // Enter walks the panel in its tab order, up to "Voltar".
+        const QStringList order = {"DBEdit10", "DBEdit21", "DBEdit22", "DBEdit12", "DBEdit20", "DBEdit16",
+                                   "DBEdit19", "DBEdit15", "DBEdit23", "DBEdit18", "DBEdit7",  "DBEdit8",
+                                   "DBEdit13", "DBEdit11", "DBEdit17", "DBEdit9",  "DBEdit14", "DBEdit24"};
+        QStringList walked;
+        for (int i = 0; i < order.size(); ++i) {
+            walked << focusedName();
+            QTest::keyClick(focused(), Qt::Key_Return);
+        }
+        QCOMPARE(walked, order);
+        QCOMPARE(focusedName(), QStringLiteral("BitBtn6"));
+
+        // "Voltar" gives the invoice back, with "Fechar Nota Fiscal" ready.
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(form().DBEdit6->isEnabled());
+        QVERIFY(form().BotPesquisaCompras->isEnabled());
+        QVERIFY(form().BotFecharNF->isEnabled());
+        QTRY_COMPARE(focused(), form().BotFecharNF);
+        QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Edit);
+    }
+
+    // Leaving a field of the totals recomputes them and moves on, however the field is left;
+    // leaving a rate or a field outside the totals recomputes nothing.
+    void leavingAFieldRecomputesAndMovesOn()
+    {
+        w->product(QStringLiteral("P1"), QStringLiteral("Frasco âmbar 100 ml"));
+        w->item(1, QStringLiteral("Frasco âmbar 100 ml"), QStringLiteral("P1"), 1, QStringLiteral("un"), 1);
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+
+        struct Case {
+            const char* field;
+            bool byMouse;
+            const char* next; // empty: the field does not count in the totals
+        };
+        const Case cases[] = {
+            {"DBEdit12", false, "DBEdit20"}, {"DBEdit20", true, "DBEdit16"},  {"DBEdit16", false, "DBEdit19"},
+            {"DBEdit19", true, "DBEdit15"},  {"DBEdit23", false, "DBEdit18"}, {"DBEdit14", true, "DBEdit24"},
+            {"DBEdit24", false, "BitBtn6"},  {"DBEdit15", true, ""},          {"DBEdit7", true, ""},
+            {"DBEdit13", false, ""},         {"DBEdit18", false, ""},         {"DBEdit10", true, ""},
+        };
+        int saldo = 100;
+        QString gross = stored("VALBRUTO");
+        for (const Case& c : cases) {
+            setItemsTotal(++saldo);
+            auto* field = control<QLineEdit>(c.field);
+            field->setFocus(Qt::OtherFocusReason);
+            QTRY_VERIFY(field->hasFocus());
+            if (c.byMouse)
+                QTest::mouseClick(control("DBEdit8"), Qt::LeftButton);
+            else
+                QTest::keyClick(field, Qt::Key_Return);
+            const bool counts = *c.next;
+            if (counts)
+                gross = QString::number(saldo) + QStringLiteral(".00");
+            QVERIFY2(stored("VALBRUTO") == gross, c.field);
+            if (counts)
+                QVERIFY2(focusedName() == QLatin1String(c.next), qPrintable(focusedName() + " after " + c.field));
+            QVERIFY(!ShowsFocusColour(field));
+        }
+    }
+
+    void discountOfTheWorkAreaRecomputesAndGoesToThePaymentForm()
+    {
+        w->product(QStringLiteral("P1"), QStringLiteral("Frasco âmbar 100 ml"));
+        w->item(1, QStringLiteral("Frasco âmbar 100 ml"), QStringLiteral("P1"), 1, QStringLiteral("un"), 1);
+        setItemsTotal(150);
+        QVERIFY(w->start());
+        dm().NFiscal.edit(); // as after a recomputation: the invoice in edit, its fields unlocked
+
+        typeInto(form().DBEdit2, QStringLiteral("20,00"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBComboBox1));
+        QCOMPARE(stored("VALBRUTO"), QStringLiteral("150.00"));
+        QCOMPARE(stored("VALLIQUIDO"), QStringLiteral("130.00"));
+
+        // Left by mouse, the discount still hands the focus to the payment form.
+        typeInto(form().DBEdit2, QStringLiteral("30,00"));
+        QTest::mouseClick(form().DBEditNotaFiscal, Qt::LeftButton);
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBComboBox1));
+        QCOMPARE(stored("VALLIQUIDO"), QStringLiteral("120.00"));
+
+        // Without the payment form the issue date takes it.
+        form().DBComboBox1->hide();
+        typeInto(form().DBEdit2, QStringLiteral("10,00"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTRY_COMPARE(focused(), form().DBEditData);
+        QCOMPARE(stored("VALLIQUIDO"), QStringLiteral("140.00"));
+        form().DBComboBox1->show();
+
+        // Gross and net value cannot be typed into: they hand the focus to the discount.
+        for (QLineEdit* total : {static_cast<QLineEdit*>(form().DBEdit1), static_cast<QLineEdit*>(form().DBEdit3)}) {
+            form().DBEditData->setFocus();
+            QTest::mouseClick(total, Qt::LeftButton);
+            QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEdit2));
+        }
+        QVERIFY(w->dialogs().messages.isEmpty());
+    }
+
+    void receiptDateIsRequired()
+    {
+        QVERIFY(w->start());
+        dm().NFiscal.edit();
+        form().DBEdit6->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(form().DBEdit6->hasFocus());
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QCOMPARE(w->dialogs().messages, QStringList{"Campo de preenchimento obrigatório: Favor corrigir"});
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEdit6));
+
+        QTest::keyClicks(focused(), QStringLiteral("050326"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEditNotaFiscal));
+        QCOMPARE(w->dialogs().messages.size(), 1);
+        QCOMPARE(dm().NFiscal.asText(QStringLiteral("DATARECEBIM")), QStringLiteral("05/03/2026"));
+    }
+
+    // The clerk's way: taxes and discount, "Voltar", "Fechar Nota Fiscal"; closing again changes nothing.
+    void clerkClosesTheInvoiceIntoStock()
+    {
+        threeItems();
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+        typeInto(control<QLineEdit>("DBEdit12"), QStringLiteral("12,50"));
+        // Each field of the totals, however left, hands on to the next: Enter walks to the discount.
+        for (int i = 0; i < 20 && focusedName() != QLatin1String("DBEdit24"); ++i)
+            QTest::keyClick(focused(), Qt::Key_Return);
+        QTest::keyClicks(focused(), QStringLiteral("2,50"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTRY_COMPARE(focusedName(), QStringLiteral("BitBtn6"));
+        QCOMPARE(control<QLineEdit>("DBEdit26")->text(), QStringLiteral("122,50")); // 50 + 40 + 20 + 12,50
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().BotFecharNF));
+
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QCOMPARE(w->dialogs().messages, QStringList{kSuccess});
+        QVERIFY(form().DBComboBox1->isEnabled());
+        QCOMPARE(focused(), static_cast<QWidget*>(form().DBEdit2));
+        QCOMPARE(stored("VALBRUTO"), QStringLiteral("122.50"));
+        QCOMPARE(stored("VALLIQUIDO"), QStringLiteral("120.00"));
+        QCOMPARE(count("select count(*) from MOVEST"), 3);
+        QCOMPARE(count("select count(*) from ESTLOTE"), 3);
+        QCOMPARE(count("select count(*) from ESTLOTE where LOTE = 'L2' and SALDOCORRENTE = 2000"), 1);
+        const QStringList log = logLines();
+        QCOMPARE(log.count(QStringLiteral("FOI FEITA A SEGUINTE ENTRADA NO ESTOQUE:")), 3);
+
+        // Again: the tax panel, "Voltar", "Fechar Nota Fiscal".
+        QVERIFY(openTaxPanel());
+        control<QPushButton>("BitBtn6")->click();
+        form().BotFecharNF->click();
+        QCOMPARE(w->dialogs().messages, (QStringList{kSuccess, kSuccess}));
+        QCOMPARE(count("select count(*) from MOVEST"), 3);
+        QCOMPARE(count("select count(*) from ESTLOTE where LOTE = 'L2' and SALDOCORRENTE = 2000"), 1);
+        QCOMPARE(logLines(), log);
+    }
+
+    void aFailedClosingShowsTheErrorAndNoSuccess()
+    {
+        threeItems();
+        w->sql().execute(QStringLiteral("alter table ESTLOTE add constraint CK_ESTLOTE_TESTE check (LOTE <> 'L3')"));
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+        control<QPushButton>("BitBtn6")->click();
+        form().BotFecharNF->click();
+        QCOMPARE(w->dialogs().messages.size(), 1);
+        QVERIFY2(w->dialogs().messages.front().startsWith(QStringLiteral(
+                     "Não foi possível dar entrada no estoque do item 0003 (Tampa rosca 28 mm, lote L3)")),
+                 qPrintable(w->dialogs().messages.front()));
+        QCOMPARE(count("select count(*) from MOVEST"), 0);
+        QCOMPARE(count("select count(*) from ESTLOTE"), 0);
+        // The log was made ready before anything was written, and holds no entry.
+        QCOMPARE(logLines(), (QStringList{StockEntryLog::kHeaderLine, QString()}));
+    }
+};
+
+QTEST_MAIN(TestClosingWindow)
+#include "tst_closingwindow.moc"
