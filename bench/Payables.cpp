@@ -91,9 +91,14 @@ void nativeReplace(FbConnection& c, const Invoice& invoice, const std::vector<sc
 void measureInclusion(FbConnection& c, TDM& dm)
 {
     bench::note(
-        QStringLiteral("\n-- \"Incluir no Contas a Pagar\", %1 invoices moved to a 12-instalment form").arg(kSamples));
-    const std::vector<Invoice> invoices = sample(c, QStringLiteral("FORMAPAGTO <> ") + QStringLiteral("'") +
-                                                        kCustomInstalmentsForm + QStringLiteral("'"));
+        QStringLiteral(
+            "\n-- \"Incluir no Contas a Pagar\", %1 invoices moved to a 12-instalment form (payables not yet paid)")
+            .arg(kSamples));
+    const std::vector<Invoice> invoices =
+        sample(c, QStringLiteral("FORMAPAGTO <> '") + kCustomInstalmentsForm +
+                      QStringLiteral("' and not exists (select 1 from CTAPAGAR P where P.DESCRICAO = 'N.Fiscal ' || "
+                                     "NOTAFISCAL || ' ' || FORNECEDOR and P.SITUACAO <> '") +
+                      kOpenPayableStatus + QStringLiteral("')"));
     const schedule::PaymentForm twelve = ReadPaymentForm(c, kTwelve);
     std::vector<double> replacing;
     std::vector<double> again;
