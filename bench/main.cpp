@@ -3,6 +3,7 @@
 
 #include "Closing.h"
 #include "Measure.h"
+#include "Payables.h"
 #include "ProductLookup.h"
 
 #include "data/CachedDataset.h"
@@ -244,7 +245,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close]]
+    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
     productfolder::useOwnLockFolderIfNeeded();
@@ -271,6 +272,8 @@ int main(int argc, char** argv)
             measureProductLookup(c);
         if (only.isEmpty() || only == QLatin1String("close"))
             measureClosing(c);
+        if (only.isEmpty() || only == QLatin1String("payables"))
+            measurePayables(c);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -308,6 +308,31 @@ int generate(const QStringList& args, QTextStream& out, QTextStream& err)
     return kSuccess;
 }
 
+// Adds to an existing shared database the indexes of the schema it lacks.
+int indexes(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--database")}, {});
+    expectPositional(parsed, 0, QStringLiteral("indexes"));
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
+        throw AdminError(QStringLiteral("O banco de dados %1 não existe.").arg(target.shared.database));
+    FbConnection shared(target.shared);
+    try {
+        shared.open();
+    } catch (const DbError& e) {
+        throw AdminError(
+            QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
+    }
+    const QStringList created = schema::createMissingIndexes(shared);
+    if (created.isEmpty())
+        out << QStringLiteral("O banco de dados %1 já tem todos os índices.\n").arg(target.shared.database);
+    else
+        out << QStringLiteral("Índices criados em %1: %2\n")
+                   .arg(target.shared.database, created.join(QStringLiteral(", ")));
+    return kSuccess;
+}
+
 } // namespace
 
 QString usage()
@@ -320,6 +345,7 @@ QString usage()
         "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
         "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
         "                                     cria um banco de dados grande para medir o desempenho\n"
+        "  indexes [--database NOME]          cria os índices que faltam em um banco de dados existente\n"
         "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
         "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
         "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n");
@@ -340,6 +366,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return encode(args, out);
         if (command == QLatin1String("generate"))
             return generate(args, out, err);
+        if (command == QLatin1String("indexes"))
+            return indexes(args, out);
         if (command.isEmpty())
             err << QStringLiteral("Nenhum comando informado.\n") << usage();
         else

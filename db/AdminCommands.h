@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QTextStream>
 
-// The commands of korvanis-admin: init, demo, user add, encode and generate.
+// The commands of korvanis-admin: init, demo, user add, encode, generate and indexes.
 namespace admin {
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kBadArguments = 2 };

@@ -339,14 +339,44 @@ public:
         invoice.cfop = invoice.supplier->state == QLatin1String("SP") ? QStringLiteral("1102") : QStringLiteral("2102");
         invoice.freightCents = between(random_, 0, 2) == 0 ? 0 : between(random_, 500, 9000);
         invoice.closed = index < options_.invoices - 3;
-        const auto& forms = reference::paymentForms();
-        invoice.payment = &forms[std::size_t(between(random_, 0, int(forms.size()) - 1))];
+        choosePayment(invoice);
         for (int i = 0; i < options_.itemsPerInvoice; ++i)
             invoice.items.push_back(item(invoice));
         return invoice;
     }
 
 private:
+    // About one invoice in eight is paid in instalments typed by hand; the others follow a payment
+    // form, the usual ones far more often than the long ones. Three payables an invoice on average.
+    void choosePayment(InvoiceRecord& invoice)
+    {
+        const auto& forms = reference::paymentForms();
+        invoice.payment = &forms.front();
+        if (between(random_, 0, 7) == 0) {
+            const int count = between(random_, 2, 5);
+            int percentLeft = 100;
+            int days = 0;
+            for (int i = 0; i < count; ++i) {
+                const int others = count - i - 1;
+                const int percent = others > 0 ? between(random_, 10, percentLeft - 10 * others) / 5 * 5 : percentLeft;
+                percentLeft -= percent;
+                days += between(random_, 7, 45);
+                invoice.customInstalments.push_back({days, percent});
+            }
+            return;
+        }
+        // Weights of the forms in the order of the reference list (the last has no description).
+        static const int weights[] = {35, 12, 15, 12, 8, 3, 8, 4, 3, 0};
+        int pick = between(random_, 0, std::accumulate(std::begin(weights), std::end(weights), 0) - 1);
+        for (std::size_t f = 0; f < forms.size() && f < std::size(weights); ++f) {
+            if (pick < weights[f]) {
+                invoice.payment = &forms[f];
+                return;
+            }
+            pick -= weights[f];
+        }
+    }
+
     ItemRecord item(const InvoiceRecord& invoice)
     {
         const Product& product = products_[std::size_t(skewed(random_, int(products_.size()), 1.6))];

@@ -2,6 +2,8 @@
 
 #include "closing/StockEntry.h"
 #include "db/ColumnLists.h"
+#include "entry/UnitConversion.h"
+#include "payments/IncludeInPayables.h"
 #include "payments/PayableDescription.h"
 
 #include <QStringList>
@@ -13,6 +15,8 @@ const QString kSupplierColumns =
                    "PRAZO_PAGAMENTO");
 const QString kPayableColumns = QStringLiteral("CODCTAPAGAR, CODPLANOCT, DESCRICAO, VALOR, VENCIMENTO, DATAPAGTO, "
                                                "VALORPAGO, SITUACAO, COMPETENCIA, OBSERVACOES");
+const QString kCustomInstalmentColumns =
+    QStringLiteral("CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, FORNECEDOR, VALORTOTAL");
 
 Decimal cents(qint64 value)
 {
@@ -35,40 +39,13 @@ Value dateOrNull(const QDate& date)
     return date.isValid() ? Value{date} : Value{};
 }
 
-// The start mark of a "Dia Fixo" form: the last number followed by a "+", 1 when there is none.
-int startMark(const QString& days)
+// The payment form as the schedule reads it from FORMASPG.
+schedule::PaymentForm scheduleForm(const reference::PaymentForm& form)
 {
-    int mark = 1;
-    const QStringList parts = days.split(QLatin1Char('+'));
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        bool ok = false;
-        const int value = parts.at(i).trimmed().toInt(&ok);
-        if (ok)
-            mark = value;
-    }
-    return mark;
+    return {form.type, form.days, form.instalments, form.surcharge};
 }
 
 } // namespace
-
-std::vector<std::pair<QDate, qint64>> Instalments(const reference::PaymentForm& form, const QDate& date,
-                                                  qint64 netCents)
-{
-    const int n = std::max(1, form.instalments);
-    std::vector<std::pair<QDate, qint64>> out;
-    const QStringList offsets = form.days.split(QLatin1Char(','));
-    const int mark = startMark(form.days);
-    for (int i = 1; i <= n; ++i) {
-        QDate due = date;
-        if (form.type == QLatin1String("Dias Corridos"))
-            due = date.addDays(i <= offsets.size() ? offsets.at(i - 1).trimmed().toInt() : 0);
-        else if (form.type == QLatin1String("Dia Fixo"))
-            due = date.addMonths(mark == 1 ? i - 1 : i);
-        out.emplace_back(due, netCents / n);
-    }
-    out.back().second += netCents % n;
-    return out;
-}
 
 PharmacyWriter::PharmacyWriter(FbConnection& shared, const QDate& today)
     : shared_(shared), today_(today), suppliers_(&batch(QStringLiteral("FORNECED"), kSupplierColumns)),
@@ -77,7 +54,8 @@ PharmacyWriter::PharmacyWriter(FbConnection& shared, const QDate& today)
       items_(&batch(QStringLiteral("COMPRAS"), ComprasColumns)),
       movements_(&batch(QStringLiteral("MOVEST"), MovestColumns)),
       lots_(&batch(QStringLiteral("ESTLOTE"), EstLoteColumns)),
-      payables_(&batch(QStringLiteral("CTAPAGAR"), kPayableColumns))
+      payables_(&batch(QStringLiteral("CTAPAGAR"), kPayableColumns)),
+      customInstalments_(&batch(QStringLiteral("PAGDIVER"), kCustomInstalmentColumns))
 {
 }
 
@@ -148,7 +126,8 @@ PharmacyWriter::Totals PharmacyWriter::totalsOf(const InvoiceRecord& invoice) co
     t.itemsCents = (exact + 500) / 1000;
     t.grossCents = t.itemsCents + invoice.freightCents;
     // A rounding discount of a cent or two makes the instalments equal and their sum the net value.
-    const int instalments = invoice.payment ? std::max(1, invoice.payment->instalments) : 1;
+    const int instalments =
+        invoice.payment && invoice.customInstalments.empty() ? std::max(1, invoice.payment->instalments) : 1;
     t.discountCents = t.grossCents % instalments;
     t.netCents = t.grossCents - t.discountCents;
     return t;
@@ -164,8 +143,13 @@ void PharmacyWriter::addInvoice(const InvoiceRecord& invoice)
         if (invoice.closed)
             writeStockEntry(invoice, item);
     }
-    if (invoice.closed && invoice.payment)
-        writePayables(invoice, totals.netCents);
+    if (!invoice.closed)
+        return;
+    if (!invoice.customInstalments.empty())
+        writePayables(invoice, writeCustomInstalments(invoice, totals.netCents));
+    else if (invoice.payment)
+        writePayables(invoice,
+                      schedule::FormSchedule(scheduleForm(*invoice.payment), invoice.date, cents(totals.netCents)));
 }
 
 void PharmacyWriter::writeHeader(const InvoiceRecord& invoice, const Totals& totals)
@@ -191,7 +175,9 @@ void PharmacyWriter::writeHeader(const InvoiceRecord& invoice, const Totals& tot
         b.set(QStringLiteral("FRETE"), cents(invoice.freightCents));
         for (const char* zero : {"SEGURO", "IRRF", "OUTRASDESP", "VALORIPI", "ICMS_RETIDO_ST"})
             b.set(QString::fromLatin1(zero), cents(0));
-        if (invoice.payment)
+        if (!invoice.customInstalments.empty())
+            b.set(QStringLiteral("FORMAPAGTO"), kCustomInstalmentsForm);
+        else if (invoice.payment)
             b.set(QStringLiteral("FORMAPAGTO"), invoice.payment->description);
     }
     b.end();
@@ -273,26 +259,50 @@ void PharmacyWriter::writeStockEntry(const InvoiceRecord& invoice, const ItemRec
     l.end();
 }
 
-void PharmacyWriter::writePayables(const InvoiceRecord& invoice, qint64 netCents)
+std::vector<schedule::Instalment> PharmacyWriter::writeCustomInstalments(const InvoiceRecord& invoice,
+                                                                          qint64 netCents)
 {
-    const auto instalments = Instalments(*invoice.payment, invoice.date, netCents);
+    std::vector<schedule::Instalment> out;
+    qint64 left = netCents;
+    const auto& typed = invoice.customInstalments;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const qint64 amount = i + 1 < typed.size() ? netCents * typed[i].percent / 100 : left;
+        left -= amount;
+        out.push_back({invoice.date.addDays(typed[i].days), cents(amount)});
+        BatchInsert& b = *customInstalments_;
+        b.begin();
+        b.set(QStringLiteral("CODPAGDIVER"), ++lastCustomInstalment_);
+        b.set(QStringLiteral("ORDEM"), qint64(i + 1));
+        b.set(QStringLiteral("DATA"), out.back().due);
+        b.set(QStringLiteral("VALOR"), out.back().amount);
+        b.set(QStringLiteral("NFISCAL"), invoice.number);
+        b.set(QStringLiteral("FORNECEDOR"), invoice.supplier->tradeName);
+        b.set(QStringLiteral("VALORTOTAL"), cents(netCents));
+        b.end();
+    }
+    return out;
+}
+
+void PharmacyWriter::writePayables(const InvoiceRecord& invoice, const std::vector<schedule::Instalment>& instalments)
+{
     const int n = int(instalments.size());
     const QString description = PayableDescription(invoice.number, invoice.supplier->tradeName);
     for (int i = 0; i < n; ++i) {
-        const auto& [due, amount] = instalments[std::size_t(i)];
+        const QDate due = instalments[std::size_t(i)].due;
+        const Decimal amount = instalments[std::size_t(i)].amount;
         const bool paid = due < today_;
         BatchInsert& b = *payables_;
         b.begin();
         b.set(QStringLiteral("CODCTAPAGAR"), ++lastPayable_);
         b.set(QStringLiteral("CODPLANOCT"), qint64(0));
         b.set(QStringLiteral("DESCRICAO"), description);
-        b.set(QStringLiteral("VALOR"), cents(amount));
+        b.set(QStringLiteral("VALOR"), amount);
         b.set(QStringLiteral("VENCIMENTO"), due);
         b.set(QStringLiteral("COMPETENCIA"), due.toString(QStringLiteral("MM/yyyy")));
-        b.set(QStringLiteral("SITUACAO"), paid ? QStringLiteral("Pago") : QStringLiteral("Atualizado (pagar)"));
+        b.set(QStringLiteral("SITUACAO"), paid ? QStringLiteral("Pago") : kOpenPayableStatus);
         if (paid) {
             b.set(QStringLiteral("DATAPAGTO"), due);
-            b.set(QStringLiteral("VALORPAGO"), cents(amount));
+            b.set(QStringLiteral("VALORPAGO"), amount);
         }
         if (n > 1)
             b.set(QStringLiteral("OBSERVACOES"), QStringLiteral("Parc. %1/%2").arg(i + 1).arg(n));

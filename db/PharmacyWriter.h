@@ -4,6 +4,7 @@
 #include "data/FbConnection.h"
 #include "db/BatchInsert.h"
 #include "db/ReferenceData.h"
+#include "payments/PaymentSchedule.h"
 
 #include <QDate>
 #include <QString>
@@ -54,6 +55,13 @@ struct ItemRecord {
     QString location;
 };
 
+// An instalment typed by hand ("Datas e valores diversos"): due some days after the invoice date,
+// for a share of the net value.
+struct CustomInstalmentRecord {
+    int days = 0;
+    int percent = 0; // the shares of an invoice add up to 100
+};
+
 struct InvoiceRecord {
     QDate date;
     QDate received;
@@ -65,13 +73,16 @@ struct InvoiceRecord {
     // has items only.
     bool closed = true;
     const reference::PaymentForm* payment = nullptr;
+    // When not empty, the payment form is "Datas e valores diversos" and these are its instalments.
+    std::vector<CustomInstalmentRecord> customInstalments;
     std::vector<ItemRecord> items;
 };
 
 // Writes suppliers, products and invoices with every row that closing an invoice and sending it
 // to accounts payable leave behind: items (COMPRAS), movements (MOVEST), lots (ESTLOTE) and
-// payables (CTAPAGAR). Keys are drawn in sequence from 1. Rows go out in chunks; call finish()
-// at the end. Each closed item must name a lot of its own (product, lot and supplier).
+// payables (CTAPAGAR), with the typed instalments (PAGDIVER) of the invoices that have them.
+// Keys are drawn in sequence from 1. Rows go out in chunks; call finish() at the end. Each closed
+// item must name a lot of its own (product, lot and supplier).
 class PharmacyWriter {
 public:
     PharmacyWriter(FbConnection& shared, const QDate& today);
@@ -98,7 +109,8 @@ private:
     void writeHeader(const InvoiceRecord& invoice, const Totals& totals);
     void writeItem(const InvoiceRecord& invoice, const ItemRecord& item, int itemNumber);
     void writeStockEntry(const InvoiceRecord& invoice, const ItemRecord& item);
-    void writePayables(const InvoiceRecord& invoice, qint64 netCents);
+    void writePayables(const InvoiceRecord& invoice, const std::vector<schedule::Instalment>& instalments);
+    std::vector<schedule::Instalment> writeCustomInstalments(const InvoiceRecord& invoice, qint64 netCents);
     BatchInsert& batch(const QString& table, const QString& columns);
 
     FbConnection& shared_;
@@ -111,13 +123,10 @@ private:
     BatchInsert* movements_;
     BatchInsert* lots_;
     BatchInsert* payables_;
+    BatchInsert* customInstalments_;
     qint64 lastInvoice_ = 0;
     qint64 lastItem_ = 0;
     qint64 lastMovement_ = 0;
     qint64 lastPayable_ = 0;
+    qint64 lastCustomInstalment_ = 0;
 };
-
-// The instalments (due date, cents) of a payment form for a net value: equal amounts, the form's
-// due-date rule applied to the invoice date.
-std::vector<std::pair<QDate, qint64>> Instalments(const reference::PaymentForm& form, const QDate& date,
-                                                  qint64 netCents);

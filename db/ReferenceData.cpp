@@ -9,6 +9,11 @@ namespace reference {
 
 namespace {
 
+Value textOrNull(const QString& text)
+{
+    return text.isEmpty() ? Value{} : Value{text};
+}
+
 const QString kFallbackUser = QStringLiteral("FARMACIA");
 const QString kCounterUser = QStringLiteral("BALCAO");
 const QString kWorkstationDatabase = QStringLiteral("C:\\korvanis\\interfac\\korvanis.bd");
@@ -46,7 +51,7 @@ void writePaymentForms(FbConnection& shared)
 {
     std::vector<Values> rows;
     for (const PaymentForm& f : paymentForms())
-        rows.push_back({qint64(f.code), f.type, f.description, f.days, qint64(f.instalments), Decimal{0, 2}});
+        rows.push_back({qint64(f.code), f.type, textOrNull(f.description), f.days, qint64(f.instalments), f.surcharge});
     shared.executeMany(QStringLiteral("insert into FORMASPG (CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1) "
                                       "values (?, ?, ?, ?, ?, ?)"),
                        rows);
@@ -76,6 +81,14 @@ const std::vector<PaymentForm>& paymentForms()
         {3, QStringLiteral("Dias Corridos"), QStringLiteral("30/60 dias"), QStringLiteral("30,60"), 2},
         {4, QStringLiteral("Dia Fixo"), QStringLiteral("Mensal, dia fixo, 3 parcelas"), QStringLiteral("0+"), 3},
         {5, QStringLiteral("À Vista"), QStringLiteral("À vista"), QString(), 1},
+        // Forms added over the years: longer terms, a card with its fee, and one left without a
+        // description (never listed).
+        {6, QStringLiteral("Dia Fixo"), QStringLiteral("Mensal, dia fixo, 12 parcelas"), QStringLiteral("0+"), 12},
+        {7, QStringLiteral("Dias Corridos"), QStringLiteral("30/60/90/120 dias"), QStringLiteral("30, 60, 90, 120"), 4},
+        {8, QStringLiteral("Dias Corridos"), QStringLiteral("Cartão 6x (taxa 2%)"),
+         QStringLiteral("30,60,90,120,150,180"), 6, Decimal{200, 2}},
+        {9, QStringLiteral("Dia Fixo"), QStringLiteral("Mensal, dia fixo, 6 parcelas"), QStringLiteral("0+"), 6},
+        {10, QStringLiteral("Dias Corridos"), QString(), QStringLiteral("45"), 1},
     };
     return forms;
 }

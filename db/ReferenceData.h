@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Decimal.h"
 #include "data/FbConnection.h"
 
 #include <QDate>
@@ -26,6 +27,7 @@ struct PaymentForm {
     QString description;
     QString days;
     int instalments = 1;
+    Decimal surcharge{0, 2}; // TAXA1, percent on the net value
 };
 
 QString storeCnpj();

@@ -3,6 +3,7 @@
 #include "data/DbError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 // The scripts live in a resource of this static library, which must be registered by hand.
 static void registerSchemaResource()
@@ -96,6 +97,24 @@ QStringList userIndexes(FbConnection& connection, bool secondaryOnly)
 }
 
 } // namespace
+
+QStringList createMissingIndexes(FbConnection& connection, const QString& scriptName)
+{
+    // "create [unique] [descending] index NAME on TABLE (...)"
+    static const QRegularExpression indexStatement(
+        QStringLiteral("^\\s*create\\s+(?:unique\\s+)?(?:(?:asc|ascending|desc|descending)\\s+)?index\\s+(\\w+)\\s"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QStringList existing = userIndexes(connection, false);
+    QStringList created;
+    for (const QString& statement : statements(scriptName)) {
+        const QRegularExpressionMatch match = indexStatement.match(statement);
+        if (!match.hasMatch() || existing.contains(match.captured(1), Qt::CaseInsensitive))
+            continue;
+        connection.execute(statement);
+        created << match.captured(1);
+    }
+    return created;
+}
 
 void updateIndexStatistics(FbConnection& connection)
 {

@@ -24,4 +24,8 @@ void updateIndexStatistics(FbConnection& connection);
 // without them, followed by one rebuild of each, is faster than keeping them up to date row by row.
 void setSecondaryIndexesActive(FbConnection& connection, bool active);
 
+// Creates in an existing database the indexes of a schema script that it lacks (found by name), so
+// that a database made before an index joined the script gets it too; returns their names.
+QStringList createMissingIndexes(FbConnection& connection, const QString& scriptName = QStringLiteral("shared.sql"));
+
 } // namespace schema

@@ -88,6 +88,7 @@ void TFormCompras::attachDataModule(TDM& dm)
     headerEntry_ = std::make_unique<HeaderEntry>(*this, dm);
     itemEntry_ = std::make_unique<ItemEntry>(*this, dm);
     attachClosing();
+    attachPayments();
 }
 
 void TFormCompras::LockInvoiceFields()
@@ -145,19 +146,11 @@ void TFormCompras::selectItemGridFirstColumn()
     DBGrid1->setSelectedIndex(0);
 }
 
-QString TFormCompras::editValRestText() const
-{
-    // The instalment panel is not part of this window yet: no remaining amount to show.
-    return {};
-}
-
 void TFormCompras::ShowItemCostPerUnit()
 {
     if (itemEntry_)
         itemEntry_->ShowItemCostPerUnit();
 }
-
-void TFormCompras::RecalcInstalmentBalance() {}
 
 void TFormCompras::showMessage(const QString& text)
 {

@@ -11,6 +11,7 @@ class DBEdit;
 class DBGrid;
 class DBNavigator;
 class HeaderEntry;
+class InstalmentPanel;
 class ItemEntry;
 class QAction;
 class QFrame;
@@ -74,6 +75,9 @@ public:
     bool startUpRan() const { return startUpRan_; }
     // Another module was running: this one ends and leaves that module's stamp in place.
     bool refusedByGuard() const { return refusedByGuard_; }
+
+    // Payments: "Incluir no Contas a Pagar".
+    void BitBtn8Click();
 
     // Login.
     void PainelLoginEnter();
@@ -140,7 +144,7 @@ public:
     QFrame* PainelOpCompras;
     QFrame* PainelOpUnidades;
     QFrame* PainelOutrasDespesas;
-    QFrame* PainelFormaPag;
+    InstalmentPanel* PainelFormaPag;
     QFrame* Painel_NFe;
     QFrame* PainelVencimentos;
     QFrame* PainelPeriodo4;
@@ -181,6 +185,7 @@ private:
     void buildSmallPanels();
     void buildSubsystemPanels();
     void attachClosing();
+    void attachPayments();
 
     SessionState& session_;
     TDM* dm_ = nullptr;

@@ -2,6 +2,7 @@
 // what the screens leave free is laid out to fit the 800 × 560 window.
 #include "shell/ui/FormCompras.h"
 
+#include "payments/ui/InstalmentPanel.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -338,7 +339,7 @@ void TFormCompras::buildSubsystemPanels()
     PainelOpCompras = newPanel(PainelCompras, QStringLiteral("PainelOpCompras"));
     PainelOpUnidades = newPanel(this, QStringLiteral("PainelOpUnidades"));
     PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
-    PainelFormaPag = newPanel(PainelCompras, QStringLiteral("PainelFormaPag"));
+    PainelFormaPag = new InstalmentPanel(PainelCompras);
     Painel_NFe = newPanel(PainelCompras, QStringLiteral("Painel_NFe"));
     PainelVencimentos = newPanel(PainelCompras, QStringLiteral("PainelVencimentos"));
     PainelPeriodo4 = newPanel(PainelCompras, QStringLiteral("PainelPeriodo4"));

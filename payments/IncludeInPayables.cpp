@@ -1,0 +1,317 @@
+#include "payments/IncludeInPayables.h"
+
+#include "data/CachedDataset.h"
+#include "data/DataModule.h"
+#include "data/Formats.h"
+#include "data/SqlText.h"
+#include "data/UnitOfWork.h"
+#include "payments/PayableDescription.h"
+#include "shell/Dialogs.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kAttempts = 3;
+
+const QString kSuccess = QString(27, QLatin1Char(' ')) +
+                         QStringLiteral("* * * SUCESSO * * *\r-> Nota Fiscal incluída corretamente no Contas a Pagar.");
+const QString kWarning =
+    QStringLiteral("ATENÇÃO: Não foi possível registrar os valores desta Nota Fiscal no módulo de Contas a Pagar.\r"
+                   "Favor informar ao responsável pelo setor financeiro.\rAviso %1 de 3");
+const QString kNothingIncluded = QStringLiteral(" Nada foi incluído no Contas a Pagar.");
+
+Decimal toCents(const Value& v)
+{
+    if (const auto* d = std::get_if<Decimal>(&v))
+        return d->rescaled(2);
+    if (const auto* i = std::get_if<qint64>(&v))
+        return Decimal{*i * 100, 2};
+    if (const auto* f = std::get_if<double>(&v))
+        return Decimal::fromDouble(*f, 2);
+    return Decimal{0, 2};
+}
+
+QDate toDate(const Value& v)
+{
+    if (const auto* d = std::get_if<QDate>(&v))
+        return *d;
+    if (const auto* t = std::get_if<QDateTime>(&v))
+        return t->date();
+    return {};
+}
+
+QString invoiceRows(const QString& invoiceNumber, const QString& supplierName)
+{
+    return QStringLiteral(" where NFISCAL = ") + sql::quoted(invoiceNumber) + QStringLiteral(" and FORNECEDOR = ") +
+           sql::quoted(supplierName);
+}
+
+QString payablesOf(const QString& description)
+{
+    return QStringLiteral(" from CTAPAGAR where DESCRICAO = ") + sql::quoted(description);
+}
+
+QString money(const Decimal& value)
+{
+    return formats::money(value);
+}
+
+bool customScheduleFits(const std::vector<schedule::Instalment>& instalments, const Decimal& netValue)
+{
+    if (instalments.empty()) {
+        ShowMessage(QStringLiteral("Nenhuma parcela foi informada em \"Datas e valores diversos\".") +
+                    kNothingIncluded);
+        return false;
+    }
+    for (const schedule::Instalment& i : instalments)
+        if (!i.due.isValid()) {
+            ShowMessage(QStringLiteral("Há parcela sem data de vencimento em \"Datas e valores diversos\". "
+                                       "Corrija as parcelas antes de incluir no Contas a Pagar.") +
+                        kNothingIncluded);
+            return false;
+        }
+    const Decimal total = schedule::Total(instalments);
+    if (!(total == netValue.rescaled(2))) {
+        ShowMessage(QStringLiteral("As parcelas de \"Datas e valores diversos\" somam %1, mas o valor líquido da Nota "
+                                   "Fiscal é %2. Corrija as parcelas antes de incluir no Contas a Pagar.")
+                        .arg(money(total), money(netValue)) +
+                    kNothingIncluded);
+        return false;
+    }
+    return true;
+}
+
+bool countFits(int count)
+{
+    if (count <= schedule::kMaxInstalments)
+        return true;
+    ShowMessage(QStringLiteral("A forma de pagamento resulta em %1 parcelas, mas o limite é de %2 parcelas.")
+                    .arg(count)
+                    .arg(schedule::kMaxInstalments) +
+                kNothingIncluded);
+    return false;
+}
+
+// A payable already in CTAPAGAR, as the duplicate check sees it.
+struct StoredPayable {
+    Decimal amount;
+    QDate due;
+};
+
+// One inclusion: the invoice's payables written and verified inside one unit of work.
+class PayablesWriter {
+public:
+    PayablesWriter(TDM& dm, const PayableInvoice& invoice, std::vector<schedule::Instalment> instalments)
+        : dm_(dm), connection_(dm.SQLConnection1), description_(PayableDescription(invoice.number, invoice.supplier)),
+          instalments_(std::move(instalments)), total_(schedule::Total(instalments_))
+    {
+    }
+
+    Inclusion run()
+    {
+        UnitOfWork work(connection_);
+        struct CloseAtEnd {
+            CachedDataset& ds;
+            // Also after a rollback, which leaves the cache stale.
+            ~CloseAtEnd()
+            {
+                ds.close();
+                ds.setCommandText(TDM::standingQuery(ds.name()));
+            }
+        } closeAtEnd{dm_.ContasP};
+        for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+            const bool written = writeMissingPayables();
+            if (written && storedTotal() == total_) {
+                work.commit();
+                ShowMessage(kSuccess);
+                return Inclusion::Included;
+            }
+            removeOpenPayables();
+        }
+        return reportFailure();
+    }
+
+private:
+    void openPayables()
+    {
+        CachedDataset& payables = dm_.ContasP;
+        payables.close();
+        payables.setCommandText(
+            QStringLiteral("select CODCTAPAGAR, CODPLANOCT, DESCRICAO, VALOR, VENCIMENTO, CODBARRA, "
+                           "DATAPAGTO, VALORPAGO, SITUACAO, COMPETENCIA, FUNCIONARIO, "
+                           "SITUACAOORIGINAL, OBSERVACOES") +
+            payablesOf(description_) + QStringLiteral(" order by VENCIMENTO"));
+        payables.open();
+    }
+
+    std::vector<StoredPayable> storedPayables()
+    {
+        std::vector<StoredPayable> out;
+        auto cursor = connection_.openCursor(QStringLiteral("select VALOR, VENCIMENTO") + payablesOf(description_));
+        while (cursor->fetch())
+            out.push_back({toCents(cursor->value(0)), toDate(cursor->value(1))});
+        return out;
+    }
+
+    // Each instalment that has no payable of the same amount and due date yet gets one; a payable
+    // found stands for one instalment only. False when the database refused one of them.
+    bool writeMissingPayables()
+    {
+        bool written = true;
+        openPayables();
+        std::vector<StoredPayable> stored = storedPayables();
+        const int n = int(instalments_.size());
+        for (int i = 0; i < n; ++i) {
+            const schedule::Instalment& instalment = instalments_[std::size_t(i)];
+            const auto found = std::find_if(stored.begin(), stored.end(), [&](const StoredPayable& p) {
+                return p.amount == instalment.amount && p.due == instalment.due;
+            });
+            if (found != stored.end()) {
+                stored.erase(found);
+                continue;
+            }
+            written = appendPayable(instalment, i + 1, n) && written;
+        }
+        return written;
+    }
+
+    bool appendPayable(const schedule::Instalment& instalment, int number, int count)
+    {
+        CachedDataset& payables = dm_.ContasP;
+        try {
+            payables.append();
+            payables.setText(QStringLiteral("COMPETENCIA"), instalment.due.toString(QStringLiteral("MM/yyyy")));
+            payables.setInteger(QStringLiteral("CODPLANOCT"), 0);
+            payables.setText(QStringLiteral("DESCRICAO"), description_);
+            payables.setValue(QStringLiteral("VALOR"), instalment.amount);
+            payables.setDate(QStringLiteral("VENCIMENTO"), instalment.due);
+            if (count > 1)
+                payables.setText(QStringLiteral("OBSERVACOES"), QStringLiteral("Parc. %1/%2").arg(number).arg(count));
+            payables.setText(QStringLiteral("SITUACAO"), kOpenPayableStatus);
+            payables.post();
+            return true;
+        } catch (const std::exception&) {
+            // The refused row must not be written again with the next one.
+            openPayables();
+            return false;
+        }
+    }
+
+    Decimal storedTotal()
+    {
+        const Values row =
+            connection_.executeRow(QStringLiteral("Select Sum(VALOR) as TotalAPagar") + payablesOf(description_));
+        return toCents(row.empty() ? Value{} : row.front());
+    }
+
+    void removeOpenPayables()
+    {
+        dm_.ContasP.close();
+        connection_.execute(QStringLiteral("delete") + payablesOf(description_) + QStringLiteral(" and SITUACAO = ") +
+                            sql::quoted(kOpenPayableStatus));
+    }
+
+    // The unit of work is rolled back on return: the invoice keeps the payables it had.
+    Inclusion reportFailure()
+    {
+        const Values taken =
+            connection_.executeRow(QStringLiteral("select count(*), sum(VALOR)") + payablesOf(description_) +
+                                   QStringLiteral(" and coalesce(SITUACAO, '') <> ") + sql::quoted(kOpenPayableStatus));
+        const qint64 count = taken.empty() ? 0 : std::get<qint64>(taken.front());
+        if (count > 0) {
+            const QString total = money(toCents(taken.at(1)));
+            ShowMessage(
+                count == 1 ? QStringLiteral("ATENÇÃO: 1 parcela desta Nota Fiscal, no valor de %1, já foi tratada pelo "
+                                            "setor financeiro (não está mais \"Atualizado (pagar)\") e não confere "
+                                            "com a forma de pagamento escolhida. Ela não pode ser substituída.\r"
+                                            "Nada foi alterado no Contas a Pagar.")
+                                 .arg(total)
+                           : QStringLiteral("ATENÇÃO: %1 parcelas desta Nota Fiscal, no total de %2, já foram tratadas "
+                                            "pelo setor financeiro (não estão mais \"Atualizado (pagar)\") e não "
+                                            "conferem com a forma de pagamento escolhida. Elas não podem ser "
+                                            "substituídas.\rNada foi alterado no Contas a Pagar.")
+                                 .arg(count)
+                                 .arg(total));
+            return Inclusion::Refused;
+        }
+        for (int warning = 1; warning <= kAttempts; ++warning)
+            ShowMessage(kWarning.arg(warning));
+        return Inclusion::Failed;
+    }
+
+    TDM& dm_;
+    FbConnection& connection_;
+    QString description_;
+    std::vector<schedule::Instalment> instalments_;
+    Decimal total_;
+};
+
+} // namespace
+
+PayableInvoice PayableInvoice::from(const CachedDataset& invoices)
+{
+    PayableInvoice invoice;
+    invoice.number = invoices.asText(QStringLiteral("NOTAFISCAL"));
+    invoice.supplier = invoices.asText(QStringLiteral("FORNECEDOR"));
+    invoice.date = invoices.asDate(QStringLiteral("DATA"));
+    invoice.netValue = toCents(invoices.value(QStringLiteral("VALLIQUIDO")));
+    invoice.paymentForm = invoices.asText(QStringLiteral("FORMAPAGTO"));
+    return invoice;
+}
+
+schedule::PaymentForm ReadPaymentForm(FbConnection& connection, const QString& description)
+{
+    const Values row = connection.executeRow(
+        QStringLiteral("select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, FORMAPAG, QAUT "
+                       "from FORMASPG where DESCRICAO = ") +
+        sql::quoted(description));
+    schedule::PaymentForm form;
+    if (row.empty())
+        return form;
+    const auto text = [&](int column) {
+        const auto* t = std::get_if<QString>(&row.at(std::size_t(column)));
+        return t ? *t : QString();
+    };
+    form.type = text(1);
+    form.days = text(3);
+    const auto* count = std::get_if<qint64>(&row.at(4));
+    form.instalments = count ? int(std::clamp<qint64>(*count, -1, 1000000)) : 0;
+    form.surcharge = toCents(row.at(5));
+    return form;
+}
+
+std::vector<schedule::Instalment> ReadCustomInstalments(FbConnection& connection, const QString& invoiceNumber,
+                                                        const QString& supplierName)
+{
+    std::vector<schedule::Instalment> out;
+    auto cursor = connection.openCursor(QStringLiteral("select DATA, VALOR from PAGDIVER") +
+                                        invoiceRows(invoiceNumber, supplierName) + QStringLiteral(" order by ORDEM"));
+    while (cursor->fetch())
+        out.push_back({toDate(cursor->value(0)), toCents(cursor->value(1))});
+    return out;
+}
+
+std::optional<std::vector<schedule::Instalment>> InvoiceSchedule(FbConnection& connection,
+                                                                 const PayableInvoice& invoice)
+{
+    if (invoice.paymentForm == kCustomInstalmentsForm) {
+        auto instalments = ReadCustomInstalments(connection, invoice.number, invoice.supplier);
+        if (!countFits(int(instalments.size())) || !customScheduleFits(instalments, invoice.netValue))
+            return std::nullopt;
+        return instalments;
+    }
+    const schedule::PaymentForm form = ReadPaymentForm(connection, invoice.paymentForm);
+    if (!countFits(form.count()))
+        return std::nullopt;
+    return schedule::FormSchedule(form, invoice.date, invoice.netValue);
+}
+
+Inclusion IncludeInPayables(TDM& dm)
+{
+    const PayableInvoice invoice = PayableInvoice::from(dm.NFiscal);
+    auto instalments = InvoiceSchedule(dm.SQLConnection1, invoice);
+    if (!instalments)
+        return Inclusion::Refused;
+    return PayablesWriter(dm, invoice, std::move(*instalments)).run();
+}

@@ -1,0 +1,245 @@
+#include "payments/ui/InstalmentPanel.h"
+
+#include "data/DataModule.h"
+#include "data/SessionState.h"
+#include "data/WindowState.h"
+#include "payments/CustomInstalments.h"
+#include "payments/IncludeInPayables.h"
+#include "shell/Dialogs.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBGrid.h"
+#include "widgets/EnterAsTab.h"
+#include "widgets/KeyRoles.h"
+#include "widgets/UnhandledError.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QRect kPanelGeometry(214, 44, 404, 430);
+constexpr int kDateColumn = 0;
+constexpr int kValueColumn = 1;
+
+const QString kTooMuch = QStringLiteral("ERRO: Total das parcelas maior que o Total da Nota Fiscal. Favor corrigir.");
+const QString kChangeForm = QStringLiteral("Deseja alterar esta forma de pagamento?");
+
+QLabel* newLabel(QWidget* parent, const QString& text, const QRect& geometry, const QString& name = {})
+{
+    auto* label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+InstalmentPanel::InstalmentPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("PainelFormaPag"));
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Raised);
+    setAutoFillBackground(true);
+    setGeometry(kPanelGeometry);
+    buildControls();
+    connectControls();
+    hide();
+}
+
+void InstalmentPanel::buildControls()
+{
+    title_ = newLabel(this, QStringLiteral("Forma de Pagamento"), QRect(2, 2, kPanelGeometry.width() - 4, 22),
+                      QStringLiteral("PainelFormaPagTitulo"));
+    title_->setAlignment(Qt::AlignCenter);
+    title_->setAutoFillBackground(true);
+    title_->setBackgroundRole(QPalette::Highlight);
+    title_->setForegroundRole(QPalette::HighlightedText);
+    QFont bold = title_->font();
+    bold.setBold(true);
+    title_->setFont(bold);
+
+    DBGrid3 = new DBGrid(this);
+    DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
+    DBGrid3->setGeometry(12, 32, 380, 290);
+    FieldFormat twoDecimals;
+    twoDecimals.display = FieldFormat::Display::Fixed2;
+    DBGrid3->setColumns({{QStringLiteral("DATA"), QStringLiteral("Vencimento"), 150, {}, FieldFormat::date()},
+                         {QStringLiteral("VALOR"), QStringLiteral("Valor"), 150, {}, twoDecimals}});
+
+    labelValorTotal_ = newLabel(this, QStringLiteral("Valor Total"), QRect(12, 332, 120, 16));
+    DBEdit28 = new DBEdit(this);
+    DBEdit28->setObjectName(QStringLiteral("DBEdit28"));
+    DBEdit28->setDataField(QStringLiteral("VALLIQUIDO"));
+    DBEdit28->setFieldFormat(twoDecimals);
+    DBEdit28->setReadOnly(true);
+    DBEdit28->setFocusPolicy(Qt::NoFocus);
+    DBEdit28->setAlignment(Qt::AlignRight);
+    DBEdit28->setGeometry(12, 350, 120, 22);
+
+    Bevel12 = new QFrame(this);
+    Bevel12->setObjectName(QStringLiteral("Bevel12"));
+    Bevel12->setFrameShape(QFrame::Box);
+    Bevel12->setFrameShadow(QFrame::Sunken);
+    Bevel12->setGeometry(262, 326, 130, 52);
+    LabelRestante =
+        newLabel(this, QStringLiteral("Restante"), QRect(268, 332, 118, 16), QStringLiteral("LabelRestante"));
+    EditValRest = new QLineEdit(this);
+    EditValRest->setObjectName(QStringLiteral("EditValRest"));
+    EditValRest->setReadOnly(true);
+    EditValRest->setFocusPolicy(Qt::NoFocus);
+    EditValRest->setAlignment(Qt::AlignRight);
+    EditValRest->setGeometry(268, 350, 118, 22);
+
+    BitBtn2 = newButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Voltar "), QRect(110, 392, 90, 28));
+    BitBtn2->setEnabled(false);
+    BitBtn3 = newButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"), QRect(206, 392, 90, 28));
+    keyroles::setDefaultButton(this, BitBtn2);
+    keyroles::setCancelButton(this, BitBtn3);
+    setTabOrder(DBGrid3, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+}
+
+void InstalmentPanel::connectControls()
+{
+    DBGrid3->keyHook = [this](QKeyEvent& event) { return gridKey(event); };
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn2Click(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
+}
+
+void InstalmentPanel::attach(TDM& dm)
+{
+    dm_ = &dm;
+    DBGrid3->setDataSource(&dm.DS_PagDiver);
+    DBEdit28->setDataSource(&dm.DS_NFiscal);
+}
+
+void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
+{
+    if (paymentForm != kCustomInstalmentsForm || !dm_ || isVisible())
+        return;
+    setGeometry(kPanelGeometry);
+    show();
+    raise();
+    dm_->window().DisableMainButtons();
+    dm_->session().InstalmentCounter = instalments::OpenInvoiceInstalments(*dm_);
+    RecalcInstalmentBalance();
+    DBGrid3->setSelectedIndex(kDateColumn);
+    DBGrid3->setFocus(Qt::OtherFocusReason);
+    if (dm_->PagDiver.isEmpty()) {
+        dm_->PagDiver.append();
+        DBGrid3->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void InstalmentPanel::RecalcInstalmentBalance()
+{
+    if (!dm_ || !dm_->NFiscal.isOpen())
+        return;
+    balance_ = instalments::InstalmentBalance(*dm_);
+    if (balance_.units < 0)
+        ShowMessage(kTooMuch);
+    EditValRest->setText(instalments::BalanceText(balance_));
+    const bool settled = balance_.units == 0;
+    BitBtn2->setEnabled(settled);
+    for (QWidget* w :
+         {static_cast<QWidget*>(LabelRestante), static_cast<QWidget*>(EditValRest), static_cast<QWidget*>(Bevel12)})
+        w->setVisible(!settled);
+}
+
+QString InstalmentPanel::editValRestText() const
+{
+    return EditValRest->text();
+}
+
+void InstalmentPanel::postCurrentInstalment()
+{
+    try {
+        CachedDataset& rows = dm_->PagDiver;
+        if (rows.isOpen() &&
+            (rows.state() == CachedDataset::State::Edit || rows.state() == CachedDataset::State::Insert))
+            rows.post();
+    } catch (const std::exception&) {
+        // The row stays as typed; the balance tells what is stored.
+    }
+}
+
+void InstalmentPanel::CloseInstalmentPanel()
+{
+    postCurrentInstalment();
+    dm_->PagDiver.close();
+    hide();
+    instalments::DeleteUndatedInstalments(*dm_);
+}
+
+bool InstalmentPanel::gridKey(QKeyEvent& event)
+{
+    if (!IsEnterKey(event) || !dm_)
+        return false;
+    RunGuarded([this] {
+        if (DBGrid3->selectedIndex() == kValueColumn)
+            EnterInValueColumn();
+        else
+            EnterInDateColumn();
+    });
+    return true;
+}
+
+void InstalmentPanel::EnterInValueColumn()
+{
+    postCurrentInstalment();
+    RecalcInstalmentBalance();
+    if (balance_.units != 0) {
+        dm_->PagDiver.append();
+        DBGrid3->setSelectedIndex(kDateColumn);
+        BitBtn2->setEnabled(false);
+        return;
+    }
+    BitBtn2->setEnabled(true);
+    BitBtn2->setFocus(Qt::OtherFocusReason);
+}
+
+void InstalmentPanel::EnterInDateColumn()
+{
+    postCurrentInstalment();
+    DBGrid3->setSelectedIndex(kValueColumn);
+}
+
+void InstalmentPanel::BitBtn2Click()
+{
+    if (!BitBtn2->isEnabled())
+        return;
+    CloseInstalmentPanel();
+    dm_->window().EnableMainButtons();
+    emit instalmentsConfirmed();
+}
+
+void InstalmentPanel::BitBtn3Click()
+{
+    CachedDataset& rows = dm_->PagDiver;
+    try {
+        rows.cancel();
+    } catch (const std::exception&) {
+        // Nothing pending.
+    }
+    rows.close();
+    const bool change = AskYesNo(kChangeForm);
+    if (change)
+        instalments::DeleteInvoiceInstalments(*dm_);
+    hide();
+    dm_->window().EnableMainButtons();
+    if (change)
+        emit customFormDropped();
+    else
+        emit closedWithoutChange();
+}
