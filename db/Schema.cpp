@@ -3,6 +3,7 @@
 #include "data/DbError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 // The scripts live in a resource of this static library, which must be registered by hand.
 static void registerSchemaResource()
@@ -101,6 +102,23 @@ void updateIndexStatistics(FbConnection& connection)
 {
     for (const QString& index : userIndexes(connection, false))
         connection.execute(QStringLiteral("set statistics index \"%1\"").arg(index));
+}
+
+QStringList addMissingIndexes(FbConnection& connection, const QString& scriptName)
+{
+    static const QRegularExpression createIndex(
+        QStringLiteral("^create\\s+(?:(?:asc|ascending|desc|descending)\\s+)?index\\s+(\\w+)\\s"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QStringList existing = userIndexes(connection, false);
+    QStringList added;
+    for (const QString& sql : statements(scriptName)) {
+        const QRegularExpressionMatch m = createIndex.match(sql);
+        if (!m.hasMatch() || existing.contains(m.captured(1), Qt::CaseInsensitive))
+            continue;
+        connection.execute(sql);
+        added << m.captured(1);
+    }
+    return added;
 }
 
 void setSecondaryIndexesActive(FbConnection& connection, bool active)
