@@ -12,6 +12,7 @@ class DBGrid;
 class DBNavigator;
 class HeaderEntry;
 class ItemEntry;
+class NfeImportPanel;
 class QAction;
 class QFrame;
 class QLabel;
@@ -141,7 +142,7 @@ public:
     QFrame* PainelOpUnidades;
     QFrame* PainelOutrasDespesas;
     QFrame* PainelFormaPag;
-    QFrame* Painel_NFe;
+    NfeImportPanel* Painel_NFe;
     QFrame* PainelVencimentos;
     QFrame* PainelPeriodo4;
     QFrame* PainelPesquisaCompras;
@@ -180,6 +181,7 @@ private:
     void buildDetails();
     void buildSmallPanels();
     void buildSubsystemPanels();
+    void attachNfe();
 
     SessionState& session_;
     TDM* dm_ = nullptr;

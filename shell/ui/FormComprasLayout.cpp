@@ -2,6 +2,7 @@
 // what the screens leave free is laid out to fit the 800 × 560 window.
 #include "shell/ui/FormCompras.h"
 
+#include "nfe/ui/NfeImportPanel.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -339,7 +340,7 @@ void TFormCompras::buildSubsystemPanels()
     PainelOpUnidades = newPanel(this, QStringLiteral("PainelOpUnidades"));
     PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
     PainelFormaPag = newPanel(PainelCompras, QStringLiteral("PainelFormaPag"));
-    Painel_NFe = newPanel(PainelCompras, QStringLiteral("Painel_NFe"));
+    Painel_NFe = new NfeImportPanel(PainelCompras);
     PainelVencimentos = newPanel(PainelCompras, QStringLiteral("PainelVencimentos"));
     PainelPeriodo4 = newPanel(PainelCompras, QStringLiteral("PainelPeriodo4"));
     PainelPesquisaCompras = newPanel(centralWidget(), QStringLiteral("PainelPesquisaCompras"));
