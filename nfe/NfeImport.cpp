@@ -105,18 +105,25 @@ QString adjustedNote(const QStringList& adjusted)
 
 NfeImporter::NfeImporter(TDM& dm, const SessionState& session) : dm_(dm), session_(session) {}
 
+void NfeImporter::tell(const QString& message)
+{
+    told_ << message;
+    ShowMessage(message);
+}
+
 NfeReadOutcome NfeImporter::read(const QString& path)
 {
+    told_.clear();
     addMissingIndexes();
     const NfeReadResult result = ReadNfeFile(path, doc_);
     for (const QString& message : result.messages)
-        ShowMessage(message);
+        tell(message);
     readOk_ = result.ok;
     if (!result.ok)
         return NfeReadOutcome::Failed;
     RegisterNfeSupplier(dm_, doc_);
     if (!doc_.NfeSupplierName.isEmpty() && isRecorded()) {
-        ShowMessage(QStringLiteral("Nota Fiscal já cadastrada no KORVANIS."));
+        tell(QStringLiteral("Nota Fiscal já cadastrada no KORVANIS."));
         return NfeReadOutcome::Duplicate;
     }
     return NfeReadOutcome::Ready;
@@ -172,12 +179,13 @@ bool NfeImporter::alreadyImported()
 
 NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& today)
 {
+    told_.clear();
     NfeImportResult result;
     const auto finish = [&](NfeImportResult::Outcome outcome, const QString& message) {
         result.outcome = outcome;
         result.message = message;
         if (!message.isEmpty())
-            ShowMessage(message);
+            tell(message);
         // A refused import leaves everything as it was, the panel open to mend the receipt date.
         if (positionsDatasets_ && outcome != NfeImportResult::Outcome::Refused)
             positionMainWindow();
@@ -196,7 +204,7 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
         const QString message = QStringLiteral("N.Fiscal ") + doc_.nNF + u'\r' + QStringLiteral("do fornecedor ") +
                                 doc_.NfeSupplierName +
                                 QStringLiteral(" já encontra-se no Cadastro de Notas Fiscais do KORVANIS.");
-        ShowMessage(message);
+        tell(message);
         if (positionsDatasets_)
             findImported();
         NfeImportResult duplicate = finish(NfeImportResult::Outcome::Duplicate, {});
@@ -260,8 +268,8 @@ void NfeImporter::positionMainWindow()
     dm_.Compras.open();
     if (hadRow && !nf.locate(key)) {
         nf.first();
-        ShowMessage(QStringLiteral("Erro na importação da NFe:   Data......: ") + field::toText(key[0]) + u'\r' +
-                    QStringLiteral("  Numero NF.: ") + field::toText(key[1]) + u'\r' +
-                    QStringLiteral("  Fornecedor: ") + field::toText(key[2]));
+        tell(QStringLiteral("Erro na importação da NFe:   Data......: ") + field::toText(key[0]) + u'\r' +
+             QStringLiteral("  Numero NF.: ") + field::toText(key[1]) + u'\r' + QStringLiteral("  Fornecedor: ") +
+             field::toText(key[2]));
     }
 }

@@ -51,11 +51,16 @@ public:
     // and leaves the invoice list (in date order) on the new invoice.
     NfeImportResult import(const QString& receiptDate, const QDate& today = QDate::currentDate());
 
+    // What the last read or import told the clerk through the dialog service, in order (the
+    // supplier registration's own messages aside).
+    const QStringList& messages() const { return told_; }
+
     // Whether the import leaves the invoice list and the item list positioned on the invoice
     // (the window wants it; a batch does not).
     void setPositionsDatasets(bool on) { positionsDatasets_ = on; }
 
 private:
+    void tell(const QString& message);
     void addMissingIndexes();
     bool isRecorded();
     bool alreadyImported();
@@ -65,6 +70,7 @@ private:
     TDM& dm_;
     const SessionState& session_;
     NfeDocument doc_;
+    QStringList told_;
     bool readOk_ = false;
     bool indexesChecked_ = false;
     bool positionsDatasets_ = true;

@@ -284,6 +284,7 @@ private slots:
         QCOMPARE(shown().messages.mid(shownBefore),
                  QStringList{"N.Fiscal 1234\rdo fornecedor Distribuidora Boa Vida Ltda já encontra-se no Cadastro de "
                              "Notas Fiscais do KORVANIS."});
+        QCOMPARE(importer->messages(), shown().messages.mid(shownBefore));
         QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 1);
         QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS")), 1);
     }
