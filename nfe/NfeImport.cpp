@@ -122,7 +122,9 @@ NfeReadOutcome NfeImporter::read(const QString& path)
     if (!result.ok)
         return NfeReadOutcome::Failed;
     RegisterNfeSupplier(dm_, doc_);
-    if (!doc_.NfeSupplierName.isEmpty() && isRecorded()) {
+    // The list is searched only for an invoice that is there: leaving it in date order otherwise
+    // spares the clerk's list a re-query of every invoice.
+    if (!doc_.NfeSupplierName.isEmpty() && recordedInvoice() && showRecorded()) {
         tell(QStringLiteral("Nota Fiscal já cadastrada no KORVANIS."));
         return NfeReadOutcome::Duplicate;
     }
@@ -151,8 +153,19 @@ int NfeImporter::recognisedItems()
     return count;
 }
 
+// The key (date, number, supplier) of this supplier's invoice of this number, when it is recorded.
+std::optional<Values> NfeImporter::recordedInvoice()
+{
+    const Values row = dm_.SQLConnection1.executeRow(
+        QStringLiteral("select first 1 DATA from NFISCAL where GRUPDESP = 'SUP' and NOTAFISCAL = ? and FORNECEDOR = ?"),
+        {doc_.nNF, doc_.NfeSupplierName});
+    if (row.empty())
+        return std::nullopt;
+    return Values{row.front(), doc_.nNF, doc_.NfeSupplierName};
+}
+
 // The invoice list in number order, standing on this supplier's invoice of this number.
-bool NfeImporter::isRecorded()
+bool NfeImporter::showRecorded()
 {
     CachedDataset& nf = dm_.NFiscal;
     nf.close();
@@ -181,14 +194,15 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
 {
     told_.clear();
     NfeImportResult result;
-    const auto finish = [&](NfeImportResult::Outcome outcome, const QString& message) {
+    const auto finish = [&](NfeImportResult::Outcome outcome, const QString& message,
+                            const std::optional<Values>& invoice = std::nullopt) {
         result.outcome = outcome;
         result.message = message;
         if (!message.isEmpty())
             tell(message);
         // A refused import leaves everything as it was, the panel open to mend the receipt date.
         if (positionsDatasets_ && outcome != NfeImportResult::Outcome::Refused)
-            positionMainWindow();
+            positionMainWindow(invoice);
         return result;
     };
 
@@ -205,9 +219,7 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
                                 doc_.NfeSupplierName +
                                 QStringLiteral(" já encontra-se no Cadastro de Notas Fiscais do KORVANIS.");
         tell(message);
-        if (positionsDatasets_)
-            findImported();
-        NfeImportResult duplicate = finish(NfeImportResult::Outcome::Duplicate, {});
+        NfeImportResult duplicate = finish(NfeImportResult::Outcome::Duplicate, {}, recordedInvoice());
         duplicate.message = message;
         return duplicate;
     }
@@ -238,27 +250,26 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
     result.unrecognised = rows.unrecognised;
     result.adjusted = rows.adjusted;
 
-    if (positionsDatasets_ && !findImported())
+    const std::optional<Values> imported = recordedInvoice();
+    if (!imported)
         return finish(NfeImportResult::Outcome::NotFoundAfterwards,
                       QStringLiteral("Não foi possível localizar a nota ") + doc_.nNF +
                           QStringLiteral(" do fornecedor ") + doc_.NfeSupplierName +
                           QStringLiteral(" após o cadastramento automático."));
-    return finish(NfeImportResult::Outcome::Imported, resultMessage(rows.unrecognised) + adjustedNote(rows.adjusted));
+    return finish(NfeImportResult::Outcome::Imported, resultMessage(rows.unrecognised) + adjustedNote(rows.adjusted),
+                  imported);
 }
 
-bool NfeImporter::findImported()
-{
-    return isRecorded();
-}
-
-// The invoice list back in date order, on the invoice it stood on, with the items of that invoice.
-void NfeImporter::positionMainWindow()
+// The invoice list back in date order, on the given invoice (by default the one it stood on),
+// with the items of that invoice.
+void NfeImporter::positionMainWindow(std::optional<Values> invoice)
 {
     CachedDataset& nf = dm_.NFiscal;
-    const bool hadRow = nf.isOpen() && !nf.isEmpty();
-    const Values key = hadRow ? Values{nf.value(QStringLiteral("DATA")), nf.value(QStringLiteral("NOTAFISCAL")),
-                                       nf.value(QStringLiteral("FORNECEDOR"))}
-                              : Values{};
+    if (!invoice && nf.isOpen() && !nf.isEmpty())
+        invoice = Values{nf.value(QStringLiteral("DATA")), nf.value(QStringLiteral("NOTAFISCAL")),
+                         nf.value(QStringLiteral("FORNECEDOR"))};
+    const bool hadRow = invoice.has_value();
+    const Values key = invoice.value_or(Values{});
     dm_.Compras.close();
     nf.close();
     nf.setCommandText(workqueries::nfiscal());

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "data/Value.h"
 #include "nfe/NfeDocument.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class TDM;
 struct SessionState;
@@ -62,10 +65,10 @@ public:
 private:
     void tell(const QString& message);
     void addMissingIndexes();
-    bool isRecorded();
+    std::optional<Values> recordedInvoice();
+    bool showRecorded();
     bool alreadyImported();
-    bool findImported();
-    void positionMainWindow();
+    void positionMainWindow(std::optional<Values> invoice = std::nullopt);
 
     TDM& dm_;
     const SessionState& session_;
