@@ -4,6 +4,7 @@
 #include "Closing.h"
 #include "Measure.h"
 #include "Payables.h"
+#include "Nfe.h"
 #include "ProductLookup.h"
 
 #include "data/CachedDataset.h"
@@ -245,7 +246,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables]]
+    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables|nfe]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
     productfolder::useOwnLockFolderIfNeeded();
@@ -274,6 +275,8 @@ int main(int argc, char** argv)
             measureClosing(c);
         if (only.isEmpty() || only == QLatin1String("payables"))
             measurePayables(c);
+        if (only.isEmpty() || only == QLatin1String("nfe"))
+            measureNfeImport();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

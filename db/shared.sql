@@ -244,6 +244,8 @@ create table COMPONEN (
 create index IX_COMPONEN_GRUPO on COMPONEN (GRUPO, COMPONENTE);
 create index IX_COMPONEN_COMPONENTE on COMPONEN (COMPONENTE);
 create index IX_COMPONEN_DCB on COMPONEN (DCB);
+-- The NF-e import recognises a supply product by its bar code.
+create index IX_COMPONEN_DCB_GRUPO on COMPONEN (DCB, GRUPO);
 
 -- Product synonyms.
 create table SINONIMO (

@@ -89,6 +89,7 @@ void TFormCompras::attachDataModule(TDM& dm)
     itemEntry_ = std::make_unique<ItemEntry>(*this, dm);
     attachClosing();
     attachPayments();
+    attachNfe();
 }
 
 void TFormCompras::LockInvoiceFields()

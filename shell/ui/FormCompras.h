@@ -13,6 +13,7 @@ class DBNavigator;
 class HeaderEntry;
 class InstalmentPanel;
 class ItemEntry;
+class NfeImportPanel;
 class QAction;
 class QFrame;
 class QLabel;
@@ -145,7 +146,7 @@ public:
     QFrame* PainelOpUnidades;
     QFrame* PainelOutrasDespesas;
     InstalmentPanel* PainelFormaPag;
-    QFrame* Painel_NFe;
+    NfeImportPanel* Painel_NFe;
     QFrame* PainelVencimentos;
     QFrame* PainelPeriodo4;
     QFrame* PainelPesquisaCompras;
@@ -186,6 +187,7 @@ private:
     void buildSubsystemPanels();
     void attachClosing();
     void attachPayments();
+    void attachNfe();
 
     SessionState& session_;
     TDM* dm_ = nullptr;

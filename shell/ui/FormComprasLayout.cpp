@@ -3,6 +3,7 @@
 #include "shell/ui/FormCompras.h"
 
 #include "payments/ui/InstalmentPanel.h"
+#include "nfe/ui/NfeImportPanel.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -340,7 +341,7 @@ void TFormCompras::buildSubsystemPanels()
     PainelOpUnidades = newPanel(this, QStringLiteral("PainelOpUnidades"));
     PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
     PainelFormaPag = new InstalmentPanel(PainelCompras);
-    Painel_NFe = newPanel(PainelCompras, QStringLiteral("Painel_NFe"));
+    Painel_NFe = new NfeImportPanel(PainelCompras);
     PainelVencimentos = newPanel(PainelCompras, QStringLiteral("PainelVencimentos"));
     PainelPeriodo4 = newPanel(PainelCompras, QStringLiteral("PainelPeriodo4"));
     PainelPesquisaCompras = newPanel(centralWidget(), QStringLiteral("PainelPesquisaCompras"));

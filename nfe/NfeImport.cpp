@@ -1,0 +1,286 @@
+#include "nfe/NfeImport.h"
+
+#include "data/DataModule.h"
+#include "data/DbError.h"
+#include "data/FieldValue.h"
+#include "data/KeyDraws.h"
+#include "data/SessionState.h"
+#include "data/SqlText.h"
+#include "data/UnitOfWork.h"
+#include "db/ColumnLists.h"
+#include "db/Schema.h"
+#include "nfe/NfeReader.h"
+#include "nfe/NfeRows.h"
+#include "nfe/NfeSupplier.h"
+#include "shell/Dialogs.h"
+#include "shell/WorkQueries.h"
+
+namespace {
+
+// Attempts at writing an invoice whose keys another workstation took first.
+constexpr int kWriteAttempts = 3;
+constexpr qsizetype kBarCodeWidth = 15; // COMPONEN.DCB
+
+const QString kProductByBarCode =
+    QStringLiteral("Select Componente, Unid, Fabricante, DivisorUnid from Componen where GRUPO = 'SUP' and DCB = ?");
+
+const QString kInsertHeader = QStringLiteral(
+    "INSERT INTO NFISCAL (Estacao, Codigo, Data, DataRecebim, NotaFiscal, Fornecedor, CodigoFornecedor, ValBruto, "
+    "DescontoTotal, OutrosImp, ValLiquido, ICMS, IPI, TipoOperacao, Serie, EntradaSaida, GRUPDESP) VALUES "
+    "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'SUP')");
+
+const QString kInsertItem = QStringLiteral(
+    "INSERT INTO COMPRAS (Estacao, CodCompra, Codigo, Data, NotaFiscal, Fornecedor, CodigoFornecedor, Fabricante, "
+    "Componente, Responsavel, PrecoUnitUS, PrecoUnitR, Quantidade, Unidade, Saldo, Lote, Fabricacao, Validade, "
+    "Situacao, Laboratorio) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'Estoque', 'Almoxarifado')");
+
+NfeProduct productByBarCode(FbConnection& connection, const QString& barCode)
+{
+    NfeProduct product;
+    if (barCode.size() > kBarCodeWidth)
+        return product;
+    auto cursor = connection.openCursor(kProductByBarCode, {barCode});
+    if (cursor->fetch() && !cursor->text(0).isEmpty()) {
+        product.found = true;
+        product.componente = cursor->text(0);
+        product.fabricante = cursor->text(2);
+    }
+    return product;
+}
+
+void writeRows(TDM& dm, const QString& workstation, const NfeRows& rows)
+{
+    const NfeHeaderRow& h = rows.header;
+    UnitOfWork work(dm.SQLConnection1);
+    const qint64 invoiceCode = keys::NextInvoiceCode(dm.SQLQuery1);
+    dm.SQLConnection1.execute(kInsertHeader,
+                              {workstation, invoiceCode, h.data, h.dataRecebim, h.notaFiscal, h.fornecedor,
+                               h.codigoFornecedor, h.valBruto, h.descontoTotal, h.outrosImp, h.valLiquido, h.icms,
+                               h.ipi, h.tipoOperacao, h.serie, h.entradaSaida});
+    qint64 itemCode = rows.items.empty() ? 0 : keys::NextItemCode(dm.SQLQuery1);
+    for (const NfeItemRow& r : rows.items)
+        dm.SQLConnection1.execute(kInsertItem,
+                                  {workstation, itemCode++, r.codigo, h.data, h.notaFiscal, h.fornecedor,
+                                   h.codigoFornecedor, r.fabricante, r.componente, r.responsavel, r.precoUnit,
+                                   r.precoUnit, r.quantidade, r.unidade, r.saldo, r.lote, r.fabricacao, r.validade});
+    work.commit();
+}
+
+QString resultMessage(int unrecognised)
+{
+    if (unrecognised == 0)
+        return QStringLiteral(
+            "SUCESSO: Todos os itens da NF-e foram reconhecidos pelo sistema.\r1) Percorra, com o cursor, todas "
+            "colunas "
+            "dos itens da N. Fiscal para atualizar os preços dos produtos no banco de dados.\r2) Em seguida, clique no "
+            "botão \"FECHAR NOTA FISCAL\" para atualizar o estoque.\r3) Finalizando, selecione a forma de pagamento  "
+            "para incluir esta Nota Fiscal no cadastro de \"Contas a Pagar\" do sistema.");
+    if (unrecognised == 1)
+        return QStringLiteral(
+            "ATENÇÃO: \r1) Um item da Nota Fiscal não pôde ser identificado corretamente pelo sistema.\r2) Percorra, "
+            "com "
+            "o cursor, todas colunas dos itens da N. Fiscal atualizar os preços no banco de dados e tentar identificar "
+            "o "
+            "produto não reconhecido.\r3) Em seguida, clique no botão \"FECHAR NOTA FISCAL\" para atualizar o "
+            "estoque.\r4) Finalizando, selecione a forma de pagamento  para incluir esta Nota Fiscal no cadastro de "
+            "\"Contas a Pagar\" do sistema.");
+    return QStringLiteral("ATENÇÃO: \r1) ") + QString::number(unrecognised) +
+           QStringLiteral(" itens da Nota Fiscal não foram identificados corretamente pelo sistema.") + u'\r' +
+           QStringLiteral("2) Percorra, com o cursor, todas colunas de cada item da N. Fiscal para atualizar os preços "
+                          "no banco de dados e tentar identificar os produtos não reconhecidos.") +
+           u'\r' + QStringLiteral("3) Em seguida, clique no botão \"FECHAR NOTA FISCAL\" para atualizar o estoque.") +
+           u'\r' +
+           QStringLiteral("4) Finalizando, selecione a forma de pagamento para incluir esta Nota Fiscal no cadastro de "
+                          "\"Contas a Pagar\" do sistema.");
+}
+
+QString adjustedNote(const QStringList& adjusted)
+{
+    if (adjusted.isEmpty())
+        return {};
+    return QStringLiteral("\r\rTextos ajustados para caberem no banco de dados:\r") + adjusted.join(u'\r');
+}
+
+} // namespace
+
+NfeImporter::NfeImporter(TDM& dm, const SessionState& session) : dm_(dm), session_(session) {}
+
+void NfeImporter::tell(const QString& message)
+{
+    told_ << message;
+    ShowMessage(message);
+}
+
+NfeReadOutcome NfeImporter::read(const QString& path)
+{
+    told_.clear();
+    addMissingIndexes();
+    const NfeReadResult result = ReadNfeFile(path, doc_);
+    for (const QString& message : result.messages)
+        tell(message);
+    readOk_ = result.ok;
+    if (!result.ok)
+        return NfeReadOutcome::Failed;
+    RegisterNfeSupplier(dm_, doc_);
+    // The list is searched only for an invoice that is there: leaving it in date order otherwise
+    // spares the clerk's list a re-query of every invoice.
+    if (!doc_.NfeSupplierName.isEmpty() && recordedInvoice() && showRecorded()) {
+        tell(QStringLiteral("Nota Fiscal já cadastrada no KORVANIS."));
+        return NfeReadOutcome::Duplicate;
+    }
+    return NfeReadOutcome::Ready;
+}
+
+// A database made before the import's indexes existed gets them at the first read; without them
+// the import only runs slower, so a failure here stops nothing.
+void NfeImporter::addMissingIndexes()
+{
+    if (indexesChecked_)
+        return;
+    indexesChecked_ = true;
+    try {
+        schema::addMissingIndexes(dm_.SQLConnection1);
+    } catch (const std::exception&) {
+    }
+}
+
+int NfeImporter::recognisedItems()
+{
+    int count = 0;
+    for (const NfeItem& item : doc_.items)
+        if (productByBarCode(dm_.SQLConnection1, item.cEAN).found)
+            ++count;
+    return count;
+}
+
+// The key (date, number, supplier) of this supplier's invoice of this number, when it is recorded.
+std::optional<Values> NfeImporter::recordedInvoice()
+{
+    const Values row = dm_.SQLConnection1.executeRow(
+        QStringLiteral("select first 1 DATA from NFISCAL where GRUPDESP = 'SUP' and NOTAFISCAL = ? and FORNECEDOR = ?"),
+        {doc_.nNF, doc_.NfeSupplierName});
+    if (row.empty())
+        return std::nullopt;
+    return Values{row.front(), doc_.nNF, doc_.NfeSupplierName};
+}
+
+// The invoice list in number order, standing on this supplier's invoice of this number.
+bool NfeImporter::showRecorded()
+{
+    CachedDataset& nf = dm_.NFiscal;
+    nf.close();
+    dm_.Compras.close();
+    nf.setCommandText(QStringLiteral("select ") + NFiscalColumns +
+                      QStringLiteral(" from NFISCAL where GRUPDESP = 'SUP' order by NOTAFISCAL, FORNECEDOR"));
+    nf.open();
+    dm_.Compras.open();
+    return nf.locate({doc_.nNF, doc_.NfeSupplierName});
+}
+
+bool NfeImporter::alreadyImported()
+{
+    SqlCommand& q = dm_.SQLQuery1;
+    q.close();
+    q.setText(QStringLiteral("Select NOTAFISCAL, FORNECEDOR from NFISCAL where NOTAFISCAL = ") + sql::quoted(doc_.nNF) +
+              QStringLiteral(" and FORNECEDOR = ") + sql::quoted(doc_.NfeSupplierName.left(40)));
+    q.open();
+    const bool found = !q.eof() && q.asText(QStringLiteral("NOTAFISCAL")) == doc_.nNF &&
+                       q.asText(QStringLiteral("FORNECEDOR")) == doc_.NfeSupplierName.left(40);
+    q.close();
+    return found;
+}
+
+NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& today)
+{
+    told_.clear();
+    NfeImportResult result;
+    const auto finish = [&](NfeImportResult::Outcome outcome, const QString& message,
+                            const std::optional<Values>& invoice = std::nullopt) {
+        result.outcome = outcome;
+        result.message = message;
+        if (!message.isEmpty())
+            tell(message);
+        // A refused import leaves everything as it was, the panel open to mend the receipt date.
+        if (positionsDatasets_ && outcome != NfeImportResult::Outcome::Refused)
+            positionMainWindow(invoice);
+        return result;
+    };
+
+    if (!readOk_)
+        return finish(NfeImportResult::Outcome::Refused,
+                      QStringLiteral("Nenhuma NF-e foi lida. Escolha o arquivo da NF-e antes de importar."));
+    RegisterNfeSupplier(dm_, doc_);
+    if (doc_.NfeSupplierName.isEmpty())
+        return finish(NfeImportResult::Outcome::SupplierFailed,
+                      QStringLiteral("Não foi possível importar N. Fiscal ") + doc_.nNF +
+                          QStringLiteral(". Erro no cadastro do fornecedor."));
+    if (alreadyImported()) {
+        const QString message = QStringLiteral("N.Fiscal ") + doc_.nNF + u'\r' + QStringLiteral("do fornecedor ") +
+                                doc_.NfeSupplierName +
+                                QStringLiteral(" já encontra-se no Cadastro de Notas Fiscais do KORVANIS.");
+        tell(message);
+        NfeImportResult duplicate = finish(NfeImportResult::Outcome::Duplicate, {}, recordedInvoice());
+        duplicate.message = message;
+        return duplicate;
+    }
+
+    NfeRows rows;
+    try {
+        rows = BuildNfeRows(doc_, receiptDate, today,
+                            [this](const QString& barCode) { return productByBarCode(dm_.SQLConnection1, barCode); });
+    } catch (const NfeValueError& e) {
+        return finish(NfeImportResult::Outcome::Refused, e.message());
+    }
+
+    for (int attempt = 1;; ++attempt) {
+        try {
+            writeRows(dm_, session_.WorkstationCode, rows);
+            break;
+        } catch (const DbError& e) {
+            // Another workstation took the same keys at the same moment: draw them again.
+            if (e.sqlcode() == DbError::kDuplicateKey && attempt < kWriteAttempts)
+                continue;
+            return finish(NfeImportResult::Outcome::Refused,
+                          QStringLiteral("Não foi possível importar a N. Fiscal %1: o banco de dados recusou a "
+                                         "gravação.\r%2\rNada foi gravado.")
+                              .arg(doc_.nNF, e.message()));
+        }
+    }
+    result.rows = int(rows.items.size());
+    result.unrecognised = rows.unrecognised;
+    result.adjusted = rows.adjusted;
+
+    const std::optional<Values> imported = recordedInvoice();
+    if (!imported)
+        return finish(NfeImportResult::Outcome::NotFoundAfterwards,
+                      QStringLiteral("Não foi possível localizar a nota ") + doc_.nNF +
+                          QStringLiteral(" do fornecedor ") + doc_.NfeSupplierName +
+                          QStringLiteral(" após o cadastramento automático."));
+    return finish(NfeImportResult::Outcome::Imported, resultMessage(rows.unrecognised) + adjustedNote(rows.adjusted),
+                  imported);
+}
+
+// The invoice list back in date order, on the given invoice (by default the one it stood on),
+// with the items of that invoice.
+void NfeImporter::positionMainWindow(std::optional<Values> invoice)
+{
+    CachedDataset& nf = dm_.NFiscal;
+    if (!invoice && nf.isOpen() && !nf.isEmpty())
+        invoice = Values{nf.value(QStringLiteral("DATA")), nf.value(QStringLiteral("NOTAFISCAL")),
+                         nf.value(QStringLiteral("FORNECEDOR"))};
+    const bool hadRow = invoice.has_value();
+    const Values key = invoice.value_or(Values{});
+    dm_.Compras.close();
+    nf.close();
+    nf.setCommandText(workqueries::nfiscal());
+    nf.open();
+    dm_.Compras.close();
+    dm_.Compras.setCommandText(workqueries::compras());
+    dm_.Compras.open();
+    if (hadRow && !nf.locate(key)) {
+        nf.first();
+        tell(QStringLiteral("Erro na importação da NFe:   Data......: ") + field::toText(key[0]) + u'\r' +
+             QStringLiteral("  Numero NF.: ") + field::toText(key[1]) + u'\r' + QStringLiteral("  Fornecedor: ") +
+             field::toText(key[2]));
+    }
+}

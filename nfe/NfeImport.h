@@ -1,0 +1,80 @@
+#pragma once
+
+#include "data/Value.h"
+#include "nfe/NfeDocument.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class TDM;
+struct SessionState;
+
+// What a read told the caller.
+enum class NfeReadOutcome {
+    Failed,    // the file is not an NF-e the import can take; the clerk has been told why
+    Ready,     // read, the issuer is a supplier: the import may go on
+    Duplicate, // this supplier's invoice of this number is already recorded
+};
+
+// What an import did.
+struct NfeImportResult {
+    enum class Outcome {
+        Imported,          // header and items written; the result message was shown
+        SupplierFailed,    // the issuer could not be registered; nothing written
+        Duplicate,         // already recorded; nothing written
+        Refused,           // a value of the NF-e or the database refused it; nothing written
+        NotFoundAfterwards // written, but not found in the invoice list afterwards
+    };
+    Outcome outcome = Outcome::Refused;
+    QString message;      // the last message shown (the reason when refused)
+    int rows = 0;         // COMPRAS rows written
+    int unrecognised = 0; // items whose product was not found by its bar code
+    QStringList adjusted; // items whose texts were changed to fit the database
+};
+
+// Reading an NF-e and importing it as a supply invoice, for the import panel and for tools that
+// import without a window. Every message and question goes through the dialog service.
+class NfeImporter {
+public:
+    NfeImporter(TDM& dm, const SessionState& session);
+
+    const NfeDocument& document() const { return doc_; }
+
+    // Reads the file, registers the issuer as a supplier when it is unknown and refuses an invoice
+    // already recorded (the invoice list is then ordered by number and supplier).
+    NfeReadOutcome read(const QString& path);
+    // How many of the read items have a product whose bar code is theirs.
+    int recognisedItems();
+
+    // Writes the invoice and its items, all or nothing, with `receiptDate` ("dd/mm/yy") as the
+    // receipt date and `today` for the expiry of items without one; tells the clerk the result
+    // and leaves the invoice list (in date order) on the new invoice.
+    NfeImportResult import(const QString& receiptDate, const QDate& today = QDate::currentDate());
+
+    // What the last read or import told the clerk through the dialog service, in order (the
+    // supplier registration's own messages aside).
+    const QStringList& messages() const { return told_; }
+
+    // Whether the import leaves the invoice list and the item list positioned on the invoice
+    // (the window wants it; a batch does not).
+    void setPositionsDatasets(bool on) { positionsDatasets_ = on; }
+
+private:
+    void tell(const QString& message);
+    void addMissingIndexes();
+    std::optional<Values> recordedInvoice();
+    bool showRecorded();
+    bool alreadyImported();
+    void positionMainWindow(std::optional<Values> invoice = std::nullopt);
+
+    TDM& dm_;
+    const SessionState& session_;
+    NfeDocument doc_;
+    QStringList told_;
+    bool readOk_ = false;
+    bool indexesChecked_ = false;
+    bool positionsDatasets_ = true;
+};

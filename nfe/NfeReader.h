@@ -1,0 +1,24 @@
+#pragma once
+
+#include "nfe/NfeDocument.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The outcome of reading an NF-e: `ok` when the document holds an invoice the import can take;
+// `messages` are what the clerk is told, in order (a warning that lets the read go on, then the
+// error that ended it).
+struct NfeReadResult {
+    bool ok = false;
+    QStringList messages;
+};
+
+// Reads an NF-e into `doc` (which is cleared first). Elements are matched by their local name,
+// whatever their namespace; the encoding the document declares is honoured. A read that ends on
+// an error leaves in `doc` what was read before it.
+NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc);
+NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc);
+
+// "yyyy-mm-dd", with or without time and zone, as "dd/mm/yyyy"; any other text unchanged.
+QString NfeDateToText(const QString& text);

@@ -1,0 +1,359 @@
+#include "data/DataModule.h"
+#include "data/FieldValue.h"
+#include "data/SessionState.h"
+#include "data/WindowState.h"
+#include "nfe/NfeImport.h"
+#include "shell/WorkQueries.h"
+#include "tests/support/NfeSample.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestDatabase.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(SampleNfeItem)
+Q_DECLARE_METATYPE(SampleNfe)
+
+namespace {
+
+const QDate kToday(2024, 4, 10);
+const QString kReceipt = QStringLiteral("08/04/24");
+const QString kAllRecognised = QStringLiteral(
+    "SUCESSO: Todos os itens da NF-e foram reconhecidos pelo sistema.\r1) Percorra, com o cursor, todas colunas dos "
+    "itens da N. Fiscal para atualizar os preços dos produtos no banco de dados.\r2) Em seguida, clique no botão "
+    "\"FECHAR NOTA FISCAL\" para atualizar o estoque.\r3) Finalizando, selecione a forma de pagamento  para incluir "
+    "esta Nota Fiscal no cadastro de \"Contas a Pagar\" do sistema.");
+const QString kOneUnrecognised = QStringLiteral(
+    "ATENÇÃO: \r1) Um item da Nota Fiscal não pôde ser identificado corretamente pelo sistema.\r2) Percorra, com o "
+    "cursor, todas colunas dos itens da N. Fiscal atualizar os preços no banco de dados e tentar identificar o produto "
+    "não reconhecido.\r3) Em seguida, clique no botão \"FECHAR NOTA FISCAL\" para atualizar o estoque.\r4) "
+    "Finalizando, selecione a forma de pagamento  para incluir esta Nota Fiscal no cadastro de \"Contas a Pagar\" do "
+    "sistema.");
+
+SampleNfeItem item(const QString& xProd, const QString& cEAN, const QString& uCom, const QString& qCom,
+                   const QString& vUnCom, const QString& lots = {})
+{
+    SampleNfeItem i;
+    i.xProd = xProd;
+    i.cEAN = cEAN;
+    i.uCom = uCom;
+    i.qCom = qCom;
+    i.vUnCom = vUnCom;
+    i.lots = lots;
+    return i;
+}
+
+} // namespace
+
+class TestNfeImport : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<ScopedEnv> folder;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    SessionState session;
+    NoWindow window;
+    std::unique_ptr<TDM> dm;
+    std::unique_ptr<NfeImporter> importer;
+
+    FbConnection& conn() { return db->connection(); }
+    RecordingDialogs& shown() { return dialogs->recorder(); }
+    qint64 count(const QString& sql) { return std::get<qint64>(conn().executeRow(sql).front()); }
+
+    // Every row of a query, its columns as text joined by "|".
+    QStringList rows(const QString& sql)
+    {
+        QStringList out;
+        auto cursor = conn().openCursor(sql);
+        while (cursor->fetch()) {
+            QStringList columns;
+            for (int i = 0; i < cursor->layout().count(); ++i)
+                columns << field::toText(cursor->value(i));
+            out << columns.join(u'|');
+        }
+        return out;
+    }
+
+    void addProduct(const QString& code, const QString& name, const QString& barCode, const QString& maker)
+    {
+        conn().execute(QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO, DCB, FABRICANTE, UNID) "
+                                      "values (?, ?, 'SUP', ?, ?, 'UN')"),
+                       {code, name, barCode, maker});
+    }
+
+    void addSupplier(const QString& code, const QString& name, const QString& cnpj)
+    {
+        conn().execute(QStringLiteral("insert into FORNECED (CODIGO, NOME, NOMEFANTASIA, CNPJ) values (?, ?, ?, ?)"),
+                       {code, name, name, cnpj});
+    }
+
+    // Reads the document from a file and imports it.
+    NfeImportResult readAndImport(const SampleNfe& nfe, const QString& receipt = kReceipt)
+    {
+        const QString path = nfe.writeTo(db->productFolder());
+        if (importer->read(path) != NfeReadOutcome::Ready)
+            return {};
+        return importer->import(receipt, kToday);
+    }
+
+    QString lastMessage() { return shown().messages.isEmpty() ? QString() : shown().messages.last(); }
+
+private slots:
+    void init()
+    {
+        db = std::make_unique<TestDatabase>();
+        folder = std::make_unique<ScopedEnv>("KORVANIS_DIR", db->productFolder().toLocal8Bit());
+        dialogs = std::make_unique<ScriptedDialogs>();
+        session.WorkstationCode = QStringLiteral("01");
+        session.DefaultStockLocation = QStringLiteral("Almoxarifado");
+        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm->NFiscal.setCommandText(workqueries::nfiscal());
+        dm->NFiscal.open();
+        importer = std::make_unique<NfeImporter>(*dm, session);
+    }
+    void cleanup()
+    {
+        importer.reset();
+        dm.reset();
+        dialogs.reset();
+        folder.reset();
+        db.reset();
+    }
+
+    void importsHeaderAndItems()
+    {
+        addProduct(QStringLiteral("7891"), QStringLiteral("ALCOOL ETILICO 70%"), QStringLiteral("7890000000024"),
+                   QStringLiteral("Lab Sul"));
+        SampleNfe nfe;
+        nfe.items = {item(QStringLiteral("LUVA DE PROCEDIMENTO"), QStringLiteral("7890000000017"), QStringLiteral("CX"),
+                          QStringLiteral("2.0000"), QStringLiteral("10.00"),
+                          SampleMed(QStringLiteral("L1"), QStringLiteral("2"), QStringLiteral("2024-01-02"),
+                                    QStringLiteral("2026-01-31"))),
+                     item(QStringLiteral("ALCOOL 70 1L"), QStringLiteral("7890000000024"), QStringLiteral("UN"),
+                          QStringLiteral("3"), QStringLiteral("5.50")),
+                     item(QStringLiteral("GAZE"), QString(), QStringLiteral("PCT"), QStringLiteral("1"),
+                          QStringLiteral("3.25"))};
+        const NfeImportResult result = readAndImport(nfe);
+        QCOMPARE(result.outcome, NfeImportResult::Outcome::Imported);
+        QCOMPARE(lastMessage(), QStringLiteral("ATENÇÃO: \r1) 2 itens da Nota Fiscal não foram identificados "
+                                               "corretamente pelo sistema.\r2) Percorra, com o cursor, todas colunas "
+                                               "de cada item da N. Fiscal para atualizar os preços no banco de dados "
+                                               "e tentar identificar os produtos não reconhecidos.\r3) Em seguida, "
+                                               "clique no botão \"FECHAR NOTA FISCAL\" para atualizar o estoque.\r4) "
+                                               "Finalizando, selecione a forma de pagamento para incluir esta Nota "
+                                               "Fiscal no cadastro de \"Contas a Pagar\" do sistema."));
+
+        QCOMPARE(rows(QStringLiteral("select ESTACAO, CODIGO, DATA, DATARECEBIM, NOTAFISCAL, FORNECEDOR, "
+                                     "CODIGOFORNECEDOR, VALBRUTO, DESCONTOTOTAL, OUTROSIMP, VALLIQUIDO, ICMS, IPI, "
+                                     "TIPOOPERACAO, SERIE, ENTRADASAIDA, GRUPDESP from NFISCAL")),
+                 QStringList{"01|1|05/04/2024|08/04/2024|1234|Distribuidora Boa Vida Ltda|0001|20|0|0|20|1,5|0|"
+                             "VENDA DE MERCAD|1|1|SUP"});
+        QCOMPARE(rows(QStringLiteral("select ESTACAO, CODCOMPRA, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
+                                     "CODIGOFORNECEDOR, FABRICANTE, COMPONENTE, RESPONSAVEL, PRECOUNITUS, PRECOUNITR, "
+                                     "QUANTIDADE, UNIDADE, SALDO, LOTE, FABRICACAO, VALIDADE, SITUACAO, LABORATORIO "
+                                     "from COMPRAS order by RESPONSAVEL")),
+                 (QStringList{"01|1|7890000000017|05/04/2024|1234|Distribuidora Boa Vida Ltda|0001||Luva de "
+                              "procedimento|0001|10|10|2|cx|20|L1|02/01/2024|31/01/2026|Estoque|Almoxarifado",
+                              "01|2|7890000000024|05/04/2024|1234|Distribuidora Boa Vida Ltda|0001|Lab Sul|Alcool "
+                              "etilico 70%|0002|5,5|5,5|3|un|16,5|-|05/04/2024|10/04/2026|Estoque|Almoxarifado",
+                              "01|3||05/04/2024|1234|Distribuidora Boa Vida Ltda|0001||Gaze|0003|3,25|3,25|1|pct|3,25|"
+                              "-|05/04/2024|10/04/2026|Estoque|Almoxarifado"}));
+        // The window's invoice list stands on the new invoice, in date order.
+        QCOMPARE(dm->NFiscal.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("1234"));
+        QCOMPARE(dm->NFiscal.commandText(), workqueries::nfiscal());
+        QCOMPARE(dm->Compras.recordCount(), 3);
+    }
+
+    void mapsUnitsAndQuantities_data()
+    {
+        QTest::addColumn<SampleNfeItem>("line");
+        QTest::addColumn<QString>("expected"); // QUANTIDADE|UNIDADE|PRECOUNITR|SALDO|VALIDADE
+
+        QTest::newRow("GR") << item("P", "1", "GR", "500", "0.10") << "500|g|0,1|50|10/04/2026";
+        QTest::newRow("Lt") << item("P", "1", "Lt", "2", "7.00") << "2|l|7|14|10/04/2026";
+        QTest::newRow("CX") << item("P", "1", "CX", "1", "30.00") << "1|cx|30|30|10/04/2026";
+        QTest::newRow("MIL: price per unit, line value kept")
+            << item("P", "1", "MIL", "2.5", "40.00") << "2500|un|0,04|100|10/04/2026";
+        QTest::newRow("no lot quantity: the commercial quantity")
+            << item("P", "1", "UN", "4", "2.50", SampleMed("L9", {}, "2024-01-01", "2025-12-31"))
+            << "4|un|2,5|10|31/12/2025";
+        QTest::newRow("lot quantity 0: written 0, line value of the commercial quantity")
+            << item("P", "1", "UN", "4", "2.50", SampleMed("L9", "0", "2024-01-01", "2025-12-31"))
+            << "0|un|2,5|10|31/12/2025";
+        QTest::newRow("price of ten decimals")
+            << item("P", "1", "UN", "3", "0.3333333333") << "3|un|0,33333|1|10/04/2026";
+    }
+    void mapsUnitsAndQuantities()
+    {
+        QFETCH(SampleNfeItem, line);
+        SampleNfe nfe;
+        nfe.items = {line};
+        QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
+        QTEST(rows(QStringLiteral("select QUANTIDADE, UNIDADE, PRECOUNITR, SALDO, VALIDADE from COMPRAS")).join(u'/'),
+              "expected");
+    }
+
+    void importsEveryLotOfAnItem()
+    {
+        SampleNfe nfe;
+        nfe.items = {
+            item(QStringLiteral("SERINGA 5ML"), QStringLiteral("1"), QStringLiteral("UN"), QStringLiteral("5"),
+                 QStringLiteral("1.20"),
+                 SampleRastro(QStringLiteral("A1"), QStringLiteral("2"), QStringLiteral("2024-01-01"),
+                              QStringLiteral("2027-01-01")) +
+                     SampleRastro(QStringLiteral("B2"), QStringLiteral("3"), {}, QStringLiteral("2027-06-30"))),
+            item(QStringLiteral("AGULHA"), QStringLiteral("2"), QStringLiteral("UN"), QStringLiteral("1"),
+                 QStringLiteral("0.50"))};
+        QCOMPARE(readAndImport(nfe).rows, 3);
+        QCOMPARE(rows(QStringLiteral("select RESPONSAVEL, COMPONENTE, LOTE, QUANTIDADE, SALDO, FABRICACAO, VALIDADE "
+                                     "from COMPRAS order by RESPONSAVEL")),
+                 (QStringList{"0001|Seringa 5ml|A1|2|2,4|01/01/2024|01/01/2027",
+                              "0002|Seringa 5ml|B2|3|3,6|05/04/2024|30/06/2027",
+                              "0003|Agulha|-|1|0,5|05/04/2024|10/04/2026"}));
+    }
+
+    void keepsApostrophesAndFitsTexts()
+    {
+        addProduct(QStringLiteral("9"), QStringLiteral("OLEO D'AMENDOA"), QStringLiteral("77"), QStringLiteral("D'Or"));
+        SampleNfe nfe;
+        nfe.xNome = QStringLiteral("FARMACIA D'ÁVILA LTDA");
+        nfe.xFant = QStringLiteral("D'ÁVILA");
+        const QString longName = QStringLiteral("SOLUCAO 10 \u03BCG \u2212 ") + QString(110, u'X');
+        nfe.items = {
+            item(QStringLiteral("OLEO"), QStringLiteral("77"), QStringLiteral("UN"), QStringLiteral("1"),
+                 QStringLiteral("1.00"), SampleMed(QStringLiteral("L'7"), {}, {}, {})),
+            item(longName, QStringLiteral("8"), QStringLiteral("FRASCO"), QStringLiteral("1"), QStringLiteral("1.00"))};
+        const NfeImportResult result = readAndImport(nfe);
+        QCOMPARE(result.outcome, NfeImportResult::Outcome::Imported);
+        QCOMPARE(rows(QStringLiteral("select FORNECEDOR, FABRICANTE, COMPONENTE, LOTE, UNIDADE from COMPRAS order by "
+                                     "RESPONSAVEL")),
+                 (QStringList{"Farmacia D'Ávila Ltda|D'Or|Oleo d'amendoa|L'7|un",
+                              "Farmacia D'Ávila Ltda||Solucao 10 \u00B5g - " + QString(54, u'x') + "|-|fra"}));
+        QCOMPARE(result.adjusted.size(), 1);
+        QVERIFY2(result.adjusted.front().startsWith(QStringLiteral("Item 2 (")), qPrintable(result.adjusted.front()));
+        QVERIFY(lastMessage().startsWith(kOneUnrecognised));
+        QVERIFY(lastMessage().contains(QStringLiteral("Textos ajustados")));
+    }
+
+    void refusesWithoutWritingAnything_data()
+    {
+        QTest::addColumn<SampleNfe>("nfe");
+        QTest::addColumn<QString>("receipt");
+        QTest::addColumn<QString>("message");
+
+        SampleNfe nfe;
+        QTest::newRow("receipt date left empty")
+            << nfe << "  /  /  "
+            << "Não foi possível importar a N. Fiscal 1234.\rA data de recebimento \"  /  /  \" não é uma data "
+               "válida.\rNada foi gravado.";
+        nfe.items = {SampleNfeItem{}, SampleNfeItem{}, item("FITA CREPE", "3", "UN", "1,5,0", "2.00")};
+        QTest::newRow("a bad quantity on the third item")
+            << nfe << kReceipt
+            << "Não foi possível importar a N. Fiscal 1234.\rItem 3 (FITA CREPE): a quantidade <qCom> \"1,5,0\" não é "
+               "um número válido.\rNada foi gravado.";
+        nfe.items = {SampleNfeItem{}, item("FITA", "3", "UN", "1", "2.00", SampleMed("L", "1", "2024-02-30", {}))};
+        QTest::newRow("a bad manufacturing date")
+            << nfe << kReceipt
+            << "Não foi possível importar a N. Fiscal 1234.\rItem 2 (FITA): a data de fabricação <dFab> \"2024-02-30\" "
+               "não é uma data válida.\rNada foi gravado.";
+    }
+    void refusesWithoutWritingAnything()
+    {
+        QFETCH(SampleNfe, nfe);
+        QFETCH(QString, receipt);
+        const NfeImportResult result = readAndImport(nfe, receipt);
+        QCOMPARE(result.outcome, NfeImportResult::Outcome::Refused);
+        QTEST(lastMessage(), "message");
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS")), 0);
+    }
+
+    void refusesTheSameInvoiceTwice()
+    {
+        SampleNfe nfe;
+        QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
+        QCOMPARE(lastMessage(), kOneUnrecognised);
+
+        const QString path = nfe.writeTo(db->productFolder());
+        QCOMPARE(importer->read(path), NfeReadOutcome::Duplicate);
+        QCOMPARE(lastMessage(), QStringLiteral("Nota Fiscal já cadastrada no KORVANIS."));
+        // Imported again all the same (the button still enabled): refused by the import itself.
+        const int shownBefore = int(shown().messages.size());
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Duplicate);
+        QCOMPARE(shown().messages.mid(shownBefore),
+                 QStringList{"N.Fiscal 1234\rdo fornecedor Distribuidora Boa Vida Ltda já encontra-se no Cadastro de "
+                             "Notas Fiscais do KORVANIS."});
+        QCOMPARE(importer->messages(), shown().messages.mid(shownBefore));
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS")), 1);
+    }
+
+    void refusesMoreThan300Items()
+    {
+        SampleNfe nfe;
+        nfe.items.assign(301, SampleNfeItem{});
+        QCOMPARE(importer->read(nfe.writeTo(db->productFolder())), NfeReadOutcome::Failed);
+        QCOMPARE(shown().messages.size(), 1);
+        QVERIFY(shown().messages.front().contains(QStringLiteral("301 itens")));
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Refused);
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from FORNECED")), 0);
+    }
+
+    void findsOrRegistersTheSupplier_data()
+    {
+        QTest::addColumn<QString>("registeredCnpj");
+        QTest::addColumn<QString>("supplierName");
+        QTest::addColumn<QStringList>("suppliers");
+
+        QTest::newRow("found by CNPJ") << "05125726000255"
+                                       << "Boa Vida Comercio"
+                                       << QStringList{"0007|Boa Vida Comercio|Boa Vida Comercio|||||||05125726000255|"};
+        const QString registered =
+            "0008|Distribuidora Boa Vida Ltda|Boa Vida|RUA DAS FLORES, 100 SALA 2|CENTRO|29000000|3205309|32|"
+            "2733334444|05125726000255|123456789";
+        QTest::newRow("punctuated CNPJ is not found: registered again")
+            << "05.125.726/0002-55"
+            << "Distribuidora Boa Vida Ltda"
+            << QStringList{"0007|Boa Vida Comercio|Boa Vida Comercio|||||||05.125.726/0002-55|", registered};
+    }
+    void findsOrRegistersTheSupplier()
+    {
+        QFETCH(QString, registeredCnpj);
+        addSupplier(QStringLiteral("0007"), QStringLiteral("Boa Vida Comercio"), registeredCnpj);
+        SampleNfe nfe;
+        QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
+        QTEST(importer->document().NfeSupplierName, "supplierName");
+        QTEST(rows(QStringLiteral("select CODIGO, NOME, NOMEFANTASIA, ENDERECO, COMPLEMENTO, CEP, CIDADE, ESTADO, "
+                                  "TEL, CNPJ, IE from FORNECED order by CODIGO")),
+              "suppliers");
+        QCOMPARE(rows(QStringLiteral("select FORNECEDOR, CODIGOFORNECEDOR from NFISCAL")).front(),
+                 importer->document().NfeSupplierName + u'|' + importer->document().NfeSupplierCode);
+    }
+
+    void refusesWhenSupplierCodesAreNotNumbers()
+    {
+        addSupplier(QStringLiteral("ABCD"), QStringLiteral("Outro"), QStringLiteral("1"));
+        SampleNfe nfe;
+        QCOMPARE(importer->read(nfe.writeTo(db->productFolder())), NfeReadOutcome::Ready);
+        QCOMPARE(lastMessage(), QStringLiteral("Foi detectado um erro no campo \"CODIGO\" do Cadastro de Fornecedores. "
+                                               "Favor corrigir antes de prosseguir."));
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::SupplierFailed);
+        QCOMPARE(lastMessage(),
+                 QStringLiteral("Não foi possível importar N. Fiscal 1234. Erro no cadastro do fornecedor."));
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 0);
+    }
+
+    void allItemsRecognised()
+    {
+        addProduct(QStringLiteral("1"), QStringLiteral("LUVA"), QStringLiteral("7890000000017"), {});
+        SampleNfe nfe;
+        QCOMPARE(readAndImport(nfe).unrecognised, 0);
+        QCOMPARE(importer->recognisedItems(), 1);
+        QCOMPARE(lastMessage(), kAllRecognised);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNfeImport)
+#include "tst_nfeimport.moc"

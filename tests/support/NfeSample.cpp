@@ -1,0 +1,86 @@
+#include "tests/support/NfeSample.h"
+
+#include <QFile>
+#include <QStringEncoder>
+
+namespace {
+
+QString element(const QString& name, const QString& value)
+{
+    return QStringLiteral("<%1>%2</%1>").arg(name, value.toHtmlEscaped());
+}
+
+QString optional(const QString& name, const QString& value)
+{
+    return value.isNull() ? QString() : element(name, value);
+}
+
+QString lotElement(const QString& tag, const QString& nLote, const QString& qLote, const QString& dFab,
+                   const QString& dVal)
+{
+    return QStringLiteral("<%1>").arg(tag) + optional(QStringLiteral("nLote"), nLote) +
+           optional(QStringLiteral("qLote"), qLote) + optional(QStringLiteral("dFab"), dFab) +
+           optional(QStringLiteral("dVal"), dVal) + QStringLiteral("</%1>").arg(tag);
+}
+
+} // namespace
+
+QString SampleMed(const QString& nLote, const QString& qLote, const QString& dFab, const QString& dVal)
+{
+    return lotElement(QStringLiteral("med"), nLote, qLote, dFab, dVal);
+}
+
+QString SampleRastro(const QString& nLote, const QString& qLote, const QString& dFab, const QString& dVal)
+{
+    return lotElement(QStringLiteral("rastro"), nLote, qLote, dFab, dVal);
+}
+
+QByteArray SampleNfe::xml() const
+{
+    QString ide = QStringLiteral("<ide><cUF>32</cUF><cNF>14870773</cNF>") + element(QStringLiteral("natOp"), natOp) +
+                  QStringLiteral("<mod>55</mod>") + element(QStringLiteral("serie"), serie) +
+                  element(QStringLiteral("nNF"), nNF) +
+                  optional(QStringLiteral("dEmi"), dEmi.isEmpty() ? QString() : dEmi) +
+                  optional(QStringLiteral("dhEmi"), dhEmi.isEmpty() ? QString() : dhEmi) +
+                  QStringLiteral("<tpNF>1</tpNF><cMunFG>3205309</cMunFG><tpEmis>1</tpEmis></ide>");
+    QString issuer = QStringLiteral("<emit>") + element(QStringLiteral("CNPJ"), CNPJ) +
+                     element(QStringLiteral("xNome"), xNome) + optional(QStringLiteral("xFant"), xFant) +
+                     QStringLiteral("<enderEmit><xLgr>RUA DAS FLORES</xLgr><nro>100</nro><xCpl>SALA 2</xCpl>"
+                                    "<xBairro>CENTRO</xBairro><cMun>3205309</cMun><UF>ES</UF><CEP>29000000</CEP>"
+                                    "<fone>2733334444</fone></enderEmit><IE>123456789</IE><CRT>3</CRT></emit>");
+    QString dets;
+    int n = 0;
+    for (const SampleNfeItem& item : items) {
+        if (n > 0)
+            dets += betweenItems;
+        ++n;
+        dets += QStringLiteral("<det nItem=\"%1\"><prod><cProd>%1</cProd>").arg(n) +
+                element(QStringLiteral("cEAN"), item.cEAN) + element(QStringLiteral("xProd"), item.xProd) +
+                QStringLiteral("<NCM>30049099</NCM><CFOP>5102</CFOP>") + element(QStringLiteral("uCom"), item.uCom) +
+                element(QStringLiteral("qCom"), item.qCom) + element(QStringLiteral("vUnCom"), item.vUnCom) +
+                QStringLiteral("<vProd>0.00</vProd>") + item.lots + QStringLiteral("</prod><imposto/></det>");
+    }
+    QString total = QStringLiteral("<total><ICMSTot><vBC>0.00</vBC><vICMS>1.50</vICMS>") +
+                    element(QStringLiteral("vProd"), vProd) +
+                    QStringLiteral("<vDesc>0.00</vDesc><vIPI>0.00</vIPI><vOutro>0.00</vOutro>") +
+                    element(QStringLiteral("vNF"), vNF) + QStringLiteral("</ICMSTot></total>");
+    QString inf = QStringLiteral("<infNFe versao=\"4.00\" Id=\"NFe32240405125726000255550010000012341148707736\">") +
+                  (withIde ? ide : QString()) + (withEmit ? issuer : QString()) + dets +
+                  (withTotal ? total : QString()) + QStringLiteral("<transp><modFrete>9</modFrete></transp></infNFe>");
+    QString nfe = QStringLiteral("<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">") + inf + QStringLiteral("</NFe>");
+    QString body = wrapped ? QStringLiteral("<nfeProc versao=\"4.00\" xmlns=\"http://www.portalfiscal.inf.br/nfe\">") +
+                                 beforeNFe + nfe + QStringLiteral("</nfeProc>")
+                           : nfe;
+    const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(encoding) + body;
+    QStringEncoder encoder(encoding.toLatin1().constData());
+    return encoder(text);
+}
+
+QString SampleNfe::writeTo(const QString& folder, const QString& fileName) const
+{
+    const QString path = folder + u'/' + fileName;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(xml());
+    return path;
+}

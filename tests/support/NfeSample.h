@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// Small NF-e documents for the tests: an authorised invoice (`nfeProc` wrapping `NFe`) of layout
+// 4.00 with the values the reader takes, each of which a test may change. Items carry their lots
+// as raw XML (`med` or `rastro` elements), so a test can write any shape.
+struct SampleNfeItem {
+    QString xProd = QStringLiteral("PRODUTO DE TESTE");
+    QString cEAN = QStringLiteral("7890000000017");
+    QString uCom = QStringLiteral("UN");
+    QString qCom = QStringLiteral("2.0000");
+    QString vUnCom = QStringLiteral("10.0000000000");
+    QString lots; // inner XML of `prod` after the values: "<med>...</med>", "<rastro>...</rastro>"
+};
+
+struct SampleNfe {
+    QString encoding = QStringLiteral("UTF-8");
+    bool wrapped = true; // `nfeProc` around `NFe`; false: `NFe` is the root
+    QString beforeNFe;   // raw XML inside the root, before `NFe`
+    QString nNF = QStringLiteral("1234");
+    QString serie = QStringLiteral("1");
+    QString natOp = QStringLiteral("VENDA DE MERCADORIA");
+    QString dEmi;                                                // layout 2.00
+    QString dhEmi = QStringLiteral("2024-04-05T10:20:00-03:00"); // layouts 3.10 and 4.00
+    QString CNPJ = QStringLiteral("05125726000255");
+    QString xNome = QStringLiteral("DISTRIBUIDORA BOA VIDA LTDA");
+    QString xFant = QStringLiteral("BOA VIDA");
+    QString vProd = QStringLiteral("20.00");
+    QString vNF = QStringLiteral("20.00");
+    bool withIde = true, withEmit = true, withTotal = true;
+    std::vector<SampleNfeItem> items = {SampleNfeItem{}};
+    QString betweenItems; // raw XML between the `det` elements
+
+    QByteArray xml() const;
+    // Writes the document into `folder` and returns its path.
+    QString writeTo(const QString& folder, const QString& fileName = QStringLiteral("nfe.xml")) const;
+};
+
+// A `med` element of layouts up to 3.10, and a `rastro` element of layout 4.00.
+QString SampleMed(const QString& nLote, const QString& qLote, const QString& dFab, const QString& dVal);
+QString SampleRastro(const QString& nLote, const QString& qLote, const QString& dFab, const QString& dVal);
