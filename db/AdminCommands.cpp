@@ -261,6 +261,31 @@ int user(const QStringList& args, QTextStream& out)
     return kSuccess;
 }
 
+// A database made by an earlier version gets the indexes the searches walk.
+int indexes(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--database")}, {});
+    expectPositional(parsed, 0, QStringLiteral("indexes"));
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
+        throw AdminError(QStringLiteral("O banco de dados %1 não existe.").arg(target.shared.database));
+    FbConnection shared(target.shared);
+    try {
+        shared.open();
+    } catch (const DbError& e) {
+        throw AdminError(
+            QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
+    }
+    const QStringList created = schema::createMissingIndexes(shared);
+    schema::updateIndexStatistics(shared);
+    if (created.isEmpty())
+        out << QStringLiteral("O banco de dados já tem todos os índices.\n");
+    else
+        out << QStringLiteral("Índices criados: %1\n").arg(created.join(QStringLiteral(", ")));
+    return kSuccess;
+}
+
 int encode(const QStringList& args, QTextStream& out)
 {
     if (args.size() != 1)
@@ -320,6 +345,7 @@ QString usage()
         "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
         "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
         "                                     cria um banco de dados grande para medir o desempenho\n"
+        "  indexes [--database NOME]          cria os índices que faltam num banco de dados existente\n"
         "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
         "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
         "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n");
@@ -340,6 +366,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return encode(args, out);
         if (command == QLatin1String("generate"))
             return generate(args, out, err);
+        if (command == QLatin1String("indexes"))
+            return indexes(args, out);
         if (command.isEmpty())
             err << QStringLiteral("Nenhum comando informado.\n") << usage();
         else

@@ -3,6 +3,7 @@
 #include "data/DbError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 // The scripts live in a resource of this static library, which must be registered by hand.
 static void registerSchemaResource()
@@ -108,6 +109,23 @@ void setSecondaryIndexesActive(FbConnection& connection, bool active)
     const QString state = active ? QStringLiteral("active") : QStringLiteral("inactive");
     for (const QString& index : userIndexes(connection, true))
         connection.execute(QStringLiteral("alter index \"%1\" %2").arg(index, state));
+}
+
+QStringList createMissingIndexes(FbConnection& connection, const QString& scriptName)
+{
+    const QStringList existing = userIndexes(connection, false);
+    static const QRegularExpression indexStatement(
+        QStringLiteral("^create\\s+(?:(?:asc|ascending|desc|descending)\\s+)?index\\s+(\\w+)\\s"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList created;
+    for (const QString& sql : statements(scriptName)) {
+        const QRegularExpressionMatch m = indexStatement.match(sql);
+        if (!m.hasMatch() || existing.contains(m.captured(1), Qt::CaseInsensitive))
+            continue;
+        connection.execute(sql);
+        created << m.captured(1);
+    }
+    return created;
 }
 
 } // namespace schema

@@ -24,4 +24,8 @@ void updateIndexStatistics(FbConnection& connection);
 // without them, followed by one rebuild of each, is faster than keeping them up to date row by row.
 void setSecondaryIndexesActive(FbConnection& connection, bool active);
 
+// Creates the indexes of a schema script that an existing database lacks (one made by an earlier
+// version); returns their names. The searches of long lists walk them.
+QStringList createMissingIndexes(FbConnection& connection, const QString& scriptName = QStringLiteral("shared.sql"));
+
 } // namespace schema

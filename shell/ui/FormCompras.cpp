@@ -87,6 +87,7 @@ void TFormCompras::attachDataModule(TDM& dm)
     DBGrid1->setDataSource(&dm.DS_Compras);
     headerEntry_ = std::make_unique<HeaderEntry>(*this, dm);
     itemEntry_ = std::make_unique<ItemEntry>(*this, dm);
+    attachSearch(dm);
 }
 
 void TFormCompras::LockInvoiceFields()

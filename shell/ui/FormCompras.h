@@ -180,6 +180,7 @@ private:
     void buildDetails();
     void buildSmallPanels();
     void buildSubsystemPanels();
+    void attachSearch(TDM& dm);
 
     SessionState& session_;
     TDM* dm_ = nullptr;
