@@ -238,8 +238,15 @@ void CachedDataset::open()
         return;
     if (d->sql.trimmed().isEmpty())
         throw DatasetError(QStringLiteral("O conjunto de dados %1 não tem comando SQL.").arg(d->name));
-    auto cursor = d->connection.openCursor(d->sql);
-    d->layout = cursor->layout();
+    // A list read around a key is read from its start through the statements that walk an index;
+    // the query itself is only described here (run as written, a join may sort the whole result).
+    std::unique_ptr<FbCursor> cursor;
+    if (d->aroundKey)
+        d->layout = d->connection.describe(d->sql);
+    else
+        cursor = d->connection.openCursor(d->sql);
+    if (cursor)
+        d->layout = cursor->layout();
     d->columnByName.clear();
     for (int i = 0; i < d->layout.count(); ++i)
         d->columnByName.insert(ascii::upper(d->layout.at(i).name), i);
@@ -251,7 +258,10 @@ void CachedDataset::open()
             d->blobColumns.push_back(i);
     d->writer = RowWriter(d->table, d->layout, d->mode == WriteMode::AllColumns, d->keyColumns);
     d->resetCache();
-    d->cursor = std::move(cursor);
+    if (d->aroundKey && d->window)
+        d->forwardStages = d->window->fromStart();
+    else
+        d->cursor = cursor ? std::move(cursor) : d->connection.openCursor(d->sql);
     d->fetchRows(1);
     d->current = d->rows.empty() ? -1 : 0;
     d->atStart = true;

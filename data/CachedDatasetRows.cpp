@@ -588,14 +588,14 @@ void CachedDataset::Impl::readAround(const Values& probe)
 
 void CachedDataset::Impl::readFromStart()
 {
-    readFrom(connection.openCursor(sql), {}, {});
+    readFrom(nullptr, window->fromStart(), {});
     fetchRows(1);
     announceRows();
 }
 
 void CachedDataset::Impl::readFromEnd()
 {
-    readFrom(nullptr, {}, {window->reversed()});
+    readFrom(nullptr, {}, window->fromEnd());
     fetchBack(1);
     announceRows();
 }

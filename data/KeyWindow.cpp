@@ -2,6 +2,8 @@
 
 #include "data/SqlClauses.h"
 
+#include <limits>
+
 struct KeyWindow::Condition {
     enum class Kind { True, False, Text };
     Kind kind = Kind::True;
@@ -52,8 +54,8 @@ std::optional<KeyWindow> KeyWindow::of(const QString& sql, const SortKey& order,
             return std::nullopt;
         const QString name =
             item.name.contains(QLatin1Char(' ')) ? QLatin1Char('"') + item.name + QLatin1Char('"') : item.name;
-        window.items_.push_back(
-            {item.qualifier.isEmpty() ? name : item.qualifier + QLatin1Char('.') + name, item.descending});
+        window.items_.push_back({item.qualifier.isEmpty() ? name : item.qualifier + QLatin1Char('.') + name,
+                                 item.descending, layout.at(order.columns()[std::size_t(i)].column).type});
     }
     if (parts->whereAt >= 0) {
         window.head_ = sql.left(parts->whereAt);
@@ -123,7 +125,7 @@ std::vector<WindowStatement> KeyWindow::staged(const Values& probe, bool forward
     if (isNull(probe.front())) {
         stages.push_back(isNullCondition && side);
         if (first.descending != forward)
-            stages.push_back(Condition::of(x + QStringLiteral(" is not null")));
+            stages.push_back(notNull(first));
     } else {
         const bool upwards = forward != first.descending;
         stages.push_back(
@@ -148,7 +150,57 @@ std::vector<WindowStatement> KeyWindow::before(const Values& probe) const
     return staged(probe, false);
 }
 
-WindowStatement KeyWindow::reversed() const
+// "X is not null" written as a range from the least value of the column's type, so that the
+// server walks the index (it sorts the whole result for "is not null" in a join).
+KeyWindow::Condition KeyWindow::notNull(const Item& item) const
 {
-    return {statement(QString(), true), {}};
+    Value least;
+    switch (item.type) {
+    case ColumnType::Text:
+        least = QString();
+        break;
+    case ColumnType::Integer:
+    case ColumnType::Decimal:
+        least = std::numeric_limits<qint64>::min();
+        break;
+    case ColumnType::Double:
+        least = -std::numeric_limits<double>::max();
+        break;
+    case ColumnType::Date:
+        least = QDate(1, 1, 1);
+        break;
+    case ColumnType::Time:
+        least = QTime(0, 0);
+        break;
+    case ColumnType::Timestamp:
+        least = QDateTime(QDate(1, 1, 1), QTime(0, 0));
+        break;
+    default:
+        return Condition::of(item.expression + QStringLiteral(" is not null"));
+    }
+    return Condition::of(item.expression + QStringLiteral(" >= ?"), {least});
+}
+
+// Every row in the query's order (`forward`) or in the reverse order: the NULLs of the first
+// column and its values, in the order the reading meets them.
+std::vector<WindowStatement> KeyWindow::whole(bool forward) const
+{
+    const Item& first = items_.front();
+    const Condition nulls = Condition::of(first.expression + QStringLiteral(" is null"));
+    const Condition values = notNull(first);
+    const bool nullsFirst = first.descending != forward; // reading ascending
+    std::vector<WindowStatement> out;
+    for (const Condition& c : nullsFirst ? std::vector{nulls, values} : std::vector{values, nulls})
+        out.push_back({statement(c.text, !forward), c.params});
+    return out;
+}
+
+std::vector<WindowStatement> KeyWindow::fromStart() const
+{
+    return whole(true);
+}
+
+std::vector<WindowStatement> KeyWindow::fromEnd() const
+{
+    return whole(false);
 }

@@ -31,19 +31,23 @@ public:
     // order; and the rows before it, in the reverse order.
     std::vector<WindowStatement> from(const Values& probe) const;
     std::vector<WindowStatement> before(const Values& probe) const;
-    // Every row in the reverse order (from the last row back).
-    WindowStatement reversed() const;
+    // Every row from the first, and every row in the reverse order (from the last row back).
+    std::vector<WindowStatement> fromStart() const;
+    std::vector<WindowStatement> fromEnd() const;
 
 private:
     struct Item {
         QString expression; // the column as the ORDER BY names it ("A.DATA")
         bool descending = false;
+        ColumnType type = ColumnType::Text;
     };
     struct Condition;
 
     QString statement(const QString& condition, bool reverse) const;
     Condition compare(const Values& probe, bool atOrAfter) const;
     std::vector<WindowStatement> staged(const Values& probe, bool forward) const;
+    std::vector<WindowStatement> whole(bool forward) const;
+    Condition notNull(const Item& item) const;
 
     QString head_;      // the statement up to its WHERE (or its ORDER BY when it has none)
     QString condition_; // its own WHERE condition, empty when none

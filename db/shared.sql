@@ -253,6 +253,7 @@ create table COMPONEN (
     constraint PK_COMPONEN primary key (CODIGO)
 );
 create index IX_COMPONEN_GRUPO on COMPONEN (GRUPO, COMPONENTE);
+create descending index IX_COMPONEN_GRUPO_DESC on COMPONEN (GRUPO, COMPONENTE);
 create index IX_COMPONEN_COMPONENTE on COMPONEN (COMPONENTE);
 create descending index IX_COMPONEN_COMPONENTE_DESC on COMPONEN (COMPONENTE);
 create index IX_COMPONEN_DCB on COMPONEN (DCB);
