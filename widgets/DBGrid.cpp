@@ -35,9 +35,10 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), delegate_(new DBGridDelega
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setMinimumWidth(14);
     connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
-    connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::fetchRowsAbove);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::fetchRowsAbove);
-    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &DBGrid::fetchRowsAbove);
+    // Rows fetched above come in after the change being told has ended, never inside it.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::focusMoved);
 }
 

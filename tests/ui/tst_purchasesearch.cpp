@@ -111,8 +111,8 @@ private slots:
                                                                    << "PesqData"
                                                                    << "205";
         QTest::newRow("date: no date") << "PesqData"
-                                       << "3 de março"
-                                       << "3 de março não é uma data válida."
+                                       << "3 de marco"
+                                       << "3 de marco não é uma data válida."
                                        << "PesqData"
                                        << "";
         QTest::newRow("number: empty") << "EditNotaFiscal"
