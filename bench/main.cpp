@@ -6,6 +6,7 @@
 #include "Payables.h"
 #include "Nfe.h"
 #include "ProductLookup.h"
+#include "PurchaseSearch.h"
 
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
@@ -265,8 +266,10 @@ int main(int argc, char** argv)
             measureOpen(c);
         if (only.isEmpty() || only == QLatin1String("fetch"))
             measureFullFetch(c);
-        if (only.isEmpty() || only == QLatin1String("search"))
+        if (only.isEmpty() || only == QLatin1String("search")) {
             measureSearches(c);
+            measurePurchaseSearch(c);
+        }
         if (only.isEmpty() || only == QLatin1String("write"))
             measureWrites(c);
         if (only.isEmpty() || only == QLatin1String("lookup"))

@@ -45,8 +45,7 @@ int CachedDataset::Impl::column(const QString& fieldName) const
     requireOpen();
     const auto it = columnByName.constFind(ascii::upper(fieldName));
     if (it == columnByName.constEnd())
-        throw std::out_of_range(
-            QStringLiteral("%1: campo '%2' não encontrado.").arg(name, fieldName).toStdString());
+        throw std::out_of_range(QStringLiteral("%1: campo '%2' não encontrado.").arg(name, fieldName).toStdString());
     return *it;
 }
 
@@ -121,6 +120,10 @@ void CachedDataset::Impl::storeEditing()
 void CachedDataset::Impl::resetCache()
 {
     cursor.reset();
+    backCursor.reset();
+    forwardStages.clear();
+    backStages.clear();
+    firstFetched = nullptr;
     rows.clear();
     deleted.clear();
     editing.clear();
@@ -178,8 +181,8 @@ void CachedDataset::Impl::insertWithFreshKeys(CachedRow& row)
 
 CachedDataset::CachedDataset(QString name, FbConnection& connection, QString table, WriteMode mode,
                              QStringList keyColumns, QStringList requiredColumns, QObject* parent)
-    : QObject(parent), d(std::make_unique<Impl>(*this, name, connection, std::move(table), mode,
-                                                std::move(keyColumns), std::move(requiredColumns)))
+    : QObject(parent), d(std::make_unique<Impl>(*this, name, connection, std::move(table), mode, std::move(keyColumns),
+                                                std::move(requiredColumns)))
 {
     setObjectName(name);
 }
@@ -224,7 +227,8 @@ QString CachedDataset::commandText() const
 void CachedDataset::setCommandText(const QString& sql)
 {
     if (isOpen())
-        throw DatasetError(QStringLiteral("Feche o conjunto de dados %1 antes de trocar o seu comando SQL.").arg(d->name));
+        throw DatasetError(
+            QStringLiteral("Feche o conjunto de dados %1 antes de trocar o seu comando SQL.").arg(d->name));
     d->sql = sql;
 }
 
@@ -234,19 +238,30 @@ void CachedDataset::open()
         return;
     if (d->sql.trimmed().isEmpty())
         throw DatasetError(QStringLiteral("O conjunto de dados %1 não tem comando SQL.").arg(d->name));
-    auto cursor = d->connection.openCursor(d->sql);
-    d->layout = cursor->layout();
+    // A list read around a key is read from its start through the statements that walk an index;
+    // the query itself is only described here (run as written, a join may sort the whole result).
+    std::unique_ptr<FbCursor> cursor;
+    if (d->aroundKey)
+        d->layout = d->connection.describe(d->sql);
+    else
+        cursor = d->connection.openCursor(d->sql);
+    if (cursor)
+        d->layout = cursor->layout();
     d->columnByName.clear();
     for (int i = 0; i < d->layout.count(); ++i)
         d->columnByName.insert(ascii::upper(d->layout.at(i).name), i);
     d->order = SortKey(d->sql, d->layout);
+    d->window = KeyWindow::of(d->sql, d->order, d->layout);
     d->blobColumns.clear();
     for (int i = 0; i < d->layout.count(); ++i)
         if (d->layout.at(i).type == ColumnType::Blob)
             d->blobColumns.push_back(i);
     d->writer = RowWriter(d->table, d->layout, d->mode == WriteMode::AllColumns, d->keyColumns);
     d->resetCache();
-    d->cursor = std::move(cursor);
+    if (d->aroundKey && d->window)
+        d->forwardStages = d->window->fromStart();
+    else
+        d->cursor = cursor ? std::move(cursor) : d->connection.openCursor(d->sql);
     d->fetchRows(1);
     d->current = d->rows.empty() ? -1 : 0;
     d->atStart = true;
@@ -268,6 +283,7 @@ void CachedDataset::close()
     d->layout = RowLayout();
     d->columnByName.clear();
     d->order = SortKey();
+    d->window.reset();
     d->state = State::Inactive;
     emit closed();
     emit stateChanged(d->state);
@@ -401,7 +417,7 @@ void CachedDataset::append()
     d->checkBrowseMode();
     d->fire(beforeInsert); // may re-open this dataset (the items of another invoice)
     d->requireOpen();
-    fetchAll();
+    d->fetchRows(-1); // the new row comes after the last one
     d->rowBeforeInsert = d->current;
     d->rows.emplace_back();
     d->editing.clear();
@@ -534,8 +550,7 @@ int CachedDataset::applyUpdates()
             changes.push_back({row.changes->sequence, &row, false});
     for (CachedRow& row : d->deleted)
         changes.push_back({row.changes->sequence, &row, true});
-    std::sort(changes.begin(), changes.end(),
-              [](const Change& a, const Change& b) { return a.sequence < b.sequence; });
+    std::sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) { return a.sequence < b.sequence; });
 
     int rejected = 0;
     for (const Change& change : changes)
@@ -547,7 +562,8 @@ int CachedDataset::applyUpdates()
 
 int CachedDataset::pendingChanges() const
 {
-    const auto changed = std::count_if(d->rows.begin(), d->rows.end(), [](const CachedRow& r) { return r.isPending(); });
+    const auto changed =
+        std::count_if(d->rows.begin(), d->rows.end(), [](const CachedRow& r) { return r.isPending(); });
     return int(changed) + int(d->deleted.size());
 }
 

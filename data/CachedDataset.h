@@ -26,7 +26,8 @@ private:
 // A cached dataset: a SELECT whose rows are fetched into memory, changed there and written back.
 //
 // Rows come in the order of the SELECT's ORDER BY, whose columns are the key of `locate` and
-// `findNearest`. Rows are fetched from the server as they are needed (moving, counting, searching);
+// `findNearest`. Rows are fetched from the server as they are needed (moving, counting, searching,
+// and both ways around a key with `setReadAroundKey`);
 // every operation gives the same result as if all rows had been fetched at open. Text keys
 // compare as the server orders WIN1252 text (byte by byte, trailing blanks not counting); NULLs
 // come first in an ascending order and last in a descending one. A posted row whose key changed
@@ -66,8 +67,8 @@ public:
     // `table` is the table that writes go to; `keyColumns` the columns that identify a row in
     // UPDATE and DELETE (WriteMode::KeyColumns); `requiredColumns` those that must not be null
     // at post. Column lengths for cutting written texts come from the result's metadata.
-    CachedDataset(QString name, FbConnection& connection, QString table, WriteMode mode,
-                  QStringList keyColumns = {}, QStringList requiredColumns = {}, QObject* parent = nullptr);
+    CachedDataset(QString name, FbConnection& connection, QString table, WriteMode mode, QStringList keyColumns = {},
+                  QStringList requiredColumns = {}, QObject* parent = nullptr);
     ~CachedDataset() override;
 
     const QString& name() const;
@@ -96,12 +97,27 @@ public:
     bool eof() const;     // true once next has passed the last row, and for an empty dataset
     bool bof() const;
     bool isEmpty() const;
-    int recordCount(); // fetches every row
+    int recordCount();      // fetches every row
     int currentRow() const; // -1 when empty
     int fetchedRowCount() const;
     bool allFetched() const;
-    void fetchMore(int rows); // for views that fetch as they scroll
+    bool hasRowsAfter() const;      // rows after the last fetched one remain to be fetched
+    bool hasRowsBefore() const;     // rows before the first fetched one (reading around a key)
+    void fetchMore(int rows);       // for views that fetch as they scroll
+    void fetchMoreBefore(int rows); // the same upwards; the rows come in at the front
     void fetchAll();
+
+    // Reading around a key, for long lists searched as the clerk types. A search whose row is not
+    // among the fetched rows reads the query again from that key on instead of fetching every row
+    // up to it: the rows at or after the key come in query order and those before it in reverse
+    // order, each through a statement that walks an index (when the database has one that matches
+    // the order). The fetched rows are then a stretch of the whole result, which grows both ways
+    // as rows are asked for (moves, views, `fetchMoreBefore`); `first` and `last` read from the
+    // ends. Every move and search gives the row a full read would. Only queries of the form
+    // "select ... from ... [where ...] order by <columns>" are read that way, and only while no
+    // change is waiting to be written; otherwise the dataset fetches through as usual.
+    void setReadAroundKey(bool on);
+    bool readsAroundKey() const;
     // Bytes the cached rows hold: their message buffers, the row table and the changed values.
     std::size_t memoryHeld() const;
 
@@ -110,9 +126,9 @@ public:
     bool hasField(const QString& name) const;
     Value value(const QString& name) const;
     bool isNull(const QString& name) const;
-    QString asText(const QString& name) const;   // NULL reads ""; a date reads "dd/mm/yyyy"
-    qint64 asInteger(const QString& name) const; // NULL reads 0; a non-integer text throws ConversionError
-    double asFloat(const QString& name) const;   // NULL reads 0
+    QString asText(const QString& name) const;       // NULL reads ""; a date reads "dd/mm/yyyy"
+    qint64 asInteger(const QString& name) const;     // NULL reads 0; a non-integer text throws ConversionError
+    double asFloat(const QString& name) const;       // NULL reads 0
     QDateTime asDateTime(const QString& name) const; // NULL reads the zero date (30/12/1899)
     QDate asDate(const QString& name) const;
 
@@ -170,6 +186,7 @@ signals:
     void closed();
     void rowsReset(); // open, refresh, a posted row moved to its place: every fetched row may have changed
     void rowsFetched(int firstRow, int lastRow);
+    void rowsFetchedBefore(int count); // rows 0 .. count - 1 are new; every other row moved down by count
     void rowAppended(int row);
     void rowRemoved(int row);
     void currentRowChanged(int row);

@@ -4,6 +4,7 @@
 // changes and writes; CachedDatasetRows.cpp: fetching, order, moves, searches and refresh).
 
 #include "data/CachedDataset.h"
+#include "data/KeyWindow.h"
 #include "data/RowStore.h"
 #include "data/RowWriter.h"
 #include "data/SortKey.h"
@@ -26,6 +27,15 @@ struct CachedDataset::Impl {
 
     // While open: the cursor (until every row is fetched) and what its result looks like.
     std::unique_ptr<FbCursor> cursor;
+    // Reading around a key (`setReadAroundKey`): the statements that read the query from a key
+    // on, both ways. The fetched rows are then a stretch of the whole result: `cursor` and
+    // `forwardStages` read on after its last row, `backCursor` and `backStages` back from its first.
+    bool aroundKey = false;
+    std::optional<KeyWindow> window;
+    std::vector<WindowStatement> forwardStages;
+    std::unique_ptr<FbCursor> backCursor;
+    std::vector<WindowStatement> backStages;
+    const unsigned char* firstFetched = nullptr;
     RowLayout layout;
     QHash<QString, int> columnByName; // upper-case name → column
     SortKey order;
@@ -67,6 +77,19 @@ struct CachedDataset::Impl {
 
     // ---- rows (CachedDatasetRows.cpp)
     int fetchRows(int count);
+    int fetchBack(int count);
+    bool moreAfter() const { return cursor || !forwardStages.empty(); }
+    bool moreBefore() const { return backCursor || !backStages.empty(); }
+    CachedRow keepRow(const FbCursor& from);
+    bool canReposition() const;
+    bool answerFetched(const KeyProbe& probe) const;
+    bool exactExists(const Values& probe);
+    void readFrom(std::unique_ptr<FbCursor> forward, std::vector<WindowStatement> forwardRest,
+                  std::vector<WindowStatement> back);
+    void readAround(const Values& probe);
+    void readFromStart();
+    void readFromEnd();
+    void announceRows();
     void fetchUntilCount(int count);
     KeyAtom atomOf(const CachedRow& row, int keyIndex, QByteArray& storage) const;
     bool serverOrderBroken(const unsigned char* before, const unsigned char* after) const;

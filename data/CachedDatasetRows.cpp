@@ -5,32 +5,87 @@
 
 #include <algorithm>
 
+namespace {
+
+// Rows fetched at a time when a move goes back past the first fetched row.
+constexpr int kBackBatch = 64;
+
+} // namespace
+
 // ---- fetching
+
+CachedRow CachedDataset::Impl::keepRow(const FbCursor& from)
+{
+    CachedRow row;
+    row.message = store.keep(from.row());
+    // A blob is read now, while the cursor's transaction still lives.
+    for (int col : blobColumns)
+        if (!from.isNull(col))
+            row.ensureChanges().stored.set(col, from.blob(col));
+    return row;
+}
 
 // Fetches up to `count` more rows (all of them when negative); returns how many came.
 int CachedDataset::Impl::fetchRows(int count)
 {
     const int first = int(rows.size());
-    while (cursor && (count < 0 || int(rows.size()) - first < count)) {
+    while (moreAfter() && (count < 0 || int(rows.size()) - first < count)) {
+        if (!cursor) {
+            cursor = connection.openCursor(forwardStages.front().sql, forwardStages.front().params);
+            forwardStages.erase(forwardStages.begin());
+        }
         if (!cursor->fetch()) {
             cursor.reset();
-            break;
+            continue;
         }
-        CachedRow row;
-        row.message = store.keep(cursor->row());
-        // A blob is read now, while the cursor's transaction still lives.
-        for (int col : blobColumns)
-            if (!cursor->isNull(col))
-                row.ensureChanges().stored.set(col, cursor->blob(col));
+        CachedRow row = keepRow(*cursor);
         if (inServerOrder && lastFetched && serverOrderBroken(lastFetched, row.message))
             inServerOrder = false;
         lastFetched = row.message;
+        if (!firstFetched)
+            firstFetched = row.message;
         rows.push_back(std::move(row));
     }
     const int fetched = int(rows.size()) - first;
     if (fetched > 0)
         emit q.rowsFetched(first, int(rows.size()) - 1);
     return fetched;
+}
+
+// Fetches up to `count` rows before the first fetched one (all of them when negative); they take
+// their places at the front, and the current row moves down with them. Returns how many came.
+int CachedDataset::Impl::fetchBack(int count)
+{
+    std::vector<CachedRow> got;
+    while (moreBefore() && (count < 0 || int(got.size()) < count)) {
+        if (!backCursor) {
+            backCursor = connection.openCursor(backStages.front().sql, backStages.front().params);
+            backStages.erase(backStages.begin());
+        }
+        if (!backCursor->fetch()) {
+            backCursor.reset();
+            continue;
+        }
+        CachedRow row = keepRow(*backCursor);
+        if (inServerOrder && firstFetched && serverOrderBroken(row.message, firstFetched))
+            inServerOrder = false;
+        firstFetched = row.message;
+        if (!lastFetched)
+            lastFetched = row.message;
+        got.push_back(std::move(row));
+    }
+    if (got.empty())
+        return 0;
+    const int n = int(got.size());
+    rows.insert(rows.begin(), std::make_move_iterator(got.rbegin()), std::make_move_iterator(got.rend()));
+    if (current >= 0)
+        current += n;
+    if (rowBeforeInsert >= 0)
+        rowBeforeInsert += n;
+    emit q.rowsFetchedBefore(n);
+    if (current >= 0)
+        emit q.currentRowChanged(current);
+    return n;
 }
 
 void CachedDataset::Impl::fetchUntilCount(int count)
@@ -111,16 +166,20 @@ Values CachedDataset::Impl::probeOf(const Values& keyValues) const
 // The first row whose key is not below the probe, fetching rows until one passes it.
 int CachedDataset::Impl::lowerBound(const KeyProbe& probe)
 {
+    for (int batch = 16; inServerOrder && moreBefore() && (rows.empty() || compareToProbe(rows.front(), probe) >= 0);
+         batch = std::min(batch * 2, 4096))
+        fetchBack(batch);
     // Rows come in batches that grow, so that a far key costs few round trips and a near one
     // fetches little beyond it.
-    for (int batch = 16; inServerOrder && cursor && (rows.empty() || compareToProbe(rows.back(), probe) < 0);
+    for (int batch = 16; inServerOrder && moreAfter() && (rows.empty() || compareToProbe(rows.back(), probe) < 0);
          batch = std::min(batch * 2, 4096))
         fetchRows(batch);
     if (!inServerOrder) {
         // The server's order is not ours: look at every row, in the order they stand.
+        fetchBack(-1);
         fetchRows(-1);
-        const auto it = std::find_if(rows.begin(), rows.end(),
-                                     [&](const CachedRow& r) { return compareToProbe(r, probe) >= 0; });
+        const auto it =
+            std::find_if(rows.begin(), rows.end(), [&](const CachedRow& r) { return compareToProbe(r, probe) >= 0; });
         return int(it - rows.begin());
     }
     const auto it = std::partition_point(rows.begin(), rows.end(),
@@ -140,13 +199,14 @@ void CachedDataset::Impl::placeInOrder()
     const bool beforeNext = at + 1 == rows.size() || compareRows(rows[at], rows[at + 1]) <= 0;
     if (afterPrevious && beforeNext)
         return;
+    if (!afterPrevious && moreBefore())
+        fetchBack(-1); // its place may be among the rows not fetched yet
     CachedRow moving = std::move(rows[at]);
     rows.erase(rows.begin() + current);
-    while (cursor && (rows.empty() || compareRows(rows.back(), moving) <= 0))
+    while (moreAfter() && (rows.empty() || compareRows(rows.back(), moving) <= 0))
         fetchRows(1);
-    const auto place = std::upper_bound(rows.begin(), rows.end(), moving, [&](const CachedRow& a, const CachedRow& b) {
-        return compareRows(a, b) < 0;
-    });
+    const auto place = std::upper_bound(rows.begin(), rows.end(), moving,
+                                        [&](const CachedRow& a, const CachedRow& b) { return compareRows(a, b) < 0; });
     const int to = int(place - rows.begin());
     rows.insert(place, std::move(moving));
     emit q.rowsReset();
@@ -159,7 +219,7 @@ void CachedDataset::Impl::moveWithEvents(int row, bool endAfter)
 {
     fire(q.beforeScroll);
     setCurrent(row);
-    atStart = row <= 0;
+    atStart = row <= 0 && !moreBefore();
     atEnd = endAfter || rows.empty();
     fire(q.afterScroll);
 }
@@ -168,6 +228,12 @@ void CachedDataset::first()
 {
     d->requireOpen();
     d->checkBrowseMode();
+    if (d->moreBefore()) {
+        if (d->canReposition())
+            d->readFromStart();
+        else
+            d->fetchBack(-1);
+    }
     d->moveWithEvents(d->rows.empty() ? -1 : 0);
 }
 
@@ -193,6 +259,8 @@ void CachedDataset::prior()
     d->requireOpen();
     d->checkBrowseMode();
     d->fire(beforeScroll);
+    if (d->current == 0)
+        d->fetchBack(kBackBatch);
     if (d->current > 0) {
         d->setCurrent(d->current - 1);
         d->atEnd = false;
@@ -207,7 +275,10 @@ void CachedDataset::last()
 {
     d->requireOpen();
     d->checkBrowseMode();
-    d->fetchRows(-1);
+    if (d->moreAfter() && d->canReposition())
+        d->readFromEnd();
+    else
+        d->fetchRows(-1);
     d->moveWithEvents(int(d->rows.size()) - 1);
     d->atStart = d->rows.empty();
 }
@@ -253,7 +324,33 @@ int CachedDataset::fetchedRowCount() const
 
 bool CachedDataset::allFetched() const
 {
-    return !d->cursor;
+    return !d->moreAfter() && !d->moreBefore();
+}
+
+bool CachedDataset::hasRowsAfter() const
+{
+    return d->moreAfter();
+}
+
+bool CachedDataset::hasRowsBefore() const
+{
+    return d->moreBefore();
+}
+
+void CachedDataset::fetchMoreBefore(int rows)
+{
+    if (rows > 0)
+        d->fetchBack(rows);
+}
+
+void CachedDataset::setReadAroundKey(bool on)
+{
+    d->aroundKey = on;
+}
+
+bool CachedDataset::readsAroundKey() const
+{
+    return d->aroundKey;
 }
 
 void CachedDataset::fetchMore(int rows)
@@ -264,6 +361,7 @@ void CachedDataset::fetchMore(int rows)
 
 void CachedDataset::fetchAll()
 {
+    d->fetchBack(-1);
     d->fetchRows(-1);
 }
 
@@ -285,7 +383,15 @@ bool CachedDataset::locate(const Values& keyValues)
 {
     d->requireOpen();
     d->checkBrowseMode();
-    const KeyProbe probe(d->probeOf(keyValues));
+    const Values values = d->probeOf(keyValues);
+    const KeyProbe probe(values);
+    if (d->canReposition() && !d->answerFetched(probe)) {
+        if (!d->exactExists(values))
+            return false;
+        d->readAround(values);
+        d->moveWithEvents(0);
+        return true;
+    }
     const int at = d->lowerBound(probe);
     if (at >= int(d->rows.size()) || d->compareToProbe(d->rows[std::size_t(at)], probe) != 0)
         return false;
@@ -297,7 +403,20 @@ bool CachedDataset::findNearest(const Values& keyValues)
 {
     d->requireOpen();
     d->checkBrowseMode();
-    const KeyProbe probe(d->probeOf(keyValues));
+    const Values values = d->probeOf(keyValues);
+    const KeyProbe probe(values);
+    if (d->canReposition() && !d->answerFetched(probe)) {
+        d->readAround(values);
+        if (!d->rows.empty()) {
+            d->moveWithEvents(0);
+            return true;
+        }
+        d->fetchBack(1); // every row comes before the probe: stand on the last one
+        if (d->rows.empty())
+            return false;
+        d->moveWithEvents(0, true);
+        return false;
+    }
     const int at = d->lowerBound(probe);
     if (d->rows.empty())
         return false;
@@ -328,8 +447,7 @@ std::vector<int> CachedDataset::Impl::identityColumns() const
 }
 
 // The row of the new result that is the row that stood current before; -1 when it is gone.
-int CachedDataset::Impl::findSameRow(const Values& identity, const std::vector<int>& columns,
-                                     const Values& orderValues)
+int CachedDataset::Impl::findSameRow(const Values& identity, const std::vector<int>& columns, const Values& orderValues)
 {
     auto matches = [&](const CachedRow& row) {
         for (std::size_t i = 0; i < columns.size(); ++i)
@@ -382,20 +500,109 @@ void CachedDataset::refresh()
         for (const SortColumn& s : d->order.columns())
             orderValues.push_back(row.current(d->layout, s.column));
     }
-    auto cursor = d->connection.openCursor(d->sql);
-    d->resetCache();
-    d->cursor = std::move(cursor);
-    d->fetchRows(1);
+    const bool around = d->aroundKey && d->window && !orderValues.empty();
+    if (around) {
+        d->readAround(orderValues);
+    } else {
+        auto cursor = d->connection.openCursor(d->sql);
+        d->resetCache();
+        d->cursor = std::move(cursor);
+        d->fetchRows(1);
+    }
     int row = oldRow < 0 ? -1 : d->findSameRow(identity, columns, orderValues);
-    if (row < 0 && oldRow >= 0) {
+    if (row < 0 && oldRow >= 0 && around) {
+        // Gone: the row that followed it, or the last one.
+        if (d->rows.empty())
+            d->fetchBack(1);
+        row = d->rows.empty() ? -1 : 0;
+    } else if (row < 0 && oldRow >= 0) {
         d->fetchUntilCount(oldRow + 1);
         row = std::min(oldRow, int(d->rows.size()) - 1);
     }
     if (row < 0 && !d->rows.empty())
         row = 0;
     d->current = row;
-    d->atStart = row <= 0;
+    d->atStart = row <= 0 && !d->moreBefore();
     d->atEnd = d->rows.empty();
     emit rowsReset();
     emit currentRowChanged(row);
+}
+
+// ---- reading around a key
+
+// The fetched rows may be dropped and read again from another key: nothing of this dataset is
+// waiting to be written, and the server hands the rows over in the order that is searched.
+bool CachedDataset::Impl::canReposition() const
+{
+    return aroundKey && window && inServerOrder && state == State::Browse && deleted.empty() &&
+           std::none_of(rows.begin(), rows.end(), [](const CachedRow& r) { return r.isPending(); });
+}
+
+// True when the fetched rows alone tell where the probe stands: between two fetched rows, before
+// the first row of the whole result, or past its last one.
+bool CachedDataset::Impl::answerFetched(const KeyProbe& probe) const
+{
+    if (rows.empty())
+        return !moreAfter() && !moreBefore();
+    const auto it = std::partition_point(rows.begin(), rows.end(),
+                                         [&](const CachedRow& r) { return compareToProbe(r, probe) < 0; });
+    if (it == rows.end())
+        return !moreAfter();
+    return it != rows.begin() || !moreBefore();
+}
+
+// Whether a row holds the probe's values, asked of the server without touching the cache.
+bool CachedDataset::Impl::exactExists(const Values& probe)
+{
+    const std::vector<WindowStatement> from = window->from(probe);
+    if (from.empty())
+        return false;
+    auto c = connection.openCursor(from.front().sql, from.front().params);
+    if (!c->fetch())
+        return false;
+    const KeyProbe keys(probe);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Column& col = layout.at(order.columns()[i].column);
+        if (order.compare(int(i), KeyAtom::fromMessage(col, c->row()), keys.atoms()[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
+void CachedDataset::Impl::readFrom(std::unique_ptr<FbCursor> forward, std::vector<WindowStatement> forwardRest,
+                                   std::vector<WindowStatement> back)
+{
+    resetCache();
+    cursor = std::move(forward);
+    forwardStages = std::move(forwardRest);
+    backStages = std::move(back);
+}
+
+// The fetched rows begin at the probe: the first row at or after it, and none before it yet.
+void CachedDataset::Impl::readAround(const Values& probe)
+{
+    readFrom(nullptr, window->from(probe), window->before(probe));
+    fetchRows(1);
+    announceRows();
+}
+
+void CachedDataset::Impl::readFromStart()
+{
+    readFrom(nullptr, window->fromStart(), {});
+    fetchRows(1);
+    announceRows();
+}
+
+void CachedDataset::Impl::readFromEnd()
+{
+    readFrom(nullptr, {}, window->fromEnd());
+    fetchBack(1);
+    announceRows();
+}
+
+// Views start again from the new stretch; the current row is set by the move that follows.
+void CachedDataset::Impl::announceRows()
+{
+    current = -1;
+    emit q.rowsReset();
 }

@@ -29,8 +29,8 @@ const QStringList kComprasRequired = names("ESTACAO CODCOMPRA DATA NOTAFISCAL CO
 QString TDM::standingQuery(const QString& datasetName)
 {
     static const QHash<QString, QString> queries = {
-        {QStringLiteral("NFiscal"),
-         QStringLiteral("select ") + NFiscalColumns + QStringLiteral(" from NFISCAL  order by DATA, NOTAFISCAL, FORNECEDOR")},
+        {QStringLiteral("NFiscal"), QStringLiteral("select ") + NFiscalColumns +
+                                        QStringLiteral(" from NFISCAL  order by DATA, NOTAFISCAL, FORNECEDOR")},
         {QStringLiteral("Compras"), QStringLiteral("select ") + ComprasColumns + QStringLiteral(" from COMPRAS")},
         {QStringLiteral("Compras2"),
          QStringLiteral("select ") + comprasColumnsOfA() +
@@ -127,18 +127,21 @@ TDM::TDM(const FbConnection::Params& shared, const FbConnection::Params& worksta
       qryVencimentos(QStringLiteral("qryVencimentos"), SQLConnection1, QStringLiteral("COMPRAS"), Mode::ReadOnly),
       qryRotulos(QStringLiteral("qryRotulos"), SQLConnection1, QStringLiteral("COMPRAS"), Mode::ReadOnly),
       DS_NFiscal(QStringLiteral("DS_NFiscal"), &NFiscal), DS_Compras(QStringLiteral("DS_Compras"), &Compras, false),
-      DS_Compras2(QStringLiteral("DS_Compras2"), &Compras2), DS_Fornecedor(QStringLiteral("DS_Fornecedor"), &Fornecedor),
-      DS_Compon(QStringLiteral("DS_Compon"), &Componentes), DS_CompNomes(QStringLiteral("DS_CompNomes"), &CompNomes),
-      DS_Unidades(QStringLiteral("DS_Unidades"), &Unidades), DS_CotDolar(QStringLiteral("DS_CotDolar"), &CotDolar),
-      DS_Usuarios(QStringLiteral("DS_Usuarios"), &Usuarios), DS_Periodo(QStringLiteral("DS_Periodo"), &Periodo),
-      DS_FormasPG(QStringLiteral("DS_FormasPG"), &FormasPG), DS_ContasP(QStringLiteral("DS_ContasP"), &ContasP),
-      DS_PagDiver(QStringLiteral("DS_PagDiver"), &PagDiver),
+      DS_Compras2(QStringLiteral("DS_Compras2"), &Compras2),
+      DS_Fornecedor(QStringLiteral("DS_Fornecedor"), &Fornecedor), DS_Compon(QStringLiteral("DS_Compon"), &Componentes),
+      DS_CompNomes(QStringLiteral("DS_CompNomes"), &CompNomes), DS_Unidades(QStringLiteral("DS_Unidades"), &Unidades),
+      DS_CotDolar(QStringLiteral("DS_CotDolar"), &CotDolar), DS_Usuarios(QStringLiteral("DS_Usuarios"), &Usuarios),
+      DS_Periodo(QStringLiteral("DS_Periodo"), &Periodo), DS_FormasPG(QStringLiteral("DS_FormasPG"), &FormasPG),
+      DS_ContasP(QStringLiteral("DS_ContasP"), &ContasP), DS_PagDiver(QStringLiteral("DS_PagDiver"), &PagDiver),
       DS_Vencimentos(QStringLiteral("DS_Vencimentos"), &qryVencimentos),
       DS_Rotulos(QStringLiteral("DS_Rotulos"), &qryRotulos), session_(session), window_(window)
 {
     setObjectName(QStringLiteral("DM"));
     for (CachedDataset* ds : datasets())
         ds->setCommandText(standingQuery(ds->name()));
+    // The long lists searched as the clerk types are read around the row looked for.
+    for (CachedDataset* ds : {&NFiscal, &Compras2, &CompNomes})
+        ds->setReadAroundKey(true);
     rules_ = std::make_unique<DatasetRules>(*this);
 }
 
@@ -147,9 +150,9 @@ TDM::~TDM() = default;
 
 QList<CachedDataset*> TDM::datasets()
 {
-    return {&NFiscal,  &Compras,  &Compras2, &Movest,   &EstLote, &Fornecedor, &Componentes,
-            &CompNomes, &SinonPesq, &Unidades, &TabFormP, &CotDolar, &Usuarios,  &Estacoes,
-            &TabLab,   &Periodo,  &FormasPG, &ContasP,  &PagDiver, &qryVencimentos, &qryRotulos};
+    return {&NFiscal,   &Compras,   &Compras2, &Movest,   &EstLote,  &Fornecedor,     &Componentes,
+            &CompNomes, &SinonPesq, &Unidades, &TabFormP, &CotDolar, &Usuarios,       &Estacoes,
+            &TabLab,    &Periodo,   &FormasPG, &ContasP,  &PagDiver, &qryVencimentos, &qryRotulos};
 }
 
 CachedDataset* TDM::dataset(const QString& name)

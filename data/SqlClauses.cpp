@@ -2,6 +2,7 @@
 
 #include "data/AsciiCase.h"
 
+#include <optional>
 #include <vector>
 
 namespace sqlclauses {
@@ -12,7 +13,8 @@ enum class Kind { Word, Quoted, Text, Group, Comma, Other };
 
 struct Token {
     Kind kind;
-    QString text; // words in upper case; quoted identifiers as written
+    QString text;        // words in upper case; quoted identifiers as written
+    qsizetype start = 0; // where the token begins in the statement
 };
 
 bool isWordChar(QChar c)
@@ -63,11 +65,11 @@ std::vector<Token> topLevelTokens(const QString& s)
         if (c == u'\'' || c == u'"') {
             const qsizetype end = skipQuoted(s, i, c);
             if (depth == 0)
-                out.push_back({c == u'"' ? Kind::Quoted : Kind::Text, s.mid(i + 1, end - i - 2)});
+                out.push_back({c == u'"' ? Kind::Quoted : Kind::Text, s.mid(i + 1, end - i - 2), i});
             i = end;
         } else if (c == u'(') {
             if (depth++ == 0)
-                out.push_back({Kind::Group, {}});
+                out.push_back({Kind::Group, {}, i});
             ++i;
         } else if (c == u')') {
             depth = depth > 0 ? depth - 1 : 0;
@@ -79,11 +81,11 @@ std::vector<Token> topLevelTokens(const QString& s)
             while (end < s.size() && isWordChar(s[end]))
                 ++end;
             if (depth == 0)
-                out.push_back({Kind::Word, ascii::upper(s.mid(i, end - i))});
+                out.push_back({Kind::Word, ascii::upper(s.mid(i, end - i)), i});
             i = end;
         } else {
             if (depth == 0)
-                out.push_back({c == u',' ? Kind::Comma : Kind::Other, QString(c)});
+                out.push_back({c == u',' ? Kind::Comma : Kind::Other, QString(c), i});
             ++i;
         }
     }
@@ -179,7 +181,7 @@ QList<OrderItem> orderBy(const QString& sql)
             continue;
         }
         if (isWord(tokens[i], "COLLATE")) {
-            current.push_back({Kind::Other, tokens[i].text});
+            current.push_back({Kind::Other, tokens[i].text, tokens[i].start});
             continue;
         }
         current.push_back(tokens[i]);
@@ -217,6 +219,33 @@ QHash<QString, QString> tableAliases(const QString& sql)
         }
     }
     return aliases;
+}
+
+std::optional<SelectParts> selectParts(const QString& sql)
+{
+    const std::vector<Token> tokens = topLevelTokens(sql);
+    if (tokens.empty() || !isWord(tokens.front(), "SELECT"))
+        return std::nullopt;
+    const int order = lastOrderBy(tokens);
+    if (order < 0)
+        return std::nullopt;
+    SelectParts parts;
+    parts.orderAt = tokens[std::size_t(order)].start;
+    for (int i = 0; i < order; ++i) {
+        const Token& t = tokens[std::size_t(i)];
+        for (const char* w : {"GROUP", "HAVING", "UNION", "PLAN", "ROWS", "FIRST", "SKIP", "DISTINCT"})
+            if (isWord(t, w))
+                return std::nullopt;
+        if (isWord(t, "WHERE")) {
+            if (parts.whereAt >= 0)
+                return std::nullopt;
+            parts.whereAt = t.start;
+        }
+    }
+    for (std::size_t i = std::size_t(order) + 2; i < tokens.size(); ++i)
+        if (endsOrderBy(tokens[i]))
+            return std::nullopt;
+    return parts;
 }
 
 } // namespace sqlclauses

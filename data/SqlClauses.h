@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The few pieces of a SELECT's text that a cached dataset needs: its ORDER BY items and the
 // tables of its FROM list with their aliases. Quoted texts, comments and parenthesised
 // sub-queries are passed over.
@@ -23,5 +25,14 @@ QList<OrderItem> orderBy(const QString& sql);
 // Alias (upper case) → table name (upper case) for the tables of the FROM list; each table is
 // also listed under its own name.
 QHash<QString, QString> tableAliases(const QString& sql);
+
+// Where the pieces of a plain SELECT begin: its top-level WHERE (-1 when none) and its ORDER BY,
+// which ends the statement. None for a statement that is more than that (grouped, a union, a plan,
+// a row limit, a distinct list, no order).
+struct SelectParts {
+    qsizetype whereAt = -1;
+    qsizetype orderAt = -1;
+};
+std::optional<SelectParts> selectParts(const QString& sql);
 
 } // namespace sqlclauses

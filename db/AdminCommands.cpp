@@ -325,6 +325,7 @@ int indexes(const QStringList& args, QTextStream& out)
             QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
     }
     const QStringList created = schema::createMissingIndexes(shared);
+    schema::updateIndexStatistics(shared);
     if (created.isEmpty())
         out << QStringLiteral("O banco de dados %1 já tem todos os índices.\n").arg(target.shared.database);
     else

@@ -122,23 +122,6 @@ void updateIndexStatistics(FbConnection& connection)
         connection.execute(QStringLiteral("set statistics index \"%1\"").arg(index));
 }
 
-QStringList addMissingIndexes(FbConnection& connection, const QString& scriptName)
-{
-    static const QRegularExpression createIndex(
-        QStringLiteral("^create\\s+(?:(?:asc|ascending|desc|descending)\\s+)?index\\s+(\\w+)\\s"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QStringList existing = userIndexes(connection, false);
-    QStringList added;
-    for (const QString& sql : statements(scriptName)) {
-        const QRegularExpressionMatch m = createIndex.match(sql);
-        if (!m.hasMatch() || existing.contains(m.captured(1), Qt::CaseInsensitive))
-            continue;
-        connection.execute(sql);
-        added << m.captured(1);
-    }
-    return added;
-}
-
 void setSecondaryIndexesActive(FbConnection& connection, bool active)
 {
     const QString state = active ? QStringLiteral("active") : QStringLiteral("inactive");

@@ -20,10 +20,6 @@ void createWorkstationDatabase(const FbConnection::Params& params, bool forcedWr
 // poor plans.
 void updateIndexStatistics(FbConnection& connection);
 
-// Creates the indexes of a schema script that a database made by an earlier version lacks;
-// returns their names. Indexes only speed queries up: the tables are not touched.
-QStringList addMissingIndexes(FbConnection& connection, const QString& scriptName = QStringLiteral("shared.sql"));
-
 // Switches off (and back on) the indexes that back no constraint. A bulk load into tables
 // without them, followed by one rebuild of each, is faster than keeping them up to date row by row.
 void setSecondaryIndexesActive(FbConnection& connection, bool active);

@@ -11,8 +11,8 @@ namespace supplyproducts {
 QString byDcb(const QString& dcb);
 QString byName(const QString& name);
 QString byCode(const QString& code);
-// Every supply product in name order with the columns the options panel shows and takes: the
-// list is read up to the name looked for, so it carries no more than it needs.
+// Every supply product in name order with the columns the options panel shows and takes. The
+// options list (`CompNomes`) reads it around the name looked for, so it carries no more than it needs.
 QString optionsList();
 
 } // namespace supplyproducts

@@ -139,7 +139,7 @@ void NfeImporter::addMissingIndexes()
         return;
     indexesChecked_ = true;
     try {
-        schema::addMissingIndexes(dm_.SQLConnection1);
+        schema::createMissingIndexes(dm_.SQLConnection1);
     } catch (const std::exception&) {
     }
 }

@@ -10,6 +10,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+
+namespace {
+
+// Rows fetched at a time when the grid reaches the first fetched row of a list read around a key.
+constexpr int kRowsAbove = 64;
+
+} // namespace
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent), delegate_(new DBGridDelegate(model_, this))
 {
@@ -27,6 +35,10 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), delegate_(new DBGridDelega
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setMinimumWidth(14);
     connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::followDataset);
+    // Rows fetched above come in after the change being told has ended, never inside it.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::focusMoved);
 }
 
@@ -232,7 +244,12 @@ bool DBGrid::handleKey(QKeyEvent& event, bool fromEditor)
         RunGuarded([&] { used = keyHook(event); });
     if (used)
         return true;
+    if (goToEnd(event))
+        return true;
     const auto modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if ((event.key() == Qt::Key_Up || event.key() == Qt::Key_PageUp) && currentIndex().row() == 0 && dataset() &&
+        dataset()->hasRowsBefore())
+        RunGuarded([&] { dataset()->fetchMoreBefore(kRowsAbove); });
     if (!readOnly_ && event.key() == Qt::Key_Insert && modifiers == Qt::NoModifier) {
         appendRow();
         return true;
@@ -246,6 +263,40 @@ bool DBGrid::handleKey(QKeyEvent& event, bool fromEditor)
         return true;
     }
     return fromEditor && enter; // the cell's typing has ended
+}
+
+// A list read around a key grows upwards as the grid reaches its first fetched row, the rows in
+// view staying where they are.
+void DBGrid::fetchRowsAbove()
+{
+    CachedDataset* ds = dataset();
+    if (fetchingAbove_ || !ds || !ds->isOpen() || !ds->hasRowsBefore() ||
+        verticalScrollBar()->value() > verticalScrollBar()->minimum())
+        return;
+    const QScopedValueRollback guard(fetchingAbove_, true);
+    const int topRow = std::max(0, rowAt(0));
+    const int before = model_.rowCount();
+    RunGuarded([&] { ds->fetchMoreBefore(kRowsAbove); });
+    const int added = model_.rowCount() - before;
+    if (added > 0)
+        scrollTo(model_.index(topRow + added, 0), PositionAtTop);
+}
+
+// Ctrl+Home and Ctrl+End go to the first and the last row of the whole list.
+bool DBGrid::goToEnd(const QKeyEvent& event)
+{
+    CachedDataset* ds = dataset();
+    const auto modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (!ds || !ds->isOpen() || modifiers != Qt::ControlModifier ||
+        (event.key() != Qt::Key_Home && event.key() != Qt::Key_End))
+        return false;
+    commitEditor();
+    RunGuarded([&] { emit rowLeaving(); });
+    RunGuarded([&] { event.key() == Qt::Key_Home ? ds->first() : ds->last(); });
+    followDataset();
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+    return true;
 }
 
 bool DBGrid::onLastRow() const

@@ -30,6 +30,9 @@ class DBGridDelegate;
 // - Typing into a cell puts the dataset into edit when the data source allows automatic edit;
 //   otherwise a browsed row cannot be typed into.
 // - `setCellColours` lets the screen choose the colours of each cell.
+// - A list read around a key (CachedDataset::setReadAroundKey) scrolls both ways: rows before the
+//   first fetched one come in as the grid reaches the top; Ctrl+Home and Ctrl+End go to the first
+//   and the last row of the whole list.
 class DBGrid : public QTableView {
     Q_OBJECT
 
@@ -80,6 +83,8 @@ private:
     void dropEditor();
     void flushEditor();
     bool onLastRow() const;
+    void fetchRowsAbove();
+    bool goToEnd(const QKeyEvent& event);
     void followDataset();
     void showSelectedColumn();
     void focusMoved(QWidget* from, QWidget* to);
@@ -93,4 +98,5 @@ private:
     bool changingColumn_ = false;
     bool following_ = false;
     bool readOnly_ = false;
+    bool fetchingAbove_ = false;
 };

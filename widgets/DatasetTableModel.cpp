@@ -8,8 +8,7 @@
 #include <QBrush>
 #include <QScopedValueRollback>
 
-namespace
-{
+namespace {
 
 // Rows fetched at a time while a view scrolls.
 constexpr int kFetchBatch = 100;
@@ -27,13 +26,13 @@ void DatasetTableModel::setDataset(CachedDataset* dataset)
         for (auto whole : {&CachedDataset::opened, &CachedDataset::closed, &CachedDataset::rowsReset})
             connect(dataset_, whole, this, &DatasetTableModel::reset);
         connect(dataset_, &CachedDataset::rowsFetched, this, &DatasetTableModel::onRowsFetched);
+        connect(dataset_, &CachedDataset::rowsFetchedBefore, this, &DatasetTableModel::onRowsFetchedBefore);
         connect(dataset_, &CachedDataset::rowAppended, this, &DatasetTableModel::onRowAppended);
         connect(dataset_, &CachedDataset::rowRemoved, this, &DatasetTableModel::onRowRemoved);
         connect(dataset_, &CachedDataset::rowChanged, this, &DatasetTableModel::onRowChanged);
         connect(dataset_, &CachedDataset::fieldChanged, this, &DatasetTableModel::onFieldChanged);
         connect(dataset_, &CachedDataset::currentRowChanged, this, &DatasetTableModel::onCurrentRowChanged);
-        connect(dataset_, &CachedDataset::stateChanged, this,
-                [this] { onCurrentRowChanged(dataset_->currentRow()); });
+        connect(dataset_, &CachedDataset::stateChanged, this, [this] { onCurrentRowChanged(dataset_->currentRow()); });
     }
     reset();
 }
@@ -179,7 +178,7 @@ Qt::ItemFlags DatasetTableModel::flags(const QModelIndex& index) const
 
 bool DatasetTableModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && dataset_ && dataset_->isOpen() && !dataset_->allFetched();
+    return !parent.isValid() && dataset_ && dataset_->isOpen() && dataset_->hasRowsAfter();
 }
 
 void DatasetTableModel::fetchMore(const QModelIndex& parent)
@@ -208,6 +207,22 @@ void DatasetTableModel::onRowsFetched(int first, int last)
     const QScopedValueRollback guard(updatingViews_, true);
     beginInsertRows({}, first, last);
     rows_ = last + 1;
+    endInsertRows();
+}
+
+void DatasetTableModel::onRowsFetchedBefore(int count)
+{
+    if (count <= 0)
+        return;
+    if (dataset_->fetchedRowCount() != rows_ + count) {
+        reset();
+        return;
+    }
+    const QScopedValueRollback guard(updatingViews_, true);
+    beginInsertRows({}, 0, count - 1);
+    rows_ += count;
+    if (indicated_ >= 0)
+        indicated_ += count;
     endInsertRows();
 }
 

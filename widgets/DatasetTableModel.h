@@ -19,9 +19,9 @@ struct CellColours {
 };
 
 // The rows of a cached dataset as a table, one column per `GridColumn`. Rows come as the dataset
-// fetches them (a view asks for more as it scrolls). Writing a cell writes the field of that row,
-// which becomes the dataset's current row; a text equal to the one shown writes nothing, so that
-// passing through a cell does not change a row.
+// fetches them (a view asks for more as it scrolls; rows fetched before the first come in at the top). Writing a cell
+// writes the field of that row, which becomes the dataset's current row; a text equal to the one shown writes nothing,
+// so that passing through a cell does not change a row.
 class DatasetTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -66,6 +66,7 @@ private:
     bool isCell(const QModelIndex& index) const;
     void reset();
     void onRowsFetched(int first, int last);
+    void onRowsFetchedBefore(int count);
     void onRowAppended(int row);
     void onRowRemoved(int row);
     void onRowChanged(int row);

@@ -90,6 +90,7 @@ void TFormCompras::attachDataModule(TDM& dm)
     attachClosing();
     attachPayments();
     attachNfe();
+    attachSearch(dm);
 }
 
 void TFormCompras::LockInvoiceFields()

@@ -188,6 +188,7 @@ private:
     void attachClosing();
     void attachPayments();
     void attachNfe();
+    void attachSearch(TDM& dm);
 
     SessionState& session_;
     TDM* dm_ = nullptr;

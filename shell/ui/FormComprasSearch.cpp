@@ -1,0 +1,57 @@
+// The purchase search panel, the invoice table and the sort buttons of the invoice header.
+
+#include "data/DataModule.h"
+#include "search/PurchaseSearch.h"
+#include "search/ui/InvoiceTablePanel.h"
+#include "search/ui/PurchaseSearchPanel.h"
+#include "shell/ui/FormCompras.h"
+#include "widgets/UnhandledError.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <memory>
+
+void TFormCompras::attachSearch(TDM& dm)
+{
+    auto* search = new PurchaseSearchPanel(centralWidget(), dm, *this);
+    auto* table = new InvoiceTablePanel(centralWidget(), dm, *this);
+    delete PainelPesquisaCompras;
+    delete TabelaNFiscais;
+    PainelPesquisaCompras = search;
+    TabelaNFiscais = table;
+
+    connect(Etiqueta1, &QAction::triggered, search, &PurchaseSearchPanel::openPanel);
+    connect(BotPesquisaCompras, &QPushButton::clicked, search, &PurchaseSearchPanel::openPanel);
+    connect(abela1, &QAction::triggered, table, &InvoiceTablePanel::toggle);
+    connect(BotTabCompras, &QPushButton::clicked, table, &InvoiceTablePanel::toggle);
+    connect(search, &PurchaseSearchPanel::opened, table, &QWidget::hide);
+    connect(table, &InvoiceTablePanel::opened, search, &QWidget::hide);
+
+    // Small buttons beside the header labels re-order the invoice list.
+    auto sorter = std::make_shared<PurchaseSearch>(dm);
+    struct Sort {
+        const char* name;
+        QPoint at;
+        InvoiceOrder order;
+        const char* tip;
+    };
+    const Sort sorts[] = {
+        {"SpeedButton1", {76, 32}, InvoiceOrder::DateNumberSupplier, "Ordenar por data de emissão"},
+        {"SpeedButton5", {264, 32}, InvoiceOrder::NumberSupplier, "Ordenar por nota fiscal"},
+        {"SpeedButton3", {368, 32}, InvoiceOrder::SupplierDateNumber, "Ordenar por fornecedor"},
+    };
+    for (const Sort& s : sorts) {
+        auto* button = new QToolButton(PainelCompras);
+        button->setObjectName(QLatin1String(s.name));
+        button->setArrowType(Qt::DownArrow);
+        button->setToolTip(QString::fromUtf8(s.tip));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(QRect(s.at, QSize(16, 16)));
+        const InvoiceOrder order = s.order;
+        connect(button, &QToolButton::clicked, this,
+                [sorter, order] { RunGuarded([&] { sorter->sortInvoices(order); }); });
+    }
+}
