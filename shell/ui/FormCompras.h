@@ -10,8 +10,10 @@ class DBComboBox;
 class DBEdit;
 class DBGrid;
 class DBNavigator;
+class ExpiryPanel;
 class HeaderEntry;
 class ItemEntry;
+class PeriodPanel;
 class QAction;
 class QFrame;
 class QLabel;
@@ -21,6 +23,7 @@ class QPushButton;
 class QTimer;
 struct SessionState;
 class TDM;
+class TRM;
 
 // The invoice window. Every control carries the name the screens give it, as member and as
 // objectName, so that handlers read like the behaviour they implement and tests find them with
@@ -39,6 +42,7 @@ public:
     ~TFormCompras() override;
 
     void attachDataModule(TDM& dm);
+    void attachReports(TRM& rm); // the report entries of the menu, after the data module
     TDM* dataModule() const { return dm_; }
     SessionState& session() const { return session_; }
 
@@ -142,8 +146,8 @@ public:
     QFrame* PainelOutrasDespesas;
     QFrame* PainelFormaPag;
     QFrame* Painel_NFe;
-    QFrame* PainelVencimentos;
-    QFrame* PainelPeriodo4;
+    ExpiryPanel* PainelVencimentos;
+    PeriodPanel* PainelPeriodo4;
     QFrame* PainelPesquisaCompras;
     QFrame* TabelaNFiscais;
 

@@ -2,6 +2,8 @@
 // what the screens leave free is laid out to fit the 800 × 560 window.
 #include "shell/ui/FormCompras.h"
 
+#include "reports/ui/ExpiryPanel.h"
+#include "reports/ui/PeriodPanel.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -340,8 +342,8 @@ void TFormCompras::buildSubsystemPanels()
     PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
     PainelFormaPag = newPanel(PainelCompras, QStringLiteral("PainelFormaPag"));
     Painel_NFe = newPanel(PainelCompras, QStringLiteral("Painel_NFe"));
-    PainelVencimentos = newPanel(PainelCompras, QStringLiteral("PainelVencimentos"));
-    PainelPeriodo4 = newPanel(PainelCompras, QStringLiteral("PainelPeriodo4"));
+    PainelVencimentos = new ExpiryPanel(PainelCompras);
+    PainelPeriodo4 = new PeriodPanel(PainelCompras);
     PainelPesquisaCompras = newPanel(centralWidget(), QStringLiteral("PainelPesquisaCompras"));
     TabelaNFiscais = newPanel(centralWidget(), QStringLiteral("TabelaNFiscais"));
 }
