@@ -26,11 +26,14 @@ ReportRows readRows(CachedDataset& dataset)
     QStringList names;
     for (const Column& column : dataset.layout().columns())
         names << ascii::upper(column.name);
+    const int shownRow = dataset.currentRow();
     ReportRows rows;
     for (dataset.first(); !dataset.eof(); dataset.next())
         rows.push_back(currentRow(dataset, names));
     if (!wasOpen)
         dataset.close();
+    else if (shownRow >= 0)
+        dataset.moveTo(shownRow); // a grid showing the rows stays where it was
     return rows;
 }
 

@@ -14,8 +14,8 @@ namespace reports {
 using ReportRow = QHash<QString, QString>; // upper-case field name -> text
 using ReportRows = std::vector<ReportRow>;
 
-// Walks the open dataset from its first row (leaving it on the last); a closed dataset is opened
-// for the walk and closed again, as a report engine's data connection does.
+// Walks the dataset from its first row and goes back to the row it was on; a closed dataset is
+// opened for the walk and closed again, as a report engine's data connection does.
 ReportRows readRows(CachedDataset& dataset);
 
 // `text` with every {FIELD} replaced by the field of `row` (letter case of the name not counting);

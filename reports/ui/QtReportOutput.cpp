@@ -1,17 +1,38 @@
 #include "reports/ui/QtReportOutput.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QTimer>
+#include <QScreen>
 
 using namespace reports;
 
 namespace {
 
 constexpr int kPagesWithoutProgress = 3;
+
+// Zoom at 100 % through the dialog's own zoom box, so that its fit buttons are released too.
+void zoomToActualSize(QPrintPreviewDialog& preview)
+{
+    for (auto* zoom : preview.findChildren<QComboBox*>()) {
+        const int actualSize = zoom->findText(QStringLiteral("100%"));
+        if (actualSize >= 0) {
+            zoom->setCurrentIndex(actualSize);
+            return;
+        }
+    }
+}
+
+// Maximised; the whole screen also where no window manager maximises it.
+void showAtFullSize(QPrintPreviewDialog& preview)
+{
+    zoomToActualSize(preview);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        preview.setGeometry(screen->availableGeometry());
+    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+}
 
 } // namespace
 
@@ -62,12 +83,6 @@ void QtReportOutput::run(const ReportLayout& report)
     preview.setWindowTitle(QStringLiteral("Visualização do relatório: %1").arg(report.title()));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&report](QPrinter* target) { paintOnPrinter(report, *target); });
-    // At 100 % once the dialog stands: when it first shows, it fits the page to the width.
-    if (auto* view = preview.findChild<QPrintPreviewWidget*>())
-        QTimer::singleShot(0, view, [view] {
-            view->setZoomMode(QPrintPreviewWidget::CustomZoom);
-            view->setZoomFactor(1.0);
-        });
-    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    showAtFullSize(preview);
     preview.exec();
 }
