@@ -1,13 +1,19 @@
 #include "data/DataModule.h"
 #include "data/SessionState.h"
+#include "reports/ReportModule.h"
+#include "reports/ui/QtReportOutput.h"
+#include "shell/Dialogs.h"
 #include "shell/TerminationSignals.h"
 #include "shell/ui/CrashReport.h"
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
-#include "shell/Dialogs.h"
-#include "widgets/QtDialogs.h"
 #include "widgets/GuardedApplication.h"
+#include "widgets/QtDialogs.h"
 #include "widgets/UnhandledError.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace {
 
@@ -21,6 +27,16 @@ void takeSettings(SessionState& session, const LocalSettings& settings)
     session.DefaultStockLocation = settings.DefaultStockLocation;
     session.AutoPriceUpdate = settings.autoPriceUpdateOn();
     session.ProgramFolder = settings.ProgramFolder;
+}
+
+// Qt's own texts (the print dialog, the preview's tools, the edit menus) in Portuguese, when the
+// translations are installed.
+void loadPortugueseTranslations(QApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 // The settings and the databases first (either missing ends the program with its message), then
@@ -39,7 +55,8 @@ int run(QApplication& app)
     TFormCompras form(session);
     TDM dm(startUp.connections().shared, startUp.connections().workstation, session, form);
     form.attachDataModule(dm);
-    // The report module joins here once the reports exist.
+    TRM RM(dm, session);
+    form.attachReports(RM);
     form.show();
     const int exitCode = app.exec();
     SetErrorReporter({});
@@ -52,6 +69,8 @@ int main(int argc, char** argv)
 {
     GuardedApplication app(argc, argv);
     QtDialogs::makeDefault();
+    QtReportOutput::makeDefault();
+    loadPortugueseTranslations(app);
     // The title names the program to the clerk (message boxes carry it). No display name is set:
     // the platform would append it to the window's caption, which must show the login in full.
     QApplication::setApplicationName(kApplicationTitle);

@@ -3,6 +3,7 @@
 #include "data/AsciiCase.h"
 #include "data/DbError.h"
 #include "db/AdminError.h"
+#include "db/AdminReports.h"
 #include "db/DemoData.h"
 #include "db/Generator.h"
 #include "db/Schema.h"
@@ -212,6 +213,8 @@ int init(const QStringList& args, QTextStream& out)
     out << QStringLiteral("Banco de dados compartilhado criado: %1\n").arg(target.shared.database);
     if (target.workstation)
         out << QStringLiteral("Banco de dados da estação criado: %1\n").arg(target.workstation->database);
+    if (!database)
+        writeDefaultReportProject(out);
     return kSuccess;
 }
 
@@ -225,6 +228,7 @@ int demo(const QStringList& args, QTextStream& out)
         logins = demo::fill(shared, *workstation, GetLogonUserName(), QDate::currentDate());
     });
     out << QStringLiteral("Farmácia de demonstração criada em %1\n").arg(productfolder::path());
+    writeDefaultReportProject(out);
     printLogins(logins, out);
     return kSuccess;
 }
@@ -349,7 +353,7 @@ QString usage()
         "  indexes [--database NOME]          cria os índices que faltam em um banco de dados existente\n"
         "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
         "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
-        "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n");
+        "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n") + reportUsage();
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -369,6 +373,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return generate(args, out, err);
         if (command == QLatin1String("indexes"))
             return indexes(args, out);
+        if (command == QLatin1String("report"))
+            return report(args, out, err);
         if (command.isEmpty())
             err << QStringLiteral("Nenhum comando informado.\n") << usage();
         else

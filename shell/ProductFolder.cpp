@@ -40,7 +40,7 @@ QString inUseStamp() { return file("Em_Uso.txt"); }
 QString activityFile() { return file("ULTATIV.KVX"); }
 QString stockEntryLog() { return file("LOGESTLOTE.TXT"); }
 QString clientLibraryLocation() { return file("CaminhoGDS.txt"); }
-QString reportProject() { return file("rpt/rptNFiscal.rav"); }
+QString reportProject() { return file("rpt/rptNFiscal.xml"); }
 QString errorLog() { return file("erros.log"); }
 QString sharedDatabase() { return file("dados/korvanis.bd"); }
 QString workstationDatabase() { return file("interfac/korvanis.bd"); }

@@ -15,7 +15,7 @@ QString inUseStamp();            // Em_Uso.txt
 QString activityFile();          // ULTATIV.KVX
 QString stockEntryLog();         // LOGESTLOTE.TXT
 QString clientLibraryLocation(); // CaminhoGDS.txt
-QString reportProject();         // rpt/rptNFiscal.rav
+QString reportProject();         // rpt/rptNFiscal.xml
 QString errorLog();              // erros.log
 QString sharedDatabase();        // dados/korvanis.bd
 QString workstationDatabase();   // interfac/korvanis.bd

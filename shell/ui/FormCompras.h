@@ -10,10 +10,12 @@ class DBComboBox;
 class DBEdit;
 class DBGrid;
 class DBNavigator;
+class ExpiryPanel;
 class HeaderEntry;
 class InstalmentPanel;
 class ItemEntry;
 class NfeImportPanel;
+class PeriodPanel;
 class QAction;
 class QFrame;
 class QLabel;
@@ -23,6 +25,7 @@ class QPushButton;
 class QTimer;
 struct SessionState;
 class TDM;
+class TRM;
 
 // The invoice window. Every control carries the name the screens give it, as member and as
 // objectName, so that handlers read like the behaviour they implement and tests find them with
@@ -41,6 +44,7 @@ public:
     ~TFormCompras() override;
 
     void attachDataModule(TDM& dm);
+    void attachReports(TRM& rm); // the report entries of the menu, after the data module
     TDM* dataModule() const { return dm_; }
     SessionState& session() const { return session_; }
 
@@ -147,8 +151,8 @@ public:
     QFrame* PainelOutrasDespesas;
     InstalmentPanel* PainelFormaPag;
     NfeImportPanel* Painel_NFe;
-    QFrame* PainelVencimentos;
-    QFrame* PainelPeriodo4;
+    ExpiryPanel* PainelVencimentos;
+    PeriodPanel* PainelPeriodo4;
     QFrame* PainelPesquisaCompras;
     QFrame* TabelaNFiscais;
 

@@ -4,6 +4,8 @@
 
 #include "payments/ui/InstalmentPanel.h"
 #include "nfe/ui/NfeImportPanel.h"
+#include "reports/ui/ExpiryPanel.h"
+#include "reports/ui/PeriodPanel.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -342,8 +344,8 @@ void TFormCompras::buildSubsystemPanels()
     PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
     PainelFormaPag = new InstalmentPanel(PainelCompras);
     Painel_NFe = new NfeImportPanel(PainelCompras);
-    PainelVencimentos = newPanel(PainelCompras, QStringLiteral("PainelVencimentos"));
-    PainelPeriodo4 = newPanel(PainelCompras, QStringLiteral("PainelPeriodo4"));
+    PainelVencimentos = new ExpiryPanel(PainelCompras);
+    PainelPeriodo4 = new PeriodPanel(PainelCompras);
     PainelPesquisaCompras = newPanel(centralWidget(), QStringLiteral("PainelPesquisaCompras"));
     TabelaNFiscais = newPanel(centralWidget(), QStringLiteral("TabelaNFiscais"));
 }

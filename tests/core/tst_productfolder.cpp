@@ -15,7 +15,7 @@ private slots:
         ScopedEnv dir("KORVANIS_DIR", "/srv/farmacia/korvanis/");
         QCOMPARE(productfolder::path(), QStringLiteral("/srv/farmacia/korvanis"));
         QCOMPARE(productfolder::inUseStamp(), QStringLiteral("/srv/farmacia/korvanis/Em_Uso.txt"));
-        QCOMPARE(productfolder::reportProject(), QStringLiteral("/srv/farmacia/korvanis/rpt/rptNFiscal.rav"));
+        QCOMPARE(productfolder::reportProject(), QStringLiteral("/srv/farmacia/korvanis/rpt/rptNFiscal.xml"));
         QCOMPARE(productfolder::workstationDatabase(), QStringLiteral("/srv/farmacia/korvanis/interfac/korvanis.bd"));
 
         const ScopedEnv noDir = ScopedEnv::unset("KORVANIS_DIR");

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class TDM;
+
+// The data of the two reports: the statements of `qryRotulos` and `qryVencimentos`, and the
+// period row of the workstation database (`Periodo`) that the expiry listing keeps between uses.
+namespace reports {
+
+inline const QString kRotulos = QStringLiteral("rpt_Rotulos");
+inline const QString kVencimentos = QStringLiteral("rpt_Vencimentos");
+
+// The items of one invoice, found by date, number and supplier (the names compared in upper case).
+QString RotulosStatement(const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier);
+// Every purchased item whose expiry date lies within the period, by expiry date and product.
+QString VencimentosStatement(const QDate& start, const QDate& end);
+
+// Closes `qryRotulos`, gives it the statement of the invoice's items and opens it.
+void PrepareRotulos(TDM& dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier);
+
+// Opens `Periodo` and puts its row into edit (an empty table gets a new row).
+void OpenPeriodo(TDM& dm);
+// Discards the change of the period and closes `Periodo`.
+void CancelPeriodo(TDM& dm);
+
+// Stores the period, closes `Periodo`, and opens `qryVencimentos` over it. A period without its
+// first or last date is not stored: the clerk is told and false returned, `Periodo` still in edit.
+bool Calcula_Vencimentos_SQL(TDM& dm);
+
+} // namespace reports
