@@ -5,6 +5,7 @@
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
 #include "shell/Dialogs.h"
+#include "shell/QtTranslations.h"
 #include "widgets/QtDialogs.h"
 #include "widgets/GuardedApplication.h"
 #include "widgets/UnhandledError.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv)
 {
     GuardedApplication app(argc, argv);
     QtDialogs::makeDefault();
+    InstallQtTranslations(app);
     // The title names the program to the clerk (message boxes carry it). No display name is set:
     // the platform would append it to the window's caption, which must show the login in full.
     QApplication::setApplicationName(kApplicationTitle);

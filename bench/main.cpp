@@ -3,6 +3,7 @@
 
 #include "Measure.h"
 #include "ProductLookup.h"
+#include "StartUp.h"
 
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
@@ -243,7 +244,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup]]
+    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|startup]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
     productfolder::useOwnLockFolderIfNeeded();
@@ -268,6 +269,8 @@ int main(int argc, char** argv)
             measureWrites(c);
         if (only.isEmpty() || only == QLatin1String("lookup"))
             measureProductLookup(c);
+        if (only.isEmpty() || only == QLatin1String("startup"))
+            measureStartUp(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -110,4 +110,22 @@ void setSecondaryIndexesActive(FbConnection& connection, bool active)
         connection.execute(QStringLiteral("alter index \"%1\" %2").arg(index, state));
 }
 
+void addMissingIndexes(FbConnection& connection)
+{
+    struct Index {
+        const char* name;
+        const char* statement;
+    };
+    static const Index later[] = {
+        {"IX_COMPRAS_SITUACAO", "create index IX_COMPRAS_SITUACAO on COMPRAS computed by (upper(SITUACAO))"},
+    };
+    for (const Index& index : later) {
+        const Values found =
+            connection.executeRow(QStringLiteral("select count(*) from RDB$INDICES where RDB$INDEX_NAME = ?"),
+                                  {QString::fromLatin1(index.name)});
+        if (std::get<qint64>(found.front()) == 0)
+            connection.execute(QString::fromLatin1(index.statement));
+    }
+}
+
 } // namespace schema

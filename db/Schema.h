@@ -24,4 +24,8 @@ void updateIndexStatistics(FbConnection& connection);
 // without them, followed by one rebuild of each, is faster than keeping them up to date row by row.
 void setSecondaryIndexesActive(FbConnection& connection, bool active);
 
+// Creates the indexes that databases made before them lack (the index on upper(SITUACAO) of
+// COMPRAS, by which the start-up sweep finds its lots). Nothing when they are all there.
+void addMissingIndexes(FbConnection& connection);
+
 } // namespace schema

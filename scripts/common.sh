@@ -6,10 +6,10 @@ KORVANIS_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$KORVANIS_ROOT" || exit 1
 
 # Compiler, build tools, Qt 6, the Firebird client headers and library, the embedded engine, the
-# server (the tests start a private one) and isql-fb.
+# server (the tests start a private one) and isql-fb; Qt's own texts in Brazilian Portuguese.
 # shellcheck disable=SC2034 # used by the scripts that source this file
 KORVANIS_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev firebird-dev firebird3.0-server-core
-    firebird3.0-server firebird3.0-utils)
+    firebird3.0-server firebird3.0-utils qt6-translations-l10n)
 
 die() {
     echo "$(basename "$0"): $*" >&2

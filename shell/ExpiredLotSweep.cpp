@@ -2,7 +2,10 @@
 
 #include "data/AsciiCase.h"
 #include "data/CachedDataset.h"
+#include "data/DataModule.h"
 #include "data/DbError.h"
+#include "data/SqlText.h"
+#include "db/Schema.h"
 
 namespace {
 
@@ -23,10 +26,34 @@ void setStatus(CachedDataset& lot, const QString& status)
         throw DbError(lot.lastApplyError(), lot.lastApplyErrorCode());
 }
 
+// The lots the rules below can change: no status (blank counts as none), or "EM USO" (any letter
+// case) past the expiry date. The server picks them through the index on upper(SITUACAO), so the
+// sweep reads a handful of rows instead of every lot ever bought; the rules themselves still
+// decide on each row.
+QString candidatesCondition(const QDate& today)
+{
+    return QStringLiteral(" AND (upper(A.SITUACAO) IS NULL OR upper(A.SITUACAO) = '' OR (upper(A.SITUACAO) = "
+                          "'EM USO' AND (A.VALIDADE IS NULL OR A.VALIDADE < ") +
+           sql::dateLiteral(today) + QStringLiteral(")))");
+}
+
 } // namespace
+
+QString ExpiredLotCandidatesQuery(const QDate& today)
+{
+    return TDM::standingQuery(QStringLiteral("Compras2")) + candidatesCondition(today);
+}
 
 int SweepExpiredLots(CachedDataset& compras2, const QDate& today, const SweepProgress& progress)
 {
+    try {
+        schema::addMissingIndexes(compras2.connection());
+    } catch (const DbError&) {
+        // Without the index (no right to create it, the table in use) the server reads every lot:
+        // slower, with the same result.
+    }
+    compras2.close();
+    compras2.setCommandText(ExpiredLotCandidatesQuery(today));
     compras2.open();
     const int total = progress ? compras2.recordCount() : 0;
     compras2.first();
