@@ -4,7 +4,6 @@
 #include "data/CachedDataset.h"
 #include "data/DataModule.h"
 #include "data/DbError.h"
-#include "data/SqlText.h"
 #include "db/Schema.h"
 
 namespace {
@@ -26,22 +25,20 @@ void setStatus(CachedDataset& lot, const QString& status)
         throw DbError(lot.lastApplyError(), lot.lastApplyErrorCode());
 }
 
-// The lots the rules below can change: no status (blank counts as none), or "EM USO" (any letter
-// case) past the expiry date. The server picks them through the index on upper(SITUACAO), so the
-// sweep reads a handful of rows instead of every lot ever bought; the rules themselves still
-// decide on each row.
-QString candidatesCondition(const QDate& today)
-{
-    return QStringLiteral(" AND (upper(A.SITUACAO) IS NULL OR upper(A.SITUACAO) = '' OR (upper(A.SITUACAO) = "
-                          "'EM USO' AND (A.VALIDADE IS NULL OR A.VALIDADE < ") +
-           sql::dateLiteral(today) + QStringLiteral(")))");
-}
-
 } // namespace
 
-QString ExpiredLotCandidatesQuery(const QDate& today)
+// The lots the rules can change: those with no status (a blank counts as none) and those in use;
+// the rules still decide on each row. The server finds them through the index on upper(SITUACAO)
+// and joins each to its product, so the sweep reads a handful of rows instead of every lot ever
+// bought. That index holds few distinct values, and the optimizer would rather walk every resale
+// and compounding product's lots; comparing the lot's product code as an expression leaves it
+// the one good way in.
+QString ExpiredLotCandidatesQuery()
 {
-    return TDM::standingQuery(QStringLiteral("Compras2")) + candidatesCondition(today);
+    const QString standing = TDM::standingQuery(QStringLiteral("Compras2"));
+    return standing.left(standing.indexOf(QStringLiteral(" WHERE "))) +
+           QStringLiteral(" WHERE B.CODIGO = A.CODIGO || '' AND (B.GRUPO = 'REV' OR B.GRUPO = 'PRP') AND "
+                          "(upper(A.SITUACAO) IS NULL OR upper(A.SITUACAO) = '' OR upper(A.SITUACAO) = 'EM USO')");
 }
 
 int SweepExpiredLots(CachedDataset& compras2, const QDate& today, const SweepProgress& progress)
@@ -53,7 +50,7 @@ int SweepExpiredLots(CachedDataset& compras2, const QDate& today, const SweepPro
         // slower, with the same result.
     }
     compras2.close();
-    compras2.setCommandText(ExpiredLotCandidatesQuery(today));
+    compras2.setCommandText(ExpiredLotCandidatesQuery());
     compras2.open();
     const int total = progress ? compras2.recordCount() : 0;
     compras2.first();

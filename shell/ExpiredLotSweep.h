@@ -17,7 +17,7 @@ using SweepProgress = std::function<void(int done, int total)>;
 int SweepExpiredLots(CachedDataset& compras2, const QDate& today, const SweepProgress& progress = {});
 
 // The statement the sweep gives `Compras2`.
-QString ExpiredLotCandidatesQuery(const QDate& today);
+QString ExpiredLotCandidatesQuery();
 
 // The message that reports how many expired lots the sweep marked (shown when there is any).
 QString ExpiredLotsMessage(int count);
