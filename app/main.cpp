@@ -7,13 +7,11 @@
 #include "shell/ui/CrashReport.h"
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
-#include "widgets/GuardedApplication.h"
+#include "shell/QtTranslations.h"
 #include "widgets/QtDialogs.h"
+#include "widgets/GuardedApplication.h"
 #include "widgets/UnhandledError.h"
 
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 namespace {
 
@@ -31,14 +29,6 @@ void takeSettings(SessionState& session, const LocalSettings& settings)
 
 // Qt's own texts (the print dialog, the preview's tools, the edit menus) in Portuguese, when the
 // translations are installed.
-void loadPortugueseTranslations(QApplication& app)
-{
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-}
-
 // The settings and the databases first (either missing ends the program with its message), then
 // the window and the data module; showing the window starts the work.
 int run(QApplication& app)
@@ -70,7 +60,7 @@ int main(int argc, char** argv)
     GuardedApplication app(argc, argv);
     QtDialogs::makeDefault();
     QtReportOutput::makeDefault();
-    loadPortugueseTranslations(app);
+    InstallQtTranslations(app);
     // The title names the program to the clerk (message boxes carry it). No display name is set:
     // the platform would append it to the window's caption, which must show the login in full.
     QApplication::setApplicationName(kApplicationTitle);

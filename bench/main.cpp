@@ -7,6 +7,7 @@
 #include "Nfe.h"
 #include "ProductLookup.h"
 #include "PurchaseSearch.h"
+#include "StartUp.h"
 
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
@@ -247,7 +248,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables|nfe]]
+    // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables|nfe|startup]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
     productfolder::useOwnLockFolderIfNeeded();
@@ -280,6 +281,8 @@ int main(int argc, char** argv)
             measurePayables(c);
         if (only.isEmpty() || only == QLatin1String("nfe"))
             measureNfeImport();
+        if (only.isEmpty() || only == QLatin1String("startup"))
+            measureStartUp(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -10,11 +10,73 @@
 #include "db/ColumnLists.h"
 #include "payments/PayableDescription.h"
 
-QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode)
+QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode, const QDate& date)
 {
-    return QStringLiteral("select ") + ComprasColumns + QStringLiteral(" from COMPRAS where NOTAFISCAL = ") +
-           sql::quoted(invoiceNumber) + QStringLiteral(" and CODIGOFORNECEDOR = ") + sql::quoted(supplierCode);
+    QString sql = QStringLiteral("select ") + ComprasColumns + QStringLiteral(" from COMPRAS where NOTAFISCAL = ") +
+                  sql::quoted(invoiceNumber) + QStringLiteral(" and CODIGOFORNECEDOR = ") + sql::quoted(supplierCode);
+    if (date.isValid())
+        sql += QStringLiteral(" and DATA = ") + sql::dateLiteral(date);
+    return sql;
 }
+
+QString CurrentInvoiceItemsQuery(const CachedDataset& invoices)
+{
+    const QString date = QStringLiteral("DATA");
+    return InvoiceItemsQuery(invoices.asText(QStringLiteral("NOTAFISCAL")),
+                             invoices.asText(QStringLiteral("CODIGOFORNECEDOR")),
+                             invoices.isNull(date) ? QDate() : invoices.asDate(date));
+}
+
+bool InvoiceNumberTaken(SqlCommand& query, const QString& number, const QString& supplierCode,
+                        const QString& supplierName, qint64 ownCode)
+{
+    if (number.isEmpty() || (supplierCode.isEmpty() && supplierName.isEmpty()))
+        return false;
+    QString supplier;
+    if (!supplierCode.isEmpty())
+        supplier = QStringLiteral("CODIGOFORNECEDOR = ") + sql::quoted(supplierCode);
+    if (!supplierName.isEmpty())
+        supplier += (supplier.isEmpty() ? QString() : QStringLiteral(" or ")) + QStringLiteral("FORNECEDOR = ") +
+                    sql::quoted(supplierName);
+    const Value taken = query.single(QStringLiteral("select count(*) as TOMADAS from NFISCAL where NOTAFISCAL = ") +
+                                         sql::quoted(number) + QStringLiteral(" and (") + supplier +
+                                         QStringLiteral(") and CODIGO <> ") + QString::number(ownCode),
+                                     QStringLiteral("TOMADAS"));
+    const auto* count = std::get_if<qint64>(&taken);
+    return count && *count > 0;
+}
+
+QString InvoiceNumberTakenMessage(const QString& number, const QString& supplierName)
+{
+    return QStringLiteral("N.Fiscal ") + number + QStringLiteral("\rdo fornecedor ") + supplierName +
+           QStringLiteral(" já encontra-se no Cadastro de Notas Fiscais do KORVANIS.");
+}
+
+void RefuseTakenInvoiceNumber(TDM& dm)
+{
+    const CachedDataset& nf = dm.NFiscal;
+    const QString number = nf.asText(QStringLiteral("NOTAFISCAL"));
+    const QString supplier = nf.asText(QStringLiteral("FORNECEDOR"));
+    if (InvoiceNumberTaken(dm.SQLQuery1, number, nf.asText(QStringLiteral("CODIGOFORNECEDOR")), supplier,
+                           nf.asInteger(QStringLiteral("CODIGO"))))
+        throw DatasetError(InvoiceNumberTakenMessage(number, supplier));
+}
+
+namespace {
+
+// Another invoice with the same number and supplier name: its payables carry the same description.
+bool sharesPayables(SqlCommand& query, const QString& number, const QString& supplierName, qint64 ownCode)
+{
+    const Value shared =
+        query.single(QStringLiteral("select count(*) as OUTRAS from NFISCAL where NOTAFISCAL = ") +
+                         sql::quoted(number) + QStringLiteral(" and FORNECEDOR = ") + sql::quoted(supplierName) +
+                         QStringLiteral(" and CODIGO <> ") + QString::number(ownCode),
+                     QStringLiteral("OUTRAS"));
+    const auto* count = std::get_if<qint64>(&shared);
+    return count && *count > 0;
+}
+
+} // namespace
 
 DatasetRules::DatasetRules(TDM& dm)
     : dm_(dm), session_(dm.session()), window_(dm.window()), redraws_(QStringLiteral("KeyRedraw"), dm.SQLConnection1)
@@ -45,8 +107,18 @@ void DatasetRules::attachInvoiceRules()
         if (window_.isPainelComprasVisible() && !window_.isPainelOutrasDespesasVisible())
             InvoiceEditingStarts(false);
     };
-    nf.afterEdit = [this](CachedDataset&) { CopyHeaderIntoItem(); };
-    nf.beforePost = [this](CachedDataset& ds) { PostCurrentItem(ds.state() == CachedDataset::State::Edit); };
+    nf.afterEdit = [this](CachedDataset& ds) {
+        editStartKey_ = {ds.asText(QStringLiteral("NOTAFISCAL")), ds.asText(QStringLiteral("CODIGOFORNECEDOR")),
+                         ds.asText(QStringLiteral("FORNECEDOR"))};
+        CopyHeaderIntoItem();
+    };
+    // An invoice whose number another invoice of its supplier carries is never stored; one stored
+    // so before (an old database) can still be posted as long as its number and supplier stay.
+    nf.beforePost = [this](CachedDataset& ds) {
+        if (ds.state() == CachedDataset::State::Insert || invoiceKeyChangedSinceEdit())
+            RefuseTakenInvoiceNumber(dm_);
+        PostCurrentItem(ds.state() == CachedDataset::State::Edit);
+    };
     nf.afterPost = [this](CachedDataset& ds) {
         if (!window_.isPainelOutrasDespesasVisible()) {
             window_.EnableMainButtons();
@@ -76,6 +148,16 @@ void DatasetRules::attachInvoiceRules()
         if (dm_.Compras.isOpen())
             dm_.Compras.refresh();
     };
+}
+
+bool DatasetRules::invoiceKeyChangedSinceEdit() const
+{
+    const CachedDataset& nf = dm_.NFiscal;
+    if (nf.state() != CachedDataset::State::Edit || editStartKey_.size() != 3)
+        return false;
+    return editStartKey_ != QStringList{nf.asText(QStringLiteral("NOTAFISCAL")),
+                                        nf.asText(QStringLiteral("CODIGOFORNECEDOR")),
+                                        nf.asText(QStringLiteral("FORNECEDOR"))};
 }
 
 void DatasetRules::InvoiceEditingStarts(bool inserting)
@@ -147,27 +229,35 @@ void DatasetRules::PostCurrentItem(bool editingHeader)
     }
 }
 
+// The items are read again by the invoice's own key first: the item list may hold another
+// invoice's rows (the list of every item at start-up). The payables are found only by their
+// description, which an invoice of the same number and supplier name shares: those are left
+// alone, as nobody can tell whose they are.
 void DatasetRules::RemoveItemsAndPayables()
 {
     CachedDataset& nf = dm_.NFiscal;
     CachedDataset& items = dm_.Compras;
-    if (items.isOpen()) {
-        items.first();
-        while (!items.eof() && !items.isEmpty())
-            items.remove(); // each deletion is written by the item rule
+    ReloadItems();
+    items.first();
+    while (!items.eof() && !items.isEmpty())
+        items.remove(); // each deletion is written by the item rule
+    const QString number = nf.asText(QStringLiteral("NOTAFISCAL"));
+    const QString supplier = nf.asText(QStringLiteral("FORNECEDOR"));
+    const QString description = PayableDescription(number, supplier);
+    if (sharesPayables(dm_.SQLQuery1, number, supplier, nf.asInteger(QStringLiteral("CODIGO")))) {
+        window_.showMessage(QStringLiteral("As contas do \"Contas a Pagar\" com a descrição \"") + description +
+                            QStringLiteral("\" não foram excluídas:\routra nota fiscal com o mesmo número e o mesmo "
+                                           "fornecedor usa esta descrição."));
+        return;
     }
-    dm_.execute(QStringLiteral("Delete from CTAPAGAR where DESCRICAO = ") +
-                sql::quoted(PayableDescription(nf.asText(QStringLiteral("NOTAFISCAL")),
-                                               nf.asText(QStringLiteral("FORNECEDOR")))));
+    dm_.execute(QStringLiteral("Delete from CTAPAGAR where DESCRICAO = ") + sql::quoted(description));
 }
 
 void DatasetRules::ReloadItems()
 {
-    CachedDataset& nf = dm_.NFiscal;
     CachedDataset& items = dm_.Compras;
     items.close();
-    items.setCommandText(
-        InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
+    items.setCommandText(CurrentInvoiceItemsQuery(dm_.NFiscal));
     items.open();
 }
 
@@ -176,7 +266,13 @@ void DatasetRules::ReloadItems()
 void DatasetRules::attachItemRules()
 {
     CachedDataset& items = dm_.Compras;
-    items.beforeInsert = [this](CachedDataset&) { ReloadItems(); };
+    // No item goes under a number another invoice of the supplier carries: it would join that
+    // invoice's items.
+    items.beforeInsert = [this](CachedDataset&) {
+        if (dm_.NFiscal.state() == CachedDataset::State::Insert || invoiceKeyChangedSinceEdit())
+            RefuseTakenInvoiceNumber(dm_);
+        ReloadItems();
+    };
     items.afterInsert = [this](CachedDataset&) { ItemDefaults(); };
     items.beforePost = [](CachedDataset& ds) {
         if (!ds.isNull(QStringLiteral("LOTE")))

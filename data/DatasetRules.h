@@ -2,15 +2,28 @@
 
 #include "data/SqlCommand.h"
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 class TDM;
 class CachedDataset;
 struct SessionState;
 class WindowState;
 
-// The items of an invoice: its COMPRAS rows by number and supplier code, in the server's order.
-QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode);
+// The items of an invoice: its COMPRAS rows by number, supplier code and, when given, issue date
+// (two invoices of one supplier may share a number on different days), in the server's order.
+QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode, const QDate& date = {});
+// The item query of the current `NFiscal` row.
+QString CurrentInvoiceItemsQuery(const CachedDataset& invoices);
+
+// Whether another invoice (any but the one with `ownCode`) of the same supplier, by code or by
+// name, carries this number. Nothing is taken while the number or the supplier is still empty.
+bool InvoiceNumberTaken(SqlCommand& query, const QString& number, const QString& supplierCode,
+                        const QString& supplierName, qint64 ownCode);
+QString InvoiceNumberTakenMessage(const QString& number, const QString& supplierName);
+// Throws DatasetError with the message above when the current `NFiscal` row's number is taken.
+void RefuseTakenInvoiceNumber(TDM& dm);
 
 // The rules the datasets of the data module carry: keys drawn as greatest + 1, defaults from the
 // current invoice and the login identity, every posted or deleted change written at once, the
@@ -41,6 +54,7 @@ private:
     void CopyHeaderKey();
     void PostCurrentItem(bool editingHeader);
     void RemoveItemsAndPayables();
+    bool invoiceKeyChangedSinceEdit() const;
     void ItemDefaults();
     void InstalmentDefaults();
 
@@ -50,4 +64,6 @@ private:
     // Redraws of refused keys run while `SQLQuery1` may be walking rows of its own.
     SqlCommand redraws_;
     qint64 supplierCodeBase_ = 0;
+    // Number, supplier code and supplier name of the header when its edit began.
+    QStringList editStartKey_;
 };

@@ -73,8 +73,9 @@ void add(FbConnection& shared, const QString& name, const QString& password, boo
 
 bool hasWorkstation(FbConnection& shared, const QString& name)
 {
-    const Values row = shared.executeRow(QStringLiteral("select count(*) from ESTACOES where upper(USUARIO) = ?"),
-                                         {ascii::upper(name)});
+    // The server's upper case, on both sides: it also upper-cases accented letters.
+    const Values row = shared.executeRow(
+        QStringLiteral("select count(*) from ESTACOES where upper(USUARIO) = upper(cast(? as varchar(60)))"), {name});
     return std::get<qint64>(row.front()) > 0;
 }
 

@@ -4,10 +4,10 @@
 #include "data/DatasetRules.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
-
-#include <QSet>
+#include "payments/PayableDescription.h"
 
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -63,24 +63,6 @@ std::optional<QString> carriesKeyCondition(const HeaderKey& old)
            textEquals(QStringLiteral("A.FORNECEDOR"), old.supplier);
 }
 
-bool carries(const CachedDataset& items, const HeaderKey& key)
-{
-    return items.asText(QStringLiteral("DATA")) == key.date &&
-           items.asText(QStringLiteral("NOTAFISCAL")) == key.number &&
-           items.asText(QStringLiteral("FORNECEDOR")) == key.supplier;
-}
-
-// Two suppliers may share a trade name: the code tells whose item it is.
-bool ofOldSupplier(const CachedDataset& items, const HeaderKey& old)
-{
-    return items.asText(QStringLiteral("CODIGOFORNECEDOR")) == old.supplierCode;
-}
-
-QString itemIdentity(const CachedDataset& items)
-{
-    return items.asText(QStringLiteral("ESTACAO")) + QLatin1Char('/') + items.asText(QStringLiteral("CODCOMPRA"));
-}
-
 void reopen(CachedDataset& items, const QString& statement)
 {
     items.close();
@@ -103,48 +85,135 @@ void deleteItemsWithEmptyColumn(CachedDataset& copy, HeaderColumn changed, const
     }
 }
 
-// The first item still carrying the old key that was not tried yet.
-bool toNextCarrier(CachedDataset& copy, const HeaderKey& old, const QSet<QString>& tried)
-{
-    copy.first();
-    while (!copy.isEmpty() && !copy.eof()) {
-        if (carries(copy, old) && !tried.contains(itemIdentity(copy)))
-            return true;
-        copy.next();
-    }
-    return false;
-}
-
-void moveItemsToNewKey(CachedDataset& copy, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+// Every item carrying the old key, whatever its product (an NF-e item whose product was not
+// recognised has none), receives the new value; each is written on its own, and one that cannot
+// be changed is left as it was.
+void moveItemsToNewKey(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
                        const QString& newSupplierCode, const QString& order)
 {
     const auto carriesOldKey = carriesKeyCondition(old);
     if (!carriesOldKey)
         return;
-    reopen(copy, ItemWorkingCopyQuery(*carriesOldKey, order));
-    const QString column = columnOf(changed);
-    // A changed row leaves the old key; a row that cannot be changed is tried once.
-    QSet<QString> tried;
-    while (toNextCarrier(copy, old, tried)) {
-        tried.insert(itemIdentity(copy));
+    struct Carrier {
+        qint64 code;
+        bool ofOldSupplier;
+    };
+    std::vector<Carrier> carriers;
+    {
+        auto cursor = dm.SQLConnection1.openCursor(
+            QStringLiteral("select A.CODCOMPRA, A.CODIGOFORNECEDOR from COMPRAS A where A.CODCOMPRA is not null") +
+            *carriesOldKey + order);
+        while (cursor->fetch())
+            carriers.push_back({std::get<qint64>(cursor->value(0)), cursor->text(1) == old.supplierCode});
+    }
+    QString newValueSql;
+    if (changed == HeaderColumn::Date) {
+        const auto date = formats::parseDate(newValue);
+        if (!date)
+            return;
+        newValueSql = sql::dateLiteral(*date);
+    } else {
+        newValueSql = sql::quoted(newValue);
+    }
+    const QString set =
+        QStringLiteral("update COMPRAS A set ") + columnOf(changed) + QStringLiteral(" = ") + newValueSql;
+    for (const Carrier& item : carriers) {
+        QString statement = set;
+        if (changed == HeaderColumn::Supplier && !newSupplierCode.isEmpty() && item.ofOldSupplier)
+            statement += QStringLiteral(", CODIGOFORNECEDOR = ") + sql::quoted(newSupplierCode);
         try {
-            copy.edit();
-            copy.setText(column, newValue);
-            if (changed == HeaderColumn::Supplier && !newSupplierCode.isEmpty() && ofOldSupplier(copy, old))
-                copy.setText(QStringLiteral("CODIGOFORNECEDOR"), newSupplierCode);
-            copy.post();
-            copy.applyUpdates();
+            dm.execute(statement + QStringLiteral(" where A.CODCOMPRA = ") + QString::number(item.code) +
+                       *carriesOldKey);
         } catch (const std::exception&) {
-            copy.cancel(); // the item stays as it was
+            // The item stays as it was.
         }
     }
+}
+
+// The invoice's number and supplier name are in its instalments and in the description of its
+// payables: they follow a change of either.
+struct PayableKeys {
+    QString oldDescription;
+    QString newDescription;
+    QString oldNumber, newNumber;
+    QString oldSupplier, newSupplier;
+};
+
+PayableKeys payableKeys(HeaderColumn changed, const HeaderKey& old, const QString& newValue)
+{
+    PayableKeys keys{{}, {}, old.number, old.number, old.supplier, old.supplier};
+    if (changed == HeaderColumn::Number)
+        keys.newNumber = newValue;
+    else
+        keys.newSupplier = newValue;
+    keys.oldDescription = PayableDescription(keys.oldNumber, keys.oldSupplier);
+    keys.newDescription = PayableDescription(keys.newNumber, keys.newSupplier);
+    return keys;
+}
+
+// Payables the finance module has taken over (paid, or otherwise no longer waiting to be paid)
+// must keep the description they were taken over with.
+bool payablesTakenOver(SqlCommand& query, const QString& description)
+{
+    const Value taken =
+        query.single(QStringLiteral("select count(*) as MOVIMENTADAS from CTAPAGAR where DESCRICAO = ") +
+                         sql::quoted(description) + QStringLiteral(" and (SITUACAO is null or SITUACAO <> ") +
+                         sql::quoted(kPayableAwaitingPayment) + QStringLiteral(")"),
+                     QStringLiteral("MOVIMENTADAS"));
+    const auto* count = std::get_if<qint64>(&taken);
+    return count && *count > 0;
+}
+
+void movePaymentsToNewKey(TDM& dm, const PayableKeys& keys)
+{
+    dm.execute(QStringLiteral("update PAGDIVER set NFISCAL = ") + sql::quoted(keys.newNumber) +
+               QStringLiteral(", FORNECEDOR = ") + sql::quoted(keys.newSupplier) + QStringLiteral(" where NFISCAL = ") +
+               sql::quoted(keys.oldNumber) + QStringLiteral(" and FORNECEDOR = ") + sql::quoted(keys.oldSupplier));
+    dm.execute(QStringLiteral("update CTAPAGAR set DESCRICAO = ") + sql::quoted(keys.newDescription) +
+               QStringLiteral(" where DESCRICAO = ") + sql::quoted(keys.oldDescription) +
+               QStringLiteral(" and SITUACAO = ") + sql::quoted(kPayableAwaitingPayment));
+}
+
+// The header goes back to the values its items carry.
+void restoreHeader(TDM& dm, HeaderColumn changed, const HeaderKey& old)
+{
+    CachedDataset& nf = dm.NFiscal;
+    if (nf.state() != CachedDataset::State::Edit && nf.state() != CachedDataset::State::Insert)
+        return;
+    if (changed == HeaderColumn::Number) {
+        nf.setText(QStringLiteral("NOTAFISCAL"), old.number);
+    } else {
+        nf.setText(QStringLiteral("FORNECEDOR"), old.supplier);
+        nf.setText(QStringLiteral("CODIGOFORNECEDOR"), old.supplierCode);
+    }
+}
+
+// A new number or supplier is refused when another invoice of the supplier carries the number,
+// or when a payable of the invoice has been taken over by the finance module.
+void refuseUnmovableChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+                           const QString& newSupplierCode)
+{
+    if (changed == HeaderColumn::Date)
+        return;
+    const PayableKeys keys = payableKeys(changed, old, newValue);
+    const CachedDataset& nf = dm.NFiscal;
+    const qint64 ownCode = nf.isOpen() && !nf.isEmpty() ? nf.asInteger(QStringLiteral("CODIGO")) : 0;
+    const QString code = changed == HeaderColumn::Supplier ? newSupplierCode : old.supplierCode;
+    QString refusal;
+    if (InvoiceNumberTaken(dm.SQLQuery1, keys.newNumber, code, keys.newSupplier, ownCode))
+        refusal = InvoiceNumberTakenMessage(keys.newNumber, keys.newSupplier);
+    else if (payablesTakenOver(dm.SQLQuery1, keys.oldDescription))
+        refusal = kPayablesTakenOverMessage;
+    if (refusal.isEmpty())
+        return;
+    restoreHeader(dm, changed, old);
+    throw HeaderChangeRefused(refusal);
 }
 
 void reopenInvoiceItems(TDM& dm)
 {
     CachedDataset& items = dm.Compras;
-    reopen(items, InvoiceItemsQuery(dm.NFiscal.asText(QStringLiteral("NOTAFISCAL")),
-                                    dm.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"))));
+    reopen(items, CurrentInvoiceItemsQuery(dm.NFiscal));
     if (!items.isEmpty())
         items.edit();
 }
@@ -174,12 +243,16 @@ void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, co
                          const QString& cleanUpOrder, const QString& updateOrder, const QString& newSupplierCode)
 {
     CachedDataset& copy = dm.Compras2;
+    refuseUnmovableChange(dm, changed, old, newValue, newSupplierCode);
     StoreTypedItem(dm.Compras); // with the old key, so that the cascade moves it too
     dm.Compras.close();
     copy.close();
     try {
         deleteItemsWithEmptyColumn(copy, changed, cleanUpOrder);
-        moveItemsToNewKey(copy, changed, old, newValue, newSupplierCode, updateOrder);
+        copy.close();
+        moveItemsToNewKey(dm, changed, old, newValue, newSupplierCode, updateOrder);
+        if (changed != HeaderColumn::Date)
+            movePaymentsToNewKey(dm, payableKeys(changed, old, newValue));
     } catch (const std::exception&) {
         // The item list comes back whatever went wrong; the cascade's error is the one reported.
         copy.close();

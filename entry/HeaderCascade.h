@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/CachedDataset.h"
+
 #include <QString>
 
 class CachedDataset;
@@ -31,14 +33,30 @@ QString ItemWorkingCopyQuery(const QString& condition, const QString& orderClaus
 // and cannot be stored: it is dropped, as is an edited row nothing was changed in.
 void StoreTypedItem(CachedDataset& items);
 
-// Carries a changed header value over to the items, through `Compras2`, each change written at
-// once:
-// - clean-up: every SUP item whose changed column is empty is deleted, whichever invoice it is of;
-// - update: every SUP item with the three old key values receives `newValue` in the changed column
-//   (a supplier change also gives `newSupplierCode` to those of them that carry the old supplier
-//   code, so that they stay in their invoice's item list, which selects by number and supplier
-//   code; an item of another supplier with the same trade name keeps its code). A row that cannot
-//   be changed is left as it was.
+// A change of number or supplier that the invoice's rows cannot follow; the header has been given
+// back its old value.
+class HeaderChangeRefused : public DatasetError {
+public:
+    using DatasetError::DatasetError;
+};
+
+inline const QString kPayablesTakenOverMessage = QStringLiteral(
+    "Esta Nota Fiscal já está no \"Contas a Pagar\" e o setor financeiro já movimentou uma de suas contas.\r"
+    "O número e o fornecedor desta nota não podem mais ser alterados.");
+
+// Carries a changed header value over to the items, each change written at once:
+// - clean-up (through `Compras2`): every SUP item whose changed column is empty is deleted,
+//   whichever invoice it is of;
+// - update: every item (of any product, or of none) with the three old key values receives
+//   `newValue` in the changed column (a supplier change also gives `newSupplierCode` to those of
+//   them that carry the old supplier code, so that they stay in their invoice's item list, which
+//   selects by number and supplier code; an item of another supplier with the same trade name
+//   keeps its code). A row that cannot be changed is left as it was.
+// - a new number or supplier also reaches the invoice's custom instalments (PAGDIVER) and its
+//   payables still "Atualizado (pagar)", whose description names both.
+// A new number or supplier is refused (HeaderChangeRefused, nothing changed, the header given back
+// its old value) when another invoice of the supplier carries the number, or when a payable of the
+// invoice has been taken over by the finance module.
 // An item typed but not stored yet is stored first (`StoreTypedItem`), so that it follows too.
 // Afterwards `Compras` is opened again with the items of the current invoice (its query rebuilt
 // from the header's number and supplier code) and put into edit when it holds items.

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 #include <functional>
 #include <limits>
@@ -98,9 +99,28 @@ QString ProgramFolderOf(const QString& executableFolder)
     return folder.left(kProgramFolderLength);
 }
 
+namespace {
+
+// A file saved as UTF-8 (with or without its byte-order mark) is told from a Windows-1252 one by
+// its bytes: Windows-1252 text with accented letters is almost never valid UTF-8. Plain ASCII
+// reads the same either way.
+QString decodeSettingsFile(const QByteArray& bytes)
+{
+    static const QByteArray byteOrderMark("\xEF\xBB\xBF");
+    const bool marked = bytes.startsWith(byteOrderMark);
+    const QByteArray body = marked ? bytes.mid(byteOrderMark.size()) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(body);
+    if (!utf8.hasError())
+        return text;
+    return win1252::decode(bytes);
+}
+
+} // namespace
+
 void ApplySettingsLines(const QByteArray& fileContents, LocalSettingsResult& result)
 {
-    for (const QString& line : linesOf(win1252::decode(fileContents))) {
+    for (const QString& line : linesOf(decodeSettingsFile(fileContents))) {
         if (line.size() < kLabelLength)
             continue;
         const QString label = line.left(kLabelLength);

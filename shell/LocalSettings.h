@@ -41,5 +41,6 @@ QString ProgramFolderOf(const QString& executableFolder);
 LocalSettingsResult ReadLocalSettings();
 // Reads KORVANIS.INI from the given executable folder (cut as `ProgramFolderOf` does).
 LocalSettingsResult ReadLocalSettingsFrom(const QString& executableFolder);
-// Applies the lines of a settings file (Windows-1252 bytes) to `result.settings`.
+// Applies the lines of a settings file to `result.settings`: UTF-8 when the bytes are valid UTF-8
+// (a byte-order mark is skipped), Windows-1252 otherwise.
 void ApplySettingsLines(const QByteArray& fileContents, LocalSettingsResult& result);

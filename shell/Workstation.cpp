@@ -1,6 +1,5 @@
 #include "shell/Workstation.h"
 
-#include "data/AsciiCase.h"
 #include "data/DataModule.h"
 #include "data/Formats.h"
 #include "data/SessionState.h"
@@ -41,8 +40,8 @@ QString workstationQuery(const QString& user)
 {
     return QStringLiteral("Select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, CAMINHOOM, "
                           "CAMINHOECF, CAMINHOSEQUENCIAL1, CAMINHO2, ROTULO1, ROTULO2, ROTULO3, ROTULO4, ROTULO5, "
-                          "ROTULO6, USUARIO, CNPJ from ESTACOES where upper(USUARIO) = ") +
-           sql::quoted(ascii::upper(user));
+                          "ROTULO6, USUARIO, CNPJ from ESTACOES where upper(USUARIO) = upper(") +
+           sql::quoted(user) + QLatin1Char(')');
 }
 
 void markInUse(CachedDataset& estacoes, const QDateTime& now)
@@ -77,7 +76,9 @@ WorkstationBinding IdentifyWorkstation(TDM& dm, SessionState& session, const QDa
     estacoes.close();
     estacoes.setCommandText(workstationQuery(session.CurrentUserName));
     estacoes.open();
-    if (ascii::upper(estacoes.asText(QStringLiteral("USUARIO"))) != ascii::upper(session.CurrentUserName)) {
+    // Both names are upper-cased by the server, which also upper-cases accented letters ("andré"
+    // is "ANDRÉ" there): the program's own upper case covers A to Z only, so it compares nothing.
+    if (estacoes.isEmpty()) {
         binding.messages << noWorkstationMessage(session.CurrentUserName);
         estacoes.close();
         return binding;

@@ -29,7 +29,8 @@ void DBEdit::setFieldFormat(const FieldFormat& format)
     link_.setFormat(format);
 }
 
-// The mask comes from the format; numeric columns take only what a number can hold.
+// The mask comes from the format. A number field takes any text, so that a slip ("1a0") is
+// refused with the field's message when it is stored, rather than read as another number.
 void DBEdit::applyFormat()
 {
     const QString mask = fieldtext::qtInputMask(link_.format().entryMask);
@@ -38,5 +39,4 @@ void DBEdit::applyFormat()
         setInputMask(mask);
         setText(keep);
     }
-    AcceptOnlyNumbers(this, link_.isBound() && fieldtext::isNumeric(link_.columnType()));
 }

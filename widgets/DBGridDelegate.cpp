@@ -30,9 +30,6 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
         edit->setFrame(false);
         if (!column.format.entryMask.isEmpty())
             edit->setInputMask(fieldtext::qtInputMask(column.format.entryMask));
-        const CachedDataset* ds = model_.dataset();
-        AcceptOnlyNumbers(edit, ds && ds->isOpen() && ds->hasField(column.field) &&
-                                    fieldtext::isNumeric(ds->layout().at(ds->fieldIndex(column.field)).type));
         editor = edit;
     }
     ShowFocusColour(editor);

@@ -2,7 +2,6 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 bool IsTextEditingKey(const QKeyEvent& e)
 {
@@ -24,17 +23,4 @@ bool IsTextEditingKey(const QKeyEvent& e)
     const QString text = e.text();
     return !text.isEmpty() && text.front().isPrint() &&
            !(e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-}
-
-void AcceptOnlyNumbers(QLineEdit* edit, bool on)
-{
-    if (on == (edit->validator() != nullptr))
-        return;
-    if (!on) {
-        delete edit->validator();
-        edit->setValidator(nullptr);
-        return;
-    }
-    static const QRegularExpression number(QStringLiteral("-?[0-9.,]*"));
-    edit->setValidator(new QRegularExpressionValidator(number, edit));
 }

@@ -103,6 +103,10 @@ QString qtInputMask(const QString& entryMask)
             mask += QLatin1Char('\\');
         mask += c;
     }
+    // A two-digit year may be typed with four digits (15/03/2024): two more, optional, positions,
+    // so that no digit typed is dropped.
+    if (masksTwoDigitYear(entryMask))
+        mask += QStringLiteral("00");
     const QChar blank = parts.size() > 2 && !parts[2].isEmpty() ? parts[2].front() : QLatin1Char('_');
     return mask + QLatin1Char(';') + blank;
 }

@@ -30,11 +30,12 @@ QString display(const Value& value, const FieldFormat& format);
 // without thousands dots ("1234,56"), so that what is typed reads back as the same value.
 QString edit(const Value& value, const FieldFormat& format);
 
-// The entry mask in Qt's notation: "!99/99/00;1;_" becomes "99/99/99;_" (every digit required,
-// the literals kept with the text, "_" for a position not yet typed).
+// The entry mask in Qt's notation: "!99/99/00;1;_" becomes "99/99/9900;_" (every digit required,
+// the literals kept with the text, "_" for a position not yet typed); a date's two-digit year
+// takes two more, optional, digits, so that dd/mm/yy and dd/mm/yyyy are both typed as they are.
 QString qtInputMask(const QString& entryMask);
 
-// Whether typed text is free (a text column) or a number, which takes only digits and separators.
+// Whether the column holds a number.
 bool isNumeric(ColumnType type);
 
 } // namespace fieldtext

@@ -74,13 +74,20 @@ private:
                        {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
                         QString::fromLatin1(supplier), QString::fromLatin1(supplierCode)});
     }
-    void addItem(int code, const char* number, const char* supplierCode, const char* responsavel)
+    void addItem(int code, const char* number, const char* supplierCode, const char* responsavel,
+                 const char* date = "01/15/24")
     {
         conn().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, "
                                       "COMPONENTE, RESPONSAVEL, CODIGOFORNECEDOR) values "
-                                      "('01', ?, '01/15/24', ?, 'ACME', 'ALCOOL', ?, ?)"),
-                       {qint64(code), QString::fromLatin1(number), QString::fromLatin1(responsavel),
-                        QString::fromLatin1(supplierCode)});
+                                      "('01', ?, ?, ?, 'ACME', 'ALCOOL', ?, ?)"),
+                       {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
+                        QString::fromLatin1(responsavel), QString::fromLatin1(supplierCode)});
+    }
+    void addPayable(const char* description, const char* status = "Atualizado (pagar)")
+    {
+        conn().execute(QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values "
+                                      "((select coalesce(max(CODCTAPAGAR), 0) + 1 from CTAPAGAR), ?, 10, ?)"),
+                       {QString::fromLatin1(description), QString::fromLatin1(status)});
     }
     void openInvoices() { dm().NFiscal.open(); }
     void newInvoice(CachedDataset& nf, const char* number)
@@ -230,11 +237,9 @@ private slots:
         addInvoice(2, "01/16/24", "124", "ACME", "0001");
         for (int i = 1; i <= 3; ++i)
             addItem(i, "123", "0001", "0001");
-        addItem(4, "124", "0001", "0001");
+        addItem(4, "124", "0001", "0001", "01/16/24");
         for (const char* d : {"N.Fiscal 123 ACME", "N.Fiscal 123 ACME", "N.Fiscal 124 ACME"})
-            conn().execute(QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values "
-                                          "((select coalesce(max(CODCTAPAGAR), 0) + 1 from CTAPAGAR), ?, 10)"),
-                           {QString::fromLatin1(d)});
+            addPayable(d);
         openInvoices();
         CachedDataset& nf = dm().NFiscal;
         QVERIFY(nf.locate({QDate(2024, 1, 15)}));
@@ -247,6 +252,111 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR")), 1);
         QCOMPARE(nf.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("124"));
         QCOMPARE(dm().Compras.recordCount(), 1); // the items of the invoice now current
+    }
+
+    // Two invoices of one supplier with one number on different days, as an older database may
+    // hold them: each shows and deletes only its own items, and the payables whose description
+    // both share stay, with a word to the clerk.
+    void deletingAnInvoiceLeavesItsTwinAlone()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addInvoice(2, "01/20/24", "123", "ACME", "0001");
+        addItem(1, "123", "0001", "0001");
+        addItem(2, "123", "0001", "0002");
+        addItem(3, "123", "0001", "0001", "01/20/24");
+        addPayable("N.Fiscal 123 ACME");
+        openInvoices();
+        CachedDataset& nf = dm().NFiscal;
+        QVERIFY(nf.locate({QDate(2024, 1, 20)}));
+        QCOMPARE(dm().Compras.recordCount(), 1);
+        nf.remove();
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where DATA = '01/15/24'")), 2);
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where DATA = '01/20/24'")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR")), 1);
+        QCOMPARE(ws->window.messages.size(), 1);
+        QVERIFY(ws->window.messages.front().contains(QStringLiteral("N.Fiscal 123 ACME")));
+    }
+
+    // A new invoice whose number another invoice of the supplier (by code or by name) carries is
+    // refused, and no item goes under that number meanwhile.
+    void aNumberTheSupplierAlreadyUsesIsRefused_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("supplier");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("same number and supplier") << "123"
+                                                  << "ACME"
+                                                  << "0001" << true;
+        QTest::newRow("same supplier code, other name") << "123"
+                                                        << "ACME LTDA"
+                                                        << "0001" << true;
+        QTest::newRow("same supplier name, other code") << "123"
+                                                        << "ACME"
+                                                        << "0009" << true;
+        QTest::newRow("another supplier") << "123"
+                                          << "BETA"
+                                          << "0002" << false;
+        QTest::newRow("another number") << "124"
+                                        << "ACME"
+                                        << "0001" << false;
+    }
+    void aNumberTheSupplierAlreadyUsesIsRefused()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, supplier);
+        QFETCH(QString, code);
+        QFETCH(bool, refused);
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        openInvoices();
+        CachedDataset& nf = dm().NFiscal;
+        nf.append();
+        nf.setText(QStringLiteral("DATA"), QStringLiteral("20/01/24"));
+        nf.setText(QStringLiteral("NOTAFISCAL"), number);
+        nf.setText(QStringLiteral("FORNECEDOR"), supplier);
+        nf.setText(QStringLiteral("CODIGOFORNECEDOR"), code);
+        if (!refused) {
+            nf.post();
+            QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 2);
+            return;
+        }
+        const QString message = QStringLiteral("N.Fiscal 123\rdo fornecedor ") + supplier +
+                                QStringLiteral(" já encontra-se no Cadastro de Notas Fiscais do KORVANIS.");
+        try {
+            dm().Compras.append();
+            QFAIL("an item went under the taken number");
+        } catch (const DatasetError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        try {
+            nf.post();
+            QFAIL("posted");
+        } catch (const DatasetError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(nf.state(), CachedDataset::State::Insert);
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 1);
+    }
+
+    // Twins stored before the check existed can still be edited; only a change of number or
+    // supplier is checked.
+    void storedTwinsStayEditable()
+    {
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addInvoice(2, "01/20/24", "123", "ACME", "0001");
+        addInvoice(3, "01/25/24", "124", "ACME", "0001");
+        openInvoices();
+        CachedDataset& nf = dm().NFiscal;
+        QVERIFY(nf.locate({QDate(2024, 1, 20)}));
+        nf.edit();
+        nf.setText(QStringLiteral("FORMAPAGTO"), QStringLiteral("A vista"));
+        nf.post();
+        QVERIFY(nf.locate({QDate(2024, 1, 25)}));
+        nf.edit();
+        nf.setText(QStringLiteral("NOTAFISCAL"), QStringLiteral("123"));
+        QVERIFY_THROWS_EXCEPTION(DatasetError, nf.post());
+        nf.cancel();
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL where NOTAFISCAL = '124'")), 1);
     }
 
     void itemCounterFollowsTheFirstItemOfTheInvoice()

@@ -44,6 +44,12 @@ private slots:
                                              << "EM USO" << 0;
         QTest::newRow("supply product: not swept") << "SUP" << past << ""
                                                    << "" << 0;
+        // The server finds the candidates, comparing as it does (trailing blanks not counting); the
+        // rules still decide on each row as before.
+        QTest::newRow("expired, a blank status") << "REV" << past << " "
+                                                 << " " << 0;
+        QTest::newRow("expired, in use with a trailing blank") << "REV" << past << "EM USO "
+                                                               << "EM USO " << 0;
     }
 
     void statusAfterTheSweep()
@@ -72,22 +78,31 @@ private slots:
         QCOMPARE(isNull(row.at(0)) ? QString() : std::get<QString>(row.at(0)), expected);
     }
 
-    void progressHearsOfEveryRow()
+    // Only the lots the sweep can change are read: those without a status and those in use. Lots
+    // in stock, in quarantine or already expired are left to the server.
+    void progressHearsOfEveryCandidate()
     {
         TestDatabase db;
         db.connection().execute(
             QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('P1', 'PRODUTO', 'REV')"));
-        for (int code = 1; code <= 3; ++code)
+        const struct {
+            const char* status;
+            const char* expiry;
+        } lots[] = {{nullptr, "12/31/30"},  {"Estoque", nullptr}, {"EM USO", "01/01/20"}, {"Quarent.", "01/01/20"},
+                    {"Em uso", "12/31/30"}, {"Vencido", nullptr}, {"", "12/31/30"}};
+        int code = 0;
+        for (const auto& lot : lots)
             db.connection().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, "
-                                                   "COMPONENTE, CODIGOFORNECEDOR, CODIGO, SITUACAO) values ('01', ?, "
-                                                   "'01/15/24', '10', 'PRODUTO', '0001', 'P1', 'Estoque')"),
-                                    {qint64(code)});
+                                                   "COMPONENTE, CODIGOFORNECEDOR, CODIGO, SITUACAO, VALIDADE) values "
+                                                   "('01', ?, '01/15/24', '10', 'PRODUTO', '0001', 'P1', ?, ?)"),
+                                    {qint64(++code), lot.status ? Value(QString::fromLatin1(lot.status)) : Value(),
+                                     lot.expiry ? Value(QString::fromLatin1(lot.expiry)) : Value()});
         SessionState session;
         NoWindow window;
         TDM dm(db.sharedParams(), db.workstationParams(), session, window);
         QList<QPair<int, int>> heard;
-        SweepExpiredLots(dm.Compras2, kToday, [&](int done, int total) { heard.append({done, total}); });
-        QCOMPARE(heard, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+        QCOMPARE(SweepExpiredLots(dm.Compras2, kToday, [&](int done, int total) { heard.append({done, total}); }), 1);
+        QCOMPARE(heard, (QList<QPair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
     }
 
     void countMessage()

@@ -27,6 +27,15 @@ QByteArray file(const QStringList& lines, const char* lineEnd = "\r\n")
     return out;
 }
 
+// The same lines saved as UTF-8 by a text editor, with or without the byte-order mark.
+QByteArray utf8File(const QStringList& lines, bool byteOrderMark = false)
+{
+    QByteArray out = byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (const QString& l : lines)
+        out += l.toUtf8() + "\r\n";
+    return out;
+}
+
 using Outcome = LocalSettingsResult::Outcome;
 
 } // namespace
@@ -88,6 +97,16 @@ private slots:
         QTest::newRow("accented stock location in Windows-1252")
             << file({line(kStock, QStringLiteral("MANIPULAÇÃO"))}) << "" << buttonFace
             << QStringLiteral("MANIPULAÇÃO") << "" << false;
+        QTest::newRow("accented stock location in UTF-8")
+            << utf8File({line(kStock, QStringLiteral("Laboratório"))}) << "" << buttonFace
+            << QStringLiteral("Laboratório") << "" << false;
+        QTest::newRow("UTF-8 with a byte-order mark on the first line")
+            << utf8File({line(kStock, QStringLiteral("Manipulação")), line(kServer, "srv")}, true) << "srv"
+            << buttonFace << QStringLiteral("Manipulação") << "" << false;
+        // Columns count characters: a two-byte letter moves no value, and the cut to 30 falls after it.
+        QTest::newRow("UTF-8 letter counts as one character")
+            << utf8File({line(kStock, QStringLiteral("Ó") + QString(29, u'a') + QStringLiteral("b"))}) << ""
+            << buttonFace << QStringLiteral("Ó") + QString(29, u'a') << "" << false;
         QTest::newRow("colour not a number stops reading, earlier lines kept")
             << file({line(kServer, "srv"), line(kColour, "branco"), line(kStock, "LOJA")}) << "srv" << buttonFace
             << "" << "" << true;

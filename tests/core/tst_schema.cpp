@@ -304,6 +304,22 @@ private slots:
         QCOMPARE(std::get<qint64>(row.front()), 1);
     }
 
+    // A database made before the index on upper(SITUACAO) gets it, once.
+    void anOlderDatabaseGetsTheIndexesAddedSince()
+    {
+        QTemporaryDir dir;
+        const FbConnection::Params params{dir.filePath(QStringLiteral("antigo.bd")), QStringLiteral("SYSDBA"), {}};
+        schema::createSharedDatabase(params, false);
+        FbConnection older(params);
+        const QString sweepIndex =
+            QStringLiteral("select count(*) from RDB$INDICES where RDB$INDEX_NAME = 'IX_COMPRAS_SITUACAO'");
+        older.execute(QStringLiteral("drop index IX_COMPRAS_SITUACAO"));
+        QCOMPARE(std::get<qint64>(older.executeRow(sweepIndex).front()), 0);
+        schema::createMissingIndexes(older);
+        schema::createMissingIndexes(older);
+        QCOMPARE(std::get<qint64>(older.executeRow(sweepIndex).front()), 1);
+    }
+
     void createdDatabasesWriteSynchronously()
     {
         QTemporaryDir dir;

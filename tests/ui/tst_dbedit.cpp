@@ -99,7 +99,7 @@ private slots:
     {
         EditWindow w(*table);
         QCOMPARE(w.name->text(), QStringLiteral("item 1"));
-        QCOMPARE(w.date->inputMask(), QStringLiteral("99/99/99;_"));
+        QCOMPARE(w.date->inputMask(), QStringLiteral("99/99/9900;_"));
         QCOMPARE(w.date->text(), QStringLiteral("04/03/26"));
         QCOMPARE(w.value->text(), QStringLiteral("1.000,50"));
         QCOMPARE(w.combo->currentText(), QStringLiteral("Estoque"));
@@ -179,6 +179,8 @@ private slots:
         // clang-format off
         QTest::newRow("date")                      << "DBEditData"  << "150526"  << "15/05/2026" << "15/05/26";
         QTest::newRow("date of the last century")  << "DBEditData"  << "311299"  << "31/12/1999" << "31/12/99";
+        QTest::newRow("date with a four-digit year") << "DBEditData" << "15032024" << "15/03/2024" << "15/03/24";
+        QTest::newRow("four-digit year far off")   << "DBEditData"  << "01011950" << "01/01/1950" << "01/01/50";
         QTest::newRow("money with dots")           << "DBEditValor" << "2.500,5" << "2500,5"     << "2.500,50";
         QTest::newRow("money without dots")        << "DBEditValor" << "1234,5"  << "1234,5"     << "1.234,50";
         QTest::newRow("money emptied")             << "DBEditValor" << ""        << ""           << "";
@@ -201,12 +203,28 @@ private slots:
         QVERIFY(dialogs->messages.isEmpty());
     }
 
-    void lettersDoNotEnterMoney()
+    // A slip of the finger is refused with the field's message, never read as another number.
+    void lettersInANumberAreRefused()
     {
         EditWindow w(*table);
         QVERIFY(focusByTab(w.value));
         QTest::keyClicks(w.value, QStringLiteral("1a2"));
-        QCOMPARE(w.value->text(), QStringLiteral("12"));
+        QCOMPARE(w.value->text(), QStringLiteral("1a2"));
+        w.other->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(dialogs->messages, QStringList{QStringLiteral("'1a2' não é um valor numérico válido.")});
+        QVERIFY(w.value->hasFocus());
+        QCOMPARE(ds().asText(QStringLiteral("VALOR")), QStringLiteral("1000,5"));
+    }
+
+    // A year typed with three digits is no date: refused, never cut to two.
+    void aYearOfThreeDigitsIsRefused()
+    {
+        EditWindow w(*table);
+        QVERIFY(focusByTab(w.date));
+        QTest::keyClicks(w.date, QStringLiteral("1503202"));
+        w.other->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(dialogs->messages, QStringList{QStringLiteral("'15/03/202' não é uma data válida.")});
+        QCOMPARE(ds().asDate(QStringLiteral("DATA")), QDate(2026, 3, 4));
     }
 
     void aDateThatIsNoDateKeepsTheFocus()

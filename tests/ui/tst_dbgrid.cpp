@@ -1,4 +1,5 @@
 #include "data/AsciiCase.h"
+#include "data/DbError.h"
 #include "tests/support/SampleTable.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "widgets/DBGrid.h"
@@ -346,7 +347,7 @@ private slots:
         editor.reset(delegate.createEditor(w.grid->viewport(), {}, date));
         auto* edit = qobject_cast<QLineEdit*>(editor.get());
         QVERIFY(edit);
-        QCOMPARE(edit->inputMask(), QStringLiteral("99/99/99;_"));
+        QCOMPARE(edit->inputMask(), QStringLiteral("99/99/9900;_"));
         delegate.setEditorData(edit, date);
         QCOMPARE(edit->text(), QStringLiteral("04/03/26"));
         edit->setText(QStringLiteral("010427"));
@@ -385,6 +386,48 @@ private slots:
         typeIntoGrid(QStringLiteral("digitado"));
         ds().post();
         QCOMPARE(ds().asText(QStringLiteral("NOME")), QStringLiteral("digitado"));
+    }
+
+    // Every character typed into a cell counts: a four-digit year is kept whole, and a number
+    // with a letter in it is refused with its message instead of being read without the letter.
+    void typedCellsKeepEveryCharacter_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored"); // empty: refused
+        QTest::addColumn<QString>("message");
+        QTest::newRow("date, two-digit year") << 3 << "150324"
+                                              << "15/03/2024" << QString();
+        QTest::newRow("date, four-digit year") << 3 << "15032024"
+                                               << "15/03/2024" << QString();
+        QTest::newRow("date, three-digit year") << 3 << "1503202" << QString() << "'15/03/202' não é uma data válida.";
+        QTest::newRow("number with a letter") << 1 << "1a0" << QString() << "'1a0' não é um valor numérico válido.";
+    }
+    void typedCellsKeepEveryCharacter()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        makeTable(2);
+        GridWindow w(*table);
+        QVERIFY(w.ready());
+        w.grid->setSelectedIndex(column);
+        typeIntoGrid(typed);
+        const QString field = column == 3 ? QStringLiteral("DATA") : QStringLiteral("VALOR");
+        const QString before = ds().asText(field);
+        if (!stored.isEmpty()) {
+            ds().post();
+            QCOMPARE(ds().asText(field), stored);
+            return;
+        }
+        try {
+            ds().post();
+            QFAIL("posted");
+        } catch (const ConversionError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(ds().asText(field), before);
     }
 };
 
