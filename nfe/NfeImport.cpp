@@ -273,10 +273,9 @@ void NfeImporter::positionMainWindow(std::optional<Values> invoice)
     dm_.Compras.close();
     nf.close();
     nf.setCommandText(workqueries::nfiscal());
+    // Opening the list and moving to the invoice load the items of the invoice stood on (the
+    // list's scroll rule); the list of every purchased item is not read for nothing.
     nf.open();
-    dm_.Compras.close();
-    dm_.Compras.setCommandText(workqueries::compras());
-    dm_.Compras.open();
     if (hadRow && !nf.locate(key)) {
         nf.first();
         tell(QStringLiteral("Erro na importação da NFe:   Data......: ") + field::toText(key[0]) + u'\r' +
