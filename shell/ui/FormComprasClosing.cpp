@@ -110,7 +110,11 @@ void TFormCompras::attachClosing()
                 return;
             }
     }));
-    connect(DBEdit2, &DBEdit::exited, this, [recalcOnExit] { recalcOnExit(QStringLiteral("DescFin")); });
+    // Locking the invoice fields takes the focus away too: that is no leaving by the clerk.
+    connect(DBEdit2, &DBEdit::exited, this, [this, recalcOnExit] {
+        if (DBEdit2->isEnabled())
+            recalcOnExit(QStringLiteral("DescFin"));
+    });
 
     // The receipt date is required while the header is being entered.
     connect(DBEdit6, &DBEdit::exited, this, [this] {
