@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -82,8 +83,15 @@ void TFormCompras::attachClosing()
     };
 
     connect(BitBtn4, &QPushButton::clicked, panel, [panel] { RunGuarded([panel] { panel->Open(); }); });
-    connect(panel, &TaxPanel::totalsFieldLeft, this,
-            [recalc](const QString& step) { RunGuarded([&] { recalc(step); }); });
+    // A field is left while the focus moves: an error is reported once the move is over.
+    const auto recalcOnExit = [recalc](const QString& step) {
+        try {
+            recalc(step);
+        } catch (const std::exception&) {
+            ReportLater(std::current_exception());
+        }
+    };
+    connect(panel, &TaxPanel::totalsFieldLeft, this, recalcOnExit);
     connect(panel, &TaxPanel::returnedToInvoice, this, [this] {
         BotFecharNF->setEnabled(true);
         BotFecharNF->setFocus(Qt::OtherFocusReason);
@@ -102,7 +110,11 @@ void TFormCompras::attachClosing()
                 return;
             }
     }));
-    connect(DBEdit2, &DBEdit::exited, this, [recalc] { RunGuarded([&] { recalc(QStringLiteral("DescFin")); }); });
+    // Locking the invoice fields takes the focus away too: that is no leaving by the clerk.
+    connect(DBEdit2, &DBEdit::exited, this, [this, recalcOnExit] {
+        if (DBEdit2->isEnabled())
+            recalcOnExit(QStringLiteral("DescFin"));
+    });
 
     // The receipt date is required while the header is being entered.
     connect(DBEdit6, &DBEdit::exited, this, [this] {
@@ -112,7 +124,7 @@ void TFormCompras::attachClosing()
             return;
         DBEdit6->setFocus(Qt::OtherFocusReason);
         DBEdit6->selectAll(); // what is typed next replaces the empty mask
-        ShowMessage(kRequiredField);
+        QTimer::singleShot(0, this, [] { ShowMessage(kRequiredField); });
     });
 
     connect(BotFecharNF, &QPushButton::clicked, this, [this, recalc] {

@@ -203,7 +203,7 @@ private slots:
         form().DBEdit6->setFocus(Qt::OtherFocusReason);
         QTRY_VERIFY(form().DBEdit6->hasFocus());
         QTest::keyClick(focused(), Qt::Key_Return);
-        QCOMPARE(w->dialogs().messages, QStringList{"Campo de preenchimento obrigatório: Favor corrigir"});
+        QTRY_COMPARE(w->dialogs().messages, QStringList{"Campo de preenchimento obrigatório: Favor corrigir"});
         QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEdit6));
 
         QTest::keyClicks(focused(), QStringLiteral("050326"));

@@ -27,11 +27,13 @@ class TestHeaderEntry : public QObject {
         w->sql().execute("insert into FORNECED (CODIGO, NOMEFANTASIA, NOME, CNPJ) values (?, ?, ?, '1')",
                          {code, tradeName, tradeName + " Ltda"});
     }
+    // Received on its issue date: the receipt date is required when the header is walked.
     void addInvoice(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
     {
-        w->sql().execute("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR, "
-                         "GRUPDESP) values ('01', ?, ?, ?, ?, ?, 'SUP')",
-                         {qint64(code), QString(date), QString(number), supplier, QString(supplierCode)});
+        w->sql().execute(
+            "insert into NFISCAL (ESTACAO, CODIGO, DATA, DATARECEBIM, NOTAFISCAL, FORNECEDOR, "
+            "CODIGOFORNECEDOR, GRUPDESP) values ('01', ?, ?, ?, ?, ?, ?, 'SUP')",
+            {qint64(code), QString(date), QString(date), QString(number), supplier, QString(supplierCode)});
     }
     void addItem(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
     {
