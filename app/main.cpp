@@ -1,5 +1,5 @@
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/TerminationSignals.h"
 #include "shell/ui/CrashReport.h"
 #include "shell/ui/FormCompras.h"

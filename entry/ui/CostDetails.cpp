@@ -1,7 +1,7 @@
 #include "entry/ui/CostDetails.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/ProductCost.h"
 #include "shell/ui/FormCompras.h"

@@ -1,8 +1,8 @@
 #include "entry/ui/HeaderEntry.h"
 
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
+#include "purchase/SessionState.h"
 #include "entry/HeaderCascade.h"
 #include "entry/ui/SupplierLookup.h"
 #include "shell/ui/FormCompras.h"

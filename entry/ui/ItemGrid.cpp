@@ -1,9 +1,9 @@
 #include "entry/ui/ItemGrid.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/Formats.h"
-#include "data/SessionState.h"
+#include "purchase/SessionState.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/StockLocation.h"
 #include "entry/ui/CostDetails.h"

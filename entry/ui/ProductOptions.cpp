@@ -1,6 +1,6 @@
 #include "entry/ui/ProductOptions.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/SupplyProducts.h"
 #include "entry/ui/KeyLine.h"

@@ -1,7 +1,7 @@
 #include "entry/ui/SupplierLookup.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "entry/HeaderCascade.h"
 #include "entry/ui/KeyLine.h"
 #include "entry/ui/PanelParts.h"

@@ -1,8 +1,8 @@
 #include "entry/ui/SupplierRegistration.h"
 
-#include "data/DataModule.h"
-#include "data/KeyDraws.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/SessionState.h"
 #include "entry/ui/PanelParts.h"
 #include "entry/ui/SupplierLookup.h"
 #include "nfe/NameNormalization.h"

@@ -1,7 +1,7 @@
 #include "entry/ui/UnitOptions.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "entry/ui/KeyLine.h"
 #include "entry/ui/PanelParts.h"
 #include "shell/ui/FormCompras.h"

@@ -1,7 +1,7 @@
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
 #include "widgets/DBComboBox.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/WindowState.h"
+#include "purchase/WindowState.h"
 
 #include <QMainWindow>
 

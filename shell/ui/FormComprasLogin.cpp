@@ -3,8 +3,8 @@
 #include "shell/ui/FormCompras.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/Login.h"
 #include "shell/Workstation.h"
 #include "widgets/DBEdit.h"

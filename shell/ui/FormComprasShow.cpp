@@ -2,8 +2,8 @@
 // guard and the timers that keep the stamp and the activity file fresh.
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/ExpiredLotSweep.h"
 #include "shell/InUseStamp.h"
 #include "shell/LogonUser.h"

@@ -1,8 +1,8 @@
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "data/DbError.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>

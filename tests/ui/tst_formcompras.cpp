@@ -1,4 +1,4 @@
-#include "data/SessionState.h"
+#include "purchase/SessionState.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

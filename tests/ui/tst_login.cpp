@@ -1,4 +1,4 @@
-#include "db/Users.h"
+#include "admin/Users.h"
 #include "shell/Credential.h"
 #include "shell/ErrorLog.h"
 #include "shell/ProductFolder.h"

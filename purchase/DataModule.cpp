@@ -1,6 +1,6 @@
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 
-#include "data/DatasetRules.h"
+#include "purchase/DatasetRules.h"
 #include "db/ColumnLists.h"
 
 namespace {
