@@ -52,12 +52,12 @@ public:
         // The work area fills the window once the window has its size.
         form->PainelCompras->setGeometry(form->centralWidget()->rect());
         form->UnlockInvoiceFields();
-        form->DBGrid1->setFocus(Qt::OtherFocusReason);
-        return form->DBGrid1->hasFocus();
+        form->findChild<DBGrid*>("DBGrid1")->setFocus(Qt::OtherFocusReason);
+        return form->findChild<DBGrid*>("DBGrid1")->hasFocus();
     }
 
     // A new item row, as the Insert key adds it.
-    void newItem() { QTest::keyClick(form->DBGrid1, Qt::Key_Insert); }
+    void newItem() { QTest::keyClick(form->findChild<DBGrid*>("DBGrid1"), Qt::Key_Insert); }
 
     // Keys as the clerk types them: each goes where the focus is (the cell editor once it opened).
     static void type(const QString& text)
@@ -70,7 +70,7 @@ public:
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
 
-    int column() const { return form->DBGrid1->selectedIndex(); }
+    int column() const { return form->findChild<DBGrid*>("DBGrid1")->selectedIndex(); }
     QString itemText(const char* field) const { return dm->Compras.asText(QLatin1String(field)); }
     // A decimal column of a product as the database holds it now (0 when NULL).
     double productValue(const QString& code, const char* column)
