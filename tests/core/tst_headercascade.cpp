@@ -2,6 +2,7 @@
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "entry/HeaderCascade.h"
+#include "tests/support/PurchaseRows.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -23,11 +24,15 @@ class TestHeaderCascade : public QObject {
     void addItem(int code, const char* date, const char* number, const char* supplier, const char* supplierCode,
                  const char* product)
     {
-        conn().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, "
-                                      "COMPONENTE, CODIGO, CODIGOFORNECEDOR) values ('01', ?, ?, ?, ?, 'X', ?, ?)"),
-                       {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
-                        supplier ? Value(QString::fromUtf8(supplier)) : Value(), QString::fromLatin1(product),
-                        QString::fromLatin1(supplierCode)});
+        testrows::Item item;
+        item.code = code;
+        item.date = date;
+        item.number = number;
+        item.supplier = supplier ? std::optional(QString::fromUtf8(supplier)) : std::nullopt;
+        item.supplierCode = supplierCode;
+        item.product = QStringLiteral("X");
+        item.productCode = product;
+        testrows::insertItem(conn(), item);
     }
 
     // Every item as "code date number supplier supplier-code", in code order.

@@ -29,16 +29,25 @@ class TestHeaderEntry : public QObject {
     }
     void addInvoice(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
     {
-        w->sql().execute("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR, "
-                         "GRUPDESP) values ('01', ?, ?, ?, ?, ?, 'SUP')",
-                         {qint64(code), QString(date), QString(number), supplier, QString(supplierCode)});
+        testrows::Invoice invoice;
+        invoice.code = code;
+        invoice.date = date;
+        invoice.number = number;
+        invoice.supplier = supplier;
+        invoice.supplierCode = supplierCode;
+        testrows::insertInvoice(w->sql(), invoice);
     }
     void addItem(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
     {
-        w->sql().execute("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, COMPONENTE, CODIGO, "
-                         "CODIGOFORNECEDOR, RESPONSAVEL) values ('01', ?, ?, ?, ?, 'ALCOOL', 'S1', ?, '0001')",
-                         {qint64(code), QString(date), QString(number), supplier.isNull() ? Value() : Value(supplier),
-                          QString(supplierCode)});
+        testrows::Item item;
+        item.code = code;
+        item.date = date;
+        item.number = number;
+        item.supplier = supplier.isNull() ? std::nullopt : std::optional(supplier);
+        item.supplierCode = supplierCode;
+        item.productCode = QStringLiteral("S1");
+        item.responsible = QStringLiteral("0001");
+        testrows::insertItem(w->sql(), item);
     }
 
     // Every item as "code|date|number|supplier|supplier code", in code order.
