@@ -1,4 +1,4 @@
-#include "db/AdminCommands.h"
+#include "admin/AdminCommands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "reports/ReportModule.h"
 #include "reports/ui/QtReportOutput.h"
 #include "shell/Dialogs.h"

@@ -2,9 +2,9 @@
 
 #include "Measure.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "db/ColumnLists.h"
 #include "payments/CustomInstalments.h"
 #include "payments/IncludeInPayables.h"

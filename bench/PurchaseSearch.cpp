@@ -3,10 +3,10 @@
 #include "Measure.h"
 
 #include "data/CachedDataset.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/FbConnection.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "entry/SupplyProducts.h"
 #include "search/PurchaseSearch.h"
 #include "shell/Dialogs.h"

@@ -3,10 +3,10 @@
 #include "Measure.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/DbError.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"
 #include "shell/StartUpLists.h"
 #include "shell/WorkQueries.h"

@@ -1,6 +1,6 @@
 #include "closing/InvoiceTotals.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/SqlText.h"
 
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "closing/StockEntry.h"
 
 #include "closing/StockEntryLog.h"
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
 #include "data/SqlText.h"

@@ -1,7 +1,7 @@
 #include "entry/HeaderCascade.h"
 
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "payments/PayableDescription.h"

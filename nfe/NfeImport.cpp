@@ -1,10 +1,10 @@
 #include "nfe/NfeImport.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
-#include "data/KeyDraws.h"
-#include "data/SessionState.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/SessionState.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"

@@ -1,8 +1,8 @@
 #include "nfe/NfeSupplier.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/DbError.h"
-#include "data/KeyDraws.h"
+#include "purchase/KeyDraws.h"
 #include "nfe/ColumnText.h"
 #include "nfe/NameNormalization.h"
 #include "nfe/NfeDocument.h"

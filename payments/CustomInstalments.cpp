@@ -1,6 +1,6 @@
 #include "payments/CustomInstalments.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/SqlText.h"
 
 namespace instalments {

@@ -1,7 +1,7 @@
 #include "reports/ReportData.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/SqlText.h"
 #include "shell/Dialogs.h"
 

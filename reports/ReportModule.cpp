@@ -1,7 +1,7 @@
 #include "reports/ReportModule.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "reports/LabelSheetLayout.h"
 #include "reports/ListingLayout.h"
 #include "reports/ReportError.h"

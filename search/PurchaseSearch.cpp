@@ -1,7 +1,7 @@
 #include "search/PurchaseSearch.h"
 
 #include "data/CachedDataset.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"

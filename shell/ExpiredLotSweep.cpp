@@ -2,7 +2,7 @@
 
 #include "data/AsciiCase.h"
 #include "data/CachedDataset.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/DbError.h"
 #include "db/Schema.h"
 

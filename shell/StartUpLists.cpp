@@ -1,6 +1,6 @@
 #include "shell/StartUpLists.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/DbError.h"
 
 QStringList StockLocationNames(TDM& dm)

@@ -1,8 +1,9 @@
 #include "shell/Workstation.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
+#include "data/AsciiCase.h"
 #include "data/Formats.h"
-#include "data/SessionState.h"
+#include "purchase/SessionState.h"
 #include "data/SqlText.h"
 #include "shell/AccessRights.h"
 

@@ -1,6 +1,6 @@
 #include "closing/ui/TaxPanel.h"
 
-#include "data/WindowState.h"
+#include "purchase/WindowState.h"
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FieldText.h"

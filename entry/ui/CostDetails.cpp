@@ -1,14 +1,12 @@
 #include "entry/ui/CostDetails.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/ProductCost.h"
-#include "shell/ui/FormCompras.h"
-#include "widgets/DBGrid.h"
+#include "entry/ui/PanelParts.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
@@ -20,54 +18,84 @@ const QString CostDetails::kDone = QStringLiteral("Procedimento concluído com s
 
 namespace {
 
+const QRect kPanelGeometry(4, 368, 199, 112);
 const int kCodeLength = 13;
 const int kNameLength = 80;
 
 } // namespace
 
-CostDetails::CostDetails(TFormCompras& form, TDM& dm, ItemEntryValues& values)
-    : form_(form), dm_(dm), session_(dm.session()), values_(values)
+CostDetails::CostDetails(ItemEntryValues& values, QWidget* parent) : QFrame(parent), values_(values)
 {
-    connect(form_.BotAtuaCustoUnit, &QPushButton::clicked, this, &CostDetails::AtuaCustoUnitClicked);
+    buildPanel();
+}
+
+void CostDetails::buildPanel()
+{
+    panelparts::framePanel(this, QStringLiteral("PainelDetalhes"), kPanelGeometry);
+    QLabel* heading = panelparts::label(this, QStringLiteral("Cadastro de Produtos"), 8, 6);
+    QFont font = heading->font();
+    font.setBold(true);
+    heading->setFont(font);
+    heading->adjustSize();
+    panelparts::label(this, QStringLiteral("Custo Unit.R$ :"), 8, 34);
+    LabelCustoUnit = panelparts::label(this, QString(), 100, 34);
+    LabelCustoUnit->setObjectName(QStringLiteral("LabelCustoUnit"));
+    LabelCustoUnit->setFixedWidth(92);
+    BotAtuaCustoUnit = new QPushButton(QStringLiteral("Atualizar Custo Unit. R$"), this);
+    BotAtuaCustoUnit->setObjectName(QStringLiteral("BotAtuaCustoUnit"));
+    BotAtuaCustoUnit->setGeometry(8, 70, 183, 28);
+}
+
+void CostDetails::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    session_ = &dm.session();
+    connect(BotAtuaCustoUnit, &QPushButton::clicked, this, &CostDetails::AtuaCustoUnitClicked);
+}
+
+void CostDetails::setCostUpdateEnabled(bool enabled)
+{
+    BotAtuaCustoUnit->setEnabled(enabled);
 }
 
 void CostDetails::ShowItemCostPerUnit()
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     const QString product = items.isOpen() ? items.asText(QStringLiteral("COMPONENTE")) : QString();
     if (product.isEmpty()) {
-        form_.DBGrid1->setSelectedIndex(0);
+        emit productColumnWanted();
         return;
     }
-    const auto shown = ItemCostPerUnit(dm_.Componentes, dm_.TabFormP, product, items.asText(QStringLiteral("UNIDADE")));
+    const auto shown =
+        ItemCostPerUnit(dm_->Componentes, dm_->TabFormP, product, items.asText(QStringLiteral("UNIDADE")));
     if (!shown)
         return; // not a product of the catalogue: the label keeps what it showed
-    form_.PainelDetalhes->show();
+    show();
     values_.ConversionMultiplier = shown->multiplier;
-    form_.LabelCustoUnit->setText(shown->text);
+    LabelCustoUnit->setText(shown->text);
 }
 
 bool CostDetails::hasCurrentItem() const
 {
-    return dm_.Compras.isOpen() && !dm_.Compras.isEmpty();
+    return dm_->Compras.isOpen() && !dm_->Compras.isEmpty();
 }
 
 void CostDetails::UpdateProductCost()
 {
     if (!hasCurrentItem())
         return;
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     const QString code = items.asText(QStringLiteral("CODIGO")).left(kCodeLength);
     const QString name = items.asText(QStringLiteral("COMPONENTE")).left(kNameLength);
     const CostUpdate result = ::UpdateProductCost(
-        dm_.Componentes, code, name, items.asFloat(QStringLiteral("PRECOUNITR")), values_.ConversionMultiplier);
+        dm_->Componentes, code, name, items.asFloat(QStringLiteral("PRECOUNITR")), values_.ConversionMultiplier);
     if (result == CostUpdate::NotFound)
         ShowMessage(ProductNotFoundMessage(name, code));
 }
 
 void CostDetails::AtuaCustoUnitClicked()
 {
-    if (!session_.FinancialAccess) {
+    if (!session_->FinancialAccess) {
         ShowMessage(kAccessDenied);
         return;
     }

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QObject>
+#include <QFrame>
 
+class QLabel;
+class QPushButton;
 class TDM;
-class TFormCompras;
 struct ItemEntryValues;
 struct SessionState;
 
 // The product details of the current item (`PainelDetalhes`): its cost per purchase unit in
 // `LabelCustoUnit`, and the button `BotAtuaCustoUnit` that writes the item's price back into the
 // product as its cost.
-class CostDetails : public QObject {
+class CostDetails : public QFrame {
     Q_OBJECT
 
 public:
@@ -18,19 +19,29 @@ public:
     static const QString kConfirmation;
     static const QString kDone;
 
-    CostDetails(TFormCompras& form, TDM& dm, ItemEntryValues& values);
+    CostDetails(ItemEntryValues& values, QWidget* parent);
+
+    void attachDataModule(TDM& dm);
 
     void ShowItemCostPerUnit();
     // The current item's unit price becomes its product's cost; a product not in the catalogue is
     // reported. Without a current item there is nothing to do.
     void UpdateProductCost();
+    // The button goes with the window's main buttons.
+    void setCostUpdateEnabled(bool enabled);
+
+signals:
+    // The current item has no product yet: the item grid goes back to its product column.
+    void productColumnWanted();
 
 private:
+    void buildPanel();
     void AtuaCustoUnitClicked();
     bool hasCurrentItem() const;
 
-    TFormCompras& form_;
-    TDM& dm_;
-    SessionState& session_;
     ItemEntryValues& values_;
+    TDM* dm_ = nullptr;
+    SessionState* session_ = nullptr;
+    QLabel* LabelCustoUnit;
+    QPushButton* BotAtuaCustoUnit;
 };

@@ -1,19 +1,19 @@
 #include "entry/ui/HeaderEntry.h"
 
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
-#include "data/SessionState.h"
 #include "entry/HeaderCascade.h"
+#include "entry/ui/PanelParts.h"
 #include "entry/ui/SupplierLookup.h"
-#include "shell/ui/FormCompras.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBNavigator.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
+#include "widgets/DBEdit.h"
+#include "widgets/DBNavigator.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/FieldText.h"
 #include "widgets/UnhandledError.h"
 
-#include <QFrame>
 #include <QKeyEvent>
 
 #include <exception>
@@ -23,11 +23,19 @@ namespace {
 constexpr int kSavedTextLength = 40;
 constexpr int kNumberLength = 10;
 
-// Moving the focus after a cascade is a courtesy: a field that cannot take it is left alone.
-void tryFocus(QWidget* w)
+const QRect kHeaderGeometry(0, 0, 622, 78);
+
+using panelparts::tryFocus;
+
+DBEdit* fieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
+                  const FieldFormat& format = {})
 {
-    if (w->isVisible() && w->isEnabled())
-        w->setFocus(Qt::OtherFocusReason);
+    auto* edit = new DBEdit(parent);
+    edit->setObjectName(name);
+    edit->setDataField(field);
+    edit->setFieldFormat(format);
+    edit->setGeometry(geometry);
+    return edit;
 }
 
 } // namespace
@@ -36,35 +44,97 @@ const QString HeaderEntry::kEditModeMessage =
     QStringLiteral("Para alterar os dados deste registro, primeiro\rdê um clique no sétimo botão do Navegador para\r"
                    "colocar o arquivo em modo de edição.");
 
-HeaderEntry::HeaderEntry(TFormCompras& form, TDM& dm)
-    : QObject(&form), form_(form), dm_(dm), session_(dm.session()), lookup_(std::make_unique<SupplierLookup>(form, dm))
+HeaderEntry::HeaderEntry(WindowState& window, QWidget* parent) : QWidget(parent), window_(window)
 {
+    setObjectName(QStringLiteral("headerEntry"));
+    setGeometry(kHeaderGeometry);
+    buildFields();
+    lookup_ = new SupplierLookup(window, *DBEditForn, parent);
+    connect(lookup_, &SupplierLookup::itemGridWanted, this, &HeaderEntry::itemGridWanted);
+    connect(lookup_, &SupplierLookup::exitEnabled, this, &HeaderEntry::exitEnabled);
+}
+
+void HeaderEntry::buildFields()
+{
+    DBNavigator5 = new DBNavigator(this);
+    DBNavigator5->setObjectName(QStringLiteral("DBNavigator5"));
+    DBNavigator5->setGeometry(6, 4, 234, 25);
+
+    panelparts::label(this, QStringLiteral("Data Emissão"), 6, 34);
+    DBEditData =
+        fieldEdit(this, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 84, 22), FieldFormat::date());
+    panelparts::label(this, QStringLiteral("Data Recebimento"), 98, 34);
+    DBEdit6 = fieldEdit(this, QStringLiteral("DBEdit6"), QStringLiteral("DATARECEBIM"), QRect(98, 50, 100, 22),
+                        FieldFormat::date());
+    panelparts::label(this, QStringLiteral("Nota Fiscal"), 206, 34);
+    DBEditNotaFiscal =
+        fieldEdit(this, QStringLiteral("DBEditNotaFiscal"), QStringLiteral("NOTAFISCAL"), QRect(206, 50, 96, 22));
+    panelparts::label(this, QStringLiteral("Fornecedor"), 310, 34);
+    DBEditForn = fieldEdit(this, QStringLiteral("DBEditForn"), QStringLiteral("FORNECEDOR"), QRect(310, 50, 300, 22));
+    setTabOrder(DBEditData, DBEdit6);
+    setTabOrder(DBEdit6, DBEditNotaFiscal);
+    setTabOrder(DBEditNotaFiscal, DBEditForn);
+}
+
+void HeaderEntry::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    session_ = &dm.session();
+    DBNavigator5->setDataSource(&dm.DS_NFiscal);
+    for (DBEdit* edit : {DBEditData, DBEdit6, DBEditNotaFiscal, DBEditForn})
+        edit->setDataSource(&dm.DS_NFiscal);
+    lookup_->attachDataModule(dm);
     connectFields();
 }
 
-HeaderEntry::~HeaderEntry() = default;
+void HeaderEntry::setFieldsLocked(bool locked)
+{
+    DBEditData->setEnabled(true);
+    for (DBEdit* edit : {DBEdit6, DBEditNotaFiscal, DBEditForn})
+        edit->setEnabled(!locked);
+}
+
+bool HeaderEntry::isDateFieldEnabledAndVisible() const
+{
+    return DBEditData->isEnabled() && DBEditData->isVisible();
+}
+
+void HeaderEntry::makeDateFieldWritable()
+{
+    DBEditData->setReadOnly(false);
+}
+
+void HeaderEntry::focusDateField()
+{
+    DBEditData->setFocus(Qt::OtherFocusReason);
+}
+
+void HeaderEntry::continueTabOrderWith(QWidget* next)
+{
+    setTabOrder(DBEditForn, next);
+}
 
 void HeaderEntry::connectFields()
 {
     const auto guarded = [](auto handler) { return [handler] { RunGuarded(handler); }; };
 
-    form_.DBEditData->installEventFilter(this);
-    for (DBEdit* field : {form_.DBEdit6, form_.DBEditNotaFiscal, form_.DBEditForn})
+    DBEditData->installEventFilter(this);
+    for (DBEdit* field : {DBEdit6, DBEditNotaFiscal, DBEditForn})
         EnterMovesToNextControl(field);
 
-    connect(form_.DBEditData, &DBEdit::entered, this, guarded([this] { DateFieldEntered(); }));
-    connect(form_.DBEditData, &DBEdit::exited, this, guarded([this] { LeaveDateField(); }));
-    connect(form_.DBEditNotaFiscal, &DBEdit::entered, this, guarded([this] { CaptureSavedFieldText(); }));
-    connect(form_.DBEditNotaFiscal, &DBEdit::exited, this, guarded([this] { LeaveNumberField(); }));
-    connect(form_.DBEditForn, &DBEdit::entered, this, guarded([this] { SupplierFieldEntered(); }));
-    connect(form_.DBEditForn, &DBEdit::edited, this, guarded([this] { SupplierTyped(); }));
-    connect(form_.DBEditForn, &DBEdit::exited, this, guarded([this] { LeaveSupplierField(); }));
-    connect(form_.DBNavigator5, &DBNavigator::clicked, this, [this](DBNavigator::Button b) {
+    connect(DBEditData, &DBEdit::entered, this, guarded([this] { DateFieldEntered(); }));
+    connect(DBEditData, &DBEdit::exited, this, guarded([this] { LeaveDateField(); }));
+    connect(DBEditNotaFiscal, &DBEdit::entered, this, guarded([this] { CaptureSavedFieldText(); }));
+    connect(DBEditNotaFiscal, &DBEdit::exited, this, guarded([this] { LeaveNumberField(); }));
+    connect(DBEditForn, &DBEdit::entered, this, guarded([this] { SupplierFieldEntered(); }));
+    connect(DBEditForn, &DBEdit::edited, this, guarded([this] { SupplierTyped(); }));
+    connect(DBEditForn, &DBEdit::exited, this, guarded([this] { LeaveSupplierField(); }));
+    connect(DBNavigator5, &DBNavigator::clicked, this, [this](DBNavigator::Button b) {
         if (b == DBNavigator::Cancel)
             RunGuarded([this] { HeaderCancelled(); });
         // The new row's empty date replaced the text selected when the field was entered.
-        if (b == DBNavigator::Insert && form_.DBEditData->hasFocus())
-            form_.DBEditData->selectAll();
+        if (b == DBNavigator::Insert && DBEditData->hasFocus())
+            DBEditData->selectAll();
     });
 }
 
@@ -72,11 +142,11 @@ void HeaderEntry::connectFields()
 // to start editing.
 bool HeaderEntry::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != form_.DBEditData || event->type() != QEvent::KeyPress ||
+    if (watched != DBEditData || event->type() != QEvent::KeyPress ||
         !IsEnterKey(*static_cast<QKeyEvent*>(event)))
         return false;
     if (isHeaderBeingEdited()) {
-        FocusNextControl(form_.DBEditData);
+        FocusNextControl(DBEditData);
         return true;
     }
     ShowMessage(kEditModeMessage);
@@ -85,30 +155,30 @@ bool HeaderEntry::eventFilter(QObject* watched, QEvent* event)
 
 bool HeaderEntry::isHeaderBeingEdited() const
 {
-    return form_.DBEditNotaFiscal->isEnabled();
+    return DBEditNotaFiscal->isEnabled();
 }
 
 void HeaderEntry::CaptureSavedFieldText()
 {
-    const CachedDataset& nf = dm_.NFiscal;
+    const CachedDataset& nf = dm_->NFiscal;
     const bool onInvoice = nf.isOpen() && nf.currentRow() >= 0;
     const auto text = [&](const char* column) {
         return onInvoice ? nf.asText(QLatin1String(column)).left(kSavedTextLength) : QString();
     };
-    session_.SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR"), text("CODIGOFORNECEDOR")};
+    session_->SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR"), text("CODIGOFORNECEDOR")};
 }
 
 void HeaderEntry::DateFieldEntered()
 {
-    form_.PainelAlertaCusto->hide();
+    emit dateFieldEntered();
     CaptureSavedFieldText();
-    form_.DBEditData->selectAll();
+    DBEditData->selectAll();
 }
 
 void HeaderEntry::SupplierFieldEntered()
 {
     CaptureSavedFieldText();
-    lookup_->SupplierRestoreName = session_.SavedFieldText.supplier;
+    lookup_->SupplierRestoreName = session_->SavedFieldText.supplier;
     supplierFieldActive_ = true;
 }
 
@@ -118,43 +188,43 @@ void HeaderEntry::SupplierTyped()
 {
     if (!supplierFieldActive_)
         return;
-    form_.DisableMainButtons();
-    lookup_->SupplierRestoreName = dm_.NFiscal.asText(QStringLiteral("FORNECEDOR"));
+    window_.DisableMainButtons();
+    lookup_->SupplierRestoreName = dm_->NFiscal.asText(QStringLiteral("FORNECEDOR"));
 }
 
 void HeaderEntry::LeaveDateField()
 {
     if (!isHeaderBeingEdited())
         return;
-    auto& saved = session_.SavedFieldText;
-    const QString date = dm_.NFiscal.asText(QStringLiteral("DATA"));
-    if (date != saved.date && !saved.date.isEmpty() && !session_.InsertingInvoice) {
-        CascadeHeaderChange(dm_, HeaderColumn::Date,
-                            {saved.date, form_.DBEditNotaFiscal->text(), form_.DBEditForn->text(), saved.supplierCode},
+    auto& saved = session_->SavedFieldText;
+    const QString date = dm_->NFiscal.asText(QStringLiteral("DATA"));
+    if (date != saved.date && !saved.date.isEmpty() && !session_->InsertingInvoice) {
+        CascadeHeaderChange(*dm_, HeaderColumn::Date,
+                            {saved.date, DBEditNotaFiscal->text(), DBEditForn->text(), saved.supplierCode},
                             date, kHeaderKeyOrder, kHeaderKeyOrder);
-        tryFocus(form_.DBEditNotaFiscal);
+        tryFocus(DBEditNotaFiscal);
     }
-    session_.InsertingInvoice = false;
+    session_->InsertingInvoice = false;
     saved.date = date.left(kSavedTextLength);
 }
 
 void HeaderEntry::LeaveNumberField()
 {
-    auto& saved = session_.SavedFieldText;
-    const QString number = dm_.NFiscal.asText(QStringLiteral("NOTAFISCAL")).left(kNumberLength);
-    if (number != saved.number && !saved.number.isEmpty() && !session_.InsertingInvoice) {
-        CascadeHeaderChange(dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier, saved.supplierCode},
+    auto& saved = session_->SavedFieldText;
+    const QString number = dm_->NFiscal.asText(QStringLiteral("NOTAFISCAL")).left(kNumberLength);
+    if (number != saved.number && !saved.number.isEmpty() && !session_->InsertingInvoice) {
+        CascadeHeaderChange(*dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier, saved.supplierCode},
                             number, kHeaderKeyOrder, kHeaderKeyOrder);
-        tryFocus(form_.DBEditForn);
+        tryFocus(DBEditForn);
     }
-    session_.InsertingInvoice = false;
+    session_->InsertingInvoice = false;
     saved.number = number;
 }
 
 void HeaderEntry::LeaveSupplierField()
 {
     supplierFieldActive_ = false;
-    if (dm_.NFiscal.asText(QStringLiteral("FORNECEDOR")) != session_.SavedFieldText.supplier)
+    if (dm_->NFiscal.asText(QStringLiteral("FORNECEDOR")) != session_->SavedFieldText.supplier)
         lookup_->ResolveSupplier();
 }
 
@@ -163,24 +233,24 @@ void HeaderEntry::LeaveSupplierField()
 // cancel is completed all the same and its error reported afterwards.
 void HeaderEntry::HeaderCancelled()
 {
-    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& nf = dm_->NFiscal;
     if (nf.state() != CachedDataset::State::Browse)
         return;
-    session_.InsertingInvoice = false;
+    session_->InsertingInvoice = false;
     std::exception_ptr itemError;
     try {
-        StoreTypedItem(dm_.Compras);
+        StoreTypedItem(dm_->Compras);
     } catch (const std::exception&) {
         itemError = std::current_exception();
     }
     // With no invoice left the number and code read empty: the list opens empty, as on scrolling.
-    dm_.Compras.close();
-    dm_.Compras.setCommandText(
+    dm_->Compras.close();
+    dm_->Compras.setCommandText(
         InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
-    dm_.Compras.open();
-    form_.EnableMainButtons();
-    form_.LockInvoiceFields();
-    tryFocus(form_.DBEditData);
+    dm_->Compras.open();
+    window_.EnableMainButtons();
+    window_.LockInvoiceFields();
+    tryFocus(DBEditData);
     if (itemError)
         std::rethrow_exception(itemError);
 }

@@ -1,37 +1,55 @@
 #pragma once
 
-#include <QObject>
+#include <QWidget>
 
-#include <memory>
-
+class DBEdit;
+class DBNavigator;
 class SupplierLookup;
 class TDM;
-class TFormCompras;
+class WindowState;
 struct SessionState;
 
-// The invoice header of the work area: the Enter walk through date, receipt date, number and
-// supplier into the item grid; the texts saved when a header field is entered and compared when
-// it is left; the items following a changed date, number or supplier of a recorded invoice; and
-// the navigator's cancel, which returns the header to browsing.
-class HeaderEntry : public QObject {
+// The invoice header of the work area: the navigator `DBNavigator5` and the fields `DBEditData`,
+// `DBEdit6`, `DBEditNotaFiscal` and `DBEditForn`; the Enter walk through them into the item grid;
+// the texts saved when a header field is entered and compared when it is left; the items following
+// a changed date, number or supplier of a recorded invoice; the supplier lookup; and the
+// navigator's cancel, which returns the header to browsing.
+class HeaderEntry : public QWidget {
     Q_OBJECT
 
 public:
     static const QString kEditModeMessage;
 
-    HeaderEntry(TFormCompras& form, TDM& dm);
-    ~HeaderEntry() override;
+    // The header stands at the top of the work area `parent`; the supplier lookup opens over it.
+    HeaderEntry(WindowState& window, QWidget* parent);
+
+    void attachDataModule(TDM& dm);
 
     void LeaveDateField();
     void LeaveNumberField();
     void LeaveSupplierField();
 
-    SupplierLookup& supplierLookup() { return *lookup_; }
+    // The invoice-field lock: while locked only the date field takes the focus.
+    void setFieldsLocked(bool locked);
+    bool isDateFieldEnabledAndVisible() const;
+    void makeDateFieldWritable();
+    void focusDateField();
+    // The supplier field is followed by `next` when Tab walks on.
+    void continueTabOrderWith(QWidget* next);
+
+signals:
+    // The date field was entered: the item grid's price hint goes away.
+    void dateFieldEntered();
+    // The clerk goes on in the item grid, on its first column when `firstColumn`.
+    void itemGridWanted(bool firstColumn);
+    // The window's exit button, as the supplier lookup sets it.
+    void exitEnabled(bool enabled);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildFields();
     void connectFields();
     void CaptureSavedFieldText();
     void DateFieldEntered();
@@ -40,9 +58,14 @@ private:
     void HeaderCancelled();
     bool isHeaderBeingEdited() const;
 
-    TFormCompras& form_;
-    TDM& dm_;
-    SessionState& session_;
-    std::unique_ptr<SupplierLookup> lookup_;
+    WindowState& window_;
+    TDM* dm_ = nullptr;
+    SessionState* session_ = nullptr;
+    DBNavigator* DBNavigator5;
+    DBEdit* DBEditData;
+    DBEdit* DBEdit6; // receipt date
+    DBEdit* DBEditNotaFiscal;
+    DBEdit* DBEditForn;
+    SupplierLookup* lookup_;
     bool supplierFieldActive_ = false;
 };

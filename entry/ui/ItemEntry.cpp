@@ -5,14 +5,25 @@
 #include "entry/ui/ProductOptions.h"
 #include "entry/ui/UnitOptions.h"
 
-ItemEntry::ItemEntry(TFormCompras& form, TDM& dm)
-    : cost(std::make_unique<CostDetails>(form, dm, values)), units(std::make_unique<UnitOptions>(form, dm)),
-      products(std::make_unique<ProductOptions>(form, dm, values)),
-      grid(std::make_unique<ItemGrid>(form, dm, values, *products, *units, *cost))
+#include <QObject>
+
+ItemEntry::ItemEntry(WindowState& windowState, QWidget* workArea, QWidget* window)
+    : cost(new CostDetails(values, workArea)), units(new UnitOptions(windowState, window)),
+      products(new ProductOptions(windowState, values, workArea)),
+      grid(new ItemGrid(values, *products, *units, *cost, workArea))
 {
+    QObject::connect(cost, &CostDetails::productColumnWanted, grid, &ItemGrid::selectProductColumn);
+    QObject::connect(units, &UnitOptions::itemGridWanted, grid, &ItemGrid::focusGrid);
+    QObject::connect(products, &ProductOptions::itemGridWanted, grid, &ItemGrid::focusGrid);
 }
 
-ItemEntry::~ItemEntry() = default;
+void ItemEntry::attachDataModule(TDM& dm)
+{
+    cost->attachDataModule(dm);
+    units->attachDataModule(dm);
+    products->attachDataModule(dm);
+    grid->attachDataModule(dm);
+}
 
 void ItemEntry::ShowItemCostPerUnit()
 {

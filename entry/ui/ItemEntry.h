@@ -2,28 +2,29 @@
 
 #include "entry/ItemEntryValues.h"
 
-#include <memory>
-
 class CostDetails;
 class ItemGrid;
 class ProductOptions;
+class QWidget;
 class TDM;
-class TFormCompras;
 class UnitOptions;
+class WindowState;
 
 // The items of the invoice window: the item grid with the product look-up, the unit check and the
-// product's cost, sharing the values kept between their events. The window holds it and lets it go
-// before its controls.
+// product's cost, sharing the values kept between their events. The panels belong to the widgets
+// they stand in; the window keeps this and lets it go before them.
 class ItemEntry {
 public:
-    ItemEntry(TFormCompras& form, TDM& dm);
-    ~ItemEntry();
+    // The grid, the product details and the product options stand in the work area; the unit
+    // options over the whole `window`.
+    ItemEntry(WindowState& windowState, QWidget* workArea, QWidget* window);
 
+    void attachDataModule(TDM& dm);
     void ShowItemCostPerUnit();
 
     ItemEntryValues values;
-    const std::unique_ptr<CostDetails> cost;
-    const std::unique_ptr<UnitOptions> units;
-    const std::unique_ptr<ProductOptions> products;
-    const std::unique_ptr<ItemGrid> grid;
+    CostDetails* const cost;
+    UnitOptions* const units;
+    ProductOptions* const products;
+    ItemGrid* const grid;
 };

@@ -1,23 +1,26 @@
 #include "entry/ui/ItemGrid.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
 #include "data/Formats.h"
-#include "data/SessionState.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/StockLocation.h"
 #include "entry/ui/CostDetails.h"
+#include "entry/ui/PanelParts.h"
 #include "entry/ui/ProductOptions.h"
 #include "entry/ui/UnitOptions.h"
-#include "shell/ui/FormCompras.h"
-#include "widgets/DBGrid.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
+#include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/FieldText.h"
 #include "widgets/FocusColours.h"
+#include "widgets/GridColumn.h"
 
 #include <QAction>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -31,6 +34,10 @@ const QString ItemGrid::kStockLocationMessage =
 
 namespace {
 
+const QRect kGridGeometry(6, 80, 778, 280);
+const QRect kPriceHintGeometry(545, 37, 232, 32);
+constexpr double kGridFontPoints = 7.5;
+constexpr double kGridTitleFontPoints = 7.0;
 const int kProductColumnWidth = 220;
 const int kLastWalkedColumn = ItemGrid::Validade;
 const QColor kMaroon(128, 0, 0);
@@ -61,42 +68,139 @@ void fitCaption(QLabel& caption, int width)
     caption.setFont(font);
 }
 
+// The item grid's columns: field, title and width as the item screen gives them.
+std::vector<GridColumn> itemGridColumns()
+{
+    const FieldFormat date = FieldFormat::date();
+    const FieldFormat money = FieldFormat::money();
+    return {
+        {QStringLiteral("COMPONENTE"), QStringLiteral("Descrição do Produto"), 220, {}, {}, false},
+        {QStringLiteral("QUANTIDADE"), QStringLiteral("Qtde."), 49, {}, {}, false},
+        {QStringLiteral("UNIDADE"), QStringLiteral("Unid"), 32, {}, {}, false},
+        {QStringLiteral("PRECOUNITR"), QStringLiteral("Pr. Unit"), 48, {}, money, false},
+        {QStringLiteral("SALDO"), QStringLiteral("Pr. Total"), 56, {}, money, false},
+        {QStringLiteral("LABORATORIO"), QStringLiteral("Local Estoque"), 74, {}, {}, false},
+        {QStringLiteral("LOTE"), QStringLiteral("Lote"), 70, {}, {}, false},
+        {QStringLiteral("SITUACAO"),
+         QStringLiteral("Situação"),
+         52,
+         {QStringLiteral("Estoque"), QStringLiteral("Quarent."), QStringLiteral("Vencido")},
+         {},
+         false},
+        {QStringLiteral("FABRICACAO"), QStringLiteral("Data Fabric."), 62, {}, date, false},
+        {QStringLiteral("VALIDADE"), QStringLiteral("Data Valid."), 56, {}, date, false},
+        {QStringLiteral("DENSIDADE"), QStringLiteral("Densidade"), 56, {}, {}, false},
+        {QStringLiteral("FATORCORRECAO"), QStringLiteral("Fator Correção"), 77, {}, {}, false},
+        {QStringLiteral("FATORDILUICAO"), QStringLiteral("Fator Diluição"), 70, {}, {}, false},
+        {QStringLiteral("FABRICANTE"), QStringLiteral("Fabricante"), 0, {}, {}, false},
+    };
+}
+
 } // namespace
 
-ItemGrid::ItemGrid(TFormCompras& form, TDM& dm, ItemEntryValues& values, ProductOptions& products, UnitOptions& units,
-                   CostDetails& cost)
-    : form_(form), dm_(dm), session_(dm.session()), values_(values), products_(products), units_(units), cost_(cost)
+ItemGrid::ItemGrid(ItemEntryValues& values, ProductOptions& products, UnitOptions& units, CostDetails& cost,
+                   QWidget* parent)
+    : QWidget(parent), values_(values), products_(products), units_(units), cost_(cost)
 {
-    DBGrid* grid = form_.DBGrid1;
+    setObjectName(QStringLiteral("itemGrid"));
+    setGeometry(kGridGeometry);
+    buildGrid();
+    PainelAlertaCusto = panelparts::captionPanel(parent, QStringLiteral("PainelAlertaCusto"),
+                                                 QStringLiteral("Informe o Preço de aquisição de 1 ml"),
+                                                 kPriceHintGeometry);
+    buildContextMenu();
+}
+
+void ItemGrid::buildGrid()
+{
+    DBGrid1 = new DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setColumns(itemGridColumns());
+    // Titles such as "Local Estoque", and dates, must fit the narrow columns.
+    QFont cellFont = DBGrid1->font();
+    cellFont.setPointSizeF(kGridFontPoints);
+    DBGrid1->setFont(cellFont);
+    QFont titleFont = DBGrid1->horizontalHeader()->font();
+    titleFont.setPointSizeF(kGridTitleFontPoints);
+    DBGrid1->horizontalHeader()->setFont(titleFont);
+    DBGrid1->setGeometry(rect());
+    setFocusProxy(DBGrid1);
+}
+
+void ItemGrid::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    session_ = &dm.session();
+    DBGrid* grid = DBGrid1;
+    grid->setDataSource(&dm.DS_Compras);
     connect(grid, &DBGrid::columnEntered, this, &ItemGrid::EnterItemColumn);
     connect(grid, &DBGrid::columnExited, this, &ItemGrid::LeaveItemColumn);
     connect(grid, &DBGrid::exited, this, &ItemGrid::CheckStockLocation);
     connect(grid, &DBGrid::rowLeaving, this, &ItemGrid::LeaveItemRow);
-    connect(&dm_.Compras, &CachedDataset::currentRowChanged, this, &ItemGrid::CaptureEnteredValues);
+    connect(&dm.Compras, &CachedDataset::currentRowChanged, this, &ItemGrid::CaptureEnteredValues);
     grid->keyHook = [this](QKeyEvent& e) { return handleKey(e); };
-    form_.PainelAlertaCusto->installEventFilter(this);
+    PainelAlertaCusto->installEventFilter(this);
     paintExpiredRows();
-    buildContextMenu();
 }
 
-ItemGrid::~ItemGrid()
+// ---- what the window and the other panels ask
+
+void ItemGrid::setStockLocations(const QStringList& locations)
 {
-    form_.DBGrid1->keyHook = nullptr;
-    form_.DBGrid1->setCellColours(nullptr);
+    DBGrid1->setPickList(Laboratorio, locations);
+}
+
+void ItemGrid::setGridEnabled(bool enabled)
+{
+    DBGrid1->setEnabled(enabled);
+}
+
+void ItemGrid::movePriceHint(const QPoint& at)
+{
+    PainelAlertaCusto->move(at);
+}
+
+void ItemGrid::hidePriceHint()
+{
+    PainelAlertaCusto->hide();
+}
+
+void ItemGrid::selectProductColumn()
+{
+    DBGrid1->setSelectedIndex(Componente);
+}
+
+void ItemGrid::selectFirstColumnAndFocus()
+{
+    DBGrid1->setSelectedIndex(0);
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+    DBGrid1->setSelectedIndex(0);
+}
+
+void ItemGrid::focusGrid()
+{
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
+void ItemGrid::takeFocus(bool firstColumn)
+{
+    if (firstColumn)
+        DBGrid1->setSelectedIndex(0);
+    panelparts::tryFocus(DBGrid1);
 }
 
 // ---- columns
 
 void ItemGrid::EnterItemColumn(int column)
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     if (column == Componente) {
-        form_.DBGrid1->setColumnWidth(Componente, kProductColumnWidth);
+        DBGrid1->setColumnWidth(Componente, kProductColumnWidth);
         values_.EnteredProductText = items.isOpen() ? items.asText(kProduct) : QString();
     }
     // The other cells of a row are out of reach until its product is filled.
     if (!items.isOpen() || items.asText(kProduct).isEmpty()) {
-        form_.DBGrid1->setSelectedIndex(Componente);
+        DBGrid1->setSelectedIndex(Componente);
         return;
     }
     if (column == PrecoUnitR) {
@@ -111,10 +215,10 @@ void ItemGrid::EnterItemColumn(int column)
 // The cell editor, painted in the focus colour, closes with the column it belongs to.
 void ItemGrid::LeaveItemColumn(int column)
 {
-    if (!dm_.Compras.isOpen())
+    if (!dm_->Compras.isOpen())
         return;
     if (column == Laboratorio)
-        form_.DBGrid1->setColumnWidth(Componente, kProductColumnWidth);
+        DBGrid1->setColumnWidth(Componente, kProductColumnWidth);
     if (column == Quantidade)
         QuantityRule();
     if (column == Unidade) {
@@ -132,14 +236,14 @@ void ItemGrid::LeaveItemColumn(int column)
 // unit may differ from the product's stock unit.
 bool ItemGrid::productNeedsLookUp() const
 {
-    const CachedDataset& items = dm_.Compras;
+    const CachedDataset& items = dm_->Compras;
     return items.asText(kProduct) != values_.EnteredProductText || items.asText(kCode).isEmpty();
 }
 
 // A quantity can be typed only while it is 0 or empty.
 void ItemGrid::QuantityRule()
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     if (values_.EnteredQuantity == 0 || items.asFloat(kQuantity) == values_.EnteredQuantity)
         return;
     ShowMessage(kQuantityMessage);
@@ -154,9 +258,9 @@ void ItemGrid::QuantityRule()
 // With the automatic price update on, a changed price becomes the product's cost.
 void ItemGrid::PriceRule()
 {
-    if (!session_.AutoPriceUpdate)
+    if (!session_->AutoPriceUpdate)
         return;
-    const std::optional<QString> typed = priceText(dm_.Compras);
+    const std::optional<QString> typed = priceText(dm_->Compras);
     if (!typed) {
         ShowMessage(kInvalidPriceMessage);
         return;
@@ -169,7 +273,7 @@ void ItemGrid::PriceRule()
 
 void ItemGrid::UpdateLineTotal()
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     items.edit();
     items.setFloat(kLineTotal, items.asFloat(kQuantity) * items.asFloat(kPrice));
 }
@@ -178,10 +282,10 @@ void ItemGrid::UpdateLineTotal()
 // rule runs on the row being left, before it is saved.
 void ItemGrid::LeaveItemRow()
 {
-    const CachedDataset& items = dm_.Compras;
+    const CachedDataset& items = dm_->Compras;
     if (!items.isOpen() || items.isEmpty())
         return;
-    const int column = form_.DBGrid1->selectedIndex();
+    const int column = DBGrid1->selectedIndex();
     if (column == Quantidade)
         QuantityRule();
     else if (column == PrecoUnitR)
@@ -191,7 +295,7 @@ void ItemGrid::LeaveItemRow()
 // The values the product, quantity and price cells compare with belong to the item that is current.
 void ItemGrid::CaptureEnteredValues()
 {
-    const CachedDataset& items = dm_.Compras;
+    const CachedDataset& items = dm_->Compras;
     if (!items.isOpen() || items.isEmpty())
         return;
     values_.EnteredQuantity = items.asFloat(kQuantity);
@@ -201,14 +305,14 @@ void ItemGrid::CaptureEnteredValues()
 
 void ItemGrid::showPriceHint()
 {
-    const QString unit = dm_.Compras.asText(kUnit);
+    const QString unit = dm_->Compras.asText(kUnit);
     if (unit.isEmpty())
         return;
-    auto* caption = form_.PainelAlertaCusto->findChild<QLabel*>();
+    auto* caption = PainelAlertaCusto->findChild<QLabel*>();
     caption->setText(QStringLiteral("Informe o Preço de Aquisição de 1 ") + unit);
-    fitCaption(*caption, form_.PainelAlertaCusto->width() - 8);
-    form_.PainelAlertaCusto->raise();
-    form_.PainelAlertaCusto->show();
+    fitCaption(*caption, PainelAlertaCusto->width() - 8);
+    PainelAlertaCusto->raise();
+    PainelAlertaCusto->show();
 }
 
 // ---- keys
@@ -226,10 +330,10 @@ bool ItemGrid::handleKey(QKeyEvent& event)
 // columns after the expiry date keep the cursor.
 void ItemGrid::ItemEnterKey()
 {
-    DBGrid* grid = form_.DBGrid1;
+    DBGrid* grid = DBGrid1;
     const int column = grid->selectedIndex();
     if (column == PrecoUnitR) {
-        form_.PainelAlertaCusto->hide();
+        PainelAlertaCusto->hide();
         UpdateLineTotal();
     }
     if (column < kLastWalkedColumn)
@@ -243,18 +347,18 @@ bool ItemGrid::isEmptyRowDelete(const QKeyEvent& event) const
 {
     const auto modifiers = event.modifiers() & ~Qt::KeypadModifier;
     return event.key() == Qt::Key_Delete && modifiers == Qt::ControlModifier &&
-           form_.DBGrid1->selectedIndex() == Componente && form_.DBGrid1->editText().isEmpty();
+           DBGrid1->selectedIndex() == Componente && DBGrid1->editText().isEmpty();
 }
 
 // ---- leaving the grid
 
 void ItemGrid::CheckStockLocation()
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     if (!items.isOpen())
         return;
-    ShowWindowColour(form_.DBGrid1);
-    form_.PainelAlertaCusto->hide();
+    ShowWindowColour(DBGrid1);
+    PainelAlertaCusto->hide();
     // On an invoice without items, editing would add a new item, and the new item takes the focus
     // back into the grid: the clerk could never reach the header again. Such a row is untouched and
     // would be dropped anyway, so none is added.
@@ -264,24 +368,24 @@ void ItemGrid::CheckStockLocation()
     if (items.state() != CachedDataset::State::Edit)
         return;
     const StockLocationCheck check =
-        CheckStockLocationText(session_.StockLocationCount, items.asText(kLocation), dm_.TabLab);
+        CheckStockLocationText(session_->StockLocationCount, items.asText(kLocation), dm_->TabLab);
     if (check.location)
         items.setText(kLocation, *check.location);
     if (check.accepted)
         return;
-    form_.PainelOpCompras->hide();
+    products_.hide();
     ShowMessage(kStockLocationMessage);
-    form_.DBGrid1->setEnabled(true);
-    form_.DBGrid1->setFocus(Qt::OtherFocusReason);
-    form_.DBGrid1->setSelectedIndex(Laboratorio);
+    DBGrid1->setEnabled(true);
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+    DBGrid1->setSelectedIndex(Laboratorio);
 }
 
 // ---- drawing, the price hint, the context menu
 
 void ItemGrid::paintExpiredRows()
 {
-    form_.DBGrid1->setCellColours([this](int row, int) -> std::optional<CellColours> {
-        const CachedDataset& items = dm_.Compras;
+    DBGrid1->setCellColours([this](int row, int) -> std::optional<CellColours> {
+        const CachedDataset& items = dm_->Compras;
         if (!items.isOpen() || !items.hasField(kStatus))
             return std::nullopt;
         if (ascii::upper(items.textAt(row, items.fieldIndex(kStatus))) == QLatin1String("VENCIDO"))
@@ -292,8 +396,8 @@ void ItemGrid::paintExpiredRows()
 
 bool ItemGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == form_.PainelAlertaCusto && event->type() == QEvent::MouseButtonPress)
-        form_.PainelAlertaCusto->hide();
+    if (watched == PainelAlertaCusto && event->type() == QEvent::MouseButtonPress)
+        PainelAlertaCusto->hide();
     return false;
 }
 
@@ -301,7 +405,7 @@ bool ItemGrid::eventFilter(QObject* watched, QEvent* event)
 // which adds an item row as the Insert key does.
 void ItemGrid::buildContextMenu()
 {
-    DBGrid* grid = form_.DBGrid1;
+    DBGrid* grid = DBGrid1;
     NovoItem = new QAction(QStringLiteral("Novo Item"), grid);
     NovoItem->setObjectName(QStringLiteral("NovoItem"));
     connect(NovoItem, &QAction::triggered, grid, &DBGrid::appendRow);

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QObject>
+#include <QStringList>
+#include <QWidget>
 
 class CostDetails;
+class DBGrid;
 class ProductOptions;
 class QAction;
+class QFrame;
 class QKeyEvent;
 class QMenu;
 class TDM;
-class TFormCompras;
 class UnitOptions;
 struct ItemEntryValues;
 struct SessionState;
@@ -17,7 +19,7 @@ struct SessionState;
 // columns, the guard that keeps an empty row from being deleted, the stock-location check when the
 // grid is left, the colours of expired rows, the purchase-price hint `PainelAlertaCusto` and the
 // "Novo Item" context menu.
-class ItemGrid : public QObject {
+class ItemGrid : public QWidget {
     Q_OBJECT
 
 public:
@@ -34,20 +36,33 @@ public:
     static const QString kInvalidPriceMessage;
     static const QString kStockLocationMessage;
 
-    ItemGrid(TFormCompras& form, TDM& dm, ItemEntryValues& values, ProductOptions& products, UnitOptions& units,
-             CostDetails& cost);
-    ~ItemGrid() override;
+    // The grid stands in the work area `parent`, under the header.
+    ItemGrid(ItemEntryValues& values, ProductOptions& products, UnitOptions& units, CostDetails& cost,
+             QWidget* parent);
+
+    void attachDataModule(TDM& dm);
 
     void EnterItemColumn(int column);
     void LeaveItemColumn(int column);
     void CheckStockLocation();
 
-    QAction* NovoItem;
+    // What the window and the other panels ask of the grid.
+    void setStockLocations(const QStringList& locations);
+    void setGridEnabled(bool enabled);
+    void movePriceHint(const QPoint& at);
+    void hidePriceHint();
+    void selectProductColumn();
+    // Selects the first column, focuses the grid and selects the first column again.
+    void selectFirstColumnAndFocus();
+    void focusGrid();
+    // The grid takes the focus if it can, on its first column when `firstColumn`.
+    void takeFocus(bool firstColumn);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildGrid();
     bool handleKey(QKeyEvent& event);
     void ItemEnterKey();
     bool isEmptyRowDelete(const QKeyEvent& event) const;
@@ -61,12 +76,14 @@ private:
     void buildContextMenu();
     void paintExpiredRows();
 
-    TFormCompras& form_;
-    TDM& dm_;
-    SessionState& session_;
     ItemEntryValues& values_;
     ProductOptions& products_;
     UnitOptions& units_;
     CostDetails& cost_;
+    TDM* dm_ = nullptr;
+    SessionState* session_ = nullptr;
+    DBGrid* DBGrid1;
+    QFrame* PainelAlertaCusto;
+    QAction* NovoItem;
     QMenu* menu_;
 };

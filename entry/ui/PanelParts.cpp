@@ -1,9 +1,36 @@
 #include "entry/ui/PanelParts.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 namespace panelparts {
+
+void framePanel(QFrame* panel, const QString& name, const QRect& geometry)
+{
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    if (geometry.isValid())
+        panel->setGeometry(geometry);
+    panel->hide();
+}
+
+QFrame* captionPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
+{
+    auto* panel = new QFrame(parent);
+    framePanel(panel, name, geometry);
+    auto* label = new QLabel(caption, panel);
+    label->setObjectName(name + QStringLiteral("Caption"));
+    label->setAlignment(Qt::AlignCenter);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setGeometry(panel->rect());
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return panel;
+}
 
 QLabel* titleBar(QWidget* panel, const QString& name, const QString& caption)
 {
@@ -34,6 +61,12 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
+}
+
+void tryFocus(QWidget* w)
+{
+    if (w->isVisible() && w->isEnabled())
+        w->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace panelparts

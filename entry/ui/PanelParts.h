@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -9,9 +11,15 @@ class QWidget;
 // Pieces the auxiliary panels of the invoice entry are made of.
 namespace panelparts {
 
+// Makes `panel` one of the window's raised panels, hidden until code shows it.
+void framePanel(QFrame* panel, const QString& name, const QRect& geometry = {});
+// A panel with one centred bold caption, such as "Aguarde...", child of `parent`.
+QFrame* captionPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry);
 // The coloured title bar across the top of a panel.
 QLabel* titleBar(QWidget* panel, const QString& name, const QString& caption);
 QLabel* label(QWidget* parent, const QString& text, int left, int top);
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption);
+// Moving the focus is a courtesy: a control that cannot take it is left alone.
+void tryFocus(QWidget* w);
 
 } // namespace panelparts

@@ -1,16 +1,15 @@
 #include "entry/ui/ProductOptions.h"
 
-#include "data/DataModule.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/SupplyProducts.h"
 #include "entry/ui/KeyLine.h"
 #include "entry/ui/PanelParts.h"
-#include "shell/ui/FormCompras.h"
+#include "purchase/DataModule.h"
+#include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyRoles.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -33,22 +32,29 @@ bool inside(const QWidget* panel, const QWidget* w)
 
 } // namespace
 
-ProductOptions::ProductOptions(TFormCompras& form, TDM& dm, ItemEntryValues& values)
-    : form_(form), dm_(dm), values_(values)
+ProductOptions::ProductOptions(WindowState& window, ItemEntryValues& values, QWidget* parent)
+    : QFrame(parent), window_(window), values_(values)
 {
     buildPanel();
+}
+
+void ProductOptions::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    GradeOpCompras->setDataSource(&dm.DS_CompNomes);
     connect(BotEnterComp, &QPushButton::clicked, this, &ProductOptions::TakeProduct);
     connect(BotEscCompras, &QPushButton::clicked, this, &ProductOptions::CloseOptions);
-    connect(&dm_.CompNomes, &CachedDataset::currentRowChanged, this, &ProductOptions::showHighlightedProduct);
-    connect(&dm_.CompNomes, &CachedDataset::closed, this, &ProductOptions::showHighlightedProduct);
+    connect(&dm.CompNomes, &CachedDataset::currentRowChanged, this, &ProductOptions::showHighlightedProduct);
+    connect(&dm.CompNomes, &CachedDataset::closed, this, &ProductOptions::showHighlightedProduct);
     connect(qApp, &QApplication::focusChanged, this, &ProductOptions::focusMoved);
 }
 
 void ProductOptions::buildPanel()
 {
-    QFrame* panel = form_.PainelOpCompras;
-    panel->setGeometry(kPanelGeometry);
-    panelparts::titleBar(panel, QStringLiteral("Panel53"), QStringLiteral("Opções de produtos mais próximos"));
+    QFrame* panel = this;
+    panelparts::framePanel(panel, QStringLiteral("PainelOpCompras"), kPanelGeometry);
+    panelparts::titleBar(panel, QStringLiteral("PainelOpComprasTitulo"),
+                         QStringLiteral("Opções de produtos mais próximos"));
 
     GradeOpCompras = new DBGrid(panel);
     GradeOpCompras->setObjectName(QStringLiteral("GradeOpCompras"));
@@ -58,7 +64,6 @@ void ProductOptions::buildPanel()
     GradeOpCompras->setGridReadOnly(true);
     GradeOpCompras->setSelectionBehavior(QAbstractItemView::SelectRows);
     GradeOpCompras->setGeometry(8, 26, panel->width() - 16, 206);
-    GradeOpCompras->setDataSource(&dm_.DS_CompNomes);
 
     buildProductData();
 
@@ -74,9 +79,9 @@ void ProductOptions::buildPanel()
 // The highlighted product's data, each value after its label, three to a line.
 void ProductOptions::buildProductData()
 {
-    grp1 = new QGroupBox(QStringLiteral(" Dados do Componente / Produto "), form_.PainelOpCompras);
+    grp1 = new QGroupBox(QStringLiteral(" Dados do Componente / Produto "), this);
     grp1->setObjectName(QStringLiteral("grp1"));
-    grp1->setGeometry(8, 238, form_.PainelOpCompras->width() - 16, 128);
+    grp1->setGeometry(8, 238, width() - 16, 128);
     auto* layout = new QGridLayout(grp1);
     layout->setContentsMargins(8, 4, 8, 4);
     layout->setHorizontalSpacing(6);
@@ -112,7 +117,7 @@ void ProductOptions::buildProductData()
 
 void ProductOptions::showHighlightedProduct()
 {
-    const CachedDataset& products = dm_.CompNomes;
+    const CachedDataset& products = dm_->CompNomes;
     const bool shown = products.isOpen() && !products.isEmpty();
     for (auto& [label, field] : productData_)
         label->setText(shown ? products.asText(field) : QString());
@@ -120,44 +125,42 @@ void ProductOptions::showHighlightedProduct()
 
 void ProductOptions::FindItemProduct()
 {
-    CachedDataset& items = dm_.Compras;
-    QFrame* searching = form_.Painel_Procurando;
-    searching->raise();
-    searching->show();
-    searching->repaint(); // painted before the first statement goes to the server
-    auto hideSearching = qScopeGuard([searching] { searching->hide(); });
+    CachedDataset& items = dm_->Compras;
+    emit searching(true);
+    auto endSearching = qScopeGuard([this] { emit searching(false); });
 
     const QString typed = items.asText(QStringLiteral("COMPONENTE"));
     values_.SearchedProductName = ProductSearchName(typed);
-    CachedDataset& products = dm_.Componentes;
+    CachedDataset& products = dm_->Componentes;
     if (FindSupplyProduct(products, typed)) {
         items.setText(QStringLiteral("COMPONENTE"), products.asText(QStringLiteral("COMPONENTE")));
         items.setText(QStringLiteral("CODIGO"), products.asText(QStringLiteral("CODIGO")));
         items.setText(QStringLiteral("UNIDADE"), products.asText(QStringLiteral("UNID")));
         return;
     }
-    searching->hide();
+    endSearching.dismiss();
+    emit searching(false);
     ShowProductOptions(values_.SearchedProductName);
 }
 
 void ProductOptions::ShowProductOptions(const QString& name)
 {
-    form_.DisableMainButtons();
-    CachedDataset& products = dm_.CompNomes;
+    window_.DisableMainButtons();
+    CachedDataset& products = dm_->CompNomes;
     products.close();
     products.setCommandText(supplyproducts::optionsList());
     products.open();
     products.findNearest({Value{name}});
-    form_.PainelOpCompras->raise();
-    form_.PainelOpCompras->show();
+    raise();
+    show();
     GradeOpCompras->setFocus(Qt::OtherFocusReason);
     GradeOpCompras->setSelectedIndex(0);
 }
 
 void ProductOptions::TakeProduct()
 {
-    CachedDataset& items = dm_.Compras;
-    const CachedDataset& products = dm_.CompNomes;
+    CachedDataset& items = dm_->Compras;
+    const CachedDataset& products = dm_->CompNomes;
     try {
         items.edit();
     } catch (const std::exception&) {
@@ -166,7 +169,7 @@ void ProductOptions::TakeProduct()
     if (products.isOpen() && !products.isEmpty()) {
         items.setText(QStringLiteral("COMPONENTE"), products.asText(QStringLiteral("COMPONENTE")));
         items.setText(QStringLiteral("CODIGO"), products.asText(QStringLiteral("CODIGO")));
-        items.setText(QStringLiteral("CODIGOFORNECEDOR"), dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR")));
+        items.setText(QStringLiteral("CODIGOFORNECEDOR"), dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR")));
         items.setText(QStringLiteral("UNIDADE"), products.asText(QStringLiteral("UNID")));
     }
     hidePanel();
@@ -176,7 +179,7 @@ void ProductOptions::TakeProduct()
 // had a product no longer belongs to it).
 void ProductOptions::CloseOptions()
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     try {
         items.edit();
         items.clear(QStringLiteral("CODIGO"));
@@ -189,14 +192,13 @@ void ProductOptions::CloseOptions()
 
 void ProductOptions::hidePanel()
 {
-    dm_.CompNomes.close();
-    form_.PainelOpCompras->hide();
-    form_.DBGrid1->setFocus(Qt::OtherFocusReason);
+    dm_->CompNomes.close();
+    hide();
+    emit itemGridWanted();
 }
 
 void ProductOptions::focusMoved(QWidget* from, QWidget* to)
 {
-    const QWidget* panel = form_.PainelOpCompras;
-    if (inside(panel, from) && to && !inside(panel, to))
-        form_.EnableMainButtons();
+    if (inside(this, from) && to && !inside(this, to))
+        window_.EnableMainButtons();
 }

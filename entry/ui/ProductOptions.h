@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QFrame>
 
 #include <vector>
 
@@ -8,28 +8,31 @@ class DBGrid;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QWidget;
 class TDM;
-class TFormCompras;
+class WindowState;
 struct ItemEntryValues;
 
 // The product of an item: the text typed into the product cell looked up among the supply
 // products, and the panel `PainelOpCompras` that offers the nearest products by name when the
 // look-up finds none.
-class ProductOptions : public QObject {
+class ProductOptions : public QFrame {
     Q_OBJECT
 
 public:
-    ProductOptions(TFormCompras& form, TDM& dm, ItemEntryValues& values);
+    ProductOptions(WindowState& window, ItemEntryValues& values, QWidget* parent);
+
+    void attachDataModule(TDM& dm);
 
     // Takes the product whose DCB code or name was typed, or opens the options panel near the name.
     void FindItemProduct();
     void ShowProductOptions(const QString& name);
 
-    DBGrid* GradeOpCompras;
-    QGroupBox* grp1;
-    QPushButton* BotEnterComp;
-    QPushButton* BotEscCompras;
+signals:
+    // The look-up runs (true) or has ended (false): the window shows its "searching" notice
+    // meanwhile, painted before the first statement goes to the server.
+    void searching(bool running);
+    // The panel closed: the clerk goes on in the item grid.
+    void itemGridWanted();
 
 private:
     void buildPanel();
@@ -40,9 +43,13 @@ private:
     void hidePanel();
     void focusMoved(QWidget* from, QWidget* to);
 
-    TFormCompras& form_;
-    TDM& dm_;
+    WindowState& window_;
     ItemEntryValues& values_;
+    TDM* dm_ = nullptr;
+    DBGrid* GradeOpCompras;
+    QGroupBox* grp1;
+    QPushButton* BotEnterComp;
+    QPushButton* BotEscCompras;
     // The group box's value labels and the field each shows.
     std::vector<std::pair<QLabel*, QString>> productData_;
 };

@@ -1,12 +1,12 @@
 #include "entry/ui/SupplierLookup.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
 #include "entry/HeaderCascade.h"
 #include "entry/ui/KeyLine.h"
 #include "entry/ui/PanelParts.h"
 #include "entry/ui/SupplierRegistration.h"
-#include "shell/ui/FormCompras.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
@@ -14,7 +14,6 @@
 #include "widgets/UnhandledError.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -35,30 +34,31 @@ QLabel* text(const QString& t)
     return new QLabel(t);
 }
 
-// Errors while moving the focus are of no consequence: the clerk clicks where he wants to be.
-void tryFocus(QWidget* w)
-{
-    if (w->isVisible() && w->isEnabled())
-        w->setFocus(Qt::OtherFocusReason);
-}
+using panelparts::tryFocus;
 
 } // namespace
 
-SupplierLookup::SupplierLookup(TFormCompras& form, TDM& dm)
-    : QObject(&form), form_(form), dm_(dm), session_(dm.session())
+SupplierLookup::SupplierLookup(WindowState& window, DBEdit& supplierField, QWidget* parent)
+    : QFrame(parent), window_(window), supplierField_(supplierField)
 {
     buildPanel();
-    registration_ = std::make_unique<SupplierRegistration>(form, dm, *this);
+    registration_ = new SupplierRegistration(this);
+}
+
+void SupplierLookup::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    session_ = &dm.session();
+    GradeClientes->setDataSource(&dm.DS_Fornecedor);
+    registration_->attachDataModule(dm);
     connectControls();
 }
 
-SupplierLookup::~SupplierLookup() = default;
-
 void SupplierLookup::buildPanel()
 {
-    QFrame* panel = form_.PainelCliProcura;
-    panel->setGeometry(kLookupGeometry);
-    panelparts::titleBar(panel, QStringLiteral("Panel14"), QStringLiteral("Relação de Fornecedores"));
+    QFrame* panel = this;
+    panelparts::framePanel(panel, QStringLiteral("PainelCliProcura"), kLookupGeometry);
+    panelparts::titleBar(panel, QStringLiteral("PainelCliProcuraTitulo"), QStringLiteral("Relação de Fornecedores"));
 
     GradeClientes = new DBGrid(panel);
     GradeClientes->setObjectName(QStringLiteral("GradeClientes"));
@@ -66,7 +66,6 @@ void SupplierLookup::buildPanel()
                                {QStringLiteral("NOME"), QStringLiteral("Razão Social"), 245, {}, {}, true}});
     GradeClientes->setGridReadOnly(true);
     GradeClientes->setGeometry(8, 28, panel->width() - 16, 186);
-    GradeClientes->setDataSource(&dm_.DS_Fornecedor);
 
     BotCliEnter = panelparts::button(panel, QStringLiteral("BotCliEnter"), QStringLiteral("Enter"));
     BotCliCancProc = panelparts::button(panel, QStringLiteral("BotCliCancProc"), QStringLiteral("Esc"));
@@ -87,7 +86,7 @@ void SupplierLookup::connectControls()
             return true;
         }
         if (e.key() == Qt::Key_Insert && e.modifiers() == Qt::NoModifier) {
-            registration_->StartSupplierRegistration();
+            registration_->StartSupplierRegistration(supplierField_.text());
             return true;
         }
         return false;
@@ -95,20 +94,32 @@ void SupplierLookup::connectControls()
     connect(BotCliEnter, &QPushButton::clicked, this, [this] {
         RunGuarded([this] {
             SelectSupplier();
-            form_.BotSairCompras->setEnabled(true);
-            dm_.Fornecedor.close();
+            emit exitEnabled(true);
+            dm_->Fornecedor.close();
         });
     });
     connect(BotCliCancProc, &QPushButton::clicked, this, [this] { RunGuarded([this] { CancelLookup(); }); });
     connect(BotCliInsert, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { registration_->StartSupplierRegistration(); }); });
+            [this] { RunGuarded([this] { registration_->StartSupplierRegistration(supplierField_.text()); }); });
+    connect(registration_, &SupplierRegistration::registrationOpen, this,
+            [this](bool open) { setButtonsEnabled(!open); });
+    connect(registration_, &SupplierRegistration::listWanted, this,
+            [this] { GradeClientes->setFocus(Qt::OtherFocusReason); });
+    connect(registration_, &SupplierRegistration::supplierSaved, this, &SupplierLookup::SelectSupplier);
+    connect(registration_, &SupplierRegistration::dropped, this, [this] { emit exitEnabled(false); });
     connect(qApp, &QApplication::focusChanged, this, &SupplierLookup::focusMoved);
+}
+
+void SupplierLookup::setButtonsEnabled(bool enabled)
+{
+    for (QPushButton* b : {BotCliEnter, BotCliCancProc, BotCliInsert})
+        b->setEnabled(enabled);
 }
 
 // The list read afresh in name order: the NF-e import may have left it in another order.
 void SupplierLookup::openSupplierList()
 {
-    CachedDataset& suppliers = dm_.Fornecedor;
+    CachedDataset& suppliers = dm_->Fornecedor;
     suppliers.close();
     suppliers.setCommandText(TDM::standingQuery(QStringLiteral("Fornecedor")));
     suppliers.open();
@@ -116,10 +127,10 @@ void SupplierLookup::openSupplierList()
 
 void SupplierLookup::ResolveSupplier()
 {
-    const QString typed = form_.DBEditForn->text();
+    const QString typed = supplierField_.text();
     if (typed.isEmpty())
         return;
-    CachedDataset& suppliers = dm_.Fornecedor;
+    CachedDataset& suppliers = dm_->Fornecedor;
     openSupplierList();
     suppliers.findNearest({typed});
     const QString name = QStringLiteral("NOMEFANTASIA");
@@ -141,31 +152,31 @@ void SupplierLookup::ResolveSupplier()
     EnterItemGrid();
     suppliers.close();
 
-    auto& saved = session_.SavedFieldText;
-    const QString newName = dm_.NFiscal.asText(QStringLiteral("FORNECEDOR"));
-    const QString newCode = dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
-    if (newName != saved.supplier && !saved.supplier.isEmpty() && !session_.InsertingInvoice) {
-        CascadeHeaderChange(dm_, HeaderColumn::Supplier, {saved.date, saved.number, saved.supplier, saved.supplierCode},
+    auto& saved = session_->SavedFieldText;
+    const QString newName = dm_->NFiscal.asText(QStringLiteral("FORNECEDOR"));
+    const QString newCode = dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
+    if (newName != saved.supplier && !saved.supplier.isEmpty() && !session_->InsertingInvoice) {
+        CascadeHeaderChange(*dm_, HeaderColumn::Supplier, {saved.date, saved.number, saved.supplier, saved.supplierCode},
                             newName, kHeaderKeyOrder, kHeaderKeyOrder, newCode);
-        tryFocus(form_.DBGrid1);
+        emit itemGridWanted(false);
     }
-    session_.InsertingInvoice = false;
+    session_->InsertingInvoice = false;
     saved.supplier = newName;
     saved.supplierCode = newCode;
 }
 
 void SupplierLookup::ShowSupplierLookup()
 {
-    form_.PainelCliProcura->show();
-    form_.PainelCliProcura->raise();
-    form_.DisableMainButtons();
+    show();
+    raise();
+    window_.DisableMainButtons();
     tryFocus(GradeClientes);
 }
 
 // The header takes the supplier's stored spelling and code.
 void SupplierLookup::takeSupplier(const QString& name, const QString& code)
 {
-    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& nf = dm_->NFiscal;
     nf.edit();
     nf.setText(QStringLiteral("FORNECEDOR"), name);
     nf.setText(QStringLiteral("CODIGOFORNECEDOR"), code);
@@ -174,11 +185,10 @@ void SupplierLookup::takeSupplier(const QString& name, const QString& code)
 // On to the first column of the item grid; an invoice without items gets its first item row.
 void SupplierLookup::EnterItemGrid()
 {
-    form_.DBGrid1->setSelectedIndex(0);
-    tryFocus(form_.DBGrid1);
+    emit itemGridWanted(true);
     try {
-        if (dm_.Compras.isOpen() && dm_.Compras.isEmpty())
-            dm_.Compras.append();
+        if (dm_->Compras.isOpen() && dm_->Compras.isEmpty())
+            dm_->Compras.append();
     } catch (const std::exception&) {
         // The clerk adds the row with Insert.
     }
@@ -186,38 +196,40 @@ void SupplierLookup::EnterItemGrid()
 
 void SupplierLookup::SelectSupplier()
 {
-    CachedDataset& suppliers = dm_.Fornecedor;
+    CachedDataset& suppliers = dm_->Fornecedor;
     if (!suppliers.isOpen() || suppliers.isEmpty())
         return; // nothing highlighted
     takeSupplier(suppliers.asText(QStringLiteral("NOMEFANTASIA")), suppliers.asText(QStringLiteral("CODIGO")));
-    form_.DBGrid1->setSelectedIndex(0);
-    closeLookup(form_.DBGrid1);
+    closeLookup(true);
     EnterItemGrid();
 }
 
 void SupplierLookup::CancelLookup()
 {
-    CachedDataset& nf = dm_.NFiscal;
+    CachedDataset& nf = dm_->NFiscal;
     nf.edit();
     nf.setText(QStringLiteral("FORNECEDOR"), SupplierRestoreName);
-    closeLookup(form_.DBEditForn);
-    form_.BotSairCompras->setEnabled(true);
-    dm_.Fornecedor.close();
+    closeLookup(false);
+    emit exitEnabled(true);
+    dm_->Fornecedor.close();
 }
 
 // The focus goes where the clerk continues before the panel is hidden, so that it does not pass
 // through other fields on its way.
-void SupplierLookup::closeLookup(QWidget* focusTo)
+void SupplierLookup::closeLookup(bool toItemGrid)
 {
-    tryFocus(focusTo);
-    form_.PainelCliProcura->hide();
+    if (toItemGrid)
+        emit itemGridWanted(true);
+    else
+        tryFocus(&supplierField_);
+    hide();
     if (inLookup_)
         LookupLeft();
 }
 
 void SupplierLookup::focusMoved(QWidget* from, QWidget* to)
 {
-    QWidget* panel = form_.PainelCliProcura;
+    QWidget* panel = this;
     const auto inPanel = [panel](const QWidget* w) { return w && panel->isAncestorOf(w); };
     if (to && inPanel(to) && !inLookup_)
         RunGuarded([this] { LookupEntered(); });
@@ -228,11 +240,11 @@ void SupplierLookup::focusMoved(QWidget* from, QWidget* to)
 void SupplierLookup::LookupEntered()
 {
     inLookup_ = true;
-    lookupOldName_ = session_.SavedFieldText.supplier;
-    lookupOldCode_ = session_.SavedFieldText.supplierCode;
-    windowCancelButton_ = keyroles::cancelButton(&form_);
-    keyroles::setCancelButton(&form_, nullptr);
-    form_.DisableMainButtons();
+    lookupOldName_ = session_->SavedFieldText.supplier;
+    lookupOldCode_ = session_->SavedFieldText.supplierCode;
+    windowCancelButton_ = keyroles::cancelButton(window());
+    keyroles::setCancelButton(window(), nullptr);
+    window_.DisableMainButtons();
     tryFocus(GradeClientes);
     GradeClientes->setSelectedIndex(0);
 }
@@ -240,17 +252,16 @@ void SupplierLookup::LookupEntered()
 void SupplierLookup::LookupLeft()
 {
     inLookup_ = false;
-    keyroles::setCancelButton(&form_, windowCancelButton_);
-    const QString newName = dm_.NFiscal.asText(QStringLiteral("FORNECEDOR"));
-    const QString newCode = dm_.NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
-    if (newName != lookupOldName_ && !lookupOldName_.isEmpty() && !session_.InsertingInvoice) {
-        const auto& saved = session_.SavedFieldText;
-        CascadeHeaderChange(dm_, HeaderColumn::Supplier, {saved.date, saved.number, lookupOldName_, lookupOldCode_},
+    keyroles::setCancelButton(window(), windowCancelButton_);
+    const QString newName = dm_->NFiscal.asText(QStringLiteral("FORNECEDOR"));
+    const QString newCode = dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
+    if (newName != lookupOldName_ && !lookupOldName_.isEmpty() && !session_->InsertingInvoice) {
+        const auto& saved = session_->SavedFieldText;
+        CascadeHeaderChange(*dm_, HeaderColumn::Supplier, {saved.date, saved.number, lookupOldName_, lookupOldCode_},
                             newName, kCleanUpOrderAfterLookup, kHeaderKeyOrder, newCode);
-        form_.DBGrid1->setSelectedIndex(0);
-        tryFocus(form_.DBGrid1);
+        emit itemGridWanted(true);
     }
-    session_.InsertingInvoice = false;
-    session_.SavedFieldText.supplier = newName;
-    session_.SavedFieldText.supplierCode = newCode;
+    session_->InsertingInvoice = false;
+    session_->SavedFieldText.supplier = newName;
+    session_->SavedFieldText.supplierCode = newCode;
 }

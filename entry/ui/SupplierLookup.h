@@ -1,17 +1,16 @@
 #pragma once
 
-#include <QObject>
+#include <QFrame>
 #include <QPointer>
 #include <QString>
 
-#include <memory>
-
+class DBEdit;
 class DBGrid;
 class QAbstractButton;
 class QPushButton;
 class SupplierRegistration;
 class TDM;
-class TFormCompras;
+class WindowState;
 struct SessionState;
 
 // The supplier of the invoice header, found by its trade name: a single supplier of exactly that
@@ -19,28 +18,29 @@ struct SessionState;
 // nearest name on, to pick one (Enter), cancel (Esc) or register a new one (Insert, in
 // `PainelResumoCliente`). Taking a supplier writes its name and code into the header, carries
 // the name over to the items of a recorded invoice and moves on to the item grid.
-class SupplierLookup : public QObject {
+class SupplierLookup : public QFrame {
     Q_OBJECT
 
 public:
-    SupplierLookup(TFormCompras& form, TDM& dm);
-    ~SupplierLookup() override;
+    // `supplierField` is the header's supplier field, where the name is typed and where Esc returns.
+    SupplierLookup(WindowState& window, DBEdit& supplierField, QWidget* parent);
+
+    void attachDataModule(TDM& dm);
 
     void ResolveSupplier();
     void ShowSupplierLookup();
     void SelectSupplier();
     void CancelLookup();
 
-    SupplierRegistration& registration() { return *registration_; }
-
     // The name the supplier field held when it was entered; Esc puts it back.
     QString SupplierRestoreName;
 
-    // Inside `PainelCliProcura`.
-    DBGrid* GradeClientes;
-    QPushButton* BotCliEnter;
-    QPushButton* BotCliCancProc;
-    QPushButton* BotCliInsert;
+signals:
+    // The clerk goes on in the item grid, on its first column when `firstColumn`.
+    void itemGridWanted(bool firstColumn);
+    // The window's exit button follows the lookup: off while a new supplier is dropped, on again
+    // when the lookup is confirmed or cancelled.
+    void exitEnabled(bool enabled);
 
 private:
     void buildPanel();
@@ -48,15 +48,21 @@ private:
     void focusMoved(QWidget* from, QWidget* to);
     void LookupEntered();
     void LookupLeft();
-    void closeLookup(QWidget* focusTo);
+    void closeLookup(bool toItemGrid);
     void takeSupplier(const QString& name, const QString& code);
     void EnterItemGrid();
     void openSupplierList();
+    void setButtonsEnabled(bool enabled);
 
-    TFormCompras& form_;
-    TDM& dm_;
-    SessionState& session_;
-    std::unique_ptr<SupplierRegistration> registration_;
+    WindowState& window_;
+    DBEdit& supplierField_;
+    TDM* dm_ = nullptr;
+    SessionState* session_ = nullptr;
+    DBGrid* GradeClientes;
+    QPushButton* BotCliEnter;
+    QPushButton* BotCliCancProc;
+    QPushButton* BotCliInsert;
+    SupplierRegistration* registration_;
     bool inLookup_ = false;
     QString lookupOldName_;
     QString lookupOldCode_;

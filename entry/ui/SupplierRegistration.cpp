@@ -1,20 +1,16 @@
 #include "entry/ui/SupplierRegistration.h"
 
-#include "data/DataModule.h"
-#include "data/KeyDraws.h"
-#include "data/SessionState.h"
 #include "entry/ui/PanelParts.h"
-#include "entry/ui/SupplierLookup.h"
 #include "nfe/NameNormalization.h"
-#include "shell/ui/FormCompras.h"
-#include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
+#include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
+#include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"
 
-#include <QFrame>
 #include <QPushButton>
 
 namespace {
@@ -36,21 +32,24 @@ DBEdit* fieldEdit(QWidget* panel, const QString& name, const QString& field, con
 const QString SupplierRegistration::kIncompleteMessage =
     QStringLiteral("O novo fornecedor não foi incluído no cadastro porque os dados estão incompletos.");
 
-SupplierRegistration::SupplierRegistration(TFormCompras& form, TDM& dm, SupplierLookup& lookup)
-    : QObject(&form), form_(form), dm_(dm), lookup_(lookup)
+SupplierRegistration::SupplierRegistration(QWidget* parent) : QFrame(parent)
 {
     buildPanel();
+}
+
+void SupplierRegistration::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    for (DBEdit* edit : {DBEditNomeCliente, DBEdit4, DBEdit5})
+        edit->setDataSource(&dm.DS_Fornecedor);
     connectControls();
 }
 
 void SupplierRegistration::buildPanel()
 {
-    // The registration stands inside the lookup, over its list.
-    QFrame* panel = form_.PainelResumoCliente;
-    panel->setParent(form_.PainelCliProcura);
-    panel->setGeometry(kRegistrationGeometry);
-    panel->hide();
-    panelparts::titleBar(panel, QStringLiteral("Panel75"), QStringLiteral("Cadastro de Fornecedor"));
+    QFrame* panel = this;
+    panelparts::framePanel(panel, QStringLiteral("PainelResumoCliente"), kRegistrationGeometry);
+    panelparts::titleBar(panel, QStringLiteral("PainelResumoClienteTitulo"), QStringLiteral("Cadastro de Fornecedor"));
 
     panelparts::label(panel, QStringLiteral("Nome Fantasia:"), 14, 42);
     DBEditNomeCliente =
@@ -65,9 +64,6 @@ void SupplierRegistration::buildPanel()
     BotCancResCliente = panelparts::button(panel, QStringLiteral("BotCancResCliente"), QStringLiteral("Cancela"));
     BotCancResCliente->setGeometry(210, 142, 90, 28);
     keyroles::setCancelButton(panel, BotCancResCliente);
-
-    for (DBEdit* edit : {DBEditNomeCliente, DBEdit4, DBEdit5})
-        edit->setDataSource(&dm_.DS_Fornecedor);
 }
 
 void SupplierRegistration::connectControls()
@@ -82,7 +78,7 @@ void SupplierRegistration::normalizeOnLeaving(DBEdit* field)
 {
     connect(field, &DBEdit::exited, this, [this, field] {
         RunGuarded([this, field] {
-            CachedDataset& suppliers = dm_.Fornecedor;
+            CachedDataset& suppliers = dm_->Fornecedor;
             if (suppliers.state() == CachedDataset::State::Browse || !suppliers.isOpen())
                 return;
             const QString column = field->link().field();
@@ -91,26 +87,20 @@ void SupplierRegistration::normalizeOnLeaving(DBEdit* field)
     });
 }
 
-void SupplierRegistration::setLookupButtonsEnabled(bool enabled)
+void SupplierRegistration::StartSupplierRegistration(const QString& typedName)
 {
-    for (QPushButton* b : {lookup_.BotCliEnter, lookup_.BotCliCancProc, lookup_.BotCliInsert})
-        b->setEnabled(enabled);
-}
-
-void SupplierRegistration::StartSupplierRegistration()
-{
-    CachedDataset& suppliers = dm_.Fornecedor;
+    CachedDataset& suppliers = dm_->Fornecedor;
     if (!suppliers.isOpen())
         return;
     suppliers.append(); // the dataset rule reads the greatest code now
-    SessionState& session = dm_.session();
+    SessionState& session = dm_->session();
     ++session.LastSupplierCode;
     suppliers.setText(QStringLiteral("CODIGO"), keys::SupplierCodeText(session.LastSupplierCode));
-    suppliers.setText(QStringLiteral("NOMEFANTASIA"), form_.DBEditForn->text());
-    form_.PainelResumoCliente->show();
-    form_.PainelResumoCliente->raise();
+    suppliers.setText(QStringLiteral("NOMEFANTASIA"), typedName);
+    show();
+    raise();
     DBEditNomeCliente->setFocus(Qt::OtherFocusReason);
-    setLookupButtonsEnabled(false);
+    emit registrationOpen(true);
 }
 
 bool SupplierRegistration::isComplete() const
@@ -125,8 +115,8 @@ bool SupplierRegistration::isComplete() const
 // header. An incomplete one is dropped: the header must not take a code that no supplier has.
 void SupplierRegistration::SaveNewSupplier()
 {
-    setLookupButtonsEnabled(true);
-    CachedDataset& suppliers = dm_.Fornecedor;
+    emit registrationOpen(false);
+    CachedDataset& suppliers = dm_->Fornecedor;
     const bool complete = isComplete();
     if (complete) {
         suppliers.post();
@@ -136,20 +126,20 @@ void SupplierRegistration::SaveNewSupplier()
     }
     hidePanel();
     if (complete)
-        lookup_.SelectSupplier();
+        emit supplierSaved();
 }
 
 void SupplierRegistration::DropNewSupplier()
 {
-    setLookupButtonsEnabled(true);
-    dm_.Fornecedor.cancel();
+    emit registrationOpen(false);
+    dm_->Fornecedor.cancel();
     hidePanel();
-    form_.BotSairCompras->setEnabled(false);
+    emit dropped();
 }
 
 // Back to the list before the panel goes, so that the focus stays in the lookup.
 void SupplierRegistration::hidePanel()
 {
-    lookup_.GradeClientes->setFocus(Qt::OtherFocusReason);
-    form_.PainelResumoCliente->hide();
+    emit listWanted();
+    hide();
 }

@@ -1,45 +1,53 @@
 #pragma once
 
-#include <QObject>
+#include <QFrame>
 
 class DBEdit;
 class QPushButton;
-class SupplierLookup;
 class TDM;
-class TFormCompras;
 
 // The quick registration of a new supplier from the supplier lookup (`PainelResumoCliente`):
 // trade name, legal name and CNPJ. The names are put into the house style when they are left;
 // "Salvar" stores a complete supplier under the next free code and takes it into the header,
 // "Cancela" drops it. An incomplete supplier is not stored and not taken: the clerk is back in
 // the lookup, to pick a supplier or register one again.
-class SupplierRegistration : public QObject {
+class SupplierRegistration : public QFrame {
     Q_OBJECT
 
 public:
     static const QString kIncompleteMessage;
 
-    SupplierRegistration(TFormCompras& form, TDM& dm, SupplierLookup& lookup);
+    // The registration stands inside the lookup `parent`, over its list.
+    explicit SupplierRegistration(QWidget* parent);
 
-    void StartSupplierRegistration();
+    void attachDataModule(TDM& dm);
+
+    // A new supplier, its trade name the one typed into the header.
+    void StartSupplierRegistration(const QString& typedName);
     void SaveNewSupplier();
     void DropNewSupplier();
 
-    DBEdit* DBEditNomeCliente; // NOMEFANTASIA
-    DBEdit* DBEdit4;           // NOME
-    DBEdit* DBEdit5;           // CNPJ
-    QPushButton* BotOKResCliente;
-    QPushButton* BotCancResCliente;
+signals:
+    // The registration opened (true) or closed (false): the lookup's own buttons wait meanwhile.
+    void registrationOpen(bool open);
+    // The panel is about to close: the focus goes back to the lookup's list.
+    void listWanted();
+    // A complete supplier was stored: the lookup takes it into the header.
+    void supplierSaved();
+    // The new supplier was dropped: the window's exit button stays off while the lookup is open.
+    void dropped();
 
 private:
     void buildPanel();
     void connectControls();
     void normalizeOnLeaving(DBEdit* field);
-    void setLookupButtonsEnabled(bool enabled);
     void hidePanel();
     bool isComplete() const;
 
-    TFormCompras& form_;
-    TDM& dm_;
-    SupplierLookup& lookup_;
+    TDM* dm_ = nullptr;
+    DBEdit* DBEditNomeCliente; // NOMEFANTASIA
+    DBEdit* DBEdit4;           // NOME
+    DBEdit* DBEdit5;           // CNPJ
+    QPushButton* BotOKResCliente;
+    QPushButton* BotCancResCliente;
 };

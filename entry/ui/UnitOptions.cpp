@@ -1,14 +1,13 @@
 #include "entry/ui/UnitOptions.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
 #include "entry/ui/KeyLine.h"
 #include "entry/ui/PanelParts.h"
-#include "shell/ui/FormCompras.h"
+#include "purchase/DataModule.h"
+#include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyRoles.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,17 +24,23 @@ QLabel* text(const QString& t)
 
 } // namespace
 
-UnitOptions::UnitOptions(TFormCompras& form, TDM& dm) : form_(form), dm_(dm)
+UnitOptions::UnitOptions(WindowState& window, QWidget* parent) : QFrame(parent), window_(window)
 {
     buildPanel();
+}
+
+void UnitOptions::attachDataModule(TDM& dm)
+{
+    dm_ = &dm;
+    GradeOpUnidades->setDataSource(&dm.DS_Unidades);
     connect(BotEnterUnidades, &QPushButton::clicked, this, [this] { TakeUnit(true); });
     connect(BotEscUnidades, &QPushButton::clicked, this, [this] { TakeUnit(false); });
 }
 
 void UnitOptions::buildPanel()
 {
-    QFrame* panel = form_.PainelOpUnidades;
-    panel->setGeometry(kPanelGeometry);
+    QFrame* panel = this;
+    panelparts::framePanel(panel, QStringLiteral("PainelOpUnidades"), kPanelGeometry);
     panelparts::titleBar(panel, QStringLiteral("PainelOpUnidadesTitulo"), QStringLiteral("Unidades Existentes"));
     auto* prompt = new QLabel(QStringLiteral("Selecione\na unidade\ndesejada."), panel);
     prompt->setAlignment(Qt::AlignCenter);
@@ -47,7 +52,6 @@ void UnitOptions::buildPanel()
     GradeOpUnidades->setGridReadOnly(true);
     GradeOpUnidades->setSelectionBehavior(QAbstractItemView::SelectRows);
     GradeOpUnidades->setGeometry(8, 80, panel->width() - 16, 206);
-    GradeOpUnidades->setDataSource(&dm_.DS_Unidades);
 
     BotEnterUnidades = panelparts::button(panel, QStringLiteral("BotEnterUnidades"), QStringLiteral("Enter"));
     BotEscUnidades = panelparts::button(panel, QStringLiteral("BotEscUnidades"), QStringLiteral("Esc"));
@@ -61,7 +65,7 @@ void UnitOptions::buildPanel()
 
 void UnitOptions::CheckItemUnit()
 {
-    CachedDataset& items = dm_.Compras;
+    CachedDataset& items = dm_->Compras;
     const QString unit = ascii::lower(items.asText(kUnit)).left(kTypedUnitLength);
     try {
         items.edit();
@@ -69,7 +73,7 @@ void UnitOptions::CheckItemUnit()
         // The row may not take an edit now; the unit is written all the same where it can be.
     }
     items.setText(kUnit, unit);
-    CachedDataset& units = dm_.Unidades;
+    CachedDataset& units = dm_->Unidades;
     units.open();
     units.findNearest({Value{unit}});
     if (units.asText(kUnit) != unit)
@@ -80,20 +84,20 @@ void UnitOptions::CheckItemUnit()
 
 void UnitOptions::ShowUnitOptions()
 {
-    form_.DisableMainButtons();
-    form_.PainelOpUnidades->raise();
-    form_.PainelOpUnidades->show();
+    window_.DisableMainButtons();
+    raise();
+    show();
     GradeOpUnidades->setFocus(Qt::OtherFocusReason);
 }
 
 void UnitOptions::TakeUnit(bool backToItemGrid)
 {
-    CachedDataset& items = dm_.Compras;
-    CachedDataset& units = dm_.Unidades;
+    CachedDataset& items = dm_->Compras;
+    CachedDataset& units = dm_->Unidades;
     items.edit();
     if (units.isOpen() && !units.isEmpty())
         items.setText(kUnit, units.asText(kUnit));
-    form_.PainelOpUnidades->hide();
+    hide();
     if (backToItemGrid)
-        form_.DBGrid1->setFocus(Qt::OtherFocusReason);
+        emit itemGridWanted();
 }

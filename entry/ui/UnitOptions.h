@@ -1,27 +1,29 @@
 #pragma once
 
-#include <QObject>
+#include <QFrame>
 
 class DBGrid;
 class QPushButton;
 class TDM;
-class TFormCompras;
+class WindowState;
 
 // The unit typed into an item, checked against the known units (UNIDADES), and the panel
 // `PainelOpUnidades` that offers the nearest known unit when the typed one is not among them.
-class UnitOptions : public QObject {
+class UnitOptions : public QFrame {
     Q_OBJECT
 
 public:
-    UnitOptions(TFormCompras& form, TDM& dm);
+    UnitOptions(WindowState& window, QWidget* parent);
+
+    void attachDataModule(TDM& dm);
 
     // Stores the item's unit in lower case; a unit not in UNIDADES opens the panel on the nearest one.
     void CheckItemUnit();
     void ShowUnitOptions();
 
-    DBGrid* GradeOpUnidades;
-    QPushButton* BotEnterUnidades;
-    QPushButton* BotEscUnidades;
+signals:
+    // A unit was confirmed with Enter: the clerk goes on in the item grid.
+    void itemGridWanted();
 
 private:
     void buildPanel();
@@ -29,6 +31,9 @@ private:
     // focus where it lands.
     void TakeUnit(bool backToItemGrid);
 
-    TFormCompras& form_;
-    TDM& dm_;
+    WindowState& window_;
+    TDM* dm_ = nullptr;
+    DBGrid* GradeOpUnidades;
+    QPushButton* BotEnterUnidades;
+    QPushButton* BotEscUnidades;
 };

@@ -1,8 +1,8 @@
 #include "payments/ui/InstalmentPanel.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "payments/CustomInstalments.h"
 #include "payments/IncludeInPayables.h"
 #include "shell/Dialogs.h"

@@ -1,7 +1,7 @@
 #include "search/ui/InvoiceTablePanel.h"
 
-#include "data/DataModule.h"
-#include "data/WindowState.h"
+#include "purchase/DataModule.h"
+#include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/UnhandledError.h"

@@ -1,8 +1,8 @@
 #include "search/ui/PurchaseSearchPanel.h"
 
 #include "data/CachedDataset.h"
-#include "data/DataModule.h"
-#include "data/WindowState.h"
+#include "purchase/DataModule.h"
+#include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"

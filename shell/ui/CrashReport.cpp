@@ -1,6 +1,6 @@
 #include "shell/ui/CrashReport.h"
 
-#include "data/SessionState.h"
+#include "purchase/SessionState.h"
 #include "shell/ErrorLog.h"
 #include "shell/ProductFolder.h"
 #include "shell/Dialogs.h"

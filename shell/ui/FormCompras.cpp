@@ -1,16 +1,18 @@
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "entry/ui/CostDetails.h"
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
+#include "entry/ui/ItemGrid.h"
+#include "entry/ui/ProductOptions.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "shell/Dialogs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBNavigator.h"
-#include "shell/Dialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -70,39 +72,66 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
     Timer2->setInterval(kStampInterval);
     connectLifeHandlers();
     connectLoginHandlers();
+    connectEntryPanels();
 }
 
+// While the window is taken apart its controls lose the focus one by one: no panel may follow the
+// focus then.
 TFormCompras::~TFormCompras()
 {
     disconnectLoginHandlers();
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(qApp, nullptr, child, nullptr);
 }
 
 void TFormCompras::attachDataModule(TDM& dm)
 {
     dm_ = &dm;
-    DBNavigator5->setDataSource(&dm.DS_NFiscal);
-    for (DBEdit* edit : {DBEditData, DBEdit6, DBEditNotaFiscal, DBEditForn, DBEdit1, DBEdit2, DBEdit3})
+    for (DBEdit* edit : {DBEdit1, DBEdit2, DBEdit3})
         edit->setDataSource(&dm.DS_NFiscal);
     DBComboBox1->setDataSource(&dm.DS_NFiscal);
-    DBGrid1->setDataSource(&dm.DS_Compras);
-    headerEntry_ = std::make_unique<HeaderEntry>(*this, dm);
-    itemEntry_ = std::make_unique<ItemEntry>(*this, dm);
+    headerEntry_->attachDataModule(dm);
+    itemEntry_->attachDataModule(dm);
     attachClosing();
     attachPayments();
     attachNfe();
     attachSearch(dm);
 }
 
+// The hand-overs between the panels, and what they ask of the window's own controls.
+void TFormCompras::connectEntryPanels()
+{
+    ItemGrid* grid = itemEntry_->grid;
+    connect(headerEntry_, &HeaderEntry::dateFieldEntered, grid, &ItemGrid::hidePriceHint);
+    connect(headerEntry_, &HeaderEntry::itemGridWanted, grid, &ItemGrid::takeFocus);
+    connect(headerEntry_, &HeaderEntry::exitEnabled, BotSairCompras, &QWidget::setEnabled);
+    connect(itemEntry_->products, &ProductOptions::searching, this, &TFormCompras::showSearching);
+}
+
+// The notice is painted at once: the look-up that follows holds the event loop.
+void TFormCompras::showSearching(bool running)
+{
+    if (!running) {
+        Painel_Procurando->hide();
+        return;
+    }
+    Painel_Procurando->raise();
+    Painel_Procurando->show();
+    Painel_Procurando->repaint();
+}
+
 void TFormCompras::LockInvoiceFields()
 {
-    DBEditData->setEnabled(true);
-    setAllEnabled({DBEdit6, DBEditNotaFiscal, DBEditForn, DBGrid1, DBEdit1, DBEdit2, DBEdit3, BotFecharNF}, false);
+    headerEntry_->setFieldsLocked(true);
+    itemEntry_->grid->setGridEnabled(false);
+    setAllEnabled({DBEdit1, DBEdit2, DBEdit3, BotFecharNF}, false);
 }
 
 void TFormCompras::UnlockInvoiceFields()
 {
-    setAllEnabled({DBEditData, DBEdit6, DBEditNotaFiscal, DBEditForn, DBGrid1, DBEdit1, DBEdit2, DBEdit3, DBComboBox1},
-                  true);
+    headerEntry_->setFieldsLocked(false);
+    itemEntry_->grid->setGridEnabled(true);
+    setAllEnabled({DBEdit1, DBEdit2, DBEdit3, DBComboBox1}, true);
 }
 
 void TFormCompras::DisableMainButtons()
@@ -112,8 +141,8 @@ void TFormCompras::DisableMainButtons()
 
 void TFormCompras::EnableMainButtons()
 {
-    setAllEnabled({BotSairCompras, BotTabCompras, BotPesquisaCompras, BotVencimentos, BotMalaDireta, BotAtuaCustoUnit},
-                  true);
+    setAllEnabled({BotSairCompras, BotTabCompras, BotPesquisaCompras, BotVencimentos, BotMalaDireta}, true);
+    itemEntry_->cost->setCostUpdateEnabled(true);
 }
 
 bool TFormCompras::isPainelComprasVisible() const
@@ -128,29 +157,27 @@ bool TFormCompras::isPainelOutrasDespesasVisible() const
 
 bool TFormCompras::isDateFieldEnabledAndVisible() const
 {
-    return DBEditData->isEnabled() && DBEditData->isVisible();
+    return headerEntry_->isDateFieldEnabledAndVisible();
 }
 
 void TFormCompras::makeDateFieldWritable()
 {
-    DBEditData->setReadOnly(false);
+    headerEntry_->makeDateFieldWritable();
 }
 
 void TFormCompras::focusDateField()
 {
-    DBEditData->setFocus(Qt::OtherFocusReason);
+    headerEntry_->focusDateField();
 }
 
 void TFormCompras::selectItemGridFirstColumn()
 {
-    DBGrid1->setSelectedIndex(0);
-    DBGrid1->setFocus(Qt::OtherFocusReason);
-    DBGrid1->setSelectedIndex(0);
+    itemEntry_->grid->selectFirstColumnAndFocus();
 }
 
 void TFormCompras::ShowItemCostPerUnit()
 {
-    if (itemEntry_)
+    if (dm_)
         itemEntry_->ShowItemCostPerUnit();
 }
 

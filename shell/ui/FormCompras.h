@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/WindowState.h"
+#include "purchase/WindowState.h"
 
 #include <QMainWindow>
 
@@ -30,6 +30,10 @@ class TRM;
 // The invoice window. Every control carries the name the screens give it, as member and as
 // objectName, so that handlers read like the behaviour they implement and tests find them with
 // findChild. Every panel is hidden when the window is created; code places and shows them.
+//
+// The window composes the panels: the invoice header (`HeaderEntry`, with the supplier lookup)
+// and the items (`ItemEntry`: the item grid, the product and unit options, the product details)
+// own their controls and reach the window through `WindowState` and their signals.
 //
 // The window exists before the data module (the module's rules talk back to the window through
 // `WindowState`), so the bound controls are tied to their data sources by `attachDataModule`.
@@ -106,14 +110,8 @@ public:
     QPushButton* BotOkSenha;
     QPushButton* BotCancSenha;
 
-    // The invoice work area and what it holds.
+    // The invoice work area and what it holds besides the header and the items.
     QFrame* PainelCompras;
-    DBNavigator* DBNavigator5;
-    DBEdit* DBEditData;
-    DBEdit* DBEdit6; // receipt date
-    DBEdit* DBEditNotaFiscal;
-    DBEdit* DBEditForn;
-    DBGrid* DBGrid1;
     DBEdit* DBEdit1; // gross value
     DBEdit* DBEdit2; // discount
     DBEdit* DBEdit3; // net value
@@ -132,22 +130,12 @@ public:
     QPushButton* BotVencimentos;
     QPushButton* BotMalaDireta;
 
-    // Item details.
-    QFrame* PainelDetalhes;
-    QLabel* LabelCustoUnit;
-    QPushButton* BotAtuaCustoUnit;
-
     // Small panels of the work area.
     QFrame* PainelAguarde;
     QProgressBar* ProgressAguarde; // in PainelAguarde, while the sweep walks many rows
-    QFrame* PainelAlertaCusto;
     QFrame* Painel_Procurando;
 
     // Panels that the subsystems fill in.
-    QFrame* PainelCliProcura;
-    QFrame* PainelResumoCliente;
-    QFrame* PainelOpCompras;
-    QFrame* PainelOpUnidades;
     QFrame* PainelOutrasDespesas;
     InstalmentPanel* PainelFormaPag;
     NfeImportPanel* Painel_NFe;
@@ -182,21 +170,21 @@ private:
     void buildMenu();
     void buildLoginPanel();
     void buildPainelCompras();
-    void buildHeader();
-    void buildItemGrid();
     void buildTotals();
     void buildCommandButtons();
-    void buildDetails();
     void buildSmallPanels();
     void buildSubsystemPanels();
     void attachClosing();
     void attachPayments();
     void attachNfe();
     void attachSearch(TDM& dm);
+    void chainTabOrder();
+    void connectEntryPanels();
+    void showSearching(bool running);
 
     SessionState& session_;
     TDM* dm_ = nullptr;
-    std::unique_ptr<HeaderEntry> headerEntry_;
+    HeaderEntry* headerEntry_ = nullptr;
     std::unique_ptr<ItemEntry> itemEntry_;
     bool shown_ = false;
     bool startUpRan_ = false;

@@ -2,7 +2,7 @@
 // posted, the in-use stamp removed and the datasets closed.
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "payments/Payables.h"
 #include "shell/ProductFolder.h"
 #include "widgets/DBComboBox.h"

@@ -6,7 +6,7 @@
 #include "closing/StockEntry.h"
 #include "closing/StockEntryLog.h"
 #include "closing/ui/TaxPanel.h"
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
 #include "widgets/DBComboBox.h"

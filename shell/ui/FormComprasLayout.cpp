@@ -6,16 +6,17 @@
 #include "nfe/ui/NfeImportPanel.h"
 #include "reports/ui/ExpiryPanel.h"
 #include "reports/ui/PeriodPanel.h"
+#include "entry/ui/HeaderEntry.h"
+#include "entry/ui/ItemEntry.h"
+#include "entry/ui/ItemGrid.h"
+#include "entry/ui/PanelParts.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
-#include "widgets/DBNavigator.h"
+#include "widgets/FieldText.h"
 #include "widgets/FocusColours.h"
-#include "widgets/GridColumn.h"
 
 #include <QAction>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -26,19 +27,11 @@ namespace {
 
 constexpr double kScreenFontPoints = 8.0;
 constexpr double kHintFontPoints = 7.5;
-constexpr double kGridFontPoints = 7.5;
-constexpr double kGridTitleFontPoints = 7.0;
 
 QFrame* newPanel(QWidget* parent, const QString& name, const QRect& geometry = {})
 {
     auto* panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setAutoFillBackground(true);
-    if (geometry.isValid())
-        panel->setGeometry(geometry);
-    panel->hide();
+    panelparts::framePanel(panel, name, geometry);
     return panel;
 }
 
@@ -50,21 +43,6 @@ QLabel* newLabel(QWidget* parent, const QString& text, int left, int top, const 
     label->move(left, top);
     label->adjustSize();
     return label;
-}
-
-// A panel with one centred caption, such as "Aguarde...".
-QFrame* newCaptionPanel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry = {})
-{
-    QFrame* panel = newPanel(parent, name, geometry);
-    auto* label = new QLabel(caption, panel);
-    label->setObjectName(name + QStringLiteral("Caption"));
-    label->setAlignment(Qt::AlignCenter);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->setGeometry(panel->rect());
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return panel;
 }
 
 QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
@@ -84,34 +62,6 @@ DBEdit* newFieldEdit(QWidget* parent, const QString& name, const QString& field,
     edit->setFieldFormat(format);
     edit->setGeometry(geometry);
     return edit;
-}
-
-// The item grid's columns: field, title and width as the item screen gives them.
-std::vector<GridColumn> itemGridColumns()
-{
-    const FieldFormat date = FieldFormat::date();
-    const FieldFormat money = FieldFormat::money();
-    return {
-        {QStringLiteral("COMPONENTE"), QStringLiteral("Descrição do Produto"), 220, {}, {}, false},
-        {QStringLiteral("QUANTIDADE"), QStringLiteral("Qtde."), 49, {}, {}, false},
-        {QStringLiteral("UNIDADE"), QStringLiteral("Unid"), 32, {}, {}, false},
-        {QStringLiteral("PRECOUNITR"), QStringLiteral("Pr. Unit"), 48, {}, money, false},
-        {QStringLiteral("SALDO"), QStringLiteral("Pr. Total"), 56, {}, money, false},
-        {QStringLiteral("LABORATORIO"), QStringLiteral("Local Estoque"), 74, {}, {}, false},
-        {QStringLiteral("LOTE"), QStringLiteral("Lote"), 70, {}, {}, false},
-        {QStringLiteral("SITUACAO"),
-         QStringLiteral("Situação"),
-         52,
-         {QStringLiteral("Estoque"), QStringLiteral("Quarent."), QStringLiteral("Vencido")},
-         {},
-         false},
-        {QStringLiteral("FABRICACAO"), QStringLiteral("Data Fabric."), 62, {}, date, false},
-        {QStringLiteral("VALIDADE"), QStringLiteral("Data Valid."), 56, {}, date, false},
-        {QStringLiteral("DENSIDADE"), QStringLiteral("Densidade"), 56, {}, {}, false},
-        {QStringLiteral("FATORCORRECAO"), QStringLiteral("Fator Correção"), 77, {}, {}, false},
-        {QStringLiteral("FATORDILUICAO"), QStringLiteral("Fator Diluição"), 70, {}, {}, false},
-        {QStringLiteral("FABRICANTE"), QStringLiteral("Fabricante"), 0, {}, {}, false},
-    };
 }
 
 } // namespace
@@ -183,52 +133,24 @@ void TFormCompras::buildPainelCompras()
     central->setObjectName(QStringLiteral("AreaCliente"));
     setCentralWidget(central);
     PainelCompras = newPanel(central, QStringLiteral("PainelCompras"), QRect(0, 0, 622, 445));
-    buildHeader();
-    buildItemGrid();
+    headerEntry_ = new HeaderEntry(*this, PainelCompras);
+    itemEntry_ = std::make_unique<ItemEntry>(*this, PainelCompras, this);
     buildTotals();
     buildCommandButtons();
-    buildDetails();
     buildSmallPanels();
     buildSubsystemPanels();
+    chainTabOrder();
 }
 
-void TFormCompras::buildHeader()
+// Tab walks the header, the item grid and the totals.
+void TFormCompras::chainTabOrder()
 {
-    DBNavigator5 = new DBNavigator(PainelCompras);
-    DBNavigator5->setObjectName(QStringLiteral("DBNavigator5"));
-    DBNavigator5->setGeometry(6, 4, 234, 25);
-
-    newLabel(PainelCompras, QStringLiteral("Data Emissão"), 6, 34);
-    DBEditData = newFieldEdit(PainelCompras, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 84, 22),
-                              FieldFormat::date());
-    newLabel(PainelCompras, QStringLiteral("Data Recebimento"), 98, 34);
-    DBEdit6 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit6"), QStringLiteral("DATARECEBIM"),
-                           QRect(98, 50, 100, 22), FieldFormat::date());
-    newLabel(PainelCompras, QStringLiteral("Nota Fiscal"), 206, 34);
-    DBEditNotaFiscal = newFieldEdit(PainelCompras, QStringLiteral("DBEditNotaFiscal"), QStringLiteral("NOTAFISCAL"),
-                                    QRect(206, 50, 96, 22));
-    newLabel(PainelCompras, QStringLiteral("Fornecedor"), 310, 34);
-    DBEditForn = newFieldEdit(PainelCompras, QStringLiteral("DBEditForn"), QStringLiteral("FORNECEDOR"),
-                              QRect(310, 50, 300, 22));
-}
-
-void TFormCompras::buildItemGrid()
-{
-    DBGrid1 = new DBGrid(PainelCompras);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setColumns(itemGridColumns());
-    DBGrid1->setGeometry(6, 80, 778, 280);
-    // Titles such as "Local Estoque", and dates, must fit the narrow columns.
-    QFont cellFont = DBGrid1->font();
-    cellFont.setPointSizeF(kGridFontPoints);
-    DBGrid1->setFont(cellFont);
-    QFont titleFont = DBGrid1->horizontalHeader()->font();
-    titleFont.setPointSizeF(kGridTitleFontPoints);
-    DBGrid1->horizontalHeader()->setFont(titleFont);
-    setTabOrder(DBEditData, DBEdit6);
-    setTabOrder(DBEdit6, DBEditNotaFiscal);
-    setTabOrder(DBEditNotaFiscal, DBEditForn);
-    setTabOrder(DBEditForn, DBGrid1);
+    QWidget* grid = itemEntry_->grid->focusProxy();
+    headerEntry_->continueTabOrderWith(grid);
+    setTabOrder(grid, DBEdit1);
+    setTabOrder(DBEdit1, DBEdit2);
+    setTabOrder(DBEdit2, DBEdit3);
+    setTabOrder(DBEdit3, DBComboBox1);
 }
 
 void TFormCompras::buildTotals()
@@ -251,10 +173,6 @@ void TFormCompras::buildTotals()
     DBComboBox1->setObjectName(QStringLiteral("DBComboBox1"));
     DBComboBox1->setDataField(QStringLiteral("FORMAPAGTO"));
     DBComboBox1->setGeometry(538, 382, 246, 22);
-    setTabOrder(DBGrid1, DBEdit1);
-    setTabOrder(DBEdit1, DBEdit2);
-    setTabOrder(DBEdit2, DBEdit3);
-    setTabOrder(DBEdit3, DBComboBox1);
 }
 
 void TFormCompras::buildCommandButtons()
@@ -302,45 +220,23 @@ void TFormCompras::buildCommandButtons()
                          496);
 }
 
-void TFormCompras::buildDetails()
-{
-    PainelDetalhes = newPanel(PainelCompras, QStringLiteral("PainelDetalhes"), QRect(4, 368, 199, 112));
-    auto* heading = newLabel(PainelDetalhes, QStringLiteral("Cadastro de Produtos"), 8, 6);
-    QFont font = heading->font();
-    font.setBold(true);
-    heading->setFont(font);
-    heading->adjustSize();
-    newLabel(PainelDetalhes, QStringLiteral("Custo Unit.R$ :"), 8, 34);
-    LabelCustoUnit = newLabel(PainelDetalhes, QString(), 100, 34, QStringLiteral("LabelCustoUnit"));
-    LabelCustoUnit->setFixedWidth(92);
-    BotAtuaCustoUnit = newButton(PainelDetalhes, QStringLiteral("BotAtuaCustoUnit"),
-                                 QStringLiteral("Atualizar Custo Unit. R$"), QRect(8, 70, 183, 28));
-}
-
 void TFormCompras::buildSmallPanels()
 {
-    PainelAguarde = newCaptionPanel(PainelCompras, QStringLiteral("PainelAguarde"), QStringLiteral("Aguarde..."),
-                                    QRect(40, 116, 380, 41));
+    PainelAguarde = panelparts::captionPanel(PainelCompras, QStringLiteral("PainelAguarde"),
+                                             QStringLiteral("Aguarde..."), QRect(40, 116, 380, 41));
     // Shown under the caption only while the sweep walks many rows.
     ProgressAguarde = new QProgressBar(PainelAguarde);
     ProgressAguarde->setObjectName(QStringLiteral("ProgressAguarde"));
     ProgressAguarde->setGeometry(8, 24, 364, 12);
     ProgressAguarde->setTextVisible(false);
     ProgressAguarde->hide();
-    PainelAlertaCusto =
-        newCaptionPanel(PainelCompras, QStringLiteral("PainelAlertaCusto"),
-                        QStringLiteral("Informe o Preço de aquisição de 1 ml"), QRect(545, 37, 232, 32));
     Painel_Procurando =
-        newCaptionPanel(PainelCompras, QStringLiteral("Painel_Procurando"),
-                        QStringLiteral("Procurando componente. Por favor, aguarde..."), QRect(184, 144, 417, 57));
+        panelparts::captionPanel(PainelCompras, QStringLiteral("Painel_Procurando"),
+                                 QStringLiteral("Procurando componente. Por favor, aguarde..."), QRect(184, 144, 417, 57));
 }
 
 void TFormCompras::buildSubsystemPanels()
 {
-    PainelCliProcura = newPanel(PainelCompras, QStringLiteral("PainelCliProcura"));
-    PainelResumoCliente = newPanel(PainelCompras, QStringLiteral("PainelResumoCliente"));
-    PainelOpCompras = newPanel(PainelCompras, QStringLiteral("PainelOpCompras"));
-    PainelOpUnidades = newPanel(this, QStringLiteral("PainelOpUnidades"));
     PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
     PainelFormaPag = new InstalmentPanel(PainelCompras);
     Painel_NFe = new NfeImportPanel(PainelCompras);

@@ -3,8 +3,11 @@
 #include "shell/ui/FormCompras.h"
 
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "entry/ui/CostDetails.h"
+#include "entry/ui/HeaderEntry.h"
+#include "entry/ui/ItemEntry.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/Login.h"
 #include "shell/Workstation.h"
 #include "widgets/DBEdit.h"
@@ -74,7 +77,7 @@ void TFormCompras::disconnectLoginHandlers()
 
 void TFormCompras::PainelLoginEnter()
 {
-    PainelDetalhes->hide();
+    itemEntry_->cost->hide();
 }
 
 void TFormCompras::EditNomeExit()
@@ -131,8 +134,8 @@ void TFormCompras::enterWorkArea()
     keyroles::setCancelButton(this, BotSairCompras);
     BotSairCompras->setFocus(Qt::OtherFocusReason); // hidden: it does not take it
     PainelCompras->show();
-    PainelDetalhes->show();
-    if (DBEditData->isEnabled() && DBEditData->isVisible())
-        DBEditData->setFocus(Qt::OtherFocusReason);
+    itemEntry_->cost->show();
+    if (headerEntry_->isDateFieldEnabledAndVisible())
+        headerEntry_->focusDateField();
     EnableMainButtons();
 }

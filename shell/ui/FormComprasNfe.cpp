@@ -2,7 +2,7 @@
 // file and writes the invoice; the window takes the focus back when the panel closes.
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "nfe/ui/NfeImportPanel.h"
 #include "widgets/UnhandledError.h"
 

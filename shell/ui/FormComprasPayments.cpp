@@ -2,7 +2,7 @@
 // instalment panel and "Incluir no Contas a Pagar".
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "payments/IncludeInPayables.h"
 #include "payments/ui/InstalmentPanel.h"
 #include "shell/Dialogs.h"

@@ -2,7 +2,7 @@
 // expiry listing over the workstation's period ("Vencimentos").
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "reports/ReportData.h"
 #include "reports/ReportModule.h"
 #include "reports/ui/ExpiryPanel.h"

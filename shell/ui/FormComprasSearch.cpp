@@ -1,6 +1,6 @@
 // The purchase search panel, the invoice table and the sort buttons of the invoice header.
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "search/PurchaseSearch.h"
 #include "search/ui/InvoiceTablePanel.h"
 #include "search/ui/PurchaseSearchPanel.h"

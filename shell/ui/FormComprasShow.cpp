@@ -2,8 +2,11 @@
 // guard and the timers that keep the stamp and the activity file fresh.
 #include "shell/ui/FormCompras.h"
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "entry/ui/CostDetails.h"
+#include "entry/ui/ItemEntry.h"
+#include "entry/ui/ItemGrid.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/ExpiredLotSweep.h"
 #include "shell/InUseStamp.h"
 #include "shell/LogonUser.h"
@@ -12,7 +15,6 @@
 #include "shell/WorkQueries.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "widgets/DBGrid.h"
 #include "shell/Dialogs.h"
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"
@@ -29,7 +31,6 @@
 
 namespace {
 
-constexpr int kStockLocationColumn = 5;
 constexpr int kUserNameChars = 60;
 // From this many rows on, the sweep shows how far it has come.
 constexpr int kRowsForProgressBar = 200;
@@ -96,7 +97,7 @@ void TFormCompras::FormShow()
     PainelCompras->show();
     openWorkDatasets();
     PainelCompras->hide();
-    PainelDetalhes->hide();
+    itemEntry_->cost->hide();
     DisableMainButtons();
     showLoginPanel();
 
@@ -121,11 +122,11 @@ void TFormCompras::FormShow()
 void TFormCompras::fillStartUpLists()
 {
     const QStringList locations = StockLocationNames(*dm_);
-    DBGrid1->setPickList(kStockLocationColumn, locations);
+    itemEntry_->grid->setStockLocations(locations);
     session_.StockLocationCount = int(locations.size());
     session_.SavedFieldText.date.clear();
     session_.InsertingInvoice = false;
-    PainelAlertaCusto->move(268, 104);
+    itemEntry_->grid->movePriceHint(QPoint(268, 104));
 }
 
 // Another module of the product started on this workstation moments ago: this one ends, and the

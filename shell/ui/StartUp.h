@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ConnectionConfig.h"
+#include "purchase/ConnectionConfig.h"
 #include "shell/LocalSettings.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "data/ConnectionConfig.h"
+#include "purchase/ConnectionConfig.h"
 #include "data/DbError.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"

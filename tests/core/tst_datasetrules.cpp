@@ -1,8 +1,9 @@
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "data/DbError.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
+#include "tests/support/PurchaseRows.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -69,19 +70,26 @@ private:
 
     void addInvoice(int code, const char* date, const char* number, const char* supplier, const char* supplierCode)
     {
-        conn().execute(QStringLiteral("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
-                                      "CODIGOFORNECEDOR, GRUPDESP, VALLIQUIDO) values ('01', ?, ?, ?, ?, ?, 'SUP', 200)"),
-                       {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
-                        QString::fromLatin1(supplier), QString::fromLatin1(supplierCode)});
+        testrows::Invoice invoice;
+        invoice.code = code;
+        invoice.date = date;
+        invoice.number = number;
+        invoice.supplier = supplier;
+        invoice.supplierCode = supplierCode;
+        invoice.netValue = 200;
+        testrows::insertInvoice(conn(), invoice);
     }
     void addItem(int code, const char* number, const char* supplierCode, const char* responsavel,
                  const char* date = "01/15/24")
     {
-        conn().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, "
-                                      "COMPONENTE, RESPONSAVEL, CODIGOFORNECEDOR) values "
-                                      "('01', ?, ?, ?, 'ACME', 'ALCOOL', ?, ?)"),
-                       {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
-                        QString::fromLatin1(responsavel), QString::fromLatin1(supplierCode)});
+        testrows::Item item;
+        item.code = code;
+        item.date = QString::fromLatin1(date);
+        item.number = number;
+        item.supplier = QStringLiteral("ACME");
+        item.supplierCode = supplierCode;
+        item.responsible = responsavel;
+        testrows::insertItem(conn(), item);
     }
     void addPayable(const char* description, const char* status = "Atualizado (pagar)")
     {

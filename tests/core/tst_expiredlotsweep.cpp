@@ -1,6 +1,6 @@
-#include "data/DataModule.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"
 #include "tests/support/TestDatabase.h"
 

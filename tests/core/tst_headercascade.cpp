@@ -1,8 +1,9 @@
-#include "data/DataModule.h"
-#include "data/DatasetRules.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "entry/HeaderCascade.h"
+#include "tests/support/PurchaseRows.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -26,11 +27,15 @@ class TestHeaderCascade : public QObject {
     void addItem(int code, const char* date, const char* number, const char* supplier, const char* supplierCode,
                  const char* product)
     {
-        conn().execute(QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, "
-                                      "COMPONENTE, CODIGO, CODIGOFORNECEDOR) values ('01', ?, ?, ?, ?, 'X', ?, ?)"),
-                       {qint64(code), QString::fromLatin1(date), QString::fromLatin1(number),
-                        supplier ? Value(QString::fromUtf8(supplier)) : Value(),
-                        product ? Value(QString::fromLatin1(product)) : Value(), QString::fromLatin1(supplierCode)});
+        testrows::Item item;
+        item.code = code;
+        item.date = date;
+        item.number = number;
+        item.supplier = supplier ? std::optional(QString::fromUtf8(supplier)) : std::nullopt;
+        item.supplierCode = supplierCode;
+        item.product = QStringLiteral("X");
+        item.productCode = product;
+        testrows::insertItem(conn(), item);
     }
 
     // Every item as "code date number supplier supplier-code", in code order.

@@ -1,8 +1,8 @@
 #include "data/AsciiCase.h"
-#include "data/DataModule.h"
-#include "data/SessionState.h"
-#include "data/WindowState.h"
-#include "db/Users.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
+#include "admin/Users.h"
 #include "shell/Workstation.h"
 #include "tests/support/TestDatabase.h"
 

@@ -1,4 +1,4 @@
-#include "data/ConnectionConfig.h"
+#include "purchase/ConnectionConfig.h"
 #include "data/DbError.h"
 #include "db/Schema.h"
 #include "tests/support/TestServer.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/SqlText.h"
+#include "tests/support/PurchaseRows.h"
 #include "tests/ui/WorkingWindow.h"
 
 #include <QApplication>
@@ -12,9 +13,7 @@ class ItemWindow : public WorkingWindow {
 public:
     ItemWindow()
     {
-        sql().execute(QStringLiteral(
-            "insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR, GRUPDESP) "
-            "values ('01', 1, '2026-03-04', '123', 'Acme', '0001', 'SUP')"));
+        testrows::insertInvoice(sql(), testrows::Invoice()); // number 123 of supplier 0001, 04/03/2026
         for (const char* unit : {"g", "kg", "l", "un"})
             sql().execute(QStringLiteral("insert into UNIDADES (UNIDADE) values (%1)").arg(sql::quoted(unit)));
     }
@@ -33,15 +32,17 @@ public:
     void item(int key, const QString& name, const QString& code, double quantity, const QString& unit, double price,
               const QString& status = QStringLiteral("Estoque"))
     {
-        sql().execute(
-            QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, COMPONENTE, CODIGO, "
-                           "QUANTIDADE, UNIDADE, PRECOUNITR, LABORATORIO, SITUACAO, CODIGOFORNECEDOR, RESPONSAVEL) "
-                           "values ('01', %1, '2026-03-04', '123', 'Acme', %2, %3, %4, %5, %6, 'Almoxarifado', %7, "
-                           "'0001', %8)")
-                .arg(key)
-                .arg(sql::quoted(name), sql::quoted(code), sql::number(quantity, 3), sql::quoted(unit),
-                     sql::number(price, 2), sql::quoted(status),
-                     sql::quoted(QString::number(key).rightJustified(4, u'0'))));
+        testrows::Item row;
+        row.code = key;
+        row.product = name;
+        row.productCode = code;
+        row.quantity = quantity;
+        row.unit = unit;
+        row.price = price;
+        row.location = QStringLiteral("Almoxarifado");
+        row.status = status;
+        row.responsible = QString::number(key).rightJustified(4, u'0');
+        testrows::insertItem(sql(), row);
     }
 
     // After login, the invoice open for editing and the focus in the item grid.
@@ -52,12 +53,12 @@ public:
         // The work area fills the window once the window has its size.
         form->PainelCompras->setGeometry(form->centralWidget()->rect());
         form->UnlockInvoiceFields();
-        form->DBGrid1->setFocus(Qt::OtherFocusReason);
-        return form->DBGrid1->hasFocus();
+        form->findChild<DBGrid*>("DBGrid1")->setFocus(Qt::OtherFocusReason);
+        return form->findChild<DBGrid*>("DBGrid1")->hasFocus();
     }
 
     // A new item row, as the Insert key adds it.
-    void newItem() { QTest::keyClick(form->DBGrid1, Qt::Key_Insert); }
+    void newItem() { QTest::keyClick(form->findChild<DBGrid*>("DBGrid1"), Qt::Key_Insert); }
 
     // Keys as the clerk types them: each goes where the focus is (the cell editor once it opened).
     static void type(const QString& text)
@@ -70,7 +71,7 @@ public:
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     }
 
-    int column() const { return form->DBGrid1->selectedIndex(); }
+    int column() const { return form->findChild<DBGrid*>("DBGrid1")->selectedIndex(); }
     QString itemText(const char* field) const { return dm->Compras.asText(QLatin1String(field)); }
     // A decimal column of a product as the database holds it now (0 when NULL).
     double productValue(const QString& code, const char* column)

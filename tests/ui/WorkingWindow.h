@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/DataModule.h"
-#include "data/SessionState.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/WorkQueries.h"
 #include "shell/ui/FormCompras.h"
 #include "tests/support/ScopedEnv.h"

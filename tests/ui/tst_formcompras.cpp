@@ -1,4 +1,4 @@
-#include "data/SessionState.h"
+#include "purchase/SessionState.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
@@ -67,8 +67,8 @@ private slots:
                                     "Fabricante"};
         const QList<int> widths = {220, 49, 32, 48, 56, 74, 70, 52, 62, 56, 56, 77, 70, 0};
         for (int i = 0; i < titles.size(); ++i) {
-            QCOMPARE(form.DBGrid1->gridColumn(i).title, titles[i]);
-            QCOMPARE(form.DBGrid1->gridColumn(i).width, widths[i]);
+            QCOMPARE(form.findChild<DBGrid*>("DBGrid1")->gridColumn(i).title, titles[i]);
+            QCOMPARE(form.findChild<DBGrid*>("DBGrid1")->gridColumn(i).width, widths[i]);
         }
     }
 
@@ -85,30 +85,30 @@ private slots:
     {
         SessionState session;
         TFormCompras form(session);
-        const QList<QWidget*> invoiceFields = {form.DBEdit6, form.DBEditNotaFiscal, form.DBEditForn, form.DBGrid1,
+        const QList<QWidget*> invoiceFields = {form.findChild<DBEdit*>("DBEdit6"), form.findChild<DBEdit*>("DBEditNotaFiscal"), form.findChild<DBEdit*>("DBEditForn"), form.findChild<DBGrid*>("DBGrid1"),
                                                form.DBEdit1, form.DBEdit2,          form.DBEdit3};
         form.UnlockInvoiceFields();
         for (QWidget* w : invoiceFields)
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY(form.DBComboBox1 && form.DBEditData->isEnabled());
+        QVERIFY(form.DBComboBox1 && form.findChild<DBEdit*>("DBEditData")->isEnabled());
 
         form.LockInvoiceFields();
         for (QWidget* w : invoiceFields)
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(!form.BotFecharNF->isEnabled());
-        QVERIFY(form.DBEditData->isEnabled());
+        QVERIFY(form.findChild<DBEdit*>("DBEditData")->isEnabled());
 
         const QList<QPushButton*> mainButtons = {form.BotSairCompras, form.BotTabCompras, form.BotPesquisaCompras,
                                                  form.BotVencimentos, form.BotMalaDireta};
-        form.BotAtuaCustoUnit->setEnabled(false);
+        form.findChild<QPushButton*>("BotAtuaCustoUnit")->setEnabled(false);
         form.EnableMainButtons();
         for (QPushButton* b : mainButtons)
             QVERIFY(b->isEnabled() && b->isHidden());
-        QVERIFY(form.BotAtuaCustoUnit->isEnabled());
+        QVERIFY(form.findChild<QPushButton*>("BotAtuaCustoUnit")->isEnabled());
         form.DisableMainButtons();
         for (QPushButton* b : mainButtons)
             QVERIFY(!b->isEnabled());
-        QVERIFY2(form.BotAtuaCustoUnit->isEnabled(), "the cost button is not a main button");
+        QVERIFY2(form.findChild<QPushButton*>("BotAtuaCustoUnit")->isEnabled(), "the cost button is not a main button");
     }
 
     // The navigator's insert button starts a new supply invoice and opens the header for typing.
@@ -116,13 +116,13 @@ private slots:
     {
         WorkingWindow w;
         QVERIFY(w.startWork());
-        QVERIFY(!w.form->DBEditNotaFiscal->isEnabled());
-        w.form->DBNavigator5->button(DBNavigator::Insert)->click();
+        QVERIFY(!w.form->findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
+        w.form->findChild<DBNavigator*>("DBNavigator5")->button(DBNavigator::Insert)->click();
         QCOMPARE(w.dm->NFiscal.state(), CachedDataset::State::Insert);
         QCOMPARE(w.dm->NFiscal.asText("GRUPDESP"), QStringLiteral("SUP"));
-        QVERIFY(w.form->DBEditNotaFiscal->isEnabled());
+        QVERIFY(w.form->findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
         QVERIFY(!w.form->BotSairCompras->isEnabled());
-        QTRY_VERIFY(w.form->DBEditData->hasFocus());
+        QTRY_VERIFY(w.form->findChild<DBEdit*>("DBEditData")->hasFocus());
     }
 };
 

@@ -30,17 +30,26 @@ class TestHeaderEntry : public QObject {
     // Received on its issue date: the receipt date is required when the header is walked.
     void addInvoice(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
     {
-        w->sql().execute(
-            "insert into NFISCAL (ESTACAO, CODIGO, DATA, DATARECEBIM, NOTAFISCAL, FORNECEDOR, "
-            "CODIGOFORNECEDOR, GRUPDESP) values ('01', ?, ?, ?, ?, ?, ?, 'SUP')",
-            {qint64(code), QString(date), QString(date), QString(number), supplier, QString(supplierCode)});
+        testrows::Invoice invoice;
+        invoice.code = code;
+        invoice.date = date;
+        invoice.receiptDate = date;
+        invoice.number = number;
+        invoice.supplier = supplier;
+        invoice.supplierCode = supplierCode;
+        testrows::insertInvoice(w->sql(), invoice);
     }
     void addItem(int code, const char* date, const char* number, const QString& supplier, const char* supplierCode)
     {
-        w->sql().execute("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, COMPONENTE, CODIGO, "
-                         "CODIGOFORNECEDOR, RESPONSAVEL) values ('01', ?, ?, ?, ?, 'ALCOOL', 'S1', ?, '0001')",
-                         {qint64(code), QString(date), QString(number), supplier.isNull() ? Value() : Value(supplier),
-                          QString(supplierCode)});
+        testrows::Item item;
+        item.code = code;
+        item.date = date;
+        item.number = number;
+        item.supplier = supplier.isNull() ? std::nullopt : std::optional(supplier);
+        item.supplierCode = supplierCode;
+        item.productCode = QStringLiteral("S1");
+        item.responsible = QStringLiteral("0001");
+        testrows::insertItem(w->sql(), item);
     }
 
     // Every item as "code|date|number|supplier|supplier code", in code order.
@@ -75,7 +84,7 @@ class TestHeaderEntry : public QObject {
         dm().NFiscal.first();
     }
 
-    void click(DBNavigator::Button b) { form().DBNavigator5->button(b)->click(); }
+    void click(DBNavigator::Button b) { form().findChild<DBNavigator*>("DBNavigator5")->button(b)->click(); }
     static QWidget* focused() { return QApplication::focusWidget(); }
     void pressEnter() { QTest::keyClick(focused(), Qt::Key_Return); }
     // Puts the focus in a field and types over its text.
@@ -108,23 +117,23 @@ private slots:
         QVERIFY(w->startWork());
 
         click(DBNavigator::Insert);
-        QTRY_COMPARE(focused(), form().DBEditData);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditData"));
         QTest::keyClicks(focused(), "150124");
         pressEnter();
-        QCOMPARE(focused(), form().DBEdit6);
-        QVERIFY(ShowsFocusColour(form().DBEdit6));
-        QVERIFY(!ShowsFocusColour(form().DBEditData));
+        QCOMPARE(focused(), form().findChild<DBEdit*>("DBEdit6"));
+        QVERIFY(ShowsFocusColour(form().findChild<DBEdit*>("DBEdit6")));
+        QVERIFY(!ShowsFocusColour(form().findChild<DBEdit*>("DBEditData")));
         QTest::keyClicks(focused(), "160124");
         pressEnter();
-        QCOMPARE(focused(), form().DBEditNotaFiscal);
+        QCOMPARE(focused(), form().findChild<DBEdit*>("DBEditNotaFiscal"));
         QTest::keyClicks(focused(), "123");
         pressEnter();
-        QCOMPARE(focused(), form().DBEditForn);
+        QCOMPARE(focused(), form().findChild<DBEdit*>("DBEditForn"));
         QTest::keyClicks(focused(), "ACME");
         pressEnter();
 
-        QTRY_COMPARE(focused(), form().DBGrid1);
-        QVERIFY(form().PainelCliProcura->isHidden());
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        QVERIFY(form().findChild<QFrame*>("PainelCliProcura")->isHidden());
         CachedDataset& nf = dm().NFiscal;
         QCOMPARE(nf.asText("DATA"), QStringLiteral("15/01/2024"));
         QCOMPARE(nf.asText("DATARECEBIM"), QStringLiteral("16/01/2024"));
@@ -133,7 +142,7 @@ private slots:
         QCOMPARE(nf.asText("CODIGOFORNECEDOR"), QStringLiteral("0001"));
         QCOMPARE(dm().Compras.state(), CachedDataset::State::Insert);
         QCOMPARE(dm().Compras.asText("NOTAFISCAL"), QStringLiteral("123"));
-        QCOMPARE(form().DBGrid1->selectedIndex(), 0);
+        QCOMPARE(form().findChild<DBGrid*>("DBGrid1")->selectedIndex(), 0);
         QVERIFY(!w->session.InsertingInvoice);
         QCOMPARE(items(), before);
         QVERIFY(w->dialogs().messages.isEmpty());
@@ -142,26 +151,26 @@ private slots:
     void enterWhileBrowsingAsksForEditMode()
     {
         recordedInvoice();
-        form().DBEditData->setFocus();
-        QTRY_VERIFY(form().DBEditData->hasFocus());
+        form().findChild<DBEdit*>("DBEditData")->setFocus();
+        QTRY_VERIFY(form().findChild<DBEdit*>("DBEditData")->hasFocus());
         pressEnter();
         QCOMPARE(w->dialogs().messages, QStringList{HeaderEntry::kEditModeMessage});
-        QCOMPARE(focused(), form().DBEditData);
+        QCOMPARE(focused(), form().findChild<DBEdit*>("DBEditData"));
 
         // Typing starts the editing; the date typed again is the same.
         QTest::keyClicks(focused(), dm().NFiscal.asDate("DATA").toString("ddMMyy"));
         QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Edit);
         pressEnter();
-        QCOMPARE(focused(), form().DBEdit6);
+        QCOMPARE(focused(), form().findChild<DBEdit*>("DBEdit6"));
         QCOMPARE(w->dialogs().messages.size(), 1);
     }
 
     void changedDateMovesTheInvoiceItems()
     {
         recordedInvoice();
-        typeInto(form().DBEditData, "200124");
+        typeInto(form().findChild<DBEdit*>("DBEditData"), "200124");
         pressEnter();
-        QTRY_COMPARE(focused(), form().DBEditNotaFiscal);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditNotaFiscal"));
         QCOMPARE(items(), (QStringList{"1|20/01/2024|100|ACME|0001", "2|20/01/2024|100|ACME|0001",
                                        "3|16/01/2024|100|ACME|0001"}));
     }
@@ -170,9 +179,9 @@ private slots:
     {
         recordedInvoice();
         click(DBNavigator::Edit);
-        typeInto(form().DBEditNotaFiscal, "101");
+        typeInto(form().findChild<DBEdit*>("DBEditNotaFiscal"), "101");
         pressEnter();
-        QTRY_COMPARE(focused(), form().DBEditForn);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditForn"));
         QCOMPARE(items(), (QStringList{"1|15/01/2024|101|ACME|0001", "2|15/01/2024|101|ACME|0001",
                                        "3|16/01/2024|100|ACME|0001"}));
         QCOMPARE(dm().Compras.recordCount(), 2); // the list shows the renumbered items
@@ -182,13 +191,13 @@ private slots:
     {
         recordedInvoice();
         click(DBNavigator::Edit);
-        typeInto(form().DBEditForn, "BETA"); // other letter case: the lookup opens
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "BETA"); // other letter case: the lookup opens
         pressEnter();
-        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
         QCOMPARE(dm().Fornecedor.asText("NOMEFANTASIA"), QStringLiteral("Beta"));
         pressEnter();
-        QTRY_COMPARE(focused(), form().DBGrid1);
-        QVERIFY(form().PainelCliProcura->isHidden());
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        QVERIFY(form().findChild<QFrame*>("PainelCliProcura")->isHidden());
         QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), QStringLiteral("Beta"));
         QCOMPARE(items(), (QStringList{"1|15/01/2024|100|Beta|0002", "2|15/01/2024|100|Beta|0002",
                                        "3|16/01/2024|100|ACME|0001"}));
@@ -200,11 +209,11 @@ private slots:
         recordedInvoice();
         const QStringList before = items();
         click(DBNavigator::Edit);
-        QTRY_COMPARE(focused(), form().DBEditData);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditData"));
         for (int field = 0; field < 4; ++field)
             pressEnter();
-        QTRY_COMPARE(focused(), form().DBGrid1);
-        QVERIFY(form().PainelCliProcura->isHidden());
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        QVERIFY(form().findChild<QFrame*>("PainelCliProcura")->isHidden());
         QCOMPARE(items(), before);
     }
 
@@ -215,9 +224,9 @@ private slots:
         addItem(1, "01/15/24", "", "ACME", "0001");
         QVERIFY(w->startWork());
         click(DBNavigator::Edit);
-        typeInto(form().DBEditNotaFiscal, "55");
+        typeInto(form().findChild<DBEdit*>("DBEditNotaFiscal"), "55");
         pressEnter();
-        QTRY_COMPARE(focused(), form().DBEditForn);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditForn"));
         QCOMPARE(items(), QStringList{"1|15/01/2024||ACME|0001"});
     }
 
@@ -245,10 +254,10 @@ private slots:
         addSupplier("0009", "Zeta");
         QVERIFY(w->startWork());
         click(DBNavigator::Insert);
-        typeInto(form().DBEditForn, typed);
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), typed);
         pressEnter();
 
-        QCOMPARE(form().PainelCliProcura->isVisible(), lookup);
+        QCOMPARE(form().findChild<QFrame*>("PainelCliProcura")->isVisible(), lookup);
         if (lookup) {
             QTRY_VERIFY(form().findChild<QWidget*>("GradeClientes")->hasFocus());
             if (highlighted.isEmpty())
@@ -257,7 +266,7 @@ private slots:
                 QCOMPARE(dm().Fornecedor.asText("CODIGO"), highlighted);
             QVERIFY(!form().BotSairCompras->isEnabled());
         } else {
-            QTRY_COMPARE(focused(), form().DBGrid1);
+            QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
             QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), typed);
             QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), typed == "ACME" ? "0003" : "0005");
             QVERIFY(!dm().Fornecedor.isOpen());
@@ -268,14 +277,14 @@ private slots:
     {
         recordedInvoice();
         click(DBNavigator::Edit);
-        typeInto(form().DBEditForn, "Xyz");
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "Xyz");
         pressEnter();
-        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
         QTest::keyClick(focused(), Qt::Key_Escape);
-        QTRY_VERIFY(form().PainelCliProcura->isHidden());
-        QCOMPARE(form().DBEditForn->text(), QStringLiteral("ACME"));
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isHidden());
+        QCOMPARE(form().findChild<DBEdit*>("DBEditForn")->text(), QStringLiteral("ACME"));
         QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), QStringLiteral("ACME"));
-        QTRY_COMPARE(focused(), form().DBEditForn);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditForn"));
         QVERIFY(form().BotSairCompras->isEnabled());
         QCOMPARE(items().first(), QStringLiteral("1|15/01/2024|100|ACME|0001"));
     }
@@ -298,12 +307,12 @@ private slots:
         QVERIFY(w->startWork());
         w->session.LastSupplierCode = 41;
         click(DBNavigator::Insert);
-        typeInto(form().DBEditForn, "Nova Farma");
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "Nova Farma");
         pressEnter();
-        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
         QTest::keyClick(focused(), Qt::Key_Insert);
 
-        QVERIFY(form().PainelResumoCliente->isVisible());
+        QVERIFY(form().findChild<QFrame*>("PainelResumoCliente")->isVisible());
         QCOMPARE(focused()->objectName(), QStringLiteral("DBEditNomeCliente"));
         QCOMPARE(dm().Fornecedor.asText("CODIGO"), QStringLiteral("0042")); // provisional
         QCOMPARE(qobject_cast<QLineEdit*>(focused())->text(), QStringLiteral("Nova Farma"));
@@ -317,8 +326,8 @@ private slots:
         QTest::keyClicks(focused(), "11222333000181");
         form().findChild<QPushButton*>("BotOKResCliente")->click();
 
-        QTRY_COMPARE(focused(), form().DBGrid1);
-        QVERIFY(form().PainelCliProcura->isHidden());
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        QVERIFY(form().findChild<QFrame*>("PainelCliProcura")->isHidden());
         QCOMPARE(count("select count(*) from FORNECED where CODIGO = '" + stored +
                        "' and NOMEFANTASIA = 'Nova Farma' and NOME = 'Drogaria Nova Farma Povo S/A' and "
                        "CNPJ = '11222333000181'"),
@@ -332,9 +341,9 @@ private slots:
     {
         QVERIFY(w->startWork());
         click(DBNavigator::Insert);
-        typeInto(form().DBEditForn, "Nova Farma");
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "Nova Farma");
         pressEnter();
-        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
         form().findChild<QPushButton*>("BotCliInsert")->click();
         typeInto(form().findChild<QLineEdit*>("DBEdit4"), "Nova Farma Ltda");
         form().findChild<QPushButton*>("BotOKResCliente")->click();
@@ -343,8 +352,8 @@ private slots:
         QCOMPARE(count("select count(*) from FORNECED"), 0);
         QVERIFY(dm().Fornecedor.state() == CachedDataset::State::Browse);
         QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), QString());
-        QVERIFY(form().PainelResumoCliente->isHidden());
-        QVERIFY(form().PainelCliProcura->isVisible()); // to pick or register again
+        QVERIFY(form().findChild<QFrame*>("PainelResumoCliente")->isHidden());
+        QVERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible()); // to pick or register again
         QVERIFY(form().findChild<QWidget*>("BotCliInsert")->isEnabled());
         QTRY_VERIFY(form().findChild<QWidget*>("GradeClientes")->hasFocus());
     }
@@ -354,9 +363,9 @@ private slots:
     {
         recordedInvoice();
         click(DBNavigator::Edit);
-        typeInto(form().DBEditForn, "D'Ávila");
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "D'Ávila");
         pressEnter();
-        QTRY_VERIFY(form().PainelCliProcura->isVisible());
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
         QTest::keyClick(focused(), Qt::Key_Insert);
         pressEnter();
         QTest::keyClicks(focused(), "FARMACIA D'ÁVILA");
@@ -364,7 +373,7 @@ private slots:
         QTest::keyClicks(focused(), "11222333000181");
         form().findChild<QPushButton*>("BotOKResCliente")->click();
 
-        QTRY_COMPARE(focused(), form().DBGrid1);
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
         QCOMPARE(count("select count(*) from FORNECED where CODIGO = '0010' and NOMEFANTASIA = 'D''Ávila' and "
                        "NOME = 'Farmacia D''Ávila'"),
                  1);
@@ -390,26 +399,26 @@ private slots:
         QFETCH(int, listed);
         recordedInvoice();
         click(DBNavigator::Edit);
-        form().DBGrid1->setFocus(Qt::MouseFocusReason);
-        QTRY_COMPARE(focused(), form().DBGrid1);
+        form().findChild<DBGrid*>("DBGrid1")->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
         QTest::keyClick(focused(), Qt::Key_Insert);
         QTest::keyClicks(focused(), "ALCOOL");
         pressEnter();
         QTRY_COMPARE(focused()->objectName(), QStringLiteral("GradeOpCompras")); // the product list
         pressEnter();
-        QTRY_COMPARE(focused(), form().DBGrid1);
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
         QTest::keyClicks(focused(), "7");
         pressEnter();
         QCOMPARE(dm().Compras.asText("COMPONENTE"), QStringLiteral("ALCOOL"));
         QCOMPARE(dm().Compras.asFloat("QUANTIDADE"), 7.0);
-        typeInto(form().DBEditNotaFiscal, "101");
+        typeInto(form().findChild<DBEdit*>("DBEditNotaFiscal"), "101");
         QCOMPARE(dm().Compras.state(), CachedDataset::State::Insert);
         if (cancel)
             click(DBNavigator::Cancel);
         else
             pressEnter();
 
-        QTRY_VERIFY(focused() != form().DBEditNotaFiscal);
+        QTRY_VERIFY(focused() != form().findChild<DBEdit*>("DBEditNotaFiscal"));
         QCOMPARE(items().size(), 4);
         QCOMPARE(count("select count(*) from COMPRAS where QUANTIDADE = 7 and NOTAFISCAL = '" + number +
                        "' and CODIGOFORNECEDOR = '0001'"),
@@ -428,7 +437,7 @@ private slots:
         QVERIFY(dm().Compras.isOpen());
         QVERIFY(dm().Compras.isEmpty());
         // With no item the cost button has nothing to update: no question, no error.
-        form().BotAtuaCustoUnit->click();
+        form().findChild<QPushButton*>("BotAtuaCustoUnit")->click();
         QVERIFY(w->dialogs().messages.isEmpty());
         QVERIFY(w->dialogs().questions.isEmpty());
     }
@@ -447,18 +456,18 @@ private slots:
         QCOMPARE(nf.asInteger("CODIGO"), 4);
         click(DBNavigator::Cancel);
         QCOMPARE(nf.state(), CachedDataset::State::Browse);
-        QVERIFY(!form().DBEditNotaFiscal->isEnabled());
+        QVERIFY(!form().findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
         QVERIFY(form().BotSairCompras->isEnabled());
         QVERIFY(!w->session.InsertingInvoice);
         // The items of the invoice that is current again (by number and supplier code: both invoices 100).
         QCOMPARE(dm().Compras.recordCount(), 3);
 
         click(DBNavigator::Edit);
-        QVERIFY(form().DBEditNotaFiscal->isEnabled());
-        typeInto(form().DBEdit6, "170124");
+        QVERIFY(form().findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
+        typeInto(form().findChild<DBEdit*>("DBEdit6"), "170124");
         click(DBNavigator::Post);
         QCOMPARE(nf.state(), CachedDataset::State::Browse);
-        QVERIFY(!form().DBEditNotaFiscal->isEnabled());
+        QVERIFY(!form().findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
         QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 1 and DATARECEBIM = '01/17/24'"), 1);
 
         click(DBNavigator::Last);

@@ -18,10 +18,10 @@ private slots:
         QVERIFY(w.start());
         w.newItem();
         for (int column = 1; column < 14; ++column) {
-            w.form->DBGrid1->setSelectedIndex(column);
+            w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(column);
             QCOMPARE(w.column(), 0);
         }
-        QTest::keyClick(w.form->DBGrid1, Qt::Key_Tab);
+        QTest::keyClick(w.form->findChild<DBGrid*>("DBGrid1"), Qt::Key_Tab);
         QCOMPARE(w.column(), 0);
     }
 
@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(w.dm->Compras.currentRow(), 0);
         QVERIFY(w.dialogs().messages.isEmpty());
         for (int column = 10; column < 14; ++column) {
-            w.form->DBGrid1->setSelectedIndex(column);
+            w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(column);
             w.press(Qt::Key_Return);
             QCOMPARE(w.column(), column);
         }
@@ -62,7 +62,7 @@ private slots:
         QVERIFY(w.dialogs().messages.isEmpty());
         QCOMPARE(w.dm->Compras.asFloat("QUANTIDADE"), 10.0);
 
-        w.form->DBGrid1->setSelectedIndex(ItemGrid::Quantidade);
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(ItemGrid::Quantidade);
         w.type("12");
         w.press(Qt::Key_Return);
         QCOMPARE(w.dialogs().messages, QStringList{ItemGrid::kQuantityMessage});
@@ -79,8 +79,8 @@ private slots:
         w.item(2, "Talco", "S1", 7, "g", 1);
         QVERIFY(w.start());
         w.dm->Compras.first();
-        w.form->DBGrid1->setSelectedIndex(ItemGrid::Quantidade);
-        QTest::keyClick(w.form->DBGrid1, Qt::Key_Down);
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(ItemGrid::Quantidade);
+        QTest::keyClick(w.form->findChild<DBGrid*>("DBGrid1"), Qt::Key_Down);
         QCOMPARE(w.dm->Compras.currentRow(), 1);
         w.press(Qt::Key_Return);
         QVERIFY(w.dialogs().messages.isEmpty());
@@ -188,11 +188,11 @@ private slots:
         QVERIFY(w.start());
         w.dm->Compras.edit();
         w.dm->Compras.setText("LABORATORIO", typed);
-        w.form->DBEditNotaFiscal->setFocus(Qt::TabFocusReason);
+        w.form->findChild<DBEdit*>("DBEditNotaFiscal")->setFocus(Qt::TabFocusReason);
         QCOMPARE(w.itemText("LABORATORIO"), stored);
         QCOMPARE(w.dialogs().messages, refused ? QStringList{ItemGrid::kStockLocationMessage} : QStringList{});
         if (refused) {
-            QVERIFY(w.form->DBGrid1->hasFocus());
+            QVERIFY(w.form->findChild<DBGrid*>("DBGrid1")->hasFocus());
             QCOMPARE(w.column(), int(ItemGrid::Laboratorio));
         }
     }
@@ -204,7 +204,7 @@ private slots:
         w.item(2, "Talco", "S1", 2, "g", 1);
         QVERIFY(w.start());
         w.dm->Compras.fetchAll();
-        const QAbstractItemModel* model = w.form->DBGrid1->model();
+        const QAbstractItemModel* model = w.form->findChild<DBGrid*>("DBGrid1")->model();
         for (int row = 0; row < 2; ++row) {
             const bool expired = w.dm->Compras.textAt(row, w.dm->Compras.fieldIndex("SITUACAO")) == "vencido";
             const QModelIndex cell = model->index(row, 6);
@@ -221,12 +221,12 @@ private slots:
         w.product("S1", "Talco", "kg");
         w.item(1, "Talco", "S1", 2, "kg", 1);
         QVERIFY(w.start());
-        w.form->DBGrid1->setSelectedIndex(ItemGrid::PrecoUnitR);
-        QVERIFY(w.form->PainelAlertaCusto->isVisible());
-        QCOMPARE(w.form->PainelAlertaCusto->findChild<QLabel*>()->text(),
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(ItemGrid::PrecoUnitR);
+        QVERIFY(w.form->findChild<QFrame*>("PainelAlertaCusto")->isVisible());
+        QCOMPARE(w.form->findChild<QFrame*>("PainelAlertaCusto")->findChild<QLabel*>()->text(),
                  QStringLiteral("Informe o Preço de Aquisição de 1 kg"));
-        QTest::mouseClick(w.form->PainelAlertaCusto, Qt::LeftButton);
-        QVERIFY(!w.form->PainelAlertaCusto->isVisible());
+        QTest::mouseClick(w.form->findChild<QFrame*>("PainelAlertaCusto"), Qt::LeftButton);
+        QVERIFY(!w.form->findChild<QFrame*>("PainelAlertaCusto")->isVisible());
     }
 
     void ctrlDeleteSparesARowWithoutProduct()
@@ -251,9 +251,9 @@ private slots:
         ItemWindow w;
         QVERIFY(w.start());
         QVERIFY(w.dm->Compras.isEmpty());
-        w.form->DBEditNotaFiscal->setFocus(Qt::MouseFocusReason);
+        w.form->findChild<DBEdit*>("DBEditNotaFiscal")->setFocus(Qt::MouseFocusReason);
         QTest::qWait(50);
-        QVERIFY(w.form->DBEditNotaFiscal->hasFocus());
+        QVERIFY(w.form->findChild<DBEdit*>("DBEditNotaFiscal")->hasFocus());
         QVERIFY(w.dm->Compras.isEmpty());
     }
 
@@ -261,7 +261,7 @@ private slots:
     {
         ItemWindow w;
         QVERIFY(w.start());
-        auto* action = w.form->DBGrid1->findChild<QAction*>("NovoItem");
+        auto* action = w.form->findChild<DBGrid*>("DBGrid1")->findChild<QAction*>("NovoItem");
         QVERIFY(action);
         QCOMPARE(action->text(), QStringLiteral("Novo Item"));
         action->trigger();

@@ -1,4 +1,4 @@
-#include "db/Users.h"
+#include "admin/Users.h"
 #include "shell/Credential.h"
 #include "shell/ErrorLog.h"
 #include "shell/ProductFolder.h"
@@ -101,7 +101,7 @@ private slots:
 
         QCOMPARE(l.messages(), QStringList());
         QVERIFY(!form.PainelLogin->isVisible());
-        QVERIFY(form.PainelCompras->isVisible() && form.PainelDetalhes->isVisible());
+        QVERIFY(form.PainelCompras->isVisible() && form.findChild<QFrame*>("PainelDetalhes")->isVisible());
         QVERIFY(form.BotSairCompras->isEnabled());
         QCOMPARE(form.windowTitle(), QStringLiteral("  NOTAS FISCAIS DE SUPRIMENTOS DE USO INTERNO  -  Usuário: "
                                                     "\"ANA\"   Estação: 01  Loja: 11.222.333/4444-55"));

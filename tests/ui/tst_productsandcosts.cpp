@@ -86,7 +86,7 @@ private slots:
         QVERIFY(watch.shownAtStart);
         QVERIFY(!w.form->Painel_Procurando->isVisible());
         QVERIFY(w.dialogs().messages.isEmpty());
-        QCOMPARE(w.form->PainelOpCompras->isVisible(), taken.isEmpty());
+        QCOMPARE(w.form->findChild<QFrame*>("PainelOpCompras")->isVisible(), taken.isEmpty());
         if (!taken.isEmpty()) {
             QCOMPARE(w.itemText("CODIGO"), taken);
             QCOMPARE(w.column(), int(ItemGrid::Quantidade));
@@ -125,11 +125,11 @@ private slots:
         w.newItem();
         w.type("vitamina E");
         w.press(Qt::Key_Return);
-        QVERIFY(w.form->PainelOpCompras->isVisible());
+        QVERIFY(w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
         w.press(key);
-        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QVERIFY(!w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
         QVERIFY(!w.dm->CompNomes.isOpen());
-        QTRY_VERIFY(w.form->DBGrid1->hasFocus());
+        QTRY_VERIFY(w.form->findChild<DBGrid*>("DBGrid1")->hasFocus());
         QVERIFY(w.form->BotSairCompras->isEnabled());
         QCOMPARE(w.itemText("COMPONENTE"), product);
         QCOMPARE(w.itemText("CODIGO"), code);
@@ -163,7 +163,7 @@ private slots:
         w.type(typed);
         w.press(Qt::Key_Return);
         QCOMPARE(w.column(), int(ItemGrid::Quantidade));
-        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QVERIFY(!w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
         QCOMPARE(w.itemText("CODIGO"), code);
         QCOMPARE(w.itemText("UNIDADE"), unit);
     }
@@ -179,9 +179,9 @@ private slots:
         w.dm->Compras.edit(); // as once the clerk has walked the row
         w.type("vitamina E");
         w.press(Qt::Key_Return);
-        QVERIFY(w.form->PainelOpCompras->isVisible());
+        QVERIFY(w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
         w.press(Qt::Key_Escape);
-        QVERIFY(!w.form->PainelOpCompras->isVisible());
+        QVERIFY(!w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
         QCOMPARE(w.itemText("COMPONENTE"), QStringLiteral("vitamina E"));
         QCOMPARE(w.itemText("CODIGO"), QString());
         QCOMPARE(w.itemText("UNIDADE"), QString());
@@ -209,11 +209,11 @@ private slots:
         QCOMPARE(w.column(), int(ItemGrid::Unidade));
         w.type(typed);
         w.press(Qt::Key_Return);
-        QCOMPARE(w.form->PainelOpUnidades->isVisible(), panel);
+        QCOMPARE(w.form->findChild<QFrame*>("PainelOpUnidades")->isVisible(), panel);
         if (panel) {
             QCOMPARE(w.dm->Unidades.asText("UNIDADE"), stored);
             w.press(Qt::Key_Escape);
-            QVERIFY(!w.form->PainelOpUnidades->isVisible());
+            QVERIFY(!w.form->findChild<QFrame*>("PainelOpUnidades")->isVisible());
         }
         QCOMPARE(w.itemText("UNIDADE"), stored);
     }
@@ -226,12 +226,12 @@ private slots:
         w.product("S1", "Talco", "g", {}, "SUP", 0.05);
         w.item(1, "Talco", "S1", 2, "kg", 50);
         QVERIFY(w.start());
-        QVERIFY(w.form->PainelDetalhes->isVisible());
-        QCOMPARE(w.form->LabelCustoUnit->text(), QStringLiteral("50,00"));
-        w.form->DBGrid1->setSelectedIndex(ItemGrid::Unidade);
+        QVERIFY(w.form->findChild<QFrame*>("PainelDetalhes")->isVisible());
+        QCOMPARE(w.form->findChild<QLabel*>("LabelCustoUnit")->text(), QStringLiteral("50,00"));
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(ItemGrid::Unidade);
         w.type("un");
         w.press(Qt::Key_Return);
-        QCOMPARE(w.form->LabelCustoUnit->text(), QStringLiteral("0,05 / g"));
+        QCOMPARE(w.form->findChild<QLabel*>("LabelCustoUnit")->text(), QStringLiteral("0,05 / g"));
     }
 
     void divisorZeroShowsTheCostUndivided()
@@ -240,7 +240,7 @@ private slots:
         w.product("S1", "Talco", "g", {}, "SUP", 0.05, 0);
         w.item(1, "Talco", "S1", 2, "un", 50);
         QVERIFY(w.start());
-        QCOMPARE(w.form->LabelCustoUnit->text(), QStringLiteral("0,05 / g"));
+        QCOMPARE(w.form->findChild<QLabel*>("LabelCustoUnit")->text(), QStringLiteral("0,05 / g"));
     }
 
     void costUpdateButton_data()
@@ -280,7 +280,7 @@ private slots:
         w.item(1, "Talco", itemCode, 2, itemUnit, 50);
         QVERIFY(w.start());
         w.dialogs().answers = {yes};
-        w.form->BotAtuaCustoUnit->click();
+        w.form->findChild<QPushButton*>("BotAtuaCustoUnit")->click();
         QCOMPARE(w.dialogs().questions, financial ? QStringList{CostDetails::kConfirmation} : QStringList{});
         QCOMPARE(w.dialogs().messages, messages);
         QCOMPARE(w.productValue("S1", "CUSTOUNITR"), cost);
@@ -302,7 +302,7 @@ private slots:
         if (closed)
             w.dm->Compras.close();
         w.dialogs().answers = {true};
-        w.form->BotAtuaCustoUnit->click();
+        w.form->findChild<QPushButton*>("BotAtuaCustoUnit")->click();
         QCOMPARE(w.dialogs().questions, QStringList{});
         QCOMPARE(w.dialogs().messages, QStringList{});
     }
@@ -312,7 +312,7 @@ private slots:
         ItemWindow w;
         w.item(1, "Desconhecido", "S9", 2, "g", 50);
         QVERIFY(w.start());
-        w.form->BotAtuaCustoUnit->click();
+        w.form->findChild<QPushButton*>("BotAtuaCustoUnit")->click();
         QCOMPARE(w.dialogs().messages,
                  (QStringList{QStringLiteral("Produto \"Desconhecido\" codigo S9 não encontrado do cadastro de "
                                              "produtos.\rNão foi possível fazer a atualização do custo unitário do "

@@ -101,7 +101,7 @@ private slots:
         TFormCompras& form = *w.form;
         QCOMPARE(w.dialogs().messages, QStringList());
         QCOMPARE(w.session.StockLocationCount, 0);
-        QCOMPARE(form.DBGrid1->pickList(5), QStringList());
+        QCOMPARE(form.findChild<DBGrid*>("DBGrid1")->pickList(5), QStringList());
         QCOMPARE(w.session.LastSupplierCode, 0);
         QCOMPARE(form.DBComboBox1->count(), 1);
         QCOMPARE(form.DBComboBox1->itemText(0), QStringLiteral("Datas e valores diversos"));
@@ -112,10 +112,10 @@ private slots:
         QCOMPARE(form.PainelLogin->geometry(), QRect(224, 149, 331, 130));
         QCOMPARE(form.EditNome->text(), GetLogonUserName());
         QCOMPARE(w.session.CurrentUserName, GetLogonUserName());
-        QVERIFY(!form.PainelCompras->isVisible() && !form.PainelDetalhes->isVisible());
+        QVERIFY(!form.PainelCompras->isVisible() && !form.findChild<QFrame*>("PainelDetalhes")->isVisible());
         QVERIFY(form.BotSairCompras->isEnabled()); // the sequence ends enabling the main buttons
-        QVERIFY(!form.DBEditNotaFiscal->isEnabled());
-        QCOMPARE(form.PainelAlertaCusto->pos(), QPoint(268, 104));
+        QVERIFY(!form.findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
+        QCOMPARE(form.findChild<QFrame*>("PainelAlertaCusto")->pos(), QPoint(268, 104));
         QCOMPARE(form.PainelAguarde->parentWidget(), form.PainelCompras);
         QTRY_VERIFY(form.EditNome->hasFocus());
     }
@@ -132,7 +132,7 @@ private slots:
         sql.execute(QStringLiteral("insert into FORMASPG (CODIGOFP, DESCRICAO) values (2, null)"));
         sql.execute(QStringLiteral("insert into FORMASPG (CODIGOFP, DESCRICAO) values (3, 'A vista')"));
         QVERIFY(w.startUp());
-        QCOMPARE(w.form->DBGrid1->pickList(5), (QStringList{"Filial", "Matriz"}));
+        QCOMPARE(w.form->findChild<DBGrid*>("DBGrid1")->pickList(5), (QStringList{"Filial", "Matriz"}));
         QCOMPARE(w.session.StockLocationCount, 2);
         QCOMPARE(w.session.LastSupplierCode, 7);
         QStringList entries;

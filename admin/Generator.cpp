@@ -1,8 +1,8 @@
-#include "db/Generator.h"
+#include "admin/Generator.h"
 
 #include "db/Cnpj.h"
-#include "db/DemoCatalogue.h"
-#include "db/PharmacyWriter.h"
+#include "admin/DemoCatalogue.h"
+#include "admin/PharmacyWriter.h"
 #include "db/Schema.h"
 #include "entry/ProductNames.h"
 #include "entry/UnitConversion.h"

@@ -1,9 +1,9 @@
-#include "db/Users.h"
+#include "admin/Users.h"
 
 #include "data/AsciiCase.h"
 #include "data/DbError.h"
 #include "data/Win1252.h"
-#include "db/AdminError.h"
+#include "admin/AdminError.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
 

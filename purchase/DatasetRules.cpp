@@ -1,12 +1,12 @@
-#include "data/DatasetRules.h"
+#include "purchase/DatasetRules.h"
 
-#include "data/DataModule.h"
+#include "purchase/DataModule.h"
 #include "data/DbError.h"
 #include "data/Formats.h"
-#include "data/KeyDraws.h"
-#include "data/SessionState.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/SessionState.h"
 #include "data/SqlText.h"
-#include "data/WindowState.h"
+#include "purchase/WindowState.h"
 #include "db/ColumnLists.h"
 #include "payments/PayableDescription.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/FbConnection.h"
-#include "db/ReferenceData.h"
+#include "admin/ReferenceData.h"
 
 #include <QDate>
 #include <QString>

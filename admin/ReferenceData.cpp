@@ -1,9 +1,9 @@
-#include "db/ReferenceData.h"
+#include "admin/ReferenceData.h"
 
 #include "data/AsciiCase.h"
-#include "db/AdminError.h"
+#include "admin/AdminError.h"
 #include "db/Cnpj.h"
-#include "db/Users.h"
+#include "admin/Users.h"
 
 namespace reference {
 

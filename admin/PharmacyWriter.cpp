@@ -1,4 +1,4 @@
-#include "db/PharmacyWriter.h"
+#include "admin/PharmacyWriter.h"
 
 #include "closing/StockEntry.h"
 #include "db/ColumnLists.h"

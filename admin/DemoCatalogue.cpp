@@ -1,4 +1,4 @@
-#include "db/DemoCatalogue.h"
+#include "admin/DemoCatalogue.h"
 
 namespace catalogue {
 

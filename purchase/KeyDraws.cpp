@@ -1,4 +1,4 @@
-#include "data/KeyDraws.h"
+#include "purchase/KeyDraws.h"
 
 #include "data/DbError.h"
 #include "data/FieldValue.h"

@@ -1,8 +1,8 @@
-#include "db/DemoData.h"
+#include "admin/DemoData.h"
 
 #include "db/Cnpj.h"
-#include "db/DemoCatalogue.h"
-#include "db/PharmacyWriter.h"
+#include "admin/DemoCatalogue.h"
+#include "admin/PharmacyWriter.h"
 #include "db/Schema.h"
 #include "entry/UnitConversion.h"
 

@@ -2,8 +2,8 @@
 
 #include "data/Decimal.h"
 #include "data/FbConnection.h"
-#include "db/BatchInsert.h"
-#include "db/ReferenceData.h"
+#include "admin/BatchInsert.h"
+#include "admin/ReferenceData.h"
 #include "payments/PaymentSchedule.h"
 
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "db/BatchInsert.h"
+#include "admin/BatchInsert.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "data/ConnectionConfig.h"
+#include "purchase/ConnectionConfig.h"
 
 #include "data/DbError.h"
 #include "data/Win1252.h"
