@@ -98,6 +98,11 @@ void TFormCompras::attachDataModule(TDM& dm)
     attachSearch(dm);
 }
 
+DBEdit* TFormCompras::headerField(const char* name) const
+{
+    return headerEntry_->findChild<DBEdit*>(QLatin1String(name));
+}
+
 // The hand-overs between the panels, and what they ask of the window's own controls.
 void TFormCompras::connectEntryPanels()
 {

@@ -179,6 +179,8 @@ private:
     void attachNfe();
     void attachSearch(TDM& dm);
     void chainTabOrder();
+    // A field of the invoice header, by its name (DBEditData, DBEdit6, DBEditNotaFiscal, DBEditForn).
+    DBEdit* headerField(const char* name) const;
     void connectEntryPanels();
     void showSearching(bool running);
 

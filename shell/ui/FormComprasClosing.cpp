@@ -104,7 +104,7 @@ void TFormCompras::attachClosing()
                 DBEdit2->setFocus(Qt::OtherFocusReason);
         });
     DBEdit2->installEventFilter(new DiscountEnterFilter(DBEdit2, [this] {
-        for (QWidget* next : std::initializer_list<QWidget*>{DBComboBox1, DBEditData})
+        for (QWidget* next : std::initializer_list<QWidget*>{DBComboBox1, headerField("DBEditData")})
             if (canTakeFocus(next)) {
                 next->setFocus(Qt::OtherFocusReason);
                 return;
@@ -117,13 +117,13 @@ void TFormCompras::attachClosing()
     });
 
     // The receipt date is required while the header is being entered.
-    connect(DBEdit6, &DBEdit::exited, this, [this] {
+    connect(headerField("DBEdit6"), &DBEdit::exited, this, [this] {
         const CachedDataset& nf = dm_->NFiscal;
         const bool editing = nf.state() == CachedDataset::State::Edit || nf.state() == CachedDataset::State::Insert;
-        if (!editing || !DBEdit6->isEnabled() || !DBEdit6->isVisible() || !nf.isNull(QStringLiteral("DATARECEBIM")))
+        if (!editing || !headerField("DBEdit6")->isEnabled() || !headerField("DBEdit6")->isVisible() || !nf.isNull(QStringLiteral("DATARECEBIM")))
             return;
-        DBEdit6->setFocus(Qt::OtherFocusReason);
-        DBEdit6->selectAll(); // what is typed next replaces the empty mask
+        headerField("DBEdit6")->setFocus(Qt::OtherFocusReason);
+        headerField("DBEdit6")->selectAll(); // what is typed next replaces the empty mask
         QTimer::singleShot(0, this, [] { ShowMessage(kRequiredField); });
     });
 

@@ -53,7 +53,7 @@ void TFormCompras::attachPayments()
     const auto showInstalments = [this] { PainelFormaPag->ShowCustomInstalments(DBComboBox1->currentText()); };
     connect(DBComboBox1, &DBComboBox::entered, this, guarded(showInstalments));
     connect(DBComboBox1, &DBComboBox::edited, this, guarded(showInstalments));
-    auto* enterKey = new ComboEnterKey(DBComboBox1, [this] { DBEditData->setFocus(Qt::OtherFocusReason); });
+    auto* enterKey = new ComboEnterKey(DBComboBox1, [this] { headerField("DBEditData")->setFocus(Qt::OtherFocusReason); });
     DBComboBox1->installEventFilter(enterKey);
     DBComboBox1->lineEdit()->installEventFilter(enterKey);
     connect(DBComboBox1, &DBComboBox::exited, this, guarded([this] {
@@ -63,8 +63,8 @@ void TFormCompras::attachPayments()
                     return;
                 LockInvoiceFields();
                 EnableMainButtons();
-                if (DBEditData->isEnabled() && DBEditData->isVisible())
-                    DBEditData->setFocus(Qt::OtherFocusReason);
+                if (headerField("DBEditData")->isEnabled() && headerField("DBEditData")->isVisible())
+                    headerField("DBEditData")->setFocus(Qt::OtherFocusReason);
             }));
 
     connect(BitBtn8, &QPushButton::clicked, this, guarded([this] { BitBtn8Click(); }));
@@ -73,7 +73,7 @@ void TFormCompras::attachPayments()
         BitBtn8->setFocus(Qt::OtherFocusReason);
     });
     connect(PainelFormaPag, &InstalmentPanel::closedWithoutChange, this,
-            [this] { DBEditData->setFocus(Qt::OtherFocusReason); });
+            [this] { headerField("DBEditData")->setFocus(Qt::OtherFocusReason); });
     connect(PainelFormaPag, &InstalmentPanel::customFormDropped, this, guarded([this] {
                 // The first regular payment form; none when the list holds only the custom entry.
                 CachedDataset& invoice = dm_->NFiscal;
