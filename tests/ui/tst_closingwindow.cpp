@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(panel->geometry(), QRect(4, 2, 786, 510));
         QTRY_COMPARE(focusedName(), QStringLiteral("DBEdit10"));
         QVERIFY(ShowsFocusColour(focused()));
-        QVERIFY(!form().DBEdit6->isEnabled());
+        QVERIFY(!form().findChild<DBEdit*>("DBEdit6")->isEnabled());
         QVERIFY(!form().BotFecharNF->isEnabled());
         QVERIFY(!form().BotPesquisaCompras->isEnabled());
 
@@ -111,7 +111,7 @@ private slots:
         // "Voltar" gives the invoice back, with "Fechar Nota Fiscal" ready.
         QTest::keyClick(focused(), Qt::Key_Return);
         QVERIFY(!panel->isVisible());
-        QVERIFY(form().DBEdit6->isEnabled());
+        QVERIFY(form().findChild<DBEdit*>("DBEdit6")->isEnabled());
         QVERIFY(form().BotPesquisaCompras->isEnabled());
         QVERIFY(form().BotFecharNF->isEnabled());
         QTRY_COMPARE(focused(), form().BotFecharNF);
@@ -175,7 +175,7 @@ private slots:
 
         // Left by mouse, the discount still hands the focus to the payment form.
         typeInto(form().DBEdit2, QStringLiteral("30,00"));
-        QTest::mouseClick(form().DBEditNotaFiscal, Qt::LeftButton);
+        QTest::mouseClick(form().findChild<DBEdit*>("DBEditNotaFiscal"), Qt::LeftButton);
         QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBComboBox1));
         QCOMPARE(stored("VALLIQUIDO"), QStringLiteral("120.00"));
 
@@ -183,13 +183,13 @@ private slots:
         form().DBComboBox1->hide();
         typeInto(form().DBEdit2, QStringLiteral("10,00"));
         QTest::keyClick(focused(), Qt::Key_Return);
-        QTRY_COMPARE(focused(), form().DBEditData);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditData"));
         QCOMPARE(stored("VALLIQUIDO"), QStringLiteral("140.00"));
         form().DBComboBox1->show();
 
         // Gross and net value cannot be typed into: they hand the focus to the discount.
         for (QLineEdit* total : {static_cast<QLineEdit*>(form().DBEdit1), static_cast<QLineEdit*>(form().DBEdit3)}) {
-            form().DBEditData->setFocus();
+            form().findChild<DBEdit*>("DBEditData")->setFocus();
             QTest::mouseClick(total, Qt::LeftButton);
             QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEdit2));
         }
@@ -200,15 +200,15 @@ private slots:
     {
         QVERIFY(w->start());
         dm().NFiscal.edit();
-        form().DBEdit6->setFocus(Qt::OtherFocusReason);
-        QTRY_VERIFY(form().DBEdit6->hasFocus());
+        form().findChild<DBEdit*>("DBEdit6")->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(form().findChild<DBEdit*>("DBEdit6")->hasFocus());
         QTest::keyClick(focused(), Qt::Key_Return);
         QTRY_COMPARE(w->dialogs().messages, QStringList{"Campo de preenchimento obrigatório: Favor corrigir"});
-        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEdit6));
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().findChild<DBEdit*>("DBEdit6")));
 
         QTest::keyClicks(focused(), QStringLiteral("050326"));
         QTest::keyClick(focused(), Qt::Key_Return);
-        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().DBEditNotaFiscal));
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().findChild<DBEdit*>("DBEditNotaFiscal")));
         QCOMPARE(w->dialogs().messages.size(), 1);
         QCOMPARE(dm().NFiscal.asText(QStringLiteral("DATARECEBIM")), QStringLiteral("05/03/2026"));
     }

@@ -2,6 +2,7 @@
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/SupplierLookup.h"
 #include "entry/ui/SupplierRegistration.h"
+#include "tests/support/PurchaseRows.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBNavigator.h"
 #include "widgets/FocusColours.h"

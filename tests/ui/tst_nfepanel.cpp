@@ -81,8 +81,8 @@ private slots:
 
         QVERIFY(!panel()->isVisible());
         QVERIFY(w->dialogs().messages.last().startsWith(QStringLiteral("ATENÇÃO: \r1) Um item da Nota Fiscal")));
-        QCOMPARE(form().DBEditNotaFiscal->text(), QStringLiteral("1234"));
-        QCOMPARE(form().DBEditForn->text(), QStringLiteral("Distribuidora Boa Vida Ltda"));
+        QCOMPARE(form().findChild<DBEdit*>("DBEditNotaFiscal")->text(), QStringLiteral("1234"));
+        QCOMPARE(form().findChild<DBEdit*>("DBEditForn")->text(), QStringLiteral("Distribuidora Boa Vida Ltda"));
         QCOMPARE(form().DBEdit1->text(), QStringLiteral("20,00"));
         QCOMPARE(form().DBEdit3->text(), QStringLiteral("20,00"));
         QCOMPARE(w->dm->Compras.recordCount(), 3);
