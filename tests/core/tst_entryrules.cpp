@@ -217,6 +217,8 @@ private slots:
                             CachedDataset::WriteMode::KeyColumns, {"ESTACAO", "CODCOMPRA"});
         items.setCommandText(QStringLiteral("select ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, COMPONENTE, "
                                             "CODIGOFORNECEDOR from COMPRAS order by CODCOMPRA"));
+        // The data module writes every posted item at once; a bare dataset needs the same rule.
+        items.afterPost = [](CachedDataset& ds) { ds.applyUpdates(); };
         items.open();
         const QStringList words = action.split(u' ');
         if (words[0] == QLatin1String("insert")) {
