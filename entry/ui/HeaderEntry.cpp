@@ -245,7 +245,8 @@ void HeaderEntry::HeaderCancelled()
     }
     // With no invoice left the number and code read empty: the list opens empty, as on scrolling.
     dm_->Compras.close();
-    dm_->Compras.setCommandText(CurrentInvoiceItemsQuery(nf));
+    dm_->Compras.setCommandText(
+        InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
     dm_->Compras.open();
     window_.EnableMainButtons();
     window_.LockInvoiceFields();
