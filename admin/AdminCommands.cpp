@@ -1,13 +1,13 @@
 #include "admin/AdminCommands.h"
 
-#include "data/AsciiCase.h"
-#include "data/DbError.h"
 #include "admin/AdminError.h"
 #include "admin/AdminReports.h"
 #include "admin/DemoData.h"
 #include "admin/Generator.h"
-#include "db/Schema.h"
 #include "admin/Users.h"
+#include "data/AsciiCase.h"
+#include "data/DbError.h"
+#include "db/Schema.h"
 #include "shell/Credential.h"
 #include "shell/LogonUser.h"
 #include "shell/ProductFolder.h"
@@ -343,17 +343,18 @@ int indexes(const QStringList& args, QTextStream& out)
 QString usage()
 {
     return QStringLiteral(
-        "Uso: korvanis-admin COMANDO [opções]\n"
-        "  init [--database NOME]             cria os bancos de dados vazios\n"
-        "  demo                               cria os bancos de dados com uma farmácia de demonstração\n"
-        "  user add NOME SENHA [--financial]  inclui um usuário no banco de dados compartilhado\n"
-        "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
-        "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
-        "                                     cria um banco de dados grande para medir o desempenho\n"
-        "  indexes [--database NOME]          cria os índices que faltam em um banco de dados existente\n"
-        "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
-        "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
-        "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n") + reportUsage();
+               "Uso: korvanis-admin COMANDO [opções]\n"
+               "  init [--database NOME]             cria os bancos de dados vazios\n"
+               "  demo                               cria os bancos de dados com uma farmácia de demonstração\n"
+               "  user add NOME SENHA [--financial]  inclui um usuário no banco de dados compartilhado\n"
+               "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
+               "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
+               "                                     cria um banco de dados grande para medir o desempenho\n"
+               "  indexes [--database NOME]          cria os índices que faltam em um banco de dados existente\n"
+               "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
+               "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
+               "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n") +
+           reportUsage();
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)

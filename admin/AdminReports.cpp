@@ -1,11 +1,11 @@
 #include "admin/AdminReports.h"
 
-#include "purchase/DataModule.h"
+#include "admin/AdminCommands.h"
 #include "data/DbError.h"
 #include "data/Formats.h"
+#include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "admin/AdminCommands.h"
 #include "reports/ReportData.h"
 #include "reports/ReportError.h"
 #include "reports/ReportModule.h"

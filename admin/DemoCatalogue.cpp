@@ -5,8 +5,8 @@ namespace catalogue {
 const std::vector<Supplier>& suppliers()
 {
     static const std::vector<Supplier> list = {
-        {"Embalagens São Paulo Ltda", "Embalagens SP", "Rua Voluntários da Pátria, 1520", "02010-000", "São Paulo", "SP",
-         "(11) 2281-4410", "embalagenssp.com.br"},
+        {"Embalagens São Paulo Ltda", "Embalagens SP", "Rua Voluntários da Pátria, 1520", "02010-000", "São Paulo",
+         "SP", "(11) 2281-4410", "embalagenssp.com.br"},
         {"Cápsulas do Brasil Ind. e Com. Ltda", "Capsubrás", "Av. Itavuvu, 3300", "18078-005", "Sorocaba", "SP",
          "(15) 3225-9012", "capsubras.com.br"},
         {"Distribuidora Farmacêutica Paulista Ltda", "Dipaul", "Rua Barão de Jaguara, 870", "13015-002", "Campinas",
@@ -29,8 +29,8 @@ const std::vector<Supplier>& suppliers()
          "(62) 3251-4499", "farmaquimica.com.br"},
         {"D'Ávila Suprimentos Hospitalares Ltda", "D'Ávila Suprimentos", "Av. Tancredo Neves, 1632", "41820-020",
          "Salvador", "BA", "(71) 3341-0808", "davilasuprimentos.com.br"},
-        {"Comercial Araújo & Filhos Ltda", "Araújo & Filhos", "Av. Bezerra de Menezes, 1850", "60325-002",
-         "Fortaleza", "CE", "(85) 3281-7070", "araujoefilhos.com.br"},
+        {"Comercial Araújo & Filhos Ltda", "Araújo & Filhos", "Av. Bezerra de Menezes, 1850", "60325-002", "Fortaleza",
+         "CE", "(85) 3281-7070", "araujoefilhos.com.br"},
         {"Laboratório Equipar Instrumentos Ltda", "Equipar", "Av. Presidente Vargas, 2121", "14020-260",
          "Ribeirão Preto", "SP", "(16) 3623-4545", "equipar.com.br"},
         {"Higiene Total Produtos de Limpeza Ltda", "Higiene Total", "Rua Abolição, 1300", "13041-445", "Campinas", "SP",
@@ -41,8 +41,8 @@ const std::vector<Supplier>& suppliers()
          "Guarulhos", "SP", "(11) 2409-3030", "frascosambar.com.br"},
         {"Uniformes Brancos Confecções Ltda", "Uniformes Brancos", "Rua São Paulo, 2750", "89030-000", "Blumenau", "SC",
          "(47) 3322-1515", "uniformesbrancos.com.br"},
-        {"Cosméticos Bela Flor Ltda", "Bela Flor Cosméticos", "Rua Pedro Álvares Cabral, 980", "06401-030",
-         "Barueri", "SP", "(11) 4198-2626", "belaflor.com.br"},
+        {"Cosméticos Bela Flor Ltda", "Bela Flor Cosméticos", "Rua Pedro Álvares Cabral, 980", "06401-030", "Barueri",
+         "SP", "(11) 4198-2626", "belaflor.com.br"},
         {"Importadora Pharma Insumos Ltda", "Pharma Insumos", "Rua Tabapuã, 1123", "04533-014", "São Paulo", "SP",
          "(11) 3078-5050", "pharmainsumos.com.br"},
     };

@@ -19,7 +19,7 @@ struct Supplier {
 
 struct Product {
     const char* name;
-    const char* group;   // SUP, REV or PRP
+    const char* group; // SUP, REV or PRP
     const char* family;
     const char* unit;    // stock unit
     const char* buyUnit; // usual purchase unit

@@ -1,8 +1,8 @@
 #include "admin/DemoData.h"
 
-#include "db/Cnpj.h"
 #include "admin/DemoCatalogue.h"
 #include "admin/PharmacyWriter.h"
+#include "db/Cnpj.h"
 #include "db/Schema.h"
 #include "entry/UnitConversion.h"
 
@@ -17,9 +17,9 @@ namespace {
 
 struct Line {
     const char* product;
-    double quantity;     // in the product's usual purchase unit
-    int expiryMonths;    // from manufacture; 0 takes the product's shelf life
-    const char* status;  // SITUACAO of the item
+    double quantity;    // in the product's usual purchase unit
+    int expiryMonths;   // from manufacture; 0 takes the product's shelf life
+    const char* status; // SITUACAO of the item
 };
 
 struct Invoice {
@@ -39,61 +39,121 @@ const char* const kStock = "Estoque";
 const std::vector<Invoice>& invoices()
 {
     static const std::vector<Invoice> list = {
-        {620, "18452", 3, 1, 2500, true,
+        {620,
+         "18452",
+         3,
+         1,
+         2500,
+         true,
          {{"Protetor solar fator 50 120 ml", 24, 12, ""},
           {"Vitamina C 1 g efervescente", 36, 12, "EM USO"},
           {"Xampu anticaspa 200 ml", 12, 12, ""},
           {"Termômetro clínico digital", 6, 0, kStock}}},
-        {560, "7731", 20, 3, 1800, true,
+        {560,
+         "7731",
+         20,
+         3,
+         1800,
+         true,
          {{"Creme base não iônico", 5, 12, "EM USO"},
           {"Gel base de natrosol", 3, 12, ""},
           {"Celulose microcristalina 101", 2, 0, kStock},
           {"Estearato de magnésio", 1, 0, kStock}}},
-        {300, "52210", 2, 1, 0, true,
+        {300,
+         "52210",
+         2,
+         1,
+         0,
+         true,
          {{"Cápsula gelatinosa nº 0 incolor", 20, 0, kStock},
           {"Cápsula gelatinosa nº 1 incolor", 10, 0, kStock},
           {"Cápsula gelatinosa nº 2 incolor", 10, 0, kStock},
           {"Cápsula gelatinosa nº 00 incolor", 5, 0, kStock}}},
-        {240, "3318", 12, 5, 1200, true,
+        {240,
+         "3318",
+         12,
+         5,
+         1200,
+         true,
          {{"Seringa descartável 5 ml", 200, 0, kStock},
           {"Seringa dosadora oral 10 ml", 100, 0, kStock},
           {"Luva de procedimento nitrílica média", 10, 0, kStock},
           {"Máscara descartável tripla", 6, 0, kStock},
           {"Touca descartável sanfonada", 4, 0, kStock}}},
-        {180, "90412", 17, 4, 3500, true,
+        {180,
+         "90412",
+         17,
+         4,
+         3500,
+         true,
          {{"Frasco plástico âmbar 120 ml", 300, 0, kStock},
           {"Frasco plástico âmbar 250 ml", 200, 0, kStock},
           {"Frasco airless 30 ml", 50, 0, kStock}}},
-        {150, "11876", 5, 2, 900, true,
+        {150,
+         "11876",
+         5,
+         2,
+         900,
+         true,
          {{"Etiqueta adesiva 40x25 mm", 10, 0, kStock},
           {"Etiqueta 'uso externo' vermelha", 2, 0, kStock},
           {"Etiqueta 'agite antes de usar'", 2, 0, kStock},
           {"Ribbon de cera 110 mm x 74 m", 6, 0, kStock}}},
-        {120, "60233", 19, 3, 1500, true,
+        {120,
+         "60233",
+         19,
+         3,
+         1500,
+         true,
          {{"Sabonete líquido glicerinado 250 ml", 24, 0, kStock},
           {"Repelente loção 100 ml", 12, 0, kStock},
           {"Protetor solar fator 50 120 ml", 12, 0, kStock}}},
-        {90, "4410", 7, 1, 0, true,
+        {90,
+         "4410",
+         7,
+         1,
+         0,
+         true,
          {{"Membrana filtrante 0,22 µm 47 mm", 50, 0, kStock},
           {"Filtro de seringa 0,45 µm", 100, 0, kStock},
           {"Papel filtro qualitativo 12,5 cm", 5, 0, kStock}}},
-        {60, "27805", 15, 2, 2200, true,
+        {60,
+         "27805",
+         15,
+         2,
+         2200,
+         true,
          {{"Álcool etílico 70%", 20, 0, kStock},
           {"Detergente enzimático", 5, 0, kStock},
           {"Hipoclorito de sódio 1%", 10, 0, kStock},
           {"Álcool isopropílico", 5, 0, kStock}}},
-        {35, "15550", 1, 1, 4000, true,
+        {35,
+         "15550",
+         1,
+         1,
+         4000,
+         true,
          {{"Pote plástico branco 60 ml", 500, 0, kStock},
           {"Pote plástico branco 120 ml", 500, 0, kStock},
           {"Pote plástico branco 250 ml", 200, 0, kStock},
           {"Sacola plástica personalizada", 2, 0, kStock},
           {"Caixa de papelão para entrega", 100, 0, kStock}}},
-        {14, "33901", 20, 4, 1800, true,
+        {14,
+         "33901",
+         20,
+         4,
+         1800,
+         true,
          {{"Xampu base neutro", 10, 0, kStock},
           {"Loção cremosa base", 5, 0, kStock},
           {"Talco farmacêutico", 5, 0, kStock},
           {"Lactose monoidratada", 3, 0, kStock}}},
-        {3, "52987", 2, 0, 0, false,
+        {3,
+         "52987",
+         2,
+         0,
+         0,
+         false,
          {{"Cápsula gelatinosa nº 3 incolor", 10, 0, kStock},
           {"Cápsula gelatinosa nº 4 incolor", 5, 0, kStock},
           {"Cápsula vegetal de hipromelose nº 0", 5, 0, kStock}}},
@@ -168,11 +228,17 @@ QString lotFor(const QDate& made, int sequence)
 {
     switch (sequence % 3) {
     case 0:
-        return QStringLiteral("L%1-%2").arg(made.toString(QStringLiteral("yyMM"))).arg(sequence, 3, 10, QLatin1Char('0'));
+        return QStringLiteral("L%1-%2")
+            .arg(made.toString(QStringLiteral("yyMM")))
+            .arg(sequence, 3, 10, QLatin1Char('0'));
     case 1:
-        return QStringLiteral("AB%1%2").arg(made.toString(QStringLiteral("yyMM"))).arg(sequence, 3, 10, QLatin1Char('0'));
+        return QStringLiteral("AB%1%2")
+            .arg(made.toString(QStringLiteral("yyMM")))
+            .arg(sequence, 3, 10, QLatin1Char('0'));
     default:
-        return QStringLiteral("%1%2").arg(made.toString(QStringLiteral("yyMMdd"))).arg(sequence, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1%2")
+            .arg(made.toString(QStringLiteral("yyMMdd")))
+            .arg(sequence, 2, 10, QLatin1Char('0'));
     }
 }
 

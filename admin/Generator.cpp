@@ -1,8 +1,8 @@
 #include "admin/Generator.h"
 
-#include "db/Cnpj.h"
 #include "admin/DemoCatalogue.h"
 #include "admin/PharmacyWriter.h"
+#include "db/Cnpj.h"
 #include "db/Schema.h"
 #include "entry/ProductNames.h"
 #include "entry/UnitConversion.h"
@@ -61,14 +61,30 @@ struct Place {
 const std::vector<Place>& places()
 {
     static const std::vector<Place> list = {
-        {"São Paulo", "SP", "01", "(11)"},      {"Campinas", "SP", "13", "(19)"},     {"Ribeirão Preto", "SP", "14", "(16)"},
-        {"Rio de Janeiro", "RJ", "20", "(21)"}, {"Niterói", "RJ", "24", "(21)"},      {"Belo Horizonte", "MG", "30", "(31)"},
-        {"Uberlândia", "MG", "38", "(34)"},     {"Curitiba", "PR", "80", "(41)"},     {"Londrina", "PR", "86", "(43)"},
-        {"Porto Alegre", "RS", "90", "(51)"},   {"Florianópolis", "SC", "88", "(48)"}, {"Joinville", "SC", "89", "(47)"},
-        {"Goiânia", "GO", "74", "(62)"},        {"Brasília", "DF", "70", "(61)"},     {"Salvador", "BA", "40", "(71)"},
-        {"Recife", "PE", "50", "(81)"},         {"Fortaleza", "CE", "60", "(85)"},    {"Belém", "PA", "66", "(91)"},
-        {"Manaus", "AM", "69", "(92)"},         {"Vitória", "ES", "29", "(27)"},      {"São José dos Campos", "SP", "12", "(12)"},
-        {"Maringá", "PR", "87", "(44)"},        {"Cuiabá", "MT", "78", "(65)"},       {"João Pessoa", "PB", "58", "(83)"},
+        {"São Paulo", "SP", "01", "(11)"},
+        {"Campinas", "SP", "13", "(19)"},
+        {"Ribeirão Preto", "SP", "14", "(16)"},
+        {"Rio de Janeiro", "RJ", "20", "(21)"},
+        {"Niterói", "RJ", "24", "(21)"},
+        {"Belo Horizonte", "MG", "30", "(31)"},
+        {"Uberlândia", "MG", "38", "(34)"},
+        {"Curitiba", "PR", "80", "(41)"},
+        {"Londrina", "PR", "86", "(43)"},
+        {"Porto Alegre", "RS", "90", "(51)"},
+        {"Florianópolis", "SC", "88", "(48)"},
+        {"Joinville", "SC", "89", "(47)"},
+        {"Goiânia", "GO", "74", "(62)"},
+        {"Brasília", "DF", "70", "(61)"},
+        {"Salvador", "BA", "40", "(71)"},
+        {"Recife", "PE", "50", "(81)"},
+        {"Fortaleza", "CE", "60", "(85)"},
+        {"Belém", "PA", "66", "(91)"},
+        {"Manaus", "AM", "69", "(92)"},
+        {"Vitória", "ES", "29", "(27)"},
+        {"São José dos Campos", "SP", "12", "(12)"},
+        {"Maringá", "PR", "87", "(44)"},
+        {"Cuiabá", "MT", "78", "(65)"},
+        {"João Pessoa", "PB", "58", "(83)"},
     };
     return list;
 }
@@ -79,11 +95,11 @@ SupplierRecord supplier(int index, Random& random)
         texts({"Embalagens", "Química", "Descartáveis", "Distribuidora", "Farma", "Suprimentos", "Plásticos", "Vidros",
                "Etiquetas", "Higiene", "Insumos", "Papelaria", "Cápsulas", "Laboratório", "Comercial", "Indústria"});
     static const QStringList families =
-        texts({"Araújo", "Gonçalves", "São João", "Conceição", "Magalhães", "Assunção", "Fonseca", "Brandão",
-               "Guimarães", "Simões", "Peixoto", "Antunes", "Nóbrega", "Falcão", "Leão", "Estêvão", "Romão", "Galvão",
-               "Sant'Ana", "D'Ávila", "Damião", "Lourenço", "Patrício", "Ribeiro", "Monteiro", "Siqueira", "Prudêncio",
-               "Bragança", "Aragão", "Cortês", "Góis", "Amância", "Vieira", "Teixeira", "Queiroz", "Tavares", "Esperança",
-               "Nazaré", "Jordão", "Brás"});
+        texts({"Araújo",    "Gonçalves", "São João",  "Conceição", "Magalhães", "Assunção", "Fonseca",  "Brandão",
+               "Guimarães", "Simões",    "Peixoto",   "Antunes",   "Nóbrega",   "Falcão",   "Leão",     "Estêvão",
+               "Romão",     "Galvão",    "Sant'Ana",  "D'Ávila",   "Damião",    "Lourenço", "Patrício", "Ribeiro",
+               "Monteiro",  "Siqueira",  "Prudêncio", "Bragança",  "Aragão",    "Cortês",   "Góis",     "Amância",
+               "Vieira",    "Teixeira",  "Queiroz",   "Tavares",   "Esperança", "Nazaré",   "Jordão",   "Brás"});
     static const QStringList regions = texts({"", "Paulista", "do Sul", "Mineira", "do Nordeste", "Brasil", "Center",
                                               "& Cia", "Norte", "Capixaba", "Gaúcha", "Carioca", "Nacional"});
     static const QStringList streets =
@@ -108,11 +124,19 @@ SupplierRecord supplier(int index, Random& random)
     r.code = code(index + 1, 4);
     r.tradeName = trade.left(40);
     r.name = (trade + QStringLiteral(" Ltda")).left(40);
-    r.address = QStringLiteral("%1, %2").arg(streets.at(between(random, 0, int(streets.size()) - 1))).arg(between(random, 10, 4999));
-    r.cep = QStringLiteral("%1%2-%3").arg(QString::fromLatin1(place.cepPrefix)).arg(between(random, 100, 999)).arg(between(random, 0, 999), 3, 10, QLatin1Char('0'));
+    r.address = QStringLiteral("%1, %2")
+                    .arg(streets.at(between(random, 0, int(streets.size()) - 1)))
+                    .arg(between(random, 10, 4999));
+    r.cep = QStringLiteral("%1%2-%3")
+                .arg(QString::fromLatin1(place.cepPrefix))
+                .arg(between(random, 100, 999))
+                .arg(between(random, 0, 999), 3, 10, QLatin1Char('0'));
     r.city = QString::fromUtf8(place.city);
     r.state = QString::fromLatin1(place.state);
-    r.phone = QStringLiteral("%1 %2-%3").arg(QString::fromLatin1(place.phonePrefix)).arg(between(random, 2000, 3999)).arg(between(random, 0, 9999), 4, 10, QLatin1Char('0'));
+    r.phone = QStringLiteral("%1 %2-%3")
+                  .arg(QString::fromLatin1(place.phonePrefix))
+                  .arg(between(random, 2000, 3999))
+                  .arg(between(random, 0, 9999), 4, 10, QLatin1Char('0'));
     r.email = QStringLiteral("vendas%1@fornecedor.com.br").arg(index + 1);
     r.cnpj = CnpjWithCheckDigits(code(10000000 + qint64(index) * 8117 % 89999999, 8) + QStringLiteral("0001"));
     r.ie = code(between(random, 100000000, 999999999), 12);
@@ -136,45 +160,80 @@ struct Pattern {
 const std::vector<Pattern>& patterns()
 {
     static const std::vector<Pattern> list = {
-        {"SUP", "Cápsulas", "un", "mil", 0.03, 36, texts({"Cápsula gelatinosa nº 000", "Cápsula gelatinosa nº 00", "Cápsula gelatinosa nº 0", "Cápsula gelatinosa nº 1", "Cápsula gelatinosa nº 2", "Cápsula gelatinosa nº 3", "Cápsula gelatinosa nº 4", "Cápsula vegetal nº 0", "Cápsula vegetal nº 1"}),
-         texts({"incolor", "branca", "azul", "verde", "amarela", "vermelha", "rosa", "laranja", "lilás", "marrom", "azul/branca", "verde/branca", "rosa/branca"}), texts({""})},
-        {"SUP", "Embalagens", "un", "un", 0.6, 60, texts({"Frasco âmbar", "Frasco transparente", "Frasco branco leitoso", "Pote branco", "Pote âmbar", "Pote transparente"}),
-         texts({"de vidro", "plástico", "de acrílico"}), texts({"10 ml", "15 ml", "30 ml", "50 ml", "60 ml", "100 ml", "120 ml", "150 ml", "200 ml", "250 ml", "500 ml", "1000 ml"})},
-        {"SUP", "Embalagens", "un", "mil", 0.1, 60, texts({"Tampa rosca", "Tampa flip-top", "Batoque", "Válvula spray", "Válvula pump", "Conta-gotas"}),
-         texts({"branca", "preta", "natural", "dourada", "prata"}), texts({"18 mm", "20 mm", "24 mm", "28 mm", "32 mm"})},
-        {"SUP", "Rótulos", "un", "mil", 0.015, 24, texts({"Etiqueta adesiva", "Etiqueta térmica", "Etiqueta couché", "Rótulo impresso"}),
-         texts({"20x10 mm", "30x20 mm", "40x25 mm", "50x30 mm", "60x40 mm", "80x50 mm", "100x50 mm", "100x70 mm"}), texts({"branca", "amarela", "vermelha", "verde", "transparente"})},
-        {"SUP", "EPI", "cx", "cx", 25.0, 36, texts({"Luva de procedimento látex", "Luva de procedimento nitrílica", "Luva vinílica", "Luva cirúrgica estéril"}),
+        {"SUP", "Cápsulas", "un", "mil", 0.03, 36,
+         texts({"Cápsula gelatinosa nº 000", "Cápsula gelatinosa nº 00", "Cápsula gelatinosa nº 0",
+                "Cápsula gelatinosa nº 1", "Cápsula gelatinosa nº 2", "Cápsula gelatinosa nº 3",
+                "Cápsula gelatinosa nº 4", "Cápsula vegetal nº 0", "Cápsula vegetal nº 1"}),
+         texts({"incolor", "branca", "azul", "verde", "amarela", "vermelha", "rosa", "laranja", "lilás", "marrom",
+                "azul/branca", "verde/branca", "rosa/branca"}),
+         texts({""})},
+        {"SUP", "Embalagens", "un", "un", 0.6, 60,
+         texts({"Frasco âmbar", "Frasco transparente", "Frasco branco leitoso", "Pote branco", "Pote âmbar",
+                "Pote transparente"}),
+         texts({"de vidro", "plástico", "de acrílico"}),
+         texts({"10 ml", "15 ml", "30 ml", "50 ml", "60 ml", "100 ml", "120 ml", "150 ml", "200 ml", "250 ml", "500 ml",
+                "1000 ml"})},
+        {"SUP", "Embalagens", "un", "mil", 0.1, 60,
+         texts({"Tampa rosca", "Tampa flip-top", "Batoque", "Válvula spray", "Válvula pump", "Conta-gotas"}),
+         texts({"branca", "preta", "natural", "dourada", "prata"}),
+         texts({"18 mm", "20 mm", "24 mm", "28 mm", "32 mm"})},
+        {"SUP", "Rótulos", "un", "mil", 0.015, 24,
+         texts({"Etiqueta adesiva", "Etiqueta térmica", "Etiqueta couché", "Rótulo impresso"}),
+         texts({"20x10 mm", "30x20 mm", "40x25 mm", "50x30 mm", "60x40 mm", "80x50 mm", "100x50 mm", "100x70 mm"}),
+         texts({"branca", "amarela", "vermelha", "verde", "transparente"})},
+        {"SUP", "EPI", "cx", "cx", 25.0, 36,
+         texts({"Luva de procedimento látex", "Luva de procedimento nitrílica", "Luva vinílica",
+                "Luva cirúrgica estéril"}),
          texts({"com pó", "sem pó"}), texts({"pp", "p", "m", "g", "gg"})},
-        {"SUP", "EPI", "cx", "cx", 12.0, 36, texts({"Máscara descartável", "Touca descartável", "Propé descartável", "Avental descartável"}),
+        {"SUP", "EPI", "cx", "cx", 12.0, 36,
+         texts({"Máscara descartável", "Touca descartável", "Propé descartável", "Avental descartável"}),
          texts({"branca", "azul", "verde", "rosa"}), texts({"tamanho único", "caixa com 50", "caixa com 100"})},
-        {"SUP", "Laboratório", "un", "un", 0.5, 60, texts({"Seringa descartável", "Seringa dosadora oral", "Seringa sem agulha", "Pipeta de Pasteur", "Copo dosador"}),
+        {"SUP", "Laboratório", "un", "un", 0.5, 60,
+         texts({"Seringa descartável", "Seringa dosadora oral", "Seringa sem agulha", "Pipeta de Pasteur",
+                "Copo dosador"}),
          texts({"1 ml", "3 ml", "5 ml", "10 ml", "20 ml", "60 ml"}), texts({"", "graduada", "estéril"})},
         {"SUP", "Laboratório", "un", "un", 3.0, 36, texts({"Filtro de seringa", "Membrana filtrante", "Papel filtro"}),
-         texts({"0,22 µm", "0,45 µm", "0,8 µm", "1,2 µm", "5 µm"}), texts({"13 mm", "25 mm", "33 mm", "47 mm", "90 mm"})},
-        {"SUP", "Limpeza", "ml", "l", 0.02, 24, texts({"Álcool etílico", "Álcool isopropílico", "Detergente enzimático", "Hipoclorito de sódio", "Sabão líquido", "Desinfetante hospitalar"}),
-         texts({"70%", "92,8%", "1%", "2%", "neutro", "concentrado"}), texts({"frasco 1 l", "galão 5 l", "bombona 20 l"})},
-        {"SUP", "Excipientes", "g", "kg", 0.05, 36, texts({"Talco", "Amido de milho", "Celulose microcristalina", "Estearato de magnésio", "Lactose", "Dióxido de silício", "Manitol", "Fosfato de cálcio", "Carbonato de cálcio", "Glicina"}),
-         texts({"farmacêutico", "micronizado", "grau usp", "para cápsulas"}), texts({"pacote 1 kg", "pote 500 g", "saco 25 kg"})},
-        {"SUP", "Expedição", "un", "un", 2.0, 120, texts({"Bobina térmica", "Fita adesiva", "Sacola plástica", "Caixa de papelão", "Envelope kraft", "Saco zip"}),
-         texts({"40 mm", "57 mm", "80 mm", "48 mm", "30x40 cm", "20x30 cm", "15x20 cm"}), texts({"branca", "transparente", "parda", "personalizada"})},
-        {"REV", "Dermocosméticos", "un", "un", 15.0, 24, texts({"Protetor solar fator 30", "Protetor solar fator 50", "Xampu anticaspa", "Condicionador", "Sabonete líquido", "Hidratante corporal", "Repelente", "Desodorante"}),
-         texts({"sem perfume", "infantil", "oil free", "com cor", "erva-doce", "aloe vera"}), texts({"60 ml", "100 ml", "120 ml", "200 ml", "250 ml", "400 ml"})},
-        {"REV", "Suplementos", "un", "un", 20.0, 18, texts({"Vitamina C", "Vitamina D3", "Vitamina B12", "Complexo B", "Ômega 3", "Colágeno", "Magnésio", "Zinco"}),
-         texts({"500 mg", "1 g", "1000 ui", "2000 ui"}), texts({"30 cápsulas", "60 cápsulas", "10 efervescentes", "frasco 30 ml"})},
-        {"PRP", "Bases", "g", "kg", 0.035, 12, texts({"Creme base", "Gel base", "Loção base", "Xampu base", "Pomada base", "Sérum base"}),
-         texts({"não iônico", "aniônico", "de natrosol", "de carbopol", "hidratante", "neutro"}), texts({"1 kg", "5 kg", "20 kg"})},
+         texts({"0,22 µm", "0,45 µm", "0,8 µm", "1,2 µm", "5 µm"}),
+         texts({"13 mm", "25 mm", "33 mm", "47 mm", "90 mm"})},
+        {"SUP", "Limpeza", "ml", "l", 0.02, 24,
+         texts({"Álcool etílico", "Álcool isopropílico", "Detergente enzimático", "Hipoclorito de sódio",
+                "Sabão líquido", "Desinfetante hospitalar"}),
+         texts({"70%", "92,8%", "1%", "2%", "neutro", "concentrado"}),
+         texts({"frasco 1 l", "galão 5 l", "bombona 20 l"})},
+        {"SUP", "Excipientes", "g", "kg", 0.05, 36,
+         texts({"Talco", "Amido de milho", "Celulose microcristalina", "Estearato de magnésio", "Lactose",
+                "Dióxido de silício", "Manitol", "Fosfato de cálcio", "Carbonato de cálcio", "Glicina"}),
+         texts({"farmacêutico", "micronizado", "grau usp", "para cápsulas"}),
+         texts({"pacote 1 kg", "pote 500 g", "saco 25 kg"})},
+        {"SUP", "Expedição", "un", "un", 2.0, 120,
+         texts({"Bobina térmica", "Fita adesiva", "Sacola plástica", "Caixa de papelão", "Envelope kraft", "Saco zip"}),
+         texts({"40 mm", "57 mm", "80 mm", "48 mm", "30x40 cm", "20x30 cm", "15x20 cm"}),
+         texts({"branca", "transparente", "parda", "personalizada"})},
+        {"REV", "Dermocosméticos", "un", "un", 15.0, 24,
+         texts({"Protetor solar fator 30", "Protetor solar fator 50", "Xampu anticaspa", "Condicionador",
+                "Sabonete líquido", "Hidratante corporal", "Repelente", "Desodorante"}),
+         texts({"sem perfume", "infantil", "oil free", "com cor", "erva-doce", "aloe vera"}),
+         texts({"60 ml", "100 ml", "120 ml", "200 ml", "250 ml", "400 ml"})},
+        {"REV", "Suplementos", "un", "un", 20.0, 18,
+         texts({"Vitamina C", "Vitamina D3", "Vitamina B12", "Complexo B", "Ômega 3", "Colágeno", "Magnésio", "Zinco"}),
+         texts({"500 mg", "1 g", "1000 ui", "2000 ui"}),
+         texts({"30 cápsulas", "60 cápsulas", "10 efervescentes", "frasco 30 ml"})},
+        {"PRP", "Bases", "g", "kg", 0.035, 12,
+         texts({"Creme base", "Gel base", "Loção base", "Xampu base", "Pomada base", "Sérum base"}),
+         texts({"não iônico", "aniônico", "de natrosol", "de carbopol", "hidratante", "neutro"}),
+         texts({"1 kg", "5 kg", "20 kg"})},
     };
     return list;
 }
 
 const QStringList& brands()
 {
-    static const QStringList list = texts(
-        {"Santa Luzia", "Plastijoi", "Capsugel", "Cápsulas Brasil", "FilterTec", "Equipar", "Descartáveis Sul",
-         "Higiene Total", "Farmaquímica", "Pharma Insumos", "Bela Flor", "Etiquetas Minas", "Ipiranga", "Âmbar",
-         "Nordeste", "São Jorge", "Conceição", "Guimarães", "Brandão", "Assunção", "Aragão", "Nóbrega", "Falcão",
-         "Estrela", "Primavera", "Ipê", "Jequitibá", "Araucária", "Jacarandá", "Paineira"});
+    static const QStringList list =
+        texts({"Santa Luzia",      "Plastijoi",     "Capsugel",     "Cápsulas Brasil", "FilterTec", "Equipar",
+               "Descartáveis Sul", "Higiene Total", "Farmaquímica", "Pharma Insumos",  "Bela Flor", "Etiquetas Minas",
+               "Ipiranga",         "Âmbar",         "Nordeste",     "São Jorge",       "Conceição", "Guimarães",
+               "Brandão",          "Assunção",      "Aragão",       "Nóbrega",         "Falcão",    "Estrela",
+               "Primavera",        "Ipê",           "Jequitibá",    "Araucária",       "Jacarandá", "Paineira"});
     return list;
 }
 
@@ -295,9 +354,13 @@ QString lotFor(const QDate& made, qint64 sequence, Random& random)
         return QString::fromLatin1(letters + between(random, 0, 20), 2) + stamp +
                QStringLiteral("%1").arg(sequence, 6, 10, QLatin1Char('0'));
     case 2:
-        return QStringLiteral("%1/%2").arg(sequence, 7, 10, QLatin1Char('0')).arg(made.year() % 100, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1/%2")
+            .arg(sequence, 7, 10, QLatin1Char('0'))
+            .arg(made.year() % 100, 2, 10, QLatin1Char('0'));
     default:
-        return QStringLiteral("%1%2").arg(made.toString(QStringLiteral("yyMMdd"))).arg(sequence, 6, 10, QLatin1Char('0'));
+        return QStringLiteral("%1%2")
+            .arg(made.toString(QStringLiteral("yyMMdd")))
+            .arg(sequence, 6, 10, QLatin1Char('0'));
     }
 }
 
@@ -387,7 +450,8 @@ private:
         // Prices grew over the years: a purchase of twenty years ago cost about a third.
         const double age = double(invoice.date.daysTo(today_)) / 365.25;
         const double factor = UnitConversionFactor(product.record.unit, item.unit);
-        const double price = product.record.cost.toDouble() * factor * std::pow(0.95, age) * (0.9 + 0.2 * uniform(random_));
+        const double price =
+            product.record.cost.toDouble() * factor * std::pow(0.95, age) * (0.9 + 0.2 * uniform(random_));
         item.unitPrice = Decimal::fromDouble(std::max(0.01, price), 2);
         item.made = invoice.date.addDays(-between(random_, 15, 180));
         item.expiry = item.made.addMonths(product.shelfMonths + between(random_, -3, 3));

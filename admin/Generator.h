@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/FbConnection.h"
 #include "admin/ReferenceData.h"
+#include "data/FbConnection.h"
 
 #include <QDate>
 #include <QString>

@@ -259,8 +259,7 @@ void PharmacyWriter::writeStockEntry(const InvoiceRecord& invoice, const ItemRec
     l.end();
 }
 
-std::vector<schedule::Instalment> PharmacyWriter::writeCustomInstalments(const InvoiceRecord& invoice,
-                                                                          qint64 netCents)
+std::vector<schedule::Instalment> PharmacyWriter::writeCustomInstalments(const InvoiceRecord& invoice, qint64 netCents)
 {
     std::vector<schedule::Instalment> out;
     qint64 left = netCents;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/Decimal.h"
-#include "data/FbConnection.h"
 #include "admin/BatchInsert.h"
 #include "admin/ReferenceData.h"
+#include "data/Decimal.h"
+#include "data/FbConnection.h"
 #include "payments/PaymentSchedule.h"
 
 #include <QDate>

@@ -1,9 +1,9 @@
 #include "admin/ReferenceData.h"
 
-#include "data/AsciiCase.h"
 #include "admin/AdminError.h"
-#include "db/Cnpj.h"
 #include "admin/Users.h"
+#include "data/AsciiCase.h"
+#include "db/Cnpj.h"
 
 namespace reference {
 
@@ -38,9 +38,9 @@ void writeUnits(FbConnection& shared)
         double multiplier;
     };
     std::vector<Values> conversions;
-    for (const Conversion& c : {Conversion{"g", "kg", 1000}, Conversion{"mg", "g", 1000}, Conversion{"mcg", "mg", 1000},
-                                Conversion{"mg", "kg", 1000000}, Conversion{"ml", "l", 1000},
-                                Conversion{"un", "mil", 1000}})
+    for (const Conversion& c :
+         {Conversion{"g", "kg", 1000}, Conversion{"mg", "g", 1000}, Conversion{"mcg", "mg", 1000},
+          Conversion{"mg", "kg", 1000000}, Conversion{"ml", "l", 1000}, Conversion{"un", "mil", 1000}})
         conversions.push_back({QString::fromLatin1(c.stock), qint64(1), QString::fromLatin1(c.purchase), c.multiplier});
     shared.executeMany(QStringLiteral("insert into TABFORMP (UNID_COMPONENTE, DIV_UNID_COMPONENTE, UNID_COMPRAS, "
                                       "MULTIPLICADOR) values (?, ?, ?, ?)"),

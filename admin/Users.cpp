@@ -1,9 +1,9 @@
 #include "admin/Users.h"
 
+#include "admin/AdminError.h"
 #include "data/AsciiCase.h"
 #include "data/DbError.h"
 #include "data/Win1252.h"
-#include "admin/AdminError.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
 
@@ -46,7 +46,8 @@ void validate(const QString& name, const QString& password)
     if (name.trimmed().isEmpty())
         throw AdminError(QStringLiteral("O nome do usuário não foi informado."));
     if (name.size() > kMaxNameLength)
-        throw AdminError(QStringLiteral("O nome do usuário \"%1\" tem mais de %2 caracteres.").arg(name).arg(kMaxNameLength));
+        throw AdminError(
+            QStringLiteral("O nome do usuário \"%1\" tem mais de %2 caracteres.").arg(name).arg(kMaxNameLength));
     if (password.size() > kMaxPasswordLength)
         throw AdminError(QStringLiteral("A senha tem mais de %1 caracteres.").arg(kMaxPasswordLength));
     if (!win1252::canEncode(name) || !win1252::canEncode(password))

@@ -3,15 +3,14 @@
 #include "reports/ReportModule.h"
 #include "reports/ui/QtReportOutput.h"
 #include "shell/Dialogs.h"
+#include "shell/QtTranslations.h"
 #include "shell/TerminationSignals.h"
 #include "shell/ui/CrashReport.h"
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
-#include "shell/QtTranslations.h"
-#include "widgets/QtDialogs.h"
 #include "widgets/GuardedApplication.h"
+#include "widgets/QtDialogs.h"
 #include "widgets/UnhandledError.h"
-
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include "closing/InvoiceTotals.h"
 #include "closing/StockEntry.h"
 #include "closing/StockEntryLog.h"
-#include "purchase/DataModule.h"
-#include "purchase/SessionState.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
-#include "purchase/WindowState.h"
 #include "db/ColumnLists.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "shell/ProductFolder.h"
 
 #include <QRandomGenerator>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <ctime>
 #include <QFile>
 #include <QString>
+#include <ctime>
 
 #include <algorithm>
 #include <cstdio>
@@ -84,8 +84,8 @@ inline qint64 peakResidentKb()
 // "name: value unit  (baseline: value unit, ratio r; target ...)"
 inline void report(const char* name, double value, double baseline, const char* unit, const char* target)
 {
-    std::printf("%-52s %10.2f %-3s  baseline %10.2f %-3s  ratio %5.2f   target %s\n", name, value, unit, baseline,
-                unit, baseline > 0 ? value / baseline : 0.0, target);
+    std::printf("%-52s %10.2f %-3s  baseline %10.2f %-3s  ratio %5.2f   target %s\n", name, value, unit, baseline, unit,
+                baseline > 0 ? value / baseline : 0.0, target);
     std::fflush(stdout);
 }
 

@@ -2,10 +2,10 @@
 
 #include "Measure.h"
 
+#include "nfe/NfeImport.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "nfe/NfeImport.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
 #include "shell/WorkQueries.h"

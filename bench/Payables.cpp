@@ -2,13 +2,13 @@
 
 #include "Measure.h"
 
-#include "purchase/DataModule.h"
-#include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "db/ColumnLists.h"
 #include "payments/CustomInstalments.h"
 #include "payments/IncludeInPayables.h"
 #include "payments/PayableDescription.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
 

@@ -3,11 +3,11 @@
 #include "Measure.h"
 
 #include "data/CachedDataset.h"
-#include "purchase/DataModule.h"
 #include "data/FbConnection.h"
+#include "entry/SupplyProducts.h"
+#include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "entry/SupplyProducts.h"
 #include "search/PurchaseSearch.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"

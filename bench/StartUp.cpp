@@ -3,8 +3,8 @@
 #include "Measure.h"
 
 #include "data/AsciiCase.h"
-#include "purchase/DataModule.h"
 #include "data/DbError.h"
+#include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"

@@ -3,8 +3,8 @@
 
 #include "Closing.h"
 #include "Measure.h"
-#include "Payables.h"
 #include "Nfe.h"
+#include "Payables.h"
 #include "ProductLookup.h"
 #include "PurchaseSearch.h"
 #include "StartUp.h"
@@ -39,10 +39,10 @@ QString invoicesStartupQuery()
 
 std::unique_ptr<CachedDataset> invoices(FbConnection& c)
 {
-    auto ds = std::make_unique<CachedDataset>(
-        QStringLiteral("NFiscal"), c, QStringLiteral("NFISCAL"), Mode::KeyColumns,
-        QStringList{"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"},
-        QStringList{"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"});
+    auto ds =
+        std::make_unique<CachedDataset>(QStringLiteral("NFiscal"), c, QStringLiteral("NFISCAL"), Mode::KeyColumns,
+                                        QStringList{"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"},
+                                        QStringList{"ESTACAO", "CODIGO", "DATA", "NOTAFISCAL", "CODIGOFORNECEDOR"});
     ds->setCommandText(invoicesStartupQuery());
     return ds;
 }
@@ -116,7 +116,8 @@ void measureFullFetch(FbConnection& c)
     }
     bench::report("full fetch, wall clock (vs native cursor loop)", cached.wall, native.wall, "ms", "ratio <= 1.3");
     bench::report("full fetch, processor time (vs native cursor loop)", cached.cpu, native.cpu, "ms", "ratio <= 1.3");
-    bench::note(QStringLiteral("   rows %1 (native %2), message length %3 bytes").arg(rows).arg(nativeRows).arg(messageLength));
+    bench::note(
+        QStringLiteral("   rows %1 (native %2), message length %3 bytes").arg(rows).arg(nativeRows).arg(messageLength));
     const double perRow = rows > 0 ? double(held) / rows : 0;
     bench::report("memory held per cached row (rows, table, changes)", perRow, messageLength, "B", "ratio <= 1.5");
     bench::report("resident growth per row, first fetch", rows > 0 ? double(residentGrowthKb) * 1024.0 / rows : 0,
@@ -136,7 +137,9 @@ void measureSearches(FbConnection& c)
     ds->open();
     const double firstFar = bench::millis([&] { ds->recordCount(); });
     const int n = ds->fetchedRowCount();
-    bench::note(QStringLiteral("   %1 invoices; fetching them all after a lazy open took %2 ms").arg(n).arg(firstFar, 0, 'f', 1));
+    bench::note(QStringLiteral("   %1 invoices; fetching them all after a lazy open took %2 ms")
+                    .arg(n)
+                    .arg(firstFar, 0, 'f', 1));
     if (n == 0)
         return;
     QRandomGenerator random(1994);
@@ -195,9 +198,10 @@ void measureSearches(FbConnection& c)
     fresh->open();
     const InvoiceKey& far = keys.front();
     const double lazyFirst = bench::millis([&] { fresh->locate({far.date, far.number, far.supplier}); });
-    bench::note(QStringLiteral("   a key search right after a lazy open (fetching up to the key): %1 ms, %2 rows fetched")
-                    .arg(lazyFirst, 0, 'f', 2)
-                    .arg(fresh->fetchedRowCount()));
+    bench::note(
+        QStringLiteral("   a key search right after a lazy open (fetching up to the key): %1 ms, %2 rows fetched")
+            .arg(lazyFirst, 0, 'f', 2)
+            .arg(fresh->fetchedRowCount()));
 }
 
 void measureWrites(FbConnection& c)

@@ -1,7 +1,7 @@
 #include "closing/InvoiceTotals.h"
 
-#include "purchase/DataModule.h"
 #include "data/SqlText.h"
+#include "purchase/DataModule.h"
 
 #include <QHash>
 

@@ -1,14 +1,14 @@
 #include "closing/StockEntry.h"
 
 #include "closing/StockEntryLog.h"
-#include "purchase/DataModule.h"
-#include "purchase/DatasetRules.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"
 #include "entry/UnitConversion.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "shell/TextFiles.h"
 
 #include <cmath>

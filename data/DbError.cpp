@@ -14,7 +14,6 @@ EncodingError::EncodingError(QChar character)
 {
 }
 
-ConversionError::ConversionError(const QString& message)
-    : std::runtime_error(message.toStdString()), message_(message)
+ConversionError::ConversionError(const QString& message) : std::runtime_error(message.toStdString()), message_(message)
 {
 }

@@ -267,9 +267,7 @@ QByteArray readBlob(IAttachment* attachment, ITransaction* tx, ISC_QUAD id)
 FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, bool ownsTransaction, IStatement* statement,
                    IResultSet* resultSet, IMessageMetadata* metadata, RowLayout layout)
     : connection_(connection), transaction_(transaction), ownsTransaction_(ownsTransaction), statement_(statement),
-      resultSet_(resultSet),
-      metadata_(metadata),
-      layout_(std::move(layout)), buffer_(layout_.messageLength(), 0)
+      resultSet_(resultSet), metadata_(metadata), layout_(std::move(layout)), buffer_(layout_.messageLength(), 0)
 {
 }
 

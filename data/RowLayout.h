@@ -15,7 +15,7 @@ struct Column {
     QString field;    // column name in that table
     ColumnType type = ColumnType::Text;
     unsigned sqlType = 0;
-    int scale = 0;      // decimals of a Decimal column
+    int scale = 0;       // decimals of a Decimal column
     unsigned length = 0; // bytes in the message (text: maximum characters)
     unsigned offset = 0;
     unsigned nullOffset = 0;

@@ -17,4 +17,7 @@ using Value = std::variant<std::monostate, QString, qint64, Decimal, double, QDa
 
 using Values = std::vector<Value>;
 
-inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool isNull(const Value& v)
+{
+    return std::holds_alternative<std::monostate>(v);
+}

@@ -9,7 +9,10 @@ namespace win1252 {
 
 // Decodes bytes; every byte maps to one character (the five unassigned bytes keep their code).
 QString decode(const char* data, qsizetype size);
-inline QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+inline QString decode(const QByteArray& bytes)
+{
+    return decode(bytes.constData(), bytes.size());
+}
 
 // True when every character of the text has a Windows-1252 byte.
 bool canEncode(const QString& text);

@@ -1,10 +1,10 @@
 #include "entry/HeaderCascade.h"
 
-#include "purchase/DataModule.h"
-#include "purchase/DatasetRules.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "payments/PayableDescription.h"
+#include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 
 #include <optional>
 #include <vector>

@@ -19,8 +19,8 @@ QString trimControlAndBlanks(const QString& text)
 
 bool isConnectingWord(const QString& lowerWord)
 {
-    static const QStringList words = {QStringLiteral("de"), QStringLiteral("da"), QStringLiteral("do"),
-                                      QStringLiteral("das"), QStringLiteral("e"), QStringLiteral("dos")};
+    static const QStringList words = {QStringLiteral("de"),  QStringLiteral("da"), QStringLiteral("do"),
+                                      QStringLiteral("das"), QStringLiteral("e"),  QStringLiteral("dos")};
     return words.contains(lowerWord);
 }
 

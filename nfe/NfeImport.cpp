@@ -1,10 +1,7 @@
 #include "nfe/NfeImport.h"
 
-#include "purchase/DataModule.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
-#include "purchase/KeyDraws.h"
-#include "purchase/SessionState.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"
@@ -12,6 +9,9 @@
 #include "nfe/NfeReader.h"
 #include "nfe/NfeRows.h"
 #include "nfe/NfeSupplier.h"
+#include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "shell/WorkQueries.h"
 

@@ -1,11 +1,11 @@
 #include "nfe/NfeSupplier.h"
 
-#include "purchase/DataModule.h"
 #include "data/DbError.h"
-#include "purchase/KeyDraws.h"
 #include "nfe/ColumnText.h"
 #include "nfe/NameNormalization.h"
 #include "nfe/NfeDocument.h"
+#include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
 #include "shell/Dialogs.h"
 
 namespace {

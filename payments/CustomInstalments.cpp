@@ -1,7 +1,7 @@
 #include "payments/CustomInstalments.h"
 
-#include "purchase/DataModule.h"
 #include "data/SqlText.h"
+#include "purchase/DataModule.h"
 
 namespace instalments {
 

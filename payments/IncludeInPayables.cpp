@@ -1,11 +1,11 @@
 #include "payments/IncludeInPayables.h"
 
 #include "data/CachedDataset.h"
-#include "purchase/DataModule.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "payments/PayableDescription.h"
+#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 
 #include <algorithm>

@@ -9,7 +9,9 @@ bool IsInvoiceInPayables(FbConnection& connection, const QString& grossValueText
     if (grossValueText.isEmpty())
         return true;
     const QString description = PayableDescription(invoiceNumber, supplierName);
-    const Values row = connection.executeRow(
-        QStringLiteral("Select DESCRICAO, VALOR, VENCIMENTO from CTAPAGAR where DESCRICAO = ") + sql::quoted(description));
-    return !row.empty() && std::holds_alternative<QString>(row.front()) && std::get<QString>(row.front()) == description;
+    const Values row =
+        connection.executeRow(QStringLiteral("Select DESCRICAO, VALOR, VENCIMENTO from CTAPAGAR where DESCRICAO = ") +
+                              sql::quoted(description));
+    return !row.empty() && std::holds_alternative<QString>(row.front()) &&
+           std::get<QString>(row.front()) == description;
 }

@@ -62,8 +62,7 @@ ConnectionConfig ComposeConnections(const QString& serverAddress, const QString&
 
 ConnectionConfig DataModuleConnections(const QString& serverAddress)
 {
-    return ComposeConnections(serverAddress, QString(), productfolder::path(),
-                              productfolder::clientLibraryLocation());
+    return ComposeConnections(serverAddress, QString(), productfolder::path(), productfolder::clientLibraryLocation());
 }
 
 QString ConnectionFailureMessage(const QString& database, const DbError& error, const ConnectionConfig& config)

@@ -147,10 +147,9 @@ QString TDM::standingQuery(const QString& datasetName)
     return found ? found->standingQuery : QString();
 }
 
-
 // Each dataset member is made from the table line of its own name.
-#define KORVANIS_DATASET(member)                                                                                      \
-    member(definition(#member).name, connectionOf(definition(#member), SQLConnection1, SQLConnection2),               \
+#define KORVANIS_DATASET(member)                                                                                       \
+    member(definition(#member).name, connectionOf(definition(#member), SQLConnection1, SQLConnection2),                \
            definition(#member).table, definition(#member).mode, definition(#member).key, definition(#member).required)
 
 TDM::TDM(const FbConnection::Params& shared, const FbConnection::Params& workstation, SessionState& session,
@@ -162,14 +161,13 @@ TDM::TDM(const FbConnection::Params& shared, const FbConnection::Params& worksta
       KORVANIS_DATASET(Unidades), KORVANIS_DATASET(TabFormP), KORVANIS_DATASET(CotDolar), KORVANIS_DATASET(Usuarios),
       KORVANIS_DATASET(Estacoes), KORVANIS_DATASET(TabLab), KORVANIS_DATASET(Periodo), KORVANIS_DATASET(FormasPG),
       KORVANIS_DATASET(ContasP), KORVANIS_DATASET(PagDiver), KORVANIS_DATASET(qryVencimentos),
-      KORVANIS_DATASET(qryRotulos),
-      DS_NFiscal(QStringLiteral("DS_NFiscal"), &NFiscal), DS_Compras(QStringLiteral("DS_Compras"), &Compras, false),
-      DS_Compras2(QStringLiteral("DS_Compras2"), &Compras2), DS_Fornecedor(QStringLiteral("DS_Fornecedor"), &Fornecedor),
-      DS_Compon(QStringLiteral("DS_Compon"), &Componentes), DS_CompNomes(QStringLiteral("DS_CompNomes"), &CompNomes),
-      DS_Unidades(QStringLiteral("DS_Unidades"), &Unidades), DS_CotDolar(QStringLiteral("DS_CotDolar"), &CotDolar),
-      DS_Usuarios(QStringLiteral("DS_Usuarios"), &Usuarios), DS_Periodo(QStringLiteral("DS_Periodo"), &Periodo),
-      DS_FormasPG(QStringLiteral("DS_FormasPG"), &FormasPG), DS_ContasP(QStringLiteral("DS_ContasP"), &ContasP),
-      DS_PagDiver(QStringLiteral("DS_PagDiver"), &PagDiver),
+      KORVANIS_DATASET(qryRotulos), DS_NFiscal(QStringLiteral("DS_NFiscal"), &NFiscal),
+      DS_Compras(QStringLiteral("DS_Compras"), &Compras, false), DS_Compras2(QStringLiteral("DS_Compras2"), &Compras2),
+      DS_Fornecedor(QStringLiteral("DS_Fornecedor"), &Fornecedor), DS_Compon(QStringLiteral("DS_Compon"), &Componentes),
+      DS_CompNomes(QStringLiteral("DS_CompNomes"), &CompNomes), DS_Unidades(QStringLiteral("DS_Unidades"), &Unidades),
+      DS_CotDolar(QStringLiteral("DS_CotDolar"), &CotDolar), DS_Usuarios(QStringLiteral("DS_Usuarios"), &Usuarios),
+      DS_Periodo(QStringLiteral("DS_Periodo"), &Periodo), DS_FormasPG(QStringLiteral("DS_FormasPG"), &FormasPG),
+      DS_ContasP(QStringLiteral("DS_ContasP"), &ContasP), DS_PagDiver(QStringLiteral("DS_PagDiver"), &PagDiver),
       DS_Vencimentos(QStringLiteral("DS_Vencimentos"), &qryVencimentos),
       DS_Rotulos(QStringLiteral("DS_Rotulos"), &qryRotulos), session_(session), window_(window)
 {
@@ -191,9 +189,9 @@ TDM::~TDM() = default;
 
 QList<CachedDataset*> TDM::datasets()
 {
-    return {&NFiscal,  &Compras,  &Compras2, &Movest,   &EstLote, &Fornecedor, &Componentes,
-            &CompNomes, &SinonPesq, &Unidades, &TabFormP, &CotDolar, &Usuarios,  &Estacoes,
-            &TabLab,   &Periodo,  &FormasPG, &ContasP,  &PagDiver, &qryVencimentos, &qryRotulos};
+    return {&NFiscal,   &Compras,   &Compras2, &Movest,   &EstLote,  &Fornecedor,     &Componentes,
+            &CompNomes, &SinonPesq, &Unidades, &TabFormP, &CotDolar, &Usuarios,       &Estacoes,
+            &TabLab,    &Periodo,   &FormasPG, &ContasP,  &PagDiver, &qryVencimentos, &qryRotulos};
 }
 
 CachedDataset* TDM::dataset(const QString& name)

@@ -1,14 +1,14 @@
 #include "purchase/DatasetRules.h"
 
-#include "purchase/DataModule.h"
 #include "data/DbError.h"
 #include "data/Formats.h"
-#include "purchase/KeyDraws.h"
-#include "purchase/SessionState.h"
 #include "data/SqlText.h"
-#include "purchase/WindowState.h"
 #include "db/ColumnLists.h"
 #include "payments/PayableDescription.h"
+#include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 
 QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode, const QDate& date)
 {
@@ -385,9 +385,9 @@ void DatasetRules::attachKeyRedraws()
     dm_.NFiscal.setKeyDraw(QStringLiteral("CODIGO"), [this] { return Value{keys::NextInvoiceCode(redraws_)}; });
     dm_.Compras.setKeyDraw(QStringLiteral("CODCOMPRA"), [this] { return Value{keys::NextItemCode(redraws_)}; });
     dm_.Movest.setKeyDraw(QStringLiteral("CODMOVEST"), [this] { return Value{keys::NextMovementCode(redraws_)}; });
-    dm_.Fornecedor.setKeyDraw(QStringLiteral("CODIGO"), [this] {
-        return Value{keys::SupplierCodeText(keys::SupplierCodeBase(redraws_) + 1)};
-    });
+    dm_.Fornecedor.setKeyDraw(QStringLiteral("CODIGO"),
+                              [this] { return Value{keys::SupplierCodeText(keys::SupplierCodeBase(redraws_) + 1)}; });
     dm_.ContasP.setKeyDraw(QStringLiteral("CODCTAPAGAR"), [this] { return Value{keys::NextPayableCode(redraws_)}; });
-    dm_.PagDiver.setKeyDraw(QStringLiteral("CODPAGDIVER"), [this] { return Value{keys::NextInstalmentCode(redraws_)}; });
+    dm_.PagDiver.setKeyDraw(QStringLiteral("CODPAGDIVER"),
+                            [this] { return Value{keys::NextInstalmentCode(redraws_)}; });
 }

@@ -1,8 +1,8 @@
 #include "reports/ReportData.h"
 
 #include "data/AsciiCase.h"
-#include "purchase/DataModule.h"
 #include "data/SqlText.h"
+#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 
 namespace reports {

@@ -1,12 +1,12 @@
 #include "search/PurchaseSearch.h"
 
 #include "data/CachedDataset.h"
-#include "purchase/DataModule.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
 #include "entry/ProductNames.h"
 #include "entry/SupplyProducts.h"
+#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 
 #include <QStringList>

@@ -47,6 +47,6 @@ QChar grantingCharacter(int position, QChar initial)
 
 QString PunctuatedCnpj(const QString& cnpj)
 {
-    return cnpj.mid(0, 2) + QLatin1Char('.') + cnpj.mid(2, 3) + QLatin1Char('.') + cnpj.mid(5, 3) +
-           QLatin1Char('/') + cnpj.mid(8, 4) + QLatin1Char('-') + cnpj.mid(12, 2);
+    return cnpj.mid(0, 2) + QLatin1Char('.') + cnpj.mid(2, 3) + QLatin1Char('.') + cnpj.mid(5, 3) + QLatin1Char('/') +
+           cnpj.mid(8, 4) + QLatin1Char('-') + cnpj.mid(12, 2);
 }

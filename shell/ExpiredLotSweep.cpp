@@ -2,9 +2,9 @@
 
 #include "data/AsciiCase.h"
 #include "data/CachedDataset.h"
-#include "purchase/DataModule.h"
 #include "data/DbError.h"
 #include "db/Schema.h"
+#include "purchase/DataModule.h"
 
 namespace {
 

@@ -36,14 +36,38 @@ QString path()
     return QDir::homePath() + QStringLiteral("/.local/share/korvanis");
 }
 
-QString inUseStamp() { return file("Em_Uso.txt"); }
-QString activityFile() { return file("ULTATIV.KVX"); }
-QString stockEntryLog() { return file("LOGESTLOTE.TXT"); }
-QString clientLibraryLocation() { return file("CaminhoGDS.txt"); }
-QString reportProject() { return file("rpt/rptNFiscal.xml"); }
-QString errorLog() { return file("erros.log"); }
-QString sharedDatabase() { return file("dados/korvanis.bd"); }
-QString workstationDatabase() { return file("interfac/korvanis.bd"); }
+QString inUseStamp()
+{
+    return file("Em_Uso.txt");
+}
+QString activityFile()
+{
+    return file("ULTATIV.KVX");
+}
+QString stockEntryLog()
+{
+    return file("LOGESTLOTE.TXT");
+}
+QString clientLibraryLocation()
+{
+    return file("CaminhoGDS.txt");
+}
+QString reportProject()
+{
+    return file("rpt/rptNFiscal.xml");
+}
+QString errorLog()
+{
+    return file("erros.log");
+}
+QString sharedDatabase()
+{
+    return file("dados/korvanis.bd");
+}
+QString workstationDatabase()
+{
+    return file("interfac/korvanis.bd");
+}
 
 QString useOwnLockFolderIfNeeded(const QString& defaultLockFolder)
 {

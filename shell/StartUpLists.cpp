@@ -1,7 +1,7 @@
 #include "shell/StartUpLists.h"
 
-#include "purchase/DataModule.h"
 #include "data/DbError.h"
+#include "purchase/DataModule.h"
 
 QStringList StockLocationNames(TDM& dm)
 {

@@ -1,10 +1,10 @@
 #include "shell/Workstation.h"
 
-#include "purchase/DataModule.h"
 #include "data/AsciiCase.h"
 #include "data/Formats.h"
-#include "purchase/SessionState.h"
 #include "data/SqlText.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 #include "shell/AccessRights.h"
 
 namespace {

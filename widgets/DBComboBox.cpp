@@ -6,8 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-namespace
-{
+namespace {
 
 // Up, Down and the page keys pick another item of a closed list.
 bool picksAnItem(const QKeyEvent& e)
@@ -26,9 +25,8 @@ bool picksAnItem(const QKeyEvent& e)
 } // namespace
 
 DBComboBox::DBComboBox(QWidget* parent)
-    : QComboBox(parent),
-      link_(this, {[this] { return currentText(); }, [this](const QString& t) { setCurrentText(t); },
-                   [](const QKeyEvent& e) { return IsTextEditingKey(e) || picksAnItem(e); }})
+    : QComboBox(parent), link_(this, {[this] { return currentText(); }, [this](const QString& t) { setCurrentText(t); },
+                                      [](const QKeyEvent& e) { return IsTextEditingKey(e) || picksAnItem(e); }})
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);

@@ -7,9 +7,8 @@
 #include <QKeyEvent>
 
 DBEdit::DBEdit(QWidget* parent)
-    : QLineEdit(parent),
-      link_(this, {[this] { return text(); }, [this](const QString& t) { setText(t); },
-                   [this](const QKeyEvent& e) { return !isReadOnly() && IsTextEditingKey(e); }})
+    : QLineEdit(parent), link_(this, {[this] { return text(); }, [this](const QString& t) { setText(t); },
+                                      [this](const QKeyEvent& e) { return !isReadOnly() && IsTextEditingKey(e); }})
 {
     HighlightOnFocus(this);
     connect(this, &QLineEdit::textEdited, &link_, &FieldLink::userChanged);

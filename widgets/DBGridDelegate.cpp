@@ -9,13 +9,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-DBGridDelegate::DBGridDelegate(DatasetTableModel& model, QObject* parent)
-    : QStyledItemDelegate(parent), model_(model)
+DBGridDelegate::DBGridDelegate(DatasetTableModel& model, QObject* parent) : QStyledItemDelegate(parent), model_(model)
 {
 }
 
-QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                      const QModelIndex& index) const
+QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
     const GridColumn& column = model_.columns().at(std::size_t(index.column()));
     QWidget* editor = nullptr;

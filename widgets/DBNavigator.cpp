@@ -7,8 +7,7 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 
-namespace
-{
+namespace {
 
 struct Look {
     const char* name;

@@ -3,8 +3,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-namespace
-{
+namespace {
 
 const QString kFilterName = QStringLiteral("enterAsTab");
 
@@ -23,8 +22,8 @@ public:
 
 bool takesTabFocus(const QWidget* w, const QWidget* window)
 {
-    return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() &&
-           !w->focusProxy() && window->isAncestorOf(w);
+    return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() && !w->focusProxy() &&
+           window->isAncestorOf(w);
 }
 
 } // namespace

@@ -9,8 +9,7 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
-namespace
-{
+namespace {
 
 // Focus lent to a message box or a pop-up list is not the field being left.
 bool staysInTheField(const QFocusEvent& e)
@@ -20,8 +19,7 @@ bool staysInTheField(const QFocusEvent& e)
 
 } // namespace
 
-FieldLink::FieldLink(QWidget* control, Control access)
-    : QObject(control), control_(control), access_(std::move(access))
+FieldLink::FieldLink(QWidget* control, Control access) : QObject(control), control_(control), access_(std::move(access))
 {
     control_->installEventFilter(this);
 }

@@ -7,11 +7,9 @@
 
 #include <optional>
 
-namespace fieldtext
-{
+namespace fieldtext {
 
-namespace
-{
+namespace {
 
 std::optional<Decimal> asDecimal(const Value& value)
 {

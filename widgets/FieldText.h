@@ -21,8 +21,7 @@ struct FieldFormat {
     static FieldFormat money() { return {Display::Money, {}}; }
 };
 
-namespace fieldtext
-{
+namespace fieldtext {
 
 // The text shown while the control is not being typed into.
 QString display(const Value& value, const FieldFormat& format);

@@ -4,8 +4,7 @@
 #include <QFocusEvent>
 #include <QWidget>
 
-namespace
-{
+namespace {
 
 // Focus that goes to another window or to a pop-up comes back to the same field.
 bool leavesTheWindow(const QFocusEvent& e)
@@ -58,6 +57,5 @@ void ShowWindowColour(QWidget* field)
 
 bool ShowsFocusColour(const QWidget* field)
 {
-    return field->palette().color(QPalette::Base) ==
-           QApplication::palette(field).color(QPalette::ToolTipBase);
+    return field->palette().color(QPalette::Base) == QApplication::palette(field).color(QPalette::ToolTipBase);
 }

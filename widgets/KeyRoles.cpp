@@ -9,8 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-namespace
-{
+namespace {
 
 // The roles of one panel; it watches the keys that the controls inside the panel leave unused.
 const QString kRolesName = QStringLiteral("keyRoles");
@@ -68,8 +67,7 @@ Roles& ensureRoles(QWidget* panel)
 
 } // namespace
 
-namespace keyroles
-{
+namespace keyroles {
 
 void setDefaultButton(QWidget* panel, QAbstractButton* button)
 {

@@ -9,8 +9,7 @@ class QWidget;
 // enabled answers nothing. A key that the focused control uses itself (Enter in a grid's cell,
 // Enter that moves to the next field) never reaches the roles. Enter on a focused push button
 // clicks that button.
-namespace keyroles
-{
+namespace keyroles {
 
 // `button` may be nullptr to take the role away.
 void setDefaultButton(QWidget* panel, QAbstractButton* button);

@@ -22,8 +22,8 @@ void QtDialogs::makeDefault()
 
 void QtDialogs::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), withLineBreaks(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), withLineBreaks(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
 }
 

@@ -6,8 +6,7 @@
 
 #include <QTimer>
 
-namespace
-{
+namespace {
 
 ErrorReporter& reporter()
 {

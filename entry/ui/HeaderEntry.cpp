@@ -61,8 +61,8 @@ void HeaderEntry::buildFields()
     DBNavigator5->setGeometry(6, 4, 234, 25);
 
     panelparts::label(this, QStringLiteral("Data Emissão"), 6, 34);
-    DBEditData =
-        fieldEdit(this, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 84, 22), FieldFormat::date());
+    DBEditData = fieldEdit(this, QStringLiteral("DBEditData"), QStringLiteral("DATA"), QRect(6, 50, 84, 22),
+                           FieldFormat::date());
     panelparts::label(this, QStringLiteral("Data Recebimento"), 98, 34);
     DBEdit6 = fieldEdit(this, QStringLiteral("DBEdit6"), QStringLiteral("DATARECEBIM"), QRect(98, 50, 100, 22),
                         FieldFormat::date());
@@ -142,8 +142,7 @@ void HeaderEntry::connectFields()
 // to start editing.
 bool HeaderEntry::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != DBEditData || event->type() != QEvent::KeyPress ||
-        !IsEnterKey(*static_cast<QKeyEvent*>(event)))
+    if (watched != DBEditData || event->type() != QEvent::KeyPress || !IsEnterKey(*static_cast<QKeyEvent*>(event)))
         return false;
     if (isHeaderBeingEdited()) {
         FocusNextControl(DBEditData);
@@ -200,8 +199,8 @@ void HeaderEntry::LeaveDateField()
     const QString date = dm_->NFiscal.asText(QStringLiteral("DATA"));
     if (date != saved.date && !saved.date.isEmpty() && !session_->InsertingInvoice) {
         CascadeHeaderChange(*dm_, HeaderColumn::Date,
-                            {saved.date, DBEditNotaFiscal->text(), DBEditForn->text(), saved.supplierCode},
-                            date, kHeaderKeyOrder, kHeaderKeyOrder);
+                            {saved.date, DBEditNotaFiscal->text(), DBEditForn->text(), saved.supplierCode}, date,
+                            kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(DBEditNotaFiscal);
     }
     session_->InsertingInvoice = false;

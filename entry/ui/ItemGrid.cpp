@@ -105,9 +105,9 @@ ItemGrid::ItemGrid(ItemEntryValues& values, ProductOptions& products, UnitOption
     setObjectName(QStringLiteral("itemGrid"));
     setGeometry(kGridGeometry);
     buildGrid();
-    PainelAlertaCusto = panelparts::captionPanel(parent, QStringLiteral("PainelAlertaCusto"),
-                                                 QStringLiteral("Informe o Preço de aquisição de 1 ml"),
-                                                 kPriceHintGeometry);
+    PainelAlertaCusto =
+        panelparts::captionPanel(parent, QStringLiteral("PainelAlertaCusto"),
+                                 QStringLiteral("Informe o Preço de aquisição de 1 ml"), kPriceHintGeometry);
     buildContextMenu();
 }
 

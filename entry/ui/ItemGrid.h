@@ -37,8 +37,7 @@ public:
     static const QString kStockLocationMessage;
 
     // The grid stands in the work area `parent`, under the header.
-    ItemGrid(ItemEntryValues& values, ProductOptions& products, UnitOptions& units, CostDetails& cost,
-             QWidget* parent);
+    ItemGrid(ItemEntryValues& values, ProductOptions& products, UnitOptions& units, CostDetails& cost, QWidget* parent);
 
     void attachDataModule(TDM& dm);
 

@@ -156,8 +156,9 @@ void SupplierLookup::ResolveSupplier()
     const QString newName = dm_->NFiscal.asText(QStringLiteral("FORNECEDOR"));
     const QString newCode = dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
     if (newName != saved.supplier && !saved.supplier.isEmpty() && !session_->InsertingInvoice) {
-        CascadeHeaderChange(*dm_, HeaderColumn::Supplier, {saved.date, saved.number, saved.supplier, saved.supplierCode},
-                            newName, kHeaderKeyOrder, kHeaderKeyOrder, newCode);
+        CascadeHeaderChange(*dm_, HeaderColumn::Supplier,
+                            {saved.date, saved.number, saved.supplier, saved.supplierCode}, newName, kHeaderKeyOrder,
+                            kHeaderKeyOrder, newCode);
         emit itemGridWanted(false);
     }
     session_->InsertingInvoice = false;

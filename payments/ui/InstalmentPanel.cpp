@@ -1,10 +1,10 @@
 #include "payments/ui/InstalmentPanel.h"
 
+#include "payments/CustomInstalments.h"
+#include "payments/IncludeInPayables.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "payments/CustomInstalments.h"
-#include "payments/IncludeInPayables.h"
 #include "shell/Dialogs.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"

@@ -2,12 +2,12 @@
 // posted, the in-use stamp removed and the datasets closed.
 #include "shell/ui/FormCompras.h"
 
-#include "purchase/DataModule.h"
 #include "payments/Payables.h"
+#include "purchase/DataModule.h"
+#include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
-#include "shell/Dialogs.h"
 #include "widgets/UnhandledError.h"
 
 #include <QCloseEvent>

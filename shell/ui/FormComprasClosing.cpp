@@ -120,7 +120,8 @@ void TFormCompras::attachClosing()
     connect(headerField("DBEdit6"), &DBEdit::exited, this, [this] {
         const CachedDataset& nf = dm_->NFiscal;
         const bool editing = nf.state() == CachedDataset::State::Edit || nf.state() == CachedDataset::State::Insert;
-        if (!editing || !headerField("DBEdit6")->isEnabled() || !headerField("DBEdit6")->isVisible() || !nf.isNull(QStringLiteral("DATARECEBIM")))
+        if (!editing || !headerField("DBEdit6")->isEnabled() || !headerField("DBEdit6")->isVisible() ||
+            !nf.isNull(QStringLiteral("DATARECEBIM")))
             return;
         headerField("DBEdit6")->setFocus(Qt::OtherFocusReason);
         headerField("DBEdit6")->selectAll(); // what is typed next replaces the empty mask

@@ -2,14 +2,14 @@
 // what the screens leave free is laid out to fit the 800 × 560 window.
 #include "shell/ui/FormCompras.h"
 
-#include "payments/ui/InstalmentPanel.h"
-#include "nfe/ui/NfeImportPanel.h"
-#include "reports/ui/ExpiryPanel.h"
-#include "reports/ui/PeriodPanel.h"
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
 #include "entry/ui/ItemGrid.h"
 #include "entry/ui/PanelParts.h"
+#include "nfe/ui/NfeImportPanel.h"
+#include "payments/ui/InstalmentPanel.h"
+#include "reports/ui/ExpiryPanel.h"
+#include "reports/ui/PeriodPanel.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/FieldText.h"
@@ -230,9 +230,9 @@ void TFormCompras::buildSmallPanels()
     ProgressAguarde->setGeometry(8, 24, 364, 12);
     ProgressAguarde->setTextVisible(false);
     ProgressAguarde->hide();
-    Painel_Procurando =
-        panelparts::captionPanel(PainelCompras, QStringLiteral("Painel_Procurando"),
-                                 QStringLiteral("Procurando componente. Por favor, aguarde..."), QRect(184, 144, 417, 57));
+    Painel_Procurando = panelparts::captionPanel(PainelCompras, QStringLiteral("Painel_Procurando"),
+                                                 QStringLiteral("Procurando componente. Por favor, aguarde..."),
+                                                 QRect(184, 144, 417, 57));
 }
 
 void TFormCompras::buildSubsystemPanels()

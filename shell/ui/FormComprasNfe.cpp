@@ -2,8 +2,8 @@
 // file and writes the invoice; the window takes the focus back when the panel closes.
 #include "shell/ui/FormCompras.h"
 
-#include "purchase/DataModule.h"
 #include "nfe/ui/NfeImportPanel.h"
+#include "purchase/DataModule.h"
 #include "widgets/UnhandledError.h"
 
 #include <QPushButton>

@@ -2,9 +2,9 @@
 // instalment panel and "Incluir no Contas a Pagar".
 #include "shell/ui/FormCompras.h"
 
-#include "purchase/DataModule.h"
 #include "payments/IncludeInPayables.h"
 #include "payments/ui/InstalmentPanel.h"
+#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
@@ -53,7 +53,8 @@ void TFormCompras::attachPayments()
     const auto showInstalments = [this] { PainelFormaPag->ShowCustomInstalments(DBComboBox1->currentText()); };
     connect(DBComboBox1, &DBComboBox::entered, this, guarded(showInstalments));
     connect(DBComboBox1, &DBComboBox::edited, this, guarded(showInstalments));
-    auto* enterKey = new ComboEnterKey(DBComboBox1, [this] { headerField("DBEditData")->setFocus(Qt::OtherFocusReason); });
+    auto* enterKey =
+        new ComboEnterKey(DBComboBox1, [this] { headerField("DBEditData")->setFocus(Qt::OtherFocusReason); });
     DBComboBox1->installEventFilter(enterKey);
     DBComboBox1->lineEdit()->installEventFilter(enterKey);
     connect(DBComboBox1, &DBComboBox::exited, this, guarded([this] {

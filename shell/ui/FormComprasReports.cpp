@@ -32,8 +32,8 @@ void TFormCompras::attachReports(TRM& rm)
                 ShowMessage(QStringLiteral("Não há nota fiscal para imprimir as etiquetas."));
                 return;
             }
-            reports::PrepareRotulos(dm, dm.NFiscal.asDate(QStringLiteral("DATA")), headerField("DBEditNotaFiscal")->text(),
-                                    headerField("DBEditForn")->text());
+            reports::PrepareRotulos(dm, dm.NFiscal.asDate(QStringLiteral("DATA")),
+                                    headerField("DBEditNotaFiscal")->text(), headerField("DBEditForn")->text());
             rm.closeProject();
             rm.executeReport(reports::kRotulos);
         });

@@ -1,7 +1,7 @@
-#include "data/DbError.h"
 #include "admin/AdminCommands.h"
 #include "admin/DemoData.h"
 #include "admin/Generator.h"
+#include "data/DbError.h"
 #include "entry/ProductNames.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
@@ -89,10 +89,11 @@ private slots:
             QCOMPARE(cnpj.size(), 14);
             QCOMPARE(count(db.connection(), QStringLiteral("select count(*) from TABLAB where LOJA = ?"), {cnpj}), 2);
         }
-        QCOMPARE(std::get<QString>(db.connection()
-                                       .executeRow(QStringLiteral("select ESTACAO from ESTACOES where USUARIO = 'maria'"))
-                                       .front()),
-                 QStringLiteral("01"));
+        QCOMPARE(
+            std::get<QString>(db.connection()
+                                  .executeRow(QStringLiteral("select ESTACAO from ESTACOES where USUARIO = 'maria'"))
+                                  .front()),
+            QStringLiteral("01"));
         QCOMPARE(count(workstation, QStringLiteral("select count(*) from PERIODO")), 1);
     }
 
@@ -100,11 +101,16 @@ private slots:
     {
         QTest::addColumn<QString>("login");
         QTest::addColumn<QString>("user");
-        QTest::newRow("short name") << "ana" << "ANA";
-        QTest::newRow("15 characters") << "abcdefghijklmno" << "ABCDEFGHIJKLMNO";
-        QTest::newRow("too long to encode") << "abcdefghijklmnop" << "FARMACIA";
-        QTest::newRow("same as the counter user") << "balcao" << "FARMACIA";
-        QTest::newRow("unknown") << "" << "FARMACIA";
+        QTest::newRow("short name") << "ana"
+                                    << "ANA";
+        QTest::newRow("15 characters") << "abcdefghijklmno"
+                                       << "ABCDEFGHIJKLMNO";
+        QTest::newRow("too long to encode") << "abcdefghijklmnop"
+                                            << "FARMACIA";
+        QTest::newRow("same as the counter user") << "balcao"
+                                                  << "FARMACIA";
+        QTest::newRow("unknown") << ""
+                                 << "FARMACIA";
     }
     void demoFirstUserFitsTheUserTable()
     {
@@ -132,12 +138,14 @@ private slots:
 
         QVERIFY(count(c, QStringLiteral("select count(*) from NFISCAL")) >= 12);
         QVERIFY(count(c, QStringLiteral("select count(*) from FORNECED")) >= 20);
-        QVERIFY(count(c, QStringLiteral("select count(*) from COMPONEN where GRUPO = 'SUP' and DCB is not null")) >= 60);
+        QVERIFY(count(c, QStringLiteral("select count(*) from COMPONEN where GRUPO = 'SUP' and DCB is not null")) >=
+                60);
         // Every invoice has items, numbered from 0001, under its number and supplier code.
-        QCOMPARE(count(c, QStringLiteral("select count(*) from NFISCAL N where not exists (select 1 from COMPRAS C "
-                                         "where C.NOTAFISCAL = N.NOTAFISCAL and C.CODIGOFORNECEDOR = N.CODIGOFORNECEDOR "
-                                         "and C.RESPONSAVEL = '0001')")),
-                 0);
+        QCOMPARE(
+            count(c, QStringLiteral("select count(*) from NFISCAL N where not exists (select 1 from COMPRAS C "
+                                    "where C.NOTAFISCAL = N.NOTAFISCAL and C.CODIGOFORNECEDOR = N.CODIGOFORNECEDOR "
+                                    "and C.RESPONSAVEL = '0001')")),
+            0);
         // Items use known units and products; the products carry the catalogue's letter case.
         QCOMPARE(count(c, QStringLiteral("select count(*) from COMPRAS C where not exists (select 1 from UNIDADES U "
                                          "where U.UNIDADE = C.UNIDADE)")),
@@ -174,8 +182,10 @@ private slots:
             "select count(*) from COMPRAS A, COMPONEN B WHERE A.CODIGO = B.CODIGO AND (B.GRUPO = 'REV' OR "
             "B.GRUPO = 'PRP') and A.VALIDADE < current_date and B.GRUPO = ? and ");
         for (const char* group : {"REV", "PRP"}) {
-            QVERIFY(count(db.connection(), expired + QStringLiteral("A.SITUACAO is null"), {QString::fromLatin1(group)}) > 0);
-            QVERIFY(count(db.connection(), expired + QStringLiteral("A.SITUACAO = 'EM USO'"), {QString::fromLatin1(group)}) > 0);
+            QVERIFY(count(db.connection(), expired + QStringLiteral("A.SITUACAO is null"),
+                          {QString::fromLatin1(group)}) > 0);
+            QVERIFY(count(db.connection(), expired + QStringLiteral("A.SITUACAO = 'EM USO'"),
+                          {QString::fromLatin1(group)}) > 0);
         }
         // Items of supplies are never swept.
         QCOMPARE(count(db.connection(), QStringLiteral("select count(*) from COMPRAS A join COMPONEN B on "
@@ -217,19 +227,21 @@ private slots:
         QCOMPARE(count(c, QStringLiteral("select count(*) from COMPONEN")), products);
         QCOMPARE(count(c, QStringLiteral("select count(*) from FORNECED")), suppliers);
         // An invoice is identified by its number and supplier code, and its items follow it.
-        QCOMPARE(count(c, QStringLiteral("select count(*) from (select distinct NOTAFISCAL, CODIGOFORNECEDOR from NFISCAL)")),
+        QCOMPARE(count(c, QStringLiteral(
+                              "select count(*) from (select distinct NOTAFISCAL, CODIGOFORNECEDOR from NFISCAL)")),
                  invoices);
-        QCOMPARE(count(c, QStringLiteral("select count(*) from COMPRAS C where not exists (select 1 from NFISCAL N where "
-                                         "N.NOTAFISCAL = C.NOTAFISCAL and N.CODIGOFORNECEDOR = C.CODIGOFORNECEDOR "
-                                         "and N.DATA = C.DATA)")),
-                 0);
+        QCOMPARE(
+            count(c, QStringLiteral("select count(*) from COMPRAS C where not exists (select 1 from NFISCAL N where "
+                                    "N.NOTAFISCAL = C.NOTAFISCAL and N.CODIGOFORNECEDOR = C.CODIGOFORNECEDOR "
+                                    "and N.DATA = C.DATA)")),
+            0);
         const qint64 closed = std::max(0, invoices - 3);
         QCOMPARE(count(c, QStringLiteral("select count(*) from MOVEST")), closed * items);
         QCOMPARE(count(c, QStringLiteral("select count(*) from ESTLOTE")), closed * items);
         QVERIFY(count(c, QStringLiteral("select count(*) from USUARIOS")) == 2);
         // The optimizer sees the loaded rows: an index made on the empty table has its selectivity.
-        const Values selectivity = c.executeRow(
-            QStringLiteral("select RDB$STATISTICS from RDB$INDICES where RDB$INDEX_NAME = 'PK_COMPONEN'"));
+        const Values selectivity =
+            c.executeRow(QStringLiteral("select RDB$STATISTICS from RDB$INDICES where RDB$INDEX_NAME = 'PK_COMPONEN'"));
         QCOMPARE(float(std::get<double>(selectivity.front())), 1.0f / float(products)); // stored as a float
     }
 
@@ -264,10 +276,10 @@ private slots:
             FbConnection c(sharedParams());
             c.execute(QStringLiteral("insert into COTDOLAR (COTDOLAR) values (5.45)"));
         }
-        for (const QStringList& args : {QStringList{QStringLiteral("init")}, QStringList{QStringLiteral("demo")},
-                                        QStringList{QStringLiteral("generate"), QStringLiteral("--invoices"),
-                                                    QStringLiteral("1")},
-                                        QStringList{QStringLiteral("init"), QStringLiteral("--database"), sharedPath()}}) {
+        for (const QStringList& args :
+             {QStringList{QStringLiteral("init")}, QStringList{QStringLiteral("demo")},
+              QStringList{QStringLiteral("generate"), QStringLiteral("--invoices"), QStringLiteral("1")},
+              QStringList{QStringLiteral("init"), QStringLiteral("--database"), sharedPath()}}) {
             const Outcome again = run(args);
             QCOMPARE(again.code, int(admin::kFailure));
             QVERIFY2(again.err.contains(QStringLiteral("Já existe um banco de dados")), qPrintable(again.err));
@@ -319,14 +331,19 @@ private slots:
         QTest::newRow("encode two texts") << QStringList{"encode", "A", "B"} << int(admin::kBadArguments);
         QTest::newRow("user without add") << QStringList{"user", "joana", "123"} << int(admin::kBadArguments);
         QTest::newRow("user add without password") << QStringList{"user", "add", "joana"} << int(admin::kBadArguments);
-        QTest::newRow("user name too long") << QStringList{"user", "add", "joanadasilvasant", "1"} << int(admin::kFailure);
+        QTest::newRow("user name too long")
+            << QStringList{"user", "add", "joanadasilvasant", "1"} << int(admin::kFailure);
         QTest::newRow("password too long") << QStringList{"user", "add", "joana", "1234567"} << int(admin::kFailure);
-        QTest::newRow("generate text count") << QStringList{"generate", "--invoices", "muitas"} << int(admin::kBadArguments);
+        QTest::newRow("generate text count")
+            << QStringList{"generate", "--invoices", "muitas"} << int(admin::kBadArguments);
         QTest::newRow("generate negative") << QStringList{"generate", "--products", "-1"} << int(admin::kBadArguments);
-        QTest::newRow("generate no suppliers") << QStringList{"generate", "--suppliers", "0"} << int(admin::kBadArguments);
-        QTest::newRow("generate too many suppliers") << QStringList{"generate", "--suppliers", "10000"} << int(admin::kBadArguments);
+        QTest::newRow("generate no suppliers")
+            << QStringList{"generate", "--suppliers", "0"} << int(admin::kBadArguments);
+        QTest::newRow("generate too many suppliers")
+            << QStringList{"generate", "--suppliers", "10000"} << int(admin::kBadArguments);
         QTest::newRow("generate missing value") << QStringList{"generate", "--invoices"} << int(admin::kBadArguments);
-        QTest::newRow("generate unknown option") << QStringList{"generate", "--years", "5"} << int(admin::kBadArguments);
+        QTest::newRow("generate unknown option")
+            << QStringList{"generate", "--years", "5"} << int(admin::kBadArguments);
     }
     void badArgumentsChangeNothing()
     {
@@ -343,9 +360,12 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("encoded");
-        QTest::newRow("ABC") << "ABC" << "BKBCAK\n";
-        QTest::newRow("lower case kept") << "abc" << "BLBDAL\n";
-        QTest::newRow("accented") << "Ç" << "DO\n";
+        QTest::newRow("ABC") << "ABC"
+                             << "BKBCAK\n";
+        QTest::newRow("lower case kept") << "abc"
+                                         << "BLBDAL\n";
+        QTest::newRow("accented") << "Ç"
+                                  << "DO\n";
     }
     void encodePrintsTheTextAsGiven()
     {
@@ -358,8 +378,9 @@ private slots:
 
     void userAddWritesTheEncodedUser()
     {
-        QCOMPARE(run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("joana"), QStringLiteral("abc")}).code,
-                 int(admin::kFailure)); // no database yet
+        QCOMPARE(
+            run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("joana"), QStringLiteral("abc")}).code,
+            int(admin::kFailure)); // no database yet
         QCOMPARE(run({QStringLiteral("init")}).code, int(admin::kSuccess));
         const Outcome added = run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("joana"),
                                    QStringLiteral("abc"), QStringLiteral("--financial")});
@@ -367,7 +388,8 @@ private slots:
         QVERIFY(added.out.contains(QStringLiteral("JOANA")));
         QCOMPARE(run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("pedro"), QStringLiteral("")}).code,
                  int(admin::kSuccess));
-        const Outcome twice = run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("JOANA"), QStringLiteral("x")});
+        const Outcome twice =
+            run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("JOANA"), QStringLiteral("x")});
         QCOMPARE(twice.code, int(admin::kFailure));
         QVERIFY(twice.err.contains(QStringLiteral("já está cadastrado")));
 

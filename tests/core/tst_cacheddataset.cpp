@@ -53,8 +53,9 @@ private:
     // ITEMS(K, NAME, QTY, NOTE, D) with rows K = 1..n, NAME "item k", QTY k, NOTE null.
     std::unique_ptr<CachedDataset> items(Mode mode = Mode::KeyColumns, const QString& order = QStringLiteral("K"))
     {
-        auto ds = std::make_unique<CachedDataset>(QStringLiteral("Items"), conn(), QStringLiteral("ITEMS"), mode,
-                                                  QStringList{QStringLiteral("K")}, QStringList{QStringLiteral("NAME")});
+        auto ds =
+            std::make_unique<CachedDataset>(QStringLiteral("Items"), conn(), QStringLiteral("ITEMS"), mode,
+                                            QStringList{QStringLiteral("K")}, QStringList{QStringLiteral("NAME")});
         ds->setCommandText(QStringLiteral("select K, NAME, QTY, NOTE, D from ITEMS order by ") + order);
         return ds;
     }
@@ -84,23 +85,25 @@ private slots:
         const auto list = [](const char* text) { return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts); };
         QTest::newRow("open") << list("") << list("afterScroll");
         QTest::newRow("next") << list("next") << list("afterScroll beforeScroll afterScroll");
-        QTest::newRow("next past the end") << list("last next")
-                                           << list("afterScroll beforeScroll afterScroll beforeScroll afterScroll");
+        QTest::newRow("next past the end")
+            << list("last next") << list("afterScroll beforeScroll afterScroll beforeScroll afterScroll");
         QTest::newRow("append") << list("append") << list("afterScroll beforeInsert afterInsert afterScroll");
         QTest::newRow("append and post")
-            << list("append name post") << list("afterScroll beforeInsert afterInsert afterScroll beforePost afterPost");
+            << list("append name post")
+            << list("afterScroll beforeInsert afterInsert afterScroll beforePost afterPost");
         QTest::newRow("edit and post") << list("edit name post")
                                        << list("afterScroll beforeEdit afterEdit beforePost afterPost");
         QTest::newRow("edit twice") << list("edit edit") << list("afterScroll beforeEdit afterEdit");
-        QTest::newRow("post without name") << list("edit clearname post")
-                                           << list("afterScroll beforeEdit afterEdit beforePost postError");
+        QTest::newRow("post without name")
+            << list("edit clearname post") << list("afterScroll beforeEdit afterEdit beforePost postError");
         QTest::newRow("moving posts first")
-            << list("edit name next") << list("afterScroll beforeEdit afterEdit beforePost afterPost beforeScroll afterScroll");
+            << list("edit name next")
+            << list("afterScroll beforeEdit afterEdit beforePost afterPost beforeScroll afterScroll");
         QTest::newRow("moving cancels an untouched edit")
             << list("edit next") << list("afterScroll beforeEdit afterEdit beforeScroll afterScroll");
         QTest::newRow("delete") << list("delete") << list("afterScroll beforeDelete afterDelete afterScroll");
-        QTest::newRow("delete in insert cancels") << list("append delete")
-                                                  << list("afterScroll beforeInsert afterInsert afterScroll");
+        QTest::newRow("delete in insert cancels")
+            << list("append delete") << list("afterScroll beforeInsert afterInsert afterScroll");
         QTest::newRow("refresh") << list("refresh") << list("afterScroll beforeRefresh");
         QTest::newRow("locate found") << list("locate2") << list("afterScroll beforeScroll afterScroll");
         QTest::newRow("locate not found") << list("locate9") << list("afterScroll");
@@ -150,17 +153,26 @@ private slots:
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("order");
-        QTest::newRow("columns and directions") << "select K, NAME from ITEMS order by NAME desc, K" << "NAME K";
-        QTest::newRow("position") << "select K, NAME from ITEMS order by 2" << "NAME";
-        QTest::newRow("alias, nulls last") << "select K, NAME as NOME from ITEMS order by NOME nulls last" << "NOME";
+        QTest::newRow("columns and directions") << "select K, NAME from ITEMS order by NAME desc, K"
+                                                << "NAME K";
+        QTest::newRow("position") << "select K, NAME from ITEMS order by 2"
+                                  << "NAME";
+        QTest::newRow("alias, nulls last") << "select K, NAME as NOME from ITEMS order by NOME nulls last"
+                                           << "NOME";
         QTest::newRow("quoted text and comments")
-            << "select K, NAME from ITEMS /* order by K */ where NAME <> 'order by K' order by NAME" << "NAME";
+            << "select K, NAME from ITEMS /* order by K */ where NAME <> 'order by K' order by NAME"
+            << "NAME";
         QTest::newRow("qualified, joined")
-            << "select A.K, A.NAME, B.K from ITEMS A join GRP B on B.K = A.K order by B.K, a.name" << "K_1 NAME";
-        QTest::newRow("sub-query") << "select K, NAME from ITEMS where K in (select K from GRP) order by K" << "K";
-        QTest::newRow("expression ends the key") << "select K, NAME from ITEMS order by K, upper(NAME), NAME" << "K";
-        QTest::newRow("collation of its own") << "select K, NAME from ITEMS order by NAME collate WIN_PTBR" << "";
-        QTest::newRow("none") << "select K, NAME from ITEMS" << "";
+            << "select A.K, A.NAME, B.K from ITEMS A join GRP B on B.K = A.K order by B.K, a.name"
+            << "K_1 NAME";
+        QTest::newRow("sub-query") << "select K, NAME from ITEMS where K in (select K from GRP) order by K"
+                                   << "K";
+        QTest::newRow("expression ends the key") << "select K, NAME from ITEMS order by K, upper(NAME), NAME"
+                                                 << "K";
+        QTest::newRow("collation of its own") << "select K, NAME from ITEMS order by NAME collate WIN_PTBR"
+                                              << "";
+        QTest::newRow("none") << "select K, NAME from ITEMS"
+                              << "";
     }
     void orderComesFromTheStatement()
     {
@@ -177,12 +189,24 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("text cut to the column") << "NAME" << "abcdefghijklmno" << "abcdefghij";
-        QTest::newRow("empty text is null") << "NOTE" << "" << "";
-        QTest::newRow("decimal comma") << "QTY" << "1.234,5" << "1234,5";
-        QTest::newRow("decimal point") << "QTY" << "2.75" << "2,75";
-        QTest::newRow("date two-digit year") << "D" << "03/04/26" << "03/04/2026";
-        QTest::newRow("unfilled date mask") << "D" << "__/__/__" << "";
+        QTest::newRow("text cut to the column") << "NAME"
+                                                << "abcdefghijklmno"
+                                                << "abcdefghij";
+        QTest::newRow("empty text is null") << "NOTE"
+                                            << ""
+                                            << "";
+        QTest::newRow("decimal comma") << "QTY"
+                                       << "1.234,5"
+                                       << "1234,5";
+        QTest::newRow("decimal point") << "QTY"
+                                       << "2.75"
+                                       << "2,75";
+        QTest::newRow("date two-digit year") << "D"
+                                             << "03/04/26"
+                                             << "03/04/2026";
+        QTest::newRow("unfilled date mask") << "D"
+                                            << "__/__/__"
+                                            << "";
     }
     void fieldsReadAndWriteByType()
     {
@@ -312,7 +336,8 @@ private slots:
         db->newConnection()->execute(QStringLiteral("insert into ITEMS (K, NAME) values (5, 'alheio')"));
         QCOMPARE(ds->applyUpdates(), 1);
         QCOMPARE(ds->lastApplyErrorCode(), DbError::kDuplicateKey);
-        QVERIFY2(ds->lastApplyError().contains(QStringLiteral("PRIMARY or UNIQUE KEY")), qPrintable(ds->lastApplyError()));
+        QVERIFY2(ds->lastApplyError().contains(QStringLiteral("PRIMARY or UNIQUE KEY")),
+                 qPrintable(ds->lastApplyError()));
         QCOMPARE(ds->pendingChanges(), 1);
         QCOMPARE(serverText(QStringLiteral("select NAME from ITEMS where K = 1")), QStringLiteral("primeiro"));
         QCOMPARE(count(QStringLiteral("where K = 6")), 1);
@@ -381,20 +406,23 @@ private slots:
         QTest::addColumn<QString>("order");
         QTest::addColumn<QString>("notBefore"); // the server's condition for "not before the probe"
         QTest::addColumn<bool>("byCity");
-        QTest::newRow("ascending") << "NAME" << "NAME >= ?" << false;
-        QTest::newRow("descending") << "NAME desc" << "(NAME <= ? or NAME is null)" << false;
-        QTest::newRow("two columns") << "CITY, NAME" << "CITY = 'Rio' and NAME >= ?" << true;
+        QTest::newRow("ascending") << "NAME"
+                                   << "NAME >= ?" << false;
+        QTest::newRow("descending") << "NAME desc"
+                                    << "(NAME <= ? or NAME is null)" << false;
+        QTest::newRow("two columns") << "CITY, NAME"
+                                     << "CITY = 'Rio' and NAME >= ?" << true;
     }
     void nearestSearchAgreesWithTheServer()
     {
         QFETCH(QString, order);
         QFETCH(QString, notBefore);
         QFETCH(bool, byCity);
-        const QStringList names = {QStringLiteral("Álvaro"), QStringLiteral("alberto"), QStringLiteral("Alberto"),
-                                   QStringLiteral("ALBERTO"), QStringLiteral("Zé"), QStringLiteral("zeca"),
-                                   QStringLiteral("Ana "), QStringLiteral("ana"), QStringLiteral("Ângela"),
-                                   QStringLiteral("Édson"), QStringLiteral("edson"), QStringLiteral("D'Ávila"),
-                                   QStringLiteral("Çaçapava"), QStringLiteral("b"), QStringLiteral("Ana\t")};
+        const QStringList names = {QStringLiteral("Álvaro"),   QStringLiteral("alberto"), QStringLiteral("Alberto"),
+                                   QStringLiteral("ALBERTO"),  QStringLiteral("Zé"),      QStringLiteral("zeca"),
+                                   QStringLiteral("Ana "),     QStringLiteral("ana"),     QStringLiteral("Ângela"),
+                                   QStringLiteral("Édson"),    QStringLiteral("edson"),   QStringLiteral("D'Ávila"),
+                                   QStringLiteral("Çaçapava"), QStringLiteral("b"),       QStringLiteral("Ana\t")};
         int i = 0;
         for (const QString& n : names)
             conn().execute(QStringLiteral("insert into PEOPLE (NAME, CITY) values (?, ?)"),
@@ -403,10 +431,10 @@ private slots:
         CachedDataset ds(QStringLiteral("People"), conn(), QStringLiteral("PEOPLE"), Mode::AllColumns);
         ds.setCommandText(QStringLiteral("select NAME, CITY from PEOPLE order by ") + order);
         ds.open();
-        const QStringList probes = {QStringLiteral("al"), QStringLiteral("Al"), QStringLiteral("ál"),
-                                    QStringLiteral("Ál"), QStringLiteral("ana"), QStringLiteral("Ana"),
-                                    QStringLiteral("ze"), QStringLiteral("Zz"), QStringLiteral("É"),
-                                    QStringLiteral("D'"), QStringLiteral("A"), QStringLiteral("zzz"),
+        const QStringList probes = {QStringLiteral("al"),   QStringLiteral("Al"),  QStringLiteral("ál"),
+                                    QStringLiteral("Ál"),   QStringLiteral("ana"), QStringLiteral("Ana"),
+                                    QStringLiteral("ze"),   QStringLiteral("Zz"),  QStringLiteral("É"),
+                                    QStringLiteral("D'"),   QStringLiteral("A"),   QStringLiteral("zzz"),
                                     QStringLiteral("Ana "), QStringLiteral("Ç")};
         for (const QString& probe : probes) {
             const Values row = conn().executeRow(QStringLiteral("select first 1 NAME from PEOPLE where ") + notBefore +
@@ -440,8 +468,8 @@ private slots:
         QCOMPARE(lazy->asText(QStringLiteral("NAME")), QStringLiteral("item 1"));
         full->open();
         full->fetchAll();
-        const QStringList probes = {QStringLiteral("item 25"), QStringLiteral("item 2"), QStringLiteral("item 99"),
-                                    QStringLiteral("item 5000"), QStringLiteral("item"), QStringLiteral("z")};
+        const QStringList probes = {QStringLiteral("item 25"),   QStringLiteral("item 2"), QStringLiteral("item 99"),
+                                    QStringLiteral("item 5000"), QStringLiteral("item"),   QStringLiteral("z")};
         for (const QString& p : probes) {
             auto reopened = items(Mode::KeyColumns, QStringLiteral("NAME"));
             reopened->open();
@@ -511,7 +539,8 @@ private slots:
         const QByteArray bytes(70000, 'x');
         conn().execute(QStringLiteral("insert into DOCS (K, B) values (1, ?)"), {bytes});
         conn().execute(QStringLiteral("insert into DOCS (K) values (2)"));
-        CachedDataset ds(QStringLiteral("Docs"), conn(), QStringLiteral("DOCS"), Mode::KeyColumns, {QStringLiteral("K")});
+        CachedDataset ds(QStringLiteral("Docs"), conn(), QStringLiteral("DOCS"), Mode::KeyColumns,
+                         {QStringLiteral("K")});
         ds.setCommandText(QStringLiteral("select K, B from DOCS order by K"));
         ds.open();
         ds.fetchAll();

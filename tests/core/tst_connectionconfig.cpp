@@ -1,5 +1,5 @@
-#include "purchase/ConnectionConfig.h"
 #include "data/DbError.h"
+#include "purchase/ConnectionConfig.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 
@@ -15,14 +15,17 @@ private slots:
     {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("host") << "192.168.0.10" << "192.168.0.10:C:\\korvanis\\dados\\korvanis.bd";
-        QTest::newRow("host and port") << "localhost/30533" << "localhost/30533:C:\\korvanis\\dados\\korvanis.bd";
+        QTest::newRow("host") << "192.168.0.10"
+                              << "192.168.0.10:C:\\korvanis\\dados\\korvanis.bd";
+        QTest::newRow("host and port") << "localhost/30533"
+                                       << "localhost/30533:C:\\korvanis\\dados\\korvanis.bd";
         // The settings file keeps at most 60 characters: the name then has exactly 90.
-        QTest::newRow("60-character host fits") << QString(60, u'h')
-                                                << QString(60, u'h') + ":C:\\korvanis\\dados\\korvanis.bd";
-        QTest::newRow("longer name cut to 90") << QString(65, u'h')
-                                               << QString(65, u'h') + ":C:\\korvanis\\dados\\korvan";
-        QTest::newRow("no server: embedded file") << "" << "/pasta/produto/dados/korvanis.bd";
+        QTest::newRow("60-character host fits")
+            << QString(60, u'h') << QString(60, u'h') + ":C:\\korvanis\\dados\\korvanis.bd";
+        QTest::newRow("longer name cut to 90")
+            << QString(65, u'h') << QString(65, u'h') + ":C:\\korvanis\\dados\\korvan";
+        QTest::newRow("no server: embedded file") << ""
+                                                  << "/pasta/produto/dados/korvanis.bd";
     }
     void sharedDatabaseName()
     {
@@ -36,9 +39,15 @@ private slots:
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("before login: code empty") << "srv" << "" << "srv:C:\\korvanis\\interfac\\korvanis.bd";
-        QTest::newRow("workstation 01") << "srv" << "01" << "srv:C:\\korvanis\\interfac01\\korvanis.bd";
-        QTest::newRow("no server: embedded file") << "" << "" << "/pasta/produto/interfac/korvanis.bd";
+        QTest::newRow("before login: code empty") << "srv"
+                                                  << ""
+                                                  << "srv:C:\\korvanis\\interfac\\korvanis.bd";
+        QTest::newRow("workstation 01") << "srv"
+                                        << "01"
+                                        << "srv:C:\\korvanis\\interfac01\\korvanis.bd";
+        QTest::newRow("no server: embedded file") << ""
+                                                  << ""
+                                                  << "/pasta/produto/interfac/korvanis.bd";
     }
     void workstationDatabaseName()
     {
@@ -58,7 +67,9 @@ private slots:
         QTest::newRow("empty first line") << QByteArray("\r\nD:\\Outra\r\n") << "";
         QTest::newRow("only the first line") << QByteArray("C:\\A\nC:\\B\n") << "C:\\A\\GDS32.DLL";
         QTest::newRow("first 100 characters") << QByteArray(120, 'x') << QString(100, u'x') + "\\GDS32.DLL";
-        QTest::newRow("Windows-1252 folder") << QByteArray("C:\\Farm\xE1""cia") << QStringLiteral("C:\\Farmácia\\GDS32.DLL");
+        QTest::newRow("Windows-1252 folder") << QByteArray("C:\\Farm\xE1"
+                                                           "cia")
+                                             << QStringLiteral("C:\\Farmácia\\GDS32.DLL");
     }
     void clientLibraryFromLocationFile()
     {
@@ -106,15 +117,17 @@ private slots:
         const DbError error(QStringLiteral("Unable to complete network request to host \"srv\".\n-Failed"), -902);
 
         const QString shared = ConnectionFailureMessage(c.shared.database, error, c);
-        QCOMPARE(shared, QStringLiteral("Não foi possível abrir o banco de dados \"srv:C:\\korvanis\\dados\\korvanis.bd\"."
-                                        "\r\rUnable to complete network request to host \"srv\".\r-Failed"
-                                        "\r\rBiblioteca cliente indicada em CaminhoGDS.txt: D:\\Cliente\\GDS32.DLL"));
+        QCOMPARE(shared,
+                 QStringLiteral("Não foi possível abrir o banco de dados \"srv:C:\\korvanis\\dados\\korvanis.bd\"."
+                                "\r\rUnable to complete network request to host \"srv\".\r-Failed"
+                                "\r\rBiblioteca cliente indicada em CaminhoGDS.txt: D:\\Cliente\\GDS32.DLL"));
         const QString workstation = ConnectionFailureMessage(c.workstation.database, error, c);
         QVERIFY(!workstation.contains(QStringLiteral("GDS32.DLL")));
 
         const ConnectionConfig noFile = ComposeConnections(QStringLiteral("srv"), {}, dir.path(), {});
         QCOMPARE(noFile.clientLibrary, kDefaultClientLibrary);
-        QVERIFY(!ConnectionFailureMessage(noFile.shared.database, error, noFile).contains(QStringLiteral("Biblioteca")));
+        QVERIFY(
+            !ConnectionFailureMessage(noFile.shared.database, error, noFile).contains(QStringLiteral("Biblioteca")));
     }
 
     void emptyServerAddressOpensTheEmbeddedDatabases()

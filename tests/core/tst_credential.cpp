@@ -10,10 +10,14 @@ private slots:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("A") << "A" << "AK";
-        QTest::newRow("ABC") << "ABC" << "BKBCAK";
-        QTest::newRow("lower case differs") << "abc" << "BLBDAL";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("A") << "A"
+                           << "AK";
+        QTest::newRow("ABC") << "ABC"
+                             << "BKBCAK";
+        QTest::newRow("lower case differs") << "abc"
+                                            << "BLBDAL";
         QTest::newRow("32 characters") << QString(32, u'X') << "";
         QTest::newRow("64 characters") << QString(64, u'Q') << "";
         QTest::newRow("33 characters like the first alone") << QStringLiteral("A") + QString(32, u'Z') << "AK";

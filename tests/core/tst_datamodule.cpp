@@ -31,27 +31,48 @@ private slots:
     {
         QTest::addColumn<QString>("dataset");
         QTest::addColumn<QString>("order");
-        QTest::newRow("NFiscal") << "NFiscal" << "DATA NOTAFISCAL FORNECEDOR";
-        QTest::newRow("Compras") << "Compras" << "";
-        QTest::newRow("Compras2") << "Compras2" << "";
-        QTest::newRow("Movest") << "Movest" << "ESTACAO CODCOMPRA DATA LOTE FORNECEDOR DESCRICAO";
-        QTest::newRow("EstLote") << "EstLote" << "";
-        QTest::newRow("Fornecedor") << "Fornecedor" << "NOMEFANTASIA";
-        QTest::newRow("Componentes") << "Componentes" << "";
-        QTest::newRow("CompNomes") << "CompNomes" << "";
-        QTest::newRow("SinonPesq") << "SinonPesq" << "";
-        QTest::newRow("Unidades") << "Unidades" << "UNIDADE";
-        QTest::newRow("TabFormP") << "TabFormP" << "";
-        QTest::newRow("CotDolar") << "CotDolar" << "";
-        QTest::newRow("Usuarios") << "Usuarios" << "USUARIO";
-        QTest::newRow("Estacoes") << "Estacoes" << "ESTACAO";
-        QTest::newRow("TabLab") << "TabLab" << "LABORATORIO";
-        QTest::newRow("Periodo") << "Periodo" << "";
-        QTest::newRow("FormasPG") << "FormasPG" << "DESCRICAO";
-        QTest::newRow("ContasP") << "ContasP" << "VENCIMENTO";
-        QTest::newRow("PagDiver") << "PagDiver" << "ORDEM";
-        QTest::newRow("qryVencimentos") << "qryVencimentos" << "VALIDADE COMPONENTE";
-        QTest::newRow("qryRotulos") << "qryRotulos" << "COMPONENTE";
+        QTest::newRow("NFiscal") << "NFiscal"
+                                 << "DATA NOTAFISCAL FORNECEDOR";
+        QTest::newRow("Compras") << "Compras"
+                                 << "";
+        QTest::newRow("Compras2") << "Compras2"
+                                  << "";
+        QTest::newRow("Movest") << "Movest"
+                                << "ESTACAO CODCOMPRA DATA LOTE FORNECEDOR DESCRICAO";
+        QTest::newRow("EstLote") << "EstLote"
+                                 << "";
+        QTest::newRow("Fornecedor") << "Fornecedor"
+                                    << "NOMEFANTASIA";
+        QTest::newRow("Componentes") << "Componentes"
+                                     << "";
+        QTest::newRow("CompNomes") << "CompNomes"
+                                   << "";
+        QTest::newRow("SinonPesq") << "SinonPesq"
+                                   << "";
+        QTest::newRow("Unidades") << "Unidades"
+                                  << "UNIDADE";
+        QTest::newRow("TabFormP") << "TabFormP"
+                                  << "";
+        QTest::newRow("CotDolar") << "CotDolar"
+                                  << "";
+        QTest::newRow("Usuarios") << "Usuarios"
+                                  << "USUARIO";
+        QTest::newRow("Estacoes") << "Estacoes"
+                                  << "ESTACAO";
+        QTest::newRow("TabLab") << "TabLab"
+                                << "LABORATORIO";
+        QTest::newRow("Periodo") << "Periodo"
+                                 << "";
+        QTest::newRow("FormasPG") << "FormasPG"
+                                  << "DESCRICAO";
+        QTest::newRow("ContasP") << "ContasP"
+                                 << "VENCIMENTO";
+        QTest::newRow("PagDiver") << "PagDiver"
+                                  << "ORDEM";
+        QTest::newRow("qryVencimentos") << "qryVencimentos"
+                                        << "VALIDADE COMPONENTE";
+        QTest::newRow("qryRotulos") << "qryRotulos"
+                                    << "COMPONENTE";
     }
     void everyStandingQueryOpensInItsOrder()
     {

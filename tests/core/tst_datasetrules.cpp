@@ -1,6 +1,6 @@
+#include "data/DbError.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
-#include "data/DbError.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "tests/support/PurchaseRows.h"

@@ -24,8 +24,8 @@ class TestEntryRules : public QObject {
     FbConnection& sql() { return db->connection(); }
 
     // A product of the catalogue: code, name, group, stock unit, divisor, cost and product multiplier.
-    void product(const char* code, const char* name, const char* group, const char* unit, double divisor,
-                 double cost, double multiplier = 1, const char* dcb = nullptr)
+    void product(const char* code, const char* name, const char* group, const char* unit, double divisor, double cost,
+                 double multiplier = 1, const char* dcb = nullptr)
     {
         sql().execute(QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO, UNID, DIVISORUNID, CUSTOUNITR, "
                                      "MULTIPLICADOR, DCB) values (?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -35,9 +35,9 @@ class TestEntryRules : public QObject {
     }
     std::optional<double> productValue(const char* code, const char* column)
     {
-        const Values row = sql().executeRow(QStringLiteral("select %1 from COMPONEN where CODIGO = ?")
-                                                .arg(QLatin1String(column)),
-                                            {QString::fromLatin1(code)});
+        const Values row =
+            sql().executeRow(QStringLiteral("select %1 from COMPONEN where CODIGO = ?").arg(QLatin1String(column)),
+                             {QString::fromLatin1(code)});
         if (row.empty() || isNull(row.front()))
             return std::nullopt;
         return std::get<Decimal>(row.front()).toDouble();
@@ -96,10 +96,14 @@ private slots:
         QTest::addColumn<double>("multiplier");
 
         // 0,05 a ml; a litre holds 1000 ml (TABFORMP).
-        QTest::newRow("per purchase unit") << "ml" << 1.0 << "L" << "50,00" << 1000.0;
-        QTest::newRow("unknown purchase unit: per stock unit") << "ml" << 1.0 << "un" << "0,05 / ml" << 1.0;
-        QTest::newRow("divisor of the stock unit") << "ml" << 10.0 << "un" << "0,01 / ml" << 1.0;
-        QTest::newRow("divisor 0: the cost as kept") << "ml" << 0.0 << "un" << "0,05 / ml" << 1.0;
+        QTest::newRow("per purchase unit") << "ml" << 1.0 << "L"
+                                           << "50,00" << 1000.0;
+        QTest::newRow("unknown purchase unit: per stock unit") << "ml" << 1.0 << "un"
+                                                               << "0,05 / ml" << 1.0;
+        QTest::newRow("divisor of the stock unit") << "ml" << 10.0 << "un"
+                                                   << "0,01 / ml" << 1.0;
+        QTest::newRow("divisor 0: the cost as kept") << "ml" << 0.0 << "un"
+                                                     << "0,05 / ml" << 1.0;
     }
     void costPerUnit()
     {
@@ -137,16 +141,20 @@ private slots:
 
         const int updated = int(CostUpdate::Updated);
         // A price of 20 for a purchase unit of 1000 stock units: 0,02 a stock unit.
-        QTest::newRow("by code") << "S1" << "Outro nome" << 1.0 << 1000.0 << updated << 0.02 << 1000.0;
-        QTest::newRow("by name when the code is unknown") << "S9" << "Alcool" << 1.0 << 1000.0 << updated << 0.02
-                                                          << 1000.0;
-        QTest::newRow("multiplier 0 counts as 1") << "S1" << "Alcool" << 1.0 << 0.0 << updated << 20.0 << 1.0;
-        QTest::newRow("divisor 0: unchanged") << "S1" << "Alcool" << 0.0 << 1000.0 << int(CostUpdate::Unchanged)
-                                              << 0.05 << 1000.0;
-        QTest::newRow("not a supply product") << "R1" << "Dipirona" << 1.0 << 1000.0 << int(CostUpdate::NotFound)
-                                              << 0.05 << 1000.0;
-        QTest::newRow("unknown product") << "S9" << "Luva" << 1.0 << 1000.0 << int(CostUpdate::NotFound) << 0.05
-                                         << 1000.0;
+        QTest::newRow("by code") << "S1"
+                                 << "Outro nome" << 1.0 << 1000.0 << updated << 0.02 << 1000.0;
+        QTest::newRow("by name when the code is unknown") << "S9"
+                                                          << "Alcool" << 1.0 << 1000.0 << updated << 0.02 << 1000.0;
+        QTest::newRow("multiplier 0 counts as 1") << "S1"
+                                                  << "Alcool" << 1.0 << 0.0 << updated << 20.0 << 1.0;
+        QTest::newRow("divisor 0: unchanged")
+            << "S1"
+            << "Alcool" << 0.0 << 1000.0 << int(CostUpdate::Unchanged) << 0.05 << 1000.0;
+        QTest::newRow("not a supply product")
+            << "R1"
+            << "Dipirona" << 1.0 << 1000.0 << int(CostUpdate::NotFound) << 0.05 << 1000.0;
+        QTest::newRow("unknown product") << "S9"
+                                         << "Luva" << 1.0 << 1000.0 << int(CostUpdate::NotFound) << 0.05 << 1000.0;
     }
     void costUpdate()
     {
@@ -175,13 +183,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("found"); // the code, empty when nothing is found
 
-        QTest::newRow("DCB code") << "01234" << "S1";
-        QTest::newRow("name in the catalogue's letter case") << "ALCOOL 70%" << "S1";
-        QTest::newRow("vitamin name") << "vitamina c" << "S2";
-        QTest::newRow("name of another group") << "dipirona" << "";
-        QTest::newRow("DCB of another group") << "09999" << "";
-        QTest::newRow("part of a name") << "alcool" << "";
-        QTest::newRow("unknown") << "luva" << "";
+        QTest::newRow("DCB code") << "01234"
+                                  << "S1";
+        QTest::newRow("name in the catalogue's letter case") << "ALCOOL 70%"
+                                                             << "S1";
+        QTest::newRow("vitamin name") << "vitamina c"
+                                      << "S2";
+        QTest::newRow("name of another group") << "dipirona"
+                                               << "";
+        QTest::newRow("DCB of another group") << "09999"
+                                              << "";
+        QTest::newRow("part of a name") << "alcool"
+                                        << "";
+        QTest::newRow("unknown") << "luva"
+                                 << "";
     }
     void supplyProductSearch()
     {

@@ -80,8 +80,7 @@ private slots:
         conn().execute(QStringLiteral("insert into T (K, REQ, D) values (1, 'x', '03/04/26')"));
         QCOMPARE(single<QDate>(QStringLiteral("select D from T")), QDate(2026, 3, 4));
         conn().execute(QStringLiteral("insert into T (K, REQ, D, TM, TS) values (2, 'x', ?, ?, ?)"),
-                       {QDate(1999, 12, 31), QTime(23, 59, 58),
-                        QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6, 700))});
+                       {QDate(1999, 12, 31), QTime(23, 59, 58), QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6, 700))});
         const Values row = conn().executeRow(QStringLiteral("select D, TM, TS from T where K = 2"));
         QCOMPARE(std::get<QDate>(row[0]), QDate(1999, 12, 31));
         QCOMPARE(std::get<QTime>(row[1]), QTime(23, 59, 58));
@@ -110,9 +109,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("duplicate key") << "insert into T (K, REQ) values (1, 'y')" << -803
                                        << "violation of PRIMARY or UNIQUE KEY constraint";
-        QTest::newRow("required column")
-            << "insert into T (K) values (2)" << -625 << "validation error for column \"T\".\"REQ\"";
-        QTest::newRow("too long") << "insert into T (K, REQ) values (3, 'abcdefg')" << -802 << "string right truncation";
+        QTest::newRow("required column") << "insert into T (K) values (2)" << -625
+                                         << "validation error for column \"T\".\"REQ\"";
+        QTest::newRow("too long") << "insert into T (K, REQ) values (3, 'abcdefg')" << -802
+                                  << "string right truncation";
         QTest::newRow("syntax") << "selec 1 from T" << -104 << "Token unknown";
     }
     void serverErrorsCarryTextAndSqlcode()

@@ -1,8 +1,8 @@
+#include "entry/HeaderCascade.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "entry/HeaderCascade.h"
 #include "tests/support/PurchaseRows.h"
 #include "tests/support/TestDatabase.h"
 

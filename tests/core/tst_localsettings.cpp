@@ -54,49 +54,55 @@ private slots:
         QTest::addColumn<bool>("conversionError");
 
         const int buttonFace = LocalSettings::kButtonFaceColour;
-        const QString logLine = line(QStringLiteral("LOG ATIVADO....................................:"),
-                                     QStringLiteral("Sim"));
+        const QString logLine =
+            line(QStringLiteral("LOG ATIVADO....................................:"), QStringLiteral("Sim"));
 
         QTest::newRow("all settings, other lines skipped")
-            << file({logLine, line(kServer, "192.168.0.10"), line(kColour, "16777215"),
-                     line(kStock, "MATRIZ"), line(kPrice, "Sim")})
-            << "192.168.0.10" << 16777215 << "MATRIZ" << "Sim" << false;
-        QTest::newRow("absent lines keep the defaults") << file({logLine}) << "" << buttonFace << "" << ""
-                                                        << false;
-        QTest::newRow("line ends LF only") << file({line(kServer, "srv"), line(kStock, "LOJA 2")}, "\n")
-                                           << "srv" << buttonFace << "LOJA 2" << "" << false;
+            << file({logLine, line(kServer, "192.168.0.10"), line(kColour, "16777215"), line(kStock, "MATRIZ"),
+                     line(kPrice, "Sim")})
+            << "192.168.0.10" << 16777215 << "MATRIZ"
+            << "Sim" << false;
+        QTest::newRow("absent lines keep the defaults") << file({logLine}) << "" << buttonFace << ""
+                                                        << "" << false;
+        QTest::newRow("line ends LF only")
+            << file({line(kServer, "srv"), line(kStock, "LOJA 2")}, "\n") << "srv" << buttonFace << "LOJA 2"
+            << "" << false;
         QTest::newRow("label in lower case is not recognised")
-            << file({line(kServer.toLower(), "srv")}) << "" << buttonFace << "" << "" << false;
+            << file({line(kServer.toLower(), "srv")}) << "" << buttonFace << ""
+            << "" << false;
         // One dot too few: the colon falls in column 47 and the value's first character in column 48.
         QTest::newRow("label one dot short is not recognised")
-            << file({QStringLiteral("IP DO SERVIDOR CENTRAL........................: srv")}) << "" << buttonFace
-            << "" << "" << false;
-        QTest::newRow("line shorter than the label is skipped")
-            << file({kServer.left(40)}) << "" << buttonFace << "" << "" << false;
+            << file({QStringLiteral("IP DO SERVIDOR CENTRAL........................: srv")}) << "" << buttonFace << ""
+            << "" << false;
+        QTest::newRow("line shorter than the label is skipped") << file({kServer.left(40)}) << "" << buttonFace << ""
+                                                                << "" << false;
         QTest::newRow("label without a value gives empty")
-            << file({line(kServer, "srv"), kServer}) << "" << buttonFace << "" << "" << false;
-        QTest::newRow("column 49 is not read")
-            << file({kServer + QStringLiteral("Xsrv")}) << "srv" << buttonFace << "" << "" << false;
+            << file({line(kServer, "srv"), kServer}) << "" << buttonFace << ""
+            << "" << false;
+        QTest::newRow("column 49 is not read") << file({kServer + QStringLiteral("Xsrv")}) << "srv" << buttonFace << ""
+                                               << "" << false;
         QTest::newRow("value cut at character 109")
             << file({line(kServer, QString(58, u'a') + QStringLiteral("bcdef"))})
-            << QString(58, u'a') + QStringLiteral("bc") << buttonFace << "" << "" << false;
+            << QString(58, u'a') + QStringLiteral("bc") << buttonFace << ""
+            << "" << false;
         QTest::newRow("blanks trimmed, tabs kept")
-            << file({line(kServer, "   srv   "), line(kStock, "\tLOJA\t ")}) << "srv" << buttonFace
-            << "\tLOJA\t" << "" << false;
+            << file({line(kServer, "   srv   "), line(kStock, "\tLOJA\t ")}) << "srv" << buttonFace << "\tLOJA\t"
+            << "" << false;
         QTest::newRow("value beyond character 109 is lost")
-            << file({line(kStock, QString(60, u' ') + QStringLiteral("XY"))}) << "" << buttonFace << "" << ""
-            << false;
+            << file({line(kStock, QString(60, u' ') + QStringLiteral("XY"))}) << "" << buttonFace << ""
+            << "" << false;
         QTest::newRow("stock location and price switch cut to 30")
             << file({line(kStock, QString(35, u'L')), line(kPrice, QString(35, u'S'))}) << "" << buttonFace
             << QString(30, u'L') << QString(30, u'S') << false;
         QTest::newRow("last of two lines wins")
             << file({line(kServer, "first"), line(kColour, "1"), line(kServer, "second"), line(kColour, "2")})
-            << "second" << 2 << "" << "" << false;
+            << "second" << 2 << ""
+            << "" << false;
         QTest::newRow("system colour is negative") << file({line(kColour, "-16777201")}) << "" << -16777201 << ""
                                                    << "" << false;
         QTest::newRow("accented stock location in Windows-1252")
-            << file({line(kStock, QStringLiteral("MANIPULAÇÃO"))}) << "" << buttonFace
-            << QStringLiteral("MANIPULAÇÃO") << "" << false;
+            << file({line(kStock, QStringLiteral("MANIPULAÇÃO"))}) << "" << buttonFace << QStringLiteral("MANIPULAÇÃO")
+            << "" << false;
         QTest::newRow("accented stock location in UTF-8")
             << utf8File({line(kStock, QStringLiteral("Laboratório"))}) << "" << buttonFace
             << QStringLiteral("Laboratório") << "" << false;
@@ -108,17 +114,20 @@ private slots:
             << utf8File({line(kStock, QStringLiteral("Ó") + QString(29, u'a') + QStringLiteral("b"))}) << ""
             << buttonFace << QStringLiteral("Ó") + QString(29, u'a') << "" << false;
         QTest::newRow("colour not a number stops reading, earlier lines kept")
-            << file({line(kServer, "srv"), line(kColour, "branco"), line(kStock, "LOJA")}) << "srv" << buttonFace
-            << "" << "" << true;
+            << file({line(kServer, "srv"), line(kColour, "branco"), line(kStock, "LOJA")}) << "srv" << buttonFace << ""
+            << "" << true;
         QTest::newRow("colour with a blank inside")
-            << file({line(kColour, "16 777"), line(kServer, "srv")}) << "" << buttonFace << "" << "" << true;
-        QTest::newRow("colour with a tab") << file({line(kColour, "\t255")}) << "" << buttonFace << "" << ""
-                                           << true;
+            << file({line(kColour, "16 777"), line(kServer, "srv")}) << "" << buttonFace << ""
+            << "" << true;
+        QTest::newRow("colour with a tab") << file({line(kColour, "\t255")}) << "" << buttonFace << ""
+                                           << "" << true;
         QTest::newRow("colour beyond 32 bits") << file({line(kColour, "4294967295")}) << "" << buttonFace << ""
                                                << "" << true;
-        QTest::newRow("empty colour") << file({kColour}) << "" << buttonFace << "" << "" << true;
+        QTest::newRow("empty colour") << file({kColour}) << "" << buttonFace << ""
+                                      << "" << true;
         QTest::newRow("earlier colour kept after a bad one")
-            << file({line(kColour, "255"), line(kColour, "x")}) << "" << 255 << "" << "" << true;
+            << file({line(kColour, "255"), line(kColour, "x")}) << "" << 255 << ""
+            << "" << true;
     }
     void readsLines()
     {

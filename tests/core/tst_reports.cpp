@@ -1,7 +1,7 @@
+#include "admin/AdminCommands.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "admin/AdminCommands.h"
 #include "reports/ReportData.h"
 #include "reports/ReportError.h"
 #include "reports/ReportModule.h"

@@ -88,10 +88,10 @@ private slots:
 
     void everyTableIsCreated()
     {
-        QCOMPARE(tablesOf(db->connection()),
-                 QStringList({"COMPONEN", "COMPRAS", "COTDOLAR", "CTAPAGAR", "ESTACOES", "ESTLOTE", "FORMASPG",
-                              "FORNECED", "MOVEST", "NFISCAL", "PAGDIVER", "SINONIMO", "TABFORMP", "TABLAB",
-                              "UNIDADES", "USUARIOS"}));
+        QCOMPARE(
+            tablesOf(db->connection()),
+            QStringList({"COMPONEN", "COMPRAS", "COTDOLAR", "CTAPAGAR", "ESTACOES", "ESTLOTE", "FORMASPG", "FORNECED",
+                         "MOVEST", "NFISCAL", "PAGDIVER", "SINONIMO", "TABFORMP", "TABLAB", "UNIDADES", "USUARIOS"}));
         FbConnection workstation(db->workstationParams());
         QCOMPARE(tablesOf(workstation), QStringList({"PERIODO"}));
         QCOMPARE(columnsOf(workstation, QStringLiteral("PERIODO")),
@@ -146,50 +146,138 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("type");
-        QTest::newRow("NFISCAL.ESTACAO") << "NFISCAL" << "ESTACAO" << "text(2)!";
-        QTest::newRow("NFISCAL.CODIGO") << "NFISCAL" << "CODIGO" << "integer!";
-        QTest::newRow("NFISCAL.LOJA") << "NFISCAL" << "LOJA" << "text(14)";
-        QTest::newRow("NFISCAL.DATA") << "NFISCAL" << "DATA" << "date!";
-        QTest::newRow("NFISCAL.NOTAFISCAL") << "NFISCAL" << "NOTAFISCAL" << "text(10)!";
-        QTest::newRow("NFISCAL.VALLIQUIDO") << "NFISCAL" << "VALLIQUIDO" << "decimal(15,2)";
-        QTest::newRow("NFISCAL.CODIGOFORNECEDOR") << "NFISCAL" << "CODIGOFORNECEDOR" << "text(4)!";
-        QTest::newRow("NFISCAL.OBSERVACAO") << "NFISCAL" << "OBSERVACAO" << "text(80)";
-        QTest::newRow("COMPRAS.COMPONENTE") << "COMPRAS" << "COMPONENTE" << "text(70)!";
-        QTest::newRow("COMPRAS.QUANTIDADE") << "COMPRAS" << "QUANTIDADE" << "decimal(15,5)";
-        QTest::newRow("COMPRAS.UNIDADE holds 3") << "COMPRAS" << "UNIDADE" << "text(3)";
-        QTest::newRow("COMPRAS.CODIGO not required") << "COMPRAS" << "CODIGO" << "text(13)";
-        QTest::newRow("COMPRAS.SITUACAO") << "COMPRAS" << "SITUACAO" << "text(9)";
-        QTest::newRow("COMPRAS.DENSIDADE") << "COMPRAS" << "DENSIDADE" << "decimal(15,2)";
-        QTest::newRow("COMPRAS.LABORATORIO") << "COMPRAS" << "LABORATORIO" << "text(30)";
-        QTest::newRow("ESTLOTE.FORNECEDOR holds 35") << "ESTLOTE" << "FORNECEDOR" << "text(35)!";
-        QTest::newRow("ESTLOTE.SALDOCORRENTE") << "ESTLOTE" << "SALDOCORRENTE" << "decimal(18,8)";
-        QTest::newRow("ESTLOTE.PRECOCUSTO") << "ESTLOTE" << "PRECOCUSTO" << "decimal(15,8)";
-        QTest::newRow("MOVEST.CODMOVEST") << "MOVEST" << "CODMOVEST" << "integer!";
-        QTest::newRow("MOVEST.DESCRICAO holds 60") << "MOVEST" << "DESCRICAO" << "text(60)";
-        QTest::newRow("MOVEST.NNOTAFISCAL") << "MOVEST" << "NNOTAFISCAL" << "text(12)";
-        QTest::newRow("FORNECED.CODIGO") << "FORNECED" << "CODIGO" << "text(4)!";
-        QTest::newRow("FORNECED.PRAZO_PAGAMENTO") << "FORNECED" << "PRAZO_PAGAMENTO" << "integer";
-        QTest::newRow("COMPONEN.CODIGO") << "COMPONEN" << "CODIGO" << "text(20)!";
-        QTest::newRow("COMPONEN.UNID holds 4") << "COMPONEN" << "UNID" << "text(4)";
-        QTest::newRow("COMPONEN.QDEESTOQUE") << "COMPONEN" << "QDEESTOQUE" << "double";
-        QTest::newRow("COMPONEN.FICHATECNICA") << "COMPONEN" << "FICHATECNICA" << "blob";
-        QTest::newRow("COMPONEN.VALIDADE") << "COMPONEN" << "VALIDADE" << "timestamp";
-        QTest::newRow("COMPONEN.CONDARMAZENA") << "COMPONEN" << "CONDARMAZENA" << "text(240)";
-        QTest::newRow("SINONIMO.APELIDO") << "SINONIMO" << "APELIDO" << "text(40)!";
-        QTest::newRow("UNIDADES.UNIDADE") << "UNIDADES" << "UNIDADE" << "text(4)!";
-        QTest::newRow("TABFORMP.MULTIPLICADOR") << "TABFORMP" << "MULTIPLICADOR" << "double";
-        QTest::newRow("COTDOLAR.COTDOLAR") << "COTDOLAR" << "COTDOLAR" << "decimal(15,2)";
-        QTest::newRow("USUARIOS.USUARIO holds 30") << "USUARIOS" << "USUARIO" << "text(30)!";
-        QTest::newRow("USUARIOS.SENHA holds 12") << "USUARIOS" << "SENHA" << "text(12)";
-        QTest::newRow("USUARIOS.ACESSO") << "USUARIOS" << "ACESSO" << "text(100)";
-        QTest::newRow("ESTACOES.ESTACAO holds 3") << "ESTACOES" << "ESTACAO" << "text(3)!";
-        QTest::newRow("ESTACOES.USUARIO holds 60") << "ESTACOES" << "USUARIO" << "text(60)";
-        QTest::newRow("TABLAB.LABORATORIO") << "TABLAB" << "LABORATORIO" << "text(20)";
-        QTest::newRow("FORMASPG.DIAS") << "FORMASPG" << "DIAS" << "text(250)";
-        QTest::newRow("CTAPAGAR.VENCIMENTO") << "CTAPAGAR" << "VENCIMENTO" << "date";
-        QTest::newRow("CTAPAGAR.OBSERVACOES") << "CTAPAGAR" << "OBSERVACOES" << "text(100)";
-        QTest::newRow("PAGDIVER.NFISCAL holds 15") << "PAGDIVER" << "NFISCAL" << "text(15)";
-        QTest::newRow("PAGDIVER.PERCENTUAL") << "PAGDIVER" << "PERCENTUAL" << "double";
+        QTest::newRow("NFISCAL.ESTACAO") << "NFISCAL"
+                                         << "ESTACAO"
+                                         << "text(2)!";
+        QTest::newRow("NFISCAL.CODIGO") << "NFISCAL"
+                                        << "CODIGO"
+                                        << "integer!";
+        QTest::newRow("NFISCAL.LOJA") << "NFISCAL"
+                                      << "LOJA"
+                                      << "text(14)";
+        QTest::newRow("NFISCAL.DATA") << "NFISCAL"
+                                      << "DATA"
+                                      << "date!";
+        QTest::newRow("NFISCAL.NOTAFISCAL") << "NFISCAL"
+                                            << "NOTAFISCAL"
+                                            << "text(10)!";
+        QTest::newRow("NFISCAL.VALLIQUIDO") << "NFISCAL"
+                                            << "VALLIQUIDO"
+                                            << "decimal(15,2)";
+        QTest::newRow("NFISCAL.CODIGOFORNECEDOR") << "NFISCAL"
+                                                  << "CODIGOFORNECEDOR"
+                                                  << "text(4)!";
+        QTest::newRow("NFISCAL.OBSERVACAO") << "NFISCAL"
+                                            << "OBSERVACAO"
+                                            << "text(80)";
+        QTest::newRow("COMPRAS.COMPONENTE") << "COMPRAS"
+                                            << "COMPONENTE"
+                                            << "text(70)!";
+        QTest::newRow("COMPRAS.QUANTIDADE") << "COMPRAS"
+                                            << "QUANTIDADE"
+                                            << "decimal(15,5)";
+        QTest::newRow("COMPRAS.UNIDADE holds 3") << "COMPRAS"
+                                                 << "UNIDADE"
+                                                 << "text(3)";
+        QTest::newRow("COMPRAS.CODIGO not required") << "COMPRAS"
+                                                     << "CODIGO"
+                                                     << "text(13)";
+        QTest::newRow("COMPRAS.SITUACAO") << "COMPRAS"
+                                          << "SITUACAO"
+                                          << "text(9)";
+        QTest::newRow("COMPRAS.DENSIDADE") << "COMPRAS"
+                                           << "DENSIDADE"
+                                           << "decimal(15,2)";
+        QTest::newRow("COMPRAS.LABORATORIO") << "COMPRAS"
+                                             << "LABORATORIO"
+                                             << "text(30)";
+        QTest::newRow("ESTLOTE.FORNECEDOR holds 35") << "ESTLOTE"
+                                                     << "FORNECEDOR"
+                                                     << "text(35)!";
+        QTest::newRow("ESTLOTE.SALDOCORRENTE") << "ESTLOTE"
+                                               << "SALDOCORRENTE"
+                                               << "decimal(18,8)";
+        QTest::newRow("ESTLOTE.PRECOCUSTO") << "ESTLOTE"
+                                            << "PRECOCUSTO"
+                                            << "decimal(15,8)";
+        QTest::newRow("MOVEST.CODMOVEST") << "MOVEST"
+                                          << "CODMOVEST"
+                                          << "integer!";
+        QTest::newRow("MOVEST.DESCRICAO holds 60") << "MOVEST"
+                                                   << "DESCRICAO"
+                                                   << "text(60)";
+        QTest::newRow("MOVEST.NNOTAFISCAL") << "MOVEST"
+                                            << "NNOTAFISCAL"
+                                            << "text(12)";
+        QTest::newRow("FORNECED.CODIGO") << "FORNECED"
+                                         << "CODIGO"
+                                         << "text(4)!";
+        QTest::newRow("FORNECED.PRAZO_PAGAMENTO") << "FORNECED"
+                                                  << "PRAZO_PAGAMENTO"
+                                                  << "integer";
+        QTest::newRow("COMPONEN.CODIGO") << "COMPONEN"
+                                         << "CODIGO"
+                                         << "text(20)!";
+        QTest::newRow("COMPONEN.UNID holds 4") << "COMPONEN"
+                                               << "UNID"
+                                               << "text(4)";
+        QTest::newRow("COMPONEN.QDEESTOQUE") << "COMPONEN"
+                                             << "QDEESTOQUE"
+                                             << "double";
+        QTest::newRow("COMPONEN.FICHATECNICA") << "COMPONEN"
+                                               << "FICHATECNICA"
+                                               << "blob";
+        QTest::newRow("COMPONEN.VALIDADE") << "COMPONEN"
+                                           << "VALIDADE"
+                                           << "timestamp";
+        QTest::newRow("COMPONEN.CONDARMAZENA") << "COMPONEN"
+                                               << "CONDARMAZENA"
+                                               << "text(240)";
+        QTest::newRow("SINONIMO.APELIDO") << "SINONIMO"
+                                          << "APELIDO"
+                                          << "text(40)!";
+        QTest::newRow("UNIDADES.UNIDADE") << "UNIDADES"
+                                          << "UNIDADE"
+                                          << "text(4)!";
+        QTest::newRow("TABFORMP.MULTIPLICADOR") << "TABFORMP"
+                                                << "MULTIPLICADOR"
+                                                << "double";
+        QTest::newRow("COTDOLAR.COTDOLAR") << "COTDOLAR"
+                                           << "COTDOLAR"
+                                           << "decimal(15,2)";
+        QTest::newRow("USUARIOS.USUARIO holds 30") << "USUARIOS"
+                                                   << "USUARIO"
+                                                   << "text(30)!";
+        QTest::newRow("USUARIOS.SENHA holds 12") << "USUARIOS"
+                                                 << "SENHA"
+                                                 << "text(12)";
+        QTest::newRow("USUARIOS.ACESSO") << "USUARIOS"
+                                         << "ACESSO"
+                                         << "text(100)";
+        QTest::newRow("ESTACOES.ESTACAO holds 3") << "ESTACOES"
+                                                  << "ESTACAO"
+                                                  << "text(3)!";
+        QTest::newRow("ESTACOES.USUARIO holds 60") << "ESTACOES"
+                                                   << "USUARIO"
+                                                   << "text(60)";
+        QTest::newRow("TABLAB.LABORATORIO") << "TABLAB"
+                                            << "LABORATORIO"
+                                            << "text(20)";
+        QTest::newRow("FORMASPG.DIAS") << "FORMASPG"
+                                       << "DIAS"
+                                       << "text(250)";
+        QTest::newRow("CTAPAGAR.VENCIMENTO") << "CTAPAGAR"
+                                             << "VENCIMENTO"
+                                             << "date";
+        QTest::newRow("CTAPAGAR.OBSERVACOES") << "CTAPAGAR"
+                                              << "OBSERVACOES"
+                                              << "text(100)";
+        QTest::newRow("PAGDIVER.NFISCAL holds 15") << "PAGDIVER"
+                                                   << "NFISCAL"
+                                                   << "text(15)";
+        QTest::newRow("PAGDIVER.PERCENTUAL") << "PAGDIVER"
+                                             << "PERCENTUAL"
+                                             << "double";
     }
     void columnTypes()
     {
@@ -216,18 +304,30 @@ private slots:
     {
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("key");
-        QTest::newRow("NFISCAL") << "NFISCAL" << "CODIGO";
-        QTest::newRow("COMPRAS") << "COMPRAS" << "CODCOMPRA";
-        QTest::newRow("MOVEST") << "MOVEST" << "CODMOVEST";
-        QTest::newRow("FORNECED") << "FORNECED" << "CODIGO";
-        QTest::newRow("COMPONEN") << "COMPONEN" << "CODIGO";
-        QTest::newRow("ESTLOTE") << "ESTLOTE" << "DESCRICAO, LOTE, FORNECEDOR";
-        QTest::newRow("USUARIOS") << "USUARIOS" << "USUARIO";
-        QTest::newRow("ESTACOES") << "ESTACOES" << "ESTACAO";
-        QTest::newRow("FORMASPG") << "FORMASPG" << "CODIGOFP";
-        QTest::newRow("CTAPAGAR") << "CTAPAGAR" << "CODCTAPAGAR";
-        QTest::newRow("PAGDIVER") << "PAGDIVER" << "CODPAGDIVER";
-        QTest::newRow("SINONIMO") << "SINONIMO" << "APELIDO";
+        QTest::newRow("NFISCAL") << "NFISCAL"
+                                 << "CODIGO";
+        QTest::newRow("COMPRAS") << "COMPRAS"
+                                 << "CODCOMPRA";
+        QTest::newRow("MOVEST") << "MOVEST"
+                                << "CODMOVEST";
+        QTest::newRow("FORNECED") << "FORNECED"
+                                  << "CODIGO";
+        QTest::newRow("COMPONEN") << "COMPONEN"
+                                  << "CODIGO";
+        QTest::newRow("ESTLOTE") << "ESTLOTE"
+                                 << "DESCRICAO, LOTE, FORNECEDOR";
+        QTest::newRow("USUARIOS") << "USUARIOS"
+                                  << "USUARIO";
+        QTest::newRow("ESTACOES") << "ESTACOES"
+                                  << "ESTACAO";
+        QTest::newRow("FORMASPG") << "FORMASPG"
+                                  << "CODIGOFP";
+        QTest::newRow("CTAPAGAR") << "CTAPAGAR"
+                                  << "CODCTAPAGAR";
+        QTest::newRow("PAGDIVER") << "PAGDIVER"
+                                  << "CODPAGDIVER";
+        QTest::newRow("SINONIMO") << "SINONIMO"
+                                  << "APELIDO";
     }
     void primaryKeys()
     {
@@ -251,10 +351,15 @@ private slots:
         QTest::newRow("NFiscal") << QStringLiteral("select ") + NFiscalColumns +
                                         QStringLiteral(" from NFISCAL  order by DATA, NOTAFISCAL, FORNECEDOR");
         QTest::newRow("Compras") << QStringLiteral("select ") + ComprasColumns +
-                                        QStringLiteral(" from COMPRAS order by DATA, NOTAFISCAL, FORNECEDOR, RESPONSAVEL");
-        QTest::newRow("Compras2") << QStringLiteral("select ") + QString(ComprasColumns).prepend(QStringLiteral("A.")).replace(QStringLiteral(", "), QStringLiteral(", A.")) +
-                                         QStringLiteral(", B.CODIGO, B.GRUPO from COMPRAS A, COMPONEN B WHERE A.CODIGO = "
-                                                        "B.CODIGO AND (B.GRUPO = 'REV' OR B.GRUPO = 'PRP')");
+                                        QStringLiteral(
+                                            " from COMPRAS order by DATA, NOTAFISCAL, FORNECEDOR, RESPONSAVEL");
+        QTest::newRow("Compras2") << QStringLiteral("select ") +
+                                         QString(ComprasColumns)
+                                             .prepend(QStringLiteral("A."))
+                                             .replace(QStringLiteral(", "), QStringLiteral(", A.")) +
+                                         QStringLiteral(
+                                             ", B.CODIGO, B.GRUPO from COMPRAS A, COMPONEN B WHERE A.CODIGO = "
+                                             "B.CODIGO AND (B.GRUPO = 'REV' OR B.GRUPO = 'PRP')");
         QTest::newRow("Movest lookup") << QStringLiteral("select ") + MovestColumns +
                                               QStringLiteral("from MOVEST where LOTE = 'L1' AND FORNECEDOR = 'F'");
         QTest::newRow("EstLote") << QStringLiteral("select ") + EstLoteColumns + QStringLiteral(" from ESTLOTE");
@@ -268,18 +373,21 @@ private slots:
         QTest::newRow("TabFormP") << "select UNID_COMPONENTE, DIV_UNID_COMPONENTE, UNID_COMPRAS, MULTIPLICADOR from "
                                      "TABFORMP";
         QTest::newRow("CotDolar") << "select COTDOLAR from COTDOLAR";
-        QTest::newRow("Usuarios") << "select USUARIO, CODIGO, SENHA, ACESSO, ARQUIVO, LOGADO, ESTACAO, CONSIST_INICIAL, "
-                                     "DEFVIDEOKOR from USUARIOS order by USUARIO";
-        QTest::newRow("Estacoes login") << "Select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, "
-                                           "CAMINHOOM, CAMINHOECF, CAMINHOSEQUENCIAL1, CAMINHO2, ROTULO1, ROTULO2, "
-                                           "ROTULO3, ROTULO4, ROTULO5, ROTULO6, USUARIO, CNPJ from ESTACOES where "
-                                           "upper(USUARIO) = 'MARIA'";
+        QTest::newRow("Usuarios")
+            << "select USUARIO, CODIGO, SENHA, ACESSO, ARQUIVO, LOGADO, ESTACAO, CONSIST_INICIAL, "
+               "DEFVIDEOKOR from USUARIOS order by USUARIO";
+        QTest::newRow("Estacoes login")
+            << "Select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, "
+               "CAMINHOOM, CAMINHOECF, CAMINHOSEQUENCIAL1, CAMINHO2, ROTULO1, ROTULO2, "
+               "ROTULO3, ROTULO4, ROTULO5, ROTULO6, USUARIO, CNPJ from ESTACOES where "
+               "upper(USUARIO) = 'MARIA'";
         QTest::newRow("TabLab") << "select LABORATORIO, LOJA from TABLAB order by LABORATORIO";
         QTest::newRow("FormasPG") << "select CODIGOFP, TIPO, DESCRICAO, DIAS, QDEPARCELAS, TAXA1, TAXA2, CTABANCO, "
                                      "FORMAPAG, QAUT from FORMASPG order by DESCRICAO";
-        QTest::newRow("ContasP") << "select CODCTAPAGAR, CODPLANOCT, DESCRICAO, VALOR, VENCIMENTO, CODBARRA, DATAPAGTO, "
-                                    "VALORPAGO, SITUACAO, COMPETENCIA, FUNCIONARIO, SITUACAOORIGINAL, OBSERVACOES from "
-                                    "CTAPAGAR order by VENCIMENTO";
+        QTest::newRow("ContasP")
+            << "select CODCTAPAGAR, CODPLANOCT, DESCRICAO, VALOR, VENCIMENTO, CODBARRA, DATAPAGTO, "
+               "VALORPAGO, SITUACAO, COMPETENCIA, FUNCIONARIO, SITUACAOORIGINAL, OBSERVACOES from "
+               "CTAPAGAR order by VENCIMENTO";
         QTest::newRow("PagDiver") << "select CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, FORNECEDOR, PERCENTUAL, "
                                      "VALORTOTAL from PAGDIVER order by ORDEM";
     }

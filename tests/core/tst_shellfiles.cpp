@@ -55,8 +55,9 @@ private slots:
         const QString p = path(QStringLiteral("stamp.txt"));
         stamp::write(p, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
         QCOMPARE(readAll(p), QByteArray("02/01/2026 03:04:05\r\n"));
-        QVERIFY(qAbs(stamp::ageUnits(QDateTime(QDate(2026, 1, 1), QTime(0, 0)), QDateTime(QDate(2026, 1, 2), QTime(0, 0))) -
-                     84600.0) < 1e-6);
+        QVERIFY(
+            qAbs(stamp::ageUnits(QDateTime(QDate(2026, 1, 1), QTime(0, 0)), QDateTime(QDate(2026, 1, 2), QTime(0, 0))) -
+                 84600.0) < 1e-6);
     }
 
     void activityFileHasDateAndTime()
@@ -82,8 +83,8 @@ private slots:
         QTest::newRow("module only, 16 characters") << QString(15, u'x') + m << true << false;
         QTest::newRow("module only, 23 characters") << QString(15, u'x') + m + QString(7, u'x') << true << false;
         QTest::newRow("too short") << QString(15, u'x') << false << false;
-        QTest::newRow("another user's right") << QString(15, u'x') + rights::grantingCharacter(16, u'A') << false
-                                              << false;
+        QTest::newRow("another user's right")
+            << QString(15, u'x') + rights::grantingCharacter(16, u'A') << false << false;
     }
     void accessRights()
     {
@@ -114,8 +115,9 @@ private slots:
         const QDateTime t(QDate(2026, 12, 9), QTime(8, 0, 0));
         AppendErrorLog(p, QStringLiteral("MARIA"), QStringLiteral("01"), QStringLiteral("linha 1\nlinha 2"), t);
         AppendErrorLog(p, QStringLiteral("MARIA"), QStringLiteral("01"), QStringLiteral("Ação"), t);
-        const QByteArray expected = "09/12/2026 08:00:00 | Usu\xE1rio: MARIA | Esta\xE7\xE3o: 01 | linha 1 / linha 2\r\n"
-                                    "09/12/2026 08:00:00 | Usu\xE1rio: MARIA | Esta\xE7\xE3o: 01 | A\xE7\xE3o\r\n";
+        const QByteArray expected =
+            "09/12/2026 08:00:00 | Usu\xE1rio: MARIA | Esta\xE7\xE3o: 01 | linha 1 / linha 2\r\n"
+            "09/12/2026 08:00:00 | Usu\xE1rio: MARIA | Esta\xE7\xE3o: 01 | A\xE7\xE3o\r\n";
         QCOMPARE(readAll(p), expected);
     }
 };

@@ -10,10 +10,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("literal");
-        QTest::newRow("plain") << "SUP" << "'SUP'";
-        QTest::newRow("apostrophe") << "D'Ávila" << "'D''Ávila'";
-        QTest::newRow("injection") << "x' or '1'='1" << "'x'' or ''1''=''1'";
-        QTest::newRow("empty") << "" << "''";
+        QTest::newRow("plain") << "SUP"
+                               << "'SUP'";
+        QTest::newRow("apostrophe") << "D'Ávila"
+                                    << "'D''Ávila'";
+        QTest::newRow("injection") << "x' or '1'='1"
+                                   << "'x'' or ''1''=''1'";
+        QTest::newRow("empty") << ""
+                               << "''";
     }
     void quotesDoubleApostrophes()
     {

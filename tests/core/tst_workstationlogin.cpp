@@ -1,8 +1,8 @@
+#include "admin/Users.h"
 #include "data/AsciiCase.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "admin/Users.h"
 #include "shell/Workstation.h"
 #include "tests/support/TestDatabase.h"
 

@@ -1,6 +1,6 @@
-#include "purchase/ConnectionConfig.h"
 #include "data/DbError.h"
 #include "db/Schema.h"
+#include "purchase/ConnectionConfig.h"
 #include "tests/support/TestServer.h"
 
 #include <QDir>

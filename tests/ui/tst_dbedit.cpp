@@ -11,8 +11,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
 // A window with a bound edit for each field that matters and a plain edit to leave them for.
 struct EditWindow {
@@ -262,8 +261,7 @@ private slots:
             QVERIFY(!ShowsFocusColour(field));
             QVERIFY(focusByTab(field));
             QVERIFY2(ShowsFocusColour(field), qPrintable(field->objectName()));
-            QCOMPARE(field->palette().color(QPalette::Base),
-                     QApplication::palette().color(QPalette::ToolTipBase));
+            QCOMPARE(field->palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
             QVERIFY(focusByTab(w.other));
             QCOMPARE(field->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
         }

@@ -11,8 +11,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
 const QColor kMaroon(128, 0, 0);
 
@@ -164,9 +163,7 @@ private slots:
         typeIntoGrid(QStringLiteral("novo"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(w.grid->model()->rowCount(), 4);
-        QCOMPARE(w.grid->model()
-                     ->match(w.grid->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("novo"))
-                     .size(),
+        QCOMPARE(w.grid->model()->match(w.grid->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("novo")).size(),
                  1);
         QCOMPARE(w.grid->currentIndex().row(), 3);
         // Down from a row that is not the last just moves.
@@ -252,11 +249,9 @@ private slots:
         GridWindow w(*table);
         QVERIFY(w.ready());
         QStringList log;
-        connect(w.grid, &DBGrid::columnExited, this, [&](int c) {
-            log << QStringLiteral("exit %1 (selected %2)").arg(c).arg(w.grid->selectedIndex());
-        });
-        connect(w.grid, &DBGrid::columnEntered, this,
-                [&](int c) { log << QStringLiteral("enter %1").arg(c); });
+        connect(w.grid, &DBGrid::columnExited, this,
+                [&](int c) { log << QStringLiteral("exit %1 (selected %2)").arg(c).arg(w.grid->selectedIndex()); });
+        connect(w.grid, &DBGrid::columnEntered, this, [&](int c) { log << QStringLiteral("enter %1").arg(c); });
         w.grid->setSelectedIndex(2);
         QCOMPARE(log, (QStringList{QStringLiteral("exit 0 (selected 0)"), QStringLiteral("enter 2")}));
         QCOMPARE(w.grid->currentIndex().column(), 2);

@@ -85,8 +85,13 @@ private slots:
     {
         SessionState session;
         TFormCompras form(session);
-        const QList<QWidget*> invoiceFields = {form.findChild<DBEdit*>("DBEdit6"), form.findChild<DBEdit*>("DBEditNotaFiscal"), form.findChild<DBEdit*>("DBEditForn"), form.findChild<DBGrid*>("DBGrid1"),
-                                               form.DBEdit1, form.DBEdit2,          form.DBEdit3};
+        const QList<QWidget*> invoiceFields = {form.findChild<DBEdit*>("DBEdit6"),
+                                               form.findChild<DBEdit*>("DBEditNotaFiscal"),
+                                               form.findChild<DBEdit*>("DBEditForn"),
+                                               form.findChild<DBGrid*>("DBGrid1"),
+                                               form.DBEdit1,
+                                               form.DBEdit2,
+                                               form.DBEdit3};
         form.UnlockInvoiceFields();
         for (QWidget* w : invoiceFields)
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));

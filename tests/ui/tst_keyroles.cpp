@@ -6,8 +6,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-namespace
-{
+namespace {
 
 // A window with two panels. PainelA has a field, a default and a cancel button; PainelB has a
 // field and a default button only; the window's cancel button stands outside both.
@@ -68,20 +67,16 @@ private slots:
         QTest::newRow("Enter in A") << "EditA" << int(Qt::Key_Return) << none << none << "BotOkA";
         QTest::newRow("keypad Enter in B") << "EditB" << int(Qt::Key_Enter) << none << none << "BotOkB";
         QTest::newRow("Esc in A") << "EditA" << int(Qt::Key_Escape) << none << none << "BotCancA";
-        QTest::newRow("Esc in B: the window's")
-            << "EditB" << int(Qt::Key_Escape) << none << none << "BotSair";
+        QTest::newRow("Esc in B: the window's") << "EditB" << int(Qt::Key_Escape) << none << none << "BotSair";
         QTest::newRow("Esc in A, its cancel hidden")
             << "EditA" << int(Qt::Key_Escape) << QStringList{"BotCancA"} << none << "BotSair";
         QTest::newRow("Esc, every cancel hidden")
             << "EditA" << int(Qt::Key_Escape) << QStringList{"BotCancA", "BotSair"} << none << "";
-        QTest::newRow("Enter, default hidden")
-            << "EditA" << int(Qt::Key_Return) << QStringList{"BotOkA"} << none << "";
+        QTest::newRow("Enter, default hidden") << "EditA" << int(Qt::Key_Return) << QStringList{"BotOkA"} << none << "";
         QTest::newRow("Enter, default disabled")
             << "EditB" << int(Qt::Key_Return) << none << QStringList{"BotOkB"} << "";
-        QTest::newRow("Enter on a focused button")
-            << "BotCancA" << int(Qt::Key_Return) << none << none << "BotCancA";
-        QTest::newRow("Esc outside the panels")
-            << "BotSair" << int(Qt::Key_Escape) << none << none << "BotSair";
+        QTest::newRow("Enter on a focused button") << "BotCancA" << int(Qt::Key_Return) << none << none << "BotCancA";
+        QTest::newRow("Esc outside the panels") << "BotSair" << int(Qt::Key_Escape) << none << none << "BotSair";
     }
     void keysReachTheRightButton()
     {

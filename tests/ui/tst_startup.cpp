@@ -1,8 +1,8 @@
 #include "data/Win1252.h"
+#include "shell/Dialogs.h"
 #include "shell/ui/StartUp.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
-#include "shell/Dialogs.h"
 
 #include <QFile>
 #include <QTemporaryDir>
