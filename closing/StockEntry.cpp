@@ -159,39 +159,54 @@ Decimal decimalOf(const Value& value)
     return Decimal{0, 0};
 }
 
+QString lotCondition(const StockItem& item)
+{
+    return QStringLiteral(" where DESCRICAO = ") + q(item.storedName()) + QStringLiteral(" and LOTE = ") +
+           q(item.lot) + QStringLiteral(" and FORNECEDOR = ") + q(item.supplier);
+}
+
+// Adds the quantity to the balances the database holds now, not to the ones read a moment ago:
+// another workstation may be entering the same lot at the same time.
+void addToLotBalances(TDM& dm, const StockItem& item, const Decimal& quantity)
+{
+    dm.SQLConnection1.execute(
+        QStringLiteral("update ESTLOTE set SALDOPREVISTO = coalesce(SALDOPREVISTO, 0) + ?, "
+                       "SALDOCORRENTE = coalesce(SALDOCORRENTE, 0) + ?") +
+            lotCondition(item),
+        {quantity, quantity});
+}
+
 // Raises the lot by the quantity, creating it first when it does not exist yet; true when it
 // was created.
 bool raiseLot(TDM& dm, const StockItem& item, const Product& product, const LotProduct& lotProduct,
               const Decimal& quantity)
 {
     CachedDataset& lots = dm.EstLote;
-    reopen(lots, QStringLiteral("select ") + EstLoteColumns + QStringLiteral(" from ESTLOTE where DESCRICAO = ") +
-                     q(item.storedName()) + QStringLiteral(" and LOTE = ") + q(item.lot) +
-                     QStringLiteral(" and FORNECEDOR = ") + q(item.supplier));
+    reopen(lots, QStringLiteral("select ") + EstLoteColumns + QStringLiteral(" from ESTLOTE") + lotCondition(item));
     const bool created = lots.isEmpty();
-    if (created) {
-        lots.append();
-        lots.setText(QStringLiteral("CODIGO"), lotProduct.code);
-        lots.setText(QStringLiteral("CODIGOEAN"),
-                     lotProduct.group == QLatin1String("SUP") ? lotProduct.code : QString());
-        lots.setText(QStringLiteral("DESCRICAO"), item.storedName());
-        lots.setText(QStringLiteral("LOTE"), item.lot);
-        lots.setText(QStringLiteral("FORNECEDOR"), item.supplier);
-        lots.setText(QStringLiteral("UNIDADE"), lotProduct.unit);
-        lots.setText(QStringLiteral("SITUACAO"), QStringLiteral("Estoque"));
-        lots.setValue(QStringLiteral("VALIDADE"), item.expiry.isValid() ? Value{item.expiry} : Value{});
-        lots.setValue(QStringLiteral("DENSIDADE"), item.density);
-        lots.setValue(QStringLiteral("FATORCORRECAO"), item.correctionFactor);
-        lots.setText(QStringLiteral("CONTROLADA"), product.controlled);
-        lots.setText(QStringLiteral("LABORATORIO"), item.location);
-    } else {
-        lots.edit();
+    if (!created) {
+        lots.close();
+        addToLotBalances(dm, item, quantity);
+        return false;
     }
-    for (const char* balance : {"SALDOPREVISTO", "SALDOCORRENTE"})
-        lots.setValue(QLatin1String(balance), decimalOf(lots.value(QLatin1String(balance))) + quantity);
+    lots.append();
+    lots.setText(QStringLiteral("CODIGO"), lotProduct.code);
+    lots.setText(QStringLiteral("CODIGOEAN"), lotProduct.group == QLatin1String("SUP") ? lotProduct.code : QString());
+    lots.setText(QStringLiteral("DESCRICAO"), item.storedName());
+    lots.setText(QStringLiteral("LOTE"), item.lot);
+    lots.setText(QStringLiteral("FORNECEDOR"), item.supplier);
+    lots.setText(QStringLiteral("UNIDADE"), lotProduct.unit);
+    lots.setText(QStringLiteral("SITUACAO"), QStringLiteral("Estoque"));
+    lots.setValue(QStringLiteral("VALIDADE"), item.expiry.isValid() ? Value{item.expiry} : Value{});
+    lots.setValue(QStringLiteral("DENSIDADE"), item.density);
+    lots.setValue(QStringLiteral("FATORCORRECAO"), item.correctionFactor);
+    lots.setText(QStringLiteral("CONTROLADA"), product.controlled);
+    lots.setText(QStringLiteral("LABORATORIO"), item.location);
+    lots.setValue(QStringLiteral("SALDOPREVISTO"), quantity);
+    lots.setValue(QStringLiteral("SALDOCORRENTE"), quantity);
     lots.post();
     lots.close();
-    return created;
+    return true;
 }
 
 // The text of an error for the clerk: the server's, the file's or the conversion's own.

@@ -414,6 +414,29 @@ private slots:
                  (QStringList{"1|OUTRA", "2|L1"}));
     }
 
+    // Another workstation enters the same lot between our reading the lot and our writing it.
+    void aLotRaisedMeanwhileKeepsBothEntries()
+    {
+        product({"P1", QStringLiteral("Frasco âmbar 100 ml"), "SUP", "un"});
+        sql().execute(QStringLiteral("insert into ESTLOTE (CODIGO, DESCRICAO, LOTE, FORNECEDOR, SALDOPREVISTO, "
+                                     "SALDOCORRENTE) values ('P1', ?, 'L1', 'Acme Distribuidora', 100, 100)"),
+                      {QStringLiteral("Frasco âmbar 100 ml")});
+        invoice();
+        item({1, QStringLiteral("Frasco âmbar 100 ml"), "P1", "50", "un", "L1"});
+        openInvoice();
+        const auto other = db->newConnection();
+        dm->EstLote.afterScroll = [&other](CachedDataset& ds) {
+            if (ds.isEmpty())
+                return;
+            other->execute(QStringLiteral("update ESTLOTE set SALDOPREVISTO = SALDOPREVISTO + 10, "
+                                          "SALDOCORRENTE = SALDOCORRENTE + 10 where LOTE = 'L1'"));
+            ds.afterScroll = {};
+        };
+        QCOMPARE(close().entered, 1);
+        QCOMPARE(rows(QStringLiteral("select SALDOPREVISTO, SALDOCORRENTE from ESTLOTE")),
+                 QStringList{"160.00000000|160.00000000"});
+    }
+
     void logFileBytes()
     {
         const StockEntryLog::Entry entry{QStringLiteral("P1"),  QStringLiteral("Álcool etílico 70%"),
