@@ -47,23 +47,32 @@ Decimal itemsTotal(TDM& dm)
 
 } // namespace
 
-InvoiceTotals RecalcInvoiceTotals(TDM& dm)
+InvoiceTotals ComputeInvoiceTotals(TDM& dm)
 {
-    CachedDataset& nf = dm.NFiscal;
-    CachedDataset& items = dm.Compras;
+    const CachedDataset& nf = dm.NFiscal;
     InvoiceTotals t;
     if (!nf.isOpen() || nf.isEmpty())
         return t;
-    postCurrentItemIgnoringFailure(items);
     t.items = itemsTotal(dm);
     for (const char* column : kExpenseColumns)
         t.expenses = t.expenses + decimalOf(nf.value(QLatin1String(column)));
     t.gross = (t.items + t.expenses).rescaled(kMoneyScale);
+    t.discount = decimalOf(nf.value(QStringLiteral("DESCONTOTOTAL")));
+    t.net = (t.gross - t.discount).rescaled(kMoneyScale);
+    return t;
+}
+
+InvoiceTotals RecalcInvoiceTotals(TDM& dm)
+{
+    CachedDataset& nf = dm.NFiscal;
+    CachedDataset& items = dm.Compras;
+    if (!nf.isOpen() || nf.isEmpty())
+        return {};
+    postCurrentItemIgnoringFailure(items);
+    const InvoiceTotals t = ComputeInvoiceTotals(dm);
 
     nf.edit();
     nf.setValue(QStringLiteral("VALBRUTO"), t.gross);
-    t.discount = decimalOf(nf.value(QStringLiteral("DESCONTOTOTAL")));
-    t.net = (t.gross - t.discount).rescaled(kMoneyScale);
     nf.setValue(QStringLiteral("VALLIQUIDO"), t.net);
     nf.post();
 

@@ -19,6 +19,10 @@ struct InvoiceTotals {
     Decimal net;
 };
 
+// The totals of the current invoice as they stand in the database and in the invoice's row,
+// without writing anything; all zero without a current invoice.
+InvoiceTotals ComputeInvoiceTotals(TDM& dm);
+
 // Recomputes and stores VALBRUTO and VALLIQUIDO of the current invoice, exactly and at the
 // columns' two decimals: posts the current item first (a failure there is ignored and the stored
 // items count), posts the invoice with its rules, then leaves the invoice, and the current item

@@ -1,5 +1,6 @@
 #include "closing/StockEntry.h"
 
+#include "closing/InvoiceTotals.h"
 #include "closing/StockEntryLog.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
@@ -161,19 +162,18 @@ Decimal decimalOf(const Value& value)
 
 QString lotCondition(const StockItem& item)
 {
-    return QStringLiteral(" where DESCRICAO = ") + q(item.storedName()) + QStringLiteral(" and LOTE = ") +
-           q(item.lot) + QStringLiteral(" and FORNECEDOR = ") + q(item.supplier);
+    return QStringLiteral(" where DESCRICAO = ") + q(item.storedName()) + QStringLiteral(" and LOTE = ") + q(item.lot) +
+           QStringLiteral(" and FORNECEDOR = ") + q(item.supplier);
 }
 
 // Adds the quantity to the balances the database holds now, not to the ones read a moment ago:
 // another workstation may be entering the same lot at the same time.
 void addToLotBalances(TDM& dm, const StockItem& item, const Decimal& quantity)
 {
-    dm.SQLConnection1.execute(
-        QStringLiteral("update ESTLOTE set SALDOPREVISTO = coalesce(SALDOPREVISTO, 0) + ?, "
-                       "SALDOCORRENTE = coalesce(SALDOCORRENTE, 0) + ?") +
-            lotCondition(item),
-        {quantity, quantity});
+    dm.SQLConnection1.execute(QStringLiteral("update ESTLOTE set SALDOPREVISTO = coalesce(SALDOPREVISTO, 0) + ?, "
+                                             "SALDOCORRENTE = coalesce(SALDOCORRENTE, 0) + ?") +
+                                  lotCondition(item),
+                              {quantity, quantity});
 }
 
 // Raises the lot by the quantity, creating it first when it does not exist yet; true when it
@@ -324,45 +324,50 @@ StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList
     return StockEntryOutcome::Entered;
 }
 
-StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
+namespace {
+
+void postPendingItem(TDM& dm)
 {
     if (dm.Compras.isOpen() &&
         (dm.Compras.state() == CachedDataset::State::Edit || dm.Compras.state() == CachedDataset::State::Insert))
         dm.Compras.post();
-    log.prepare();
+}
 
+// Enters every item of the current invoice inside the caller's unit of work.
+StockClosing enterInvoiceItems(TDM& dm, QStringList& logLines)
+{
     StockClosing result;
-    QStringList logLines;
-    {
-        UnitOfWork work(dm.SQLConnection1);
-        const QDateTime now = QDateTime::currentDateTime();
-        for (const StockItem& item : InvoiceStockItems(dm)) {
-            try {
-                switch (EnterItemIntoStock(dm, item, logLines, now)) {
-                case StockEntryOutcome::Entered:
-                    ++result.entered;
-                    break;
-                case StockEntryOutcome::AlreadyEntered:
-                    ++result.alreadyEntered;
-                    break;
-                case StockEntryOutcome::Skipped:
-                    ++result.skipped;
-                    break;
-                }
-            } catch (const std::exception& e) {
-                // What the datasets hold was written in the work being undone.
-                for (CachedDataset* ds : {&dm.Movest, &dm.EstLote, &dm.Componentes})
-                    ds->close();
-                throw DbError(QStringLiteral("Não foi possível dar entrada no estoque do %1:\r%2\r"
-                                             "A nota fiscal não foi fechada: nenhum item foi lançado no estoque.")
-                                  .arg(itemName(item), messageOf(e)),
-                              sqlcodeOf(e));
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const StockItem& item : InvoiceStockItems(dm)) {
+        try {
+            switch (EnterItemIntoStock(dm, item, logLines, now)) {
+            case StockEntryOutcome::Entered:
+                ++result.entered;
+                break;
+            case StockEntryOutcome::AlreadyEntered:
+                ++result.alreadyEntered;
+                break;
+            case StockEntryOutcome::Skipped:
+                ++result.skipped;
+                break;
             }
+        } catch (const std::exception& e) {
+            // What the datasets hold was written in the work being undone.
+            for (CachedDataset* ds : {&dm.Movest, &dm.EstLote, &dm.Componentes})
+                ds->close();
+            throw DbError(QStringLiteral("Não foi possível dar entrada no estoque do %1:\r%2\r"
+                                         "A nota fiscal não foi fechada: nenhum item foi lançado no estoque.")
+                              .arg(itemName(item), messageOf(e)),
+                          sqlcodeOf(e));
         }
-        work.commit();
     }
+    return result;
+}
+
+void appendToLog(const StockEntryLog& log, const QStringList& logLines)
+{
     if (logLines.isEmpty())
-        return result;
+        return;
     try {
         log.append(logLines);
     } catch (const FileError& e) {
@@ -370,5 +375,59 @@ StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
                                        "entradas não pôde ser gravado:\r") +
                         e.message());
     }
+}
+
+// The totals written with the closing's own statement: the invoice's row in the window is only
+// touched once the closing went through.
+void storeTotals(TDM& dm, const InvoiceTotals& totals)
+{
+    const CachedDataset& nf = dm.NFiscal;
+    QString sql = QStringLiteral("update NFISCAL set VALBRUTO = ?, VALLIQUIDO = ? where ");
+    Values params{totals.gross, totals.net};
+    const QStringList keys = nf.keyColumns();
+    for (int i = 0; i < keys.size(); ++i) {
+        sql += (i ? QStringLiteral(" and ") : QString()) + keys[i] + QStringLiteral(" = ?");
+        params.push_back(nf.value(keys[i]));
+    }
+    dm.SQLConnection1.execute(sql, params);
+}
+
+} // namespace
+
+StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
+{
+    postPendingItem(dm);
+    log.prepare();
+    QStringList logLines;
+    StockClosing result;
+    {
+        UnitOfWork work(dm.SQLConnection1);
+        result = enterInvoiceItems(dm, logLines);
+        work.commit();
+    }
+    appendToLog(log, logLines);
+    return result;
+}
+
+StockClosing CloseInvoice(TDM& dm, const StockEntryLog& log)
+{
+    CachedDataset& nf = dm.NFiscal;
+    if (!nf.isOpen() || nf.isEmpty())
+        return {};
+    if (nf.state() == CachedDataset::State::Edit || nf.state() == CachedDataset::State::Insert)
+        nf.post();
+    postPendingItem(dm);
+    log.prepare();
+    const InvoiceTotals totals = ComputeInvoiceTotals(dm);
+    QStringList logLines;
+    StockClosing result;
+    {
+        UnitOfWork work(dm.SQLConnection1);
+        storeTotals(dm, totals);
+        result = enterInvoiceItems(dm, logLines);
+        work.commit();
+    }
+    appendToLog(log, logLines);
+    RecalcInvoiceTotals(dm);
     return result;
 }

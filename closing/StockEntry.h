@@ -69,3 +69,9 @@ StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList
 // ready before anything is written (a log that cannot be written stops the closing there) and its
 // records are appended only after the commit.
 StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log);
+
+// Closes the invoice: its totals are recomputed and stored, and its items entered into stock, in
+// one unit of work; then the invoice's row takes the totals as RecalcInvoiceTotals leaves it. When
+// anything fails, neither the totals nor any item are stored, and the invoice keeps the totals it
+// had, so that it still reads as not closed.
+StockClosing CloseInvoice(TDM& dm, const StockEntryLog& log);

@@ -262,7 +262,7 @@ void CachedDataset::open()
         d->forwardStages = d->window->fromStart();
     else
         d->cursor = cursor ? std::move(cursor) : d->connection.openCursor(d->sql);
-    d->fetchRows(1);
+    d->fetchRows(d->firstFetchCount());
     d->current = d->rows.empty() ? -1 : 0;
     d->atStart = true;
     d->atEnd = d->rows.empty();

@@ -76,6 +76,7 @@ struct CachedDataset::Impl {
     void resetCache();
 
     // ---- rows (CachedDatasetRows.cpp)
+    int firstFetchCount() const;
     int fetchRows(int count);
     int fetchBack(int count);
     bool moreAfter() const { return cursor || !forwardStages.empty(); }

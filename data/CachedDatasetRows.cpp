@@ -26,6 +26,13 @@ CachedRow CachedDataset::Impl::keepRow(const FbCursor& from)
 }
 
 // Fetches up to `count` more rows (all of them when negative); returns how many came.
+// A cursor opened inside a unit of work lives in the unit's transaction and ends with it: its rows
+// are read at once, while it stands.
+int CachedDataset::Impl::firstFetchCount() const
+{
+    return connection.inWork() ? -1 : 1;
+}
+
 int CachedDataset::Impl::fetchRows(int count)
 {
     const int first = int(rows.size());
@@ -507,7 +514,7 @@ void CachedDataset::refresh()
         auto cursor = d->connection.openCursor(d->sql);
         d->resetCache();
         d->cursor = std::move(cursor);
-        d->fetchRows(1);
+        d->fetchRows(d->firstFetchCount());
     }
     int row = oldRow < 0 ? -1 : d->findSameRow(identity, columns, orderValues);
     if (row < 0 && oldRow >= 0 && around) {

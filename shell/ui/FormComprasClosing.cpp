@@ -69,8 +69,7 @@ void TFormCompras::attachClosing()
 
     // Recomputes the totals, then moves the focus to the first control of the step's list that can
     // take it (the panel's own controls first).
-    const auto recalc = [this, panel](const QString& step) {
-        RecalcInvoiceTotals(*dm_);
+    const auto focusAfter = [this, panel](const QString& step) {
         for (const QString& name : FocusAfterTotals(step)) {
             auto* target = panel->findChild<QWidget*>(name);
             if (!target)
@@ -80,6 +79,10 @@ void TFormCompras::attachClosing()
                 return;
             }
         }
+    };
+    const auto recalc = [this, focusAfter](const QString& step) {
+        RecalcInvoiceTotals(*dm_);
+        focusAfter(step);
     };
 
     connect(BitBtn4, &QPushButton::clicked, panel, [panel] { RunGuarded([panel] { panel->Open(); }); });
@@ -128,13 +131,13 @@ void TFormCompras::attachClosing()
         QTimer::singleShot(0, this, [] { ShowMessage(kRequiredField); });
     });
 
-    connect(BotFecharNF, &QPushButton::clicked, this, [this, recalc] {
+    connect(BotFecharNF, &QPushButton::clicked, this, [this, focusAfter] {
         RunGuarded([&] {
-            recalc(QStringLiteral("Fechar"));
             {
                 BusyCursor busy;
-                CloseInvoiceIntoStock(*dm_, StockEntryLog(productfolder::stockEntryLog()));
+                CloseInvoice(*dm_, StockEntryLog(productfolder::stockEntryLog()));
             }
+            focusAfter(QStringLiteral("Fechar"));
             ShowMessage(kClosed);
             DBComboBox1->setEnabled(true);
         });

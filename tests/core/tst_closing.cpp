@@ -130,7 +130,8 @@ private:
         dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
         dm->NFiscal.open();
     }
-    StockClosing close() { return CloseInvoiceIntoStock(*dm, log()); }
+    // As the window closes an invoice: totals and stock entry together.
+    StockClosing close() { return CloseInvoice(*dm, log()); }
 
 private slots:
     void init()
@@ -375,12 +376,16 @@ private slots:
         QVERIFY(movements().isEmpty());
         QCOMPARE(lots(), lotsBefore);
         QCOMPARE(logBytes(), logBefore);
+        // The invoice still reads as not closed, stored and shown.
+        QCOMPARE(rows(QStringLiteral("select VALBRUTO, VALLIQUIDO from NFISCAL")), QStringList{"|"});
+        QVERIFY(dm->NFiscal.isNull(QStringLiteral("VALBRUTO")));
 
         // Nothing stale is left behind: once the server takes the lot, everything is entered.
         sql().execute(QStringLiteral("alter table MOVEST drop constraint CK_MOVEST_TESTE"));
         QCOMPARE(close().entered, 3);
         QCOMPARE(rows(QStringLiteral("select SALDOCORRENTE from ESTLOTE where LOTE = 'L1'")),
                  QStringList{"130.00000000"});
+        QCOMPARE(rows(QStringLiteral("select count(*) from NFISCAL where VALBRUTO is not null")), QStringList{"1"});
     }
 
     void aLogThatCannotBeWrittenStopsBeforeAnyChange()
