@@ -1,5 +1,6 @@
 #include "closing/InvoiceTotals.h"
 
+#include "data/FieldValue.h"
 #include "data/SqlText.h"
 #include "purchase/DataModule.h"
 
@@ -11,18 +12,6 @@ constexpr int kMoneyScale = 2;
 
 // The expenses added to the items total, in the order they are added.
 const char* const kExpenseColumns[] = {"FRETE", "SEGURO", "IRRF", "OUTRASDESP", "VALORIPI", "ICMS_RETIDO_ST"};
-
-// A numeric value as an exact decimal; NULL counts as 0.
-Decimal decimalOf(const Value& value)
-{
-    if (const auto* d = std::get_if<Decimal>(&value))
-        return *d;
-    if (const auto* n = std::get_if<qint64>(&value))
-        return Decimal{*n, 0};
-    if (const auto* f = std::get_if<double>(&value))
-        return Decimal::fromDouble(*f, 8);
-    return Decimal{0, 0};
-}
 
 void postCurrentItemIgnoringFailure(CachedDataset& items)
 {
@@ -38,11 +27,11 @@ void postCurrentItemIgnoringFailure(CachedDataset& items)
 Decimal itemsTotal(TDM& dm)
 {
     const CachedDataset& nf = dm.NFiscal;
-    return decimalOf(dm.SQLQuery1.single(QStringLiteral("select SUM(SALDO) AS TOTAL from COMPRAS where NOTAFISCAL = ") +
-                                             sql::quoted(nf.asText(QStringLiteral("NOTAFISCAL"))) +
-                                             QStringLiteral(" and CODIGOFORNECEDOR = ") +
-                                             sql::quoted(nf.asText(QStringLiteral("CODIGOFORNECEDOR"))),
-                                         QStringLiteral("TOTAL")));
+    return field::toDecimal(dm.SQLQuery1.single(
+        QStringLiteral("select SUM(SALDO) AS TOTAL from COMPRAS where NOTAFISCAL = ") +
+            sql::quoted(nf.asText(QStringLiteral("NOTAFISCAL"))) + QStringLiteral(" and CODIGOFORNECEDOR = ") +
+            sql::quoted(nf.asText(QStringLiteral("CODIGOFORNECEDOR"))),
+        QStringLiteral("TOTAL")));
 }
 
 } // namespace
@@ -55,9 +44,9 @@ InvoiceTotals ComputeInvoiceTotals(TDM& dm)
         return t;
     t.items = itemsTotal(dm);
     for (const char* column : kExpenseColumns)
-        t.expenses = t.expenses + decimalOf(nf.value(QLatin1String(column)));
+        t.expenses = t.expenses + field::toDecimal(nf.value(QLatin1String(column)));
     t.gross = (t.items + t.expenses).rescaled(kMoneyScale);
-    t.discount = decimalOf(nf.value(QStringLiteral("DESCONTOTOTAL")));
+    t.discount = field::toDecimal(nf.value(QStringLiteral("DESCONTOTOTAL")));
     t.net = (t.gross - t.discount).rescaled(kMoneyScale);
     return t;
 }

@@ -153,13 +153,6 @@ LotProduct lotProductOf(TDM& dm, const StockItem& item, const Product& product)
     return lot;
 }
 
-Decimal decimalOf(const Value& value)
-{
-    if (const auto* d = std::get_if<Decimal>(&value))
-        return *d;
-    return Decimal{0, 0};
-}
-
 QString lotCondition(const StockItem& item)
 {
     return QStringLiteral(" where DESCRICAO = ") + q(item.storedName()) + QStringLiteral(" and LOTE = ") + q(item.lot) +
@@ -256,7 +249,7 @@ StockItem stockItemOf(const SqlCommand& row)
         item.expiry = row.asDateTime(QStringLiteral("VALIDADE")).date();
     item.density = row.value(QStringLiteral("DENSIDADE"));
     item.correctionFactor = row.value(QStringLiteral("FATORCORRECAO"));
-    item.quantity = decimalOf(row.value(QStringLiteral("QUANTIDADE")));
+    item.quantity = field::toDecimal(row.value(QStringLiteral("QUANTIDADE")));
     item.unit = row.asText(QStringLiteral("UNIDADE"));
     item.itemNumber = row.asText(QStringLiteral("RESPONSAVEL"));
     return item;

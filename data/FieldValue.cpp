@@ -8,6 +8,17 @@
 
 namespace field {
 
+Decimal toDecimal(const Value& value)
+{
+    if (const auto* d = std::get_if<Decimal>(&value))
+        return *d;
+    if (const auto* n = std::get_if<qint64>(&value))
+        return Decimal{*n, 0};
+    if (const auto* f = std::get_if<double>(&value))
+        return Decimal::fromDouble(*f, 8);
+    return Decimal{0, 0};
+}
+
 namespace {
 
 constexpr double kMsecsPerDay = 86400000.0;

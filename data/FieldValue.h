@@ -19,6 +19,8 @@ qint64 toInteger(const Value& value);
 // NULL reads 0; a text must hold a number (ConversionError otherwise); a date counts its days
 // from 30/12/1899, as date-time numbers do on the workstation.
 double toFloat(const Value& value);
+// NULL, a text and a date read 0; an integer exactly; a floating-point number to eight decimals.
+Decimal toDecimal(const Value& value);
 // NULL reads the zero date, 30/12/1899 00:00; a text must hold a date (ConversionError otherwise).
 QDateTime toDateTime(const Value& value);
 

@@ -1,5 +1,6 @@
 #include "payments/CustomInstalments.h"
 
+#include "data/FieldValue.h"
 #include "data/SqlText.h"
 #include "purchase/DataModule.h"
 
@@ -25,17 +26,6 @@ QString invoiceRows(TDM& dm)
            sql::quoted(supplierName(dm));
 }
 
-Decimal cents(const Value& v)
-{
-    if (const auto* d = std::get_if<Decimal>(&v))
-        return d->rescaled(2);
-    if (const auto* i = std::get_if<qint64>(&v))
-        return Decimal{*i * 100, 2};
-    if (const auto* f = std::get_if<double>(&v))
-        return Decimal::fromDouble(*f, 2);
-    return Decimal{0, 2};
-}
-
 } // namespace
 
 int OpenInvoiceInstalments(TDM& dm)
@@ -57,8 +47,8 @@ Decimal InstalmentBalance(TDM& dm)
 {
     const Value paid = dm.SQLQuery1.single(
         QStringLiteral("Select sum(VALOR) as TOTALPAGO from PAGDIVER") + invoiceRows(dm), QStringLiteral("TOTALPAGO"));
-    const Decimal net = cents(dm.NFiscal.value(QStringLiteral("VALLIQUIDO")));
-    return Decimal{net.units - cents(paid).units, 2};
+    const Decimal net = field::toDecimal(dm.NFiscal.value(QStringLiteral("VALLIQUIDO"))).rescaled(2);
+    return Decimal{net.units - field::toDecimal(paid).rescaled(2).units, 2};
 }
 
 QString BalanceText(const Decimal& balance)

@@ -1,6 +1,7 @@
 #include "payments/IncludeInPayables.h"
 
 #include "data/CachedDataset.h"
+#include "data/FieldValue.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
@@ -20,17 +21,6 @@ const QString kWarning =
     QStringLiteral("ATENÇÃO: Não foi possível registrar os valores desta Nota Fiscal no módulo de Contas a Pagar.\r"
                    "Favor informar ao responsável pelo setor financeiro.\rAviso %1 de 3");
 const QString kNothingIncluded = QStringLiteral(" Nada foi incluído no Contas a Pagar.");
-
-Decimal toCents(const Value& v)
-{
-    if (const auto* d = std::get_if<Decimal>(&v))
-        return d->rescaled(2);
-    if (const auto* i = std::get_if<qint64>(&v))
-        return Decimal{*i * 100, 2};
-    if (const auto* f = std::get_if<double>(&v))
-        return Decimal::fromDouble(*f, 2);
-    return Decimal{0, 2};
-}
 
 QDate toDate(const Value& v)
 {
@@ -150,7 +140,7 @@ private:
         std::vector<StoredPayable> out;
         auto cursor = connection_.openCursor(QStringLiteral("select VALOR, VENCIMENTO") + payablesOf(description_));
         while (cursor->fetch())
-            out.push_back({toCents(cursor->value(0)), toDate(cursor->value(1))});
+            out.push_back({field::toDecimal(cursor->value(0)).rescaled(2), toDate(cursor->value(1))});
         return out;
     }
 
@@ -202,7 +192,7 @@ private:
     {
         const Values row =
             connection_.executeRow(QStringLiteral("Select Sum(VALOR) as TotalAPagar") + payablesOf(description_));
-        return toCents(row.empty() ? Value{} : row.front());
+        return field::toDecimal(row.empty() ? Value{} : row.front()).rescaled(2);
     }
 
     void removeOpenPayables()
@@ -220,7 +210,7 @@ private:
                                    QStringLiteral(" and coalesce(SITUACAO, '') <> ") + sql::quoted(kOpenPayableStatus));
         const qint64 count = taken.empty() ? 0 : std::get<qint64>(taken.front());
         if (count > 0) {
-            const QString total = money(toCents(taken.at(1)));
+            const QString total = money(field::toDecimal(taken.at(1)).rescaled(2));
             ShowMessage(
                 count == 1 ? QStringLiteral("ATENÇÃO: 1 parcela desta Nota Fiscal, no valor de %1, já foi tratada pelo "
                                             "setor financeiro (não está mais \"Atualizado (pagar)\") e não confere "
@@ -255,7 +245,7 @@ PayableInvoice PayableInvoice::from(const CachedDataset& invoices)
     invoice.number = invoices.asText(QStringLiteral("NOTAFISCAL"));
     invoice.supplier = invoices.asText(QStringLiteral("FORNECEDOR"));
     invoice.date = invoices.asDate(QStringLiteral("DATA"));
-    invoice.netValue = toCents(invoices.value(QStringLiteral("VALLIQUIDO")));
+    invoice.netValue = field::toDecimal(invoices.value(QStringLiteral("VALLIQUIDO"))).rescaled(2);
     invoice.paymentForm = invoices.asText(QStringLiteral("FORMAPAGTO"));
     return invoice;
 }
@@ -277,7 +267,7 @@ schedule::PaymentForm ReadPaymentForm(FbConnection& connection, const QString& d
     form.days = text(3);
     const auto* count = std::get_if<qint64>(&row.at(4));
     form.instalments = count ? int(std::clamp<qint64>(*count, -1, 1000000)) : 0;
-    form.surcharge = toCents(row.at(5));
+    form.surcharge = field::toDecimal(row.at(5)).rescaled(2);
     return form;
 }
 
@@ -288,7 +278,7 @@ std::vector<schedule::Instalment> ReadCustomInstalments(FbConnection& connection
     auto cursor = connection.openCursor(QStringLiteral("select DATA, VALOR from PAGDIVER") +
                                         invoiceRows(invoiceNumber, supplierName) + QStringLiteral(" order by ORDEM"));
     while (cursor->fetch())
-        out.push_back({toDate(cursor->value(0)), toCents(cursor->value(1))});
+        out.push_back({toDate(cursor->value(0)), field::toDecimal(cursor->value(1)).rescaled(2)});
     return out;
 }
 

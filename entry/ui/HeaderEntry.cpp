@@ -25,18 +25,8 @@ constexpr int kNumberLength = 10;
 
 const QRect kHeaderGeometry(0, 0, 622, 78);
 
+using panelparts::fieldEdit;
 using panelparts::tryFocus;
-
-DBEdit* fieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
-                  const FieldFormat& format = {})
-{
-    auto* edit = new DBEdit(parent);
-    edit->setObjectName(name);
-    edit->setDataField(field);
-    edit->setFieldFormat(format);
-    edit->setGeometry(geometry);
-    return edit;
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "entry/ui/PanelParts.h"
 
+#include "widgets/DBEdit.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -67,6 +69,17 @@ void tryFocus(QWidget* w)
 {
     if (w->isVisible() && w->isEnabled())
         w->setFocus(Qt::OtherFocusReason);
+}
+
+DBEdit* fieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
+                  const FieldFormat& format)
+{
+    auto* edit = new DBEdit(parent);
+    edit->setObjectName(name);
+    edit->setDataField(field);
+    edit->setFieldFormat(format);
+    edit->setGeometry(geometry);
+    return edit;
 }
 
 } // namespace panelparts

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "widgets/FieldText.h"
+
 #include <QRect>
 #include <QString>
 
+class DBEdit;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -19,6 +22,9 @@ QFrame* captionPanel(QWidget* parent, const QString& name, const QString& captio
 QLabel* titleBar(QWidget* panel, const QString& name, const QString& caption);
 QLabel* label(QWidget* parent, const QString& text, int left, int top);
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption);
+// A data-aware edit of `field`, named `name`, at `geometry`.
+DBEdit* fieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
+                  const FieldFormat& format = {});
 // Moving the focus is a courtesy: a control that cannot take it is left alone.
 void tryFocus(QWidget* w);
 

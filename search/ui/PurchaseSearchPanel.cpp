@@ -1,6 +1,7 @@
 #include "search/ui/PurchaseSearchPanel.h"
 
 #include "data/CachedDataset.h"
+#include "entry/ui/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
@@ -21,20 +22,6 @@
 namespace {
 
 const QRect kPanelGeometry(0, 0, 630, 445);
-
-QLabel* titleBar(QWidget* panel)
-{
-    auto* title = new QLabel(QStringLiteral("Pesquisa de Notas Fiscais"), panel);
-    title->setObjectName(QStringLiteral("TituloPesquisa"));
-    title->setAlignment(Qt::AlignCenter);
-    title->setAutoFillBackground(true);
-    title->setBackgroundRole(QPalette::Highlight);
-    title->setForegroundRole(QPalette::HighlightedText);
-    QFont font = title->font();
-    font.setBold(true);
-    title->setFont(font);
-    return title;
-}
 
 bool inside(const QWidget* panel, const QWidget* w)
 {
@@ -91,7 +78,8 @@ void PurchaseSearchPanel::buildPanel(TDM& dm)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 4);
     layout->setSpacing(4);
-    layout->addWidget(titleBar(this));
+    layout->addWidget(
+        panelparts::titleBar(this, QStringLiteral("TituloPesquisa"), QStringLiteral("Pesquisa de Notas Fiscais")));
 
     const Column date = addColumn(QStringLiteral("BotOrdData"), QStringLiteral("Data"), QStringLiteral("PesqData"),
                                   QStringLiteral("GradeData"), QStringLiteral("DATA"), QStringLiteral("DATA"), true);

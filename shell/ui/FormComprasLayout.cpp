@@ -53,17 +53,6 @@ QPushButton* newButton(QWidget* parent, const QString& name, const QString& capt
     return button;
 }
 
-DBEdit* newFieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
-                     const FieldFormat& format = {})
-{
-    auto* edit = new DBEdit(parent);
-    edit->setObjectName(name);
-    edit->setDataField(field);
-    edit->setFieldFormat(format);
-    edit->setGeometry(geometry);
-    return edit;
-}
-
 } // namespace
 
 // The screens' sizes were made for a compact 8-point font: with it, captions and column titles fit
@@ -156,14 +145,14 @@ void TFormCompras::chainTabOrder()
 void TFormCompras::buildTotals()
 {
     newLabel(PainelCompras, QStringLiteral("Total da Nota"), 214, 366);
-    DBEdit1 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit1"), QStringLiteral("VALBRUTO"),
-                           QRect(214, 382, 100, 22), FieldFormat::money());
+    DBEdit1 = panelparts::fieldEdit(PainelCompras, QStringLiteral("DBEdit1"), QStringLiteral("VALBRUTO"),
+                                    QRect(214, 382, 100, 22), FieldFormat::money());
     newLabel(PainelCompras, QStringLiteral("Descontos"), 322, 366);
-    DBEdit2 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit2"), QStringLiteral("DESCONTOTOTAL"),
-                           QRect(322, 382, 100, 22), FieldFormat::money());
+    DBEdit2 = panelparts::fieldEdit(PainelCompras, QStringLiteral("DBEdit2"), QStringLiteral("DESCONTOTOTAL"),
+                                    QRect(322, 382, 100, 22), FieldFormat::money());
     newLabel(PainelCompras, QStringLiteral("Valor Líquido"), 430, 366);
-    DBEdit3 = newFieldEdit(PainelCompras, QStringLiteral("DBEdit3"), QStringLiteral("VALLIQUIDO"),
-                           QRect(430, 382, 100, 22), FieldFormat::money());
+    DBEdit3 = panelparts::fieldEdit(PainelCompras, QStringLiteral("DBEdit3"), QStringLiteral("VALLIQUIDO"),
+                                    QRect(430, 382, 100, 22), FieldFormat::money());
     for (DBEdit* readOnlyTotal : {DBEdit1, DBEdit3}) {
         readOnlyTotal->setReadOnly(true);
         readOnlyTotal->setStyleSheet(QStringLiteral("background-color: silver;"));
