@@ -20,6 +20,22 @@ public:
     }
 };
 
+class EnterKeyAction : public QObject {
+public:
+    EnterKeyAction(QObject* parent, std::function<void()> onEnter) : QObject(parent), onEnter_(std::move(onEnter)) {}
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !IsEnterKey(*static_cast<QKeyEvent*>(event)))
+            return false;
+        onEnter_();
+        return true;
+    }
+
+private:
+    std::function<void()> onEnter_;
+};
+
 bool takesTabFocus(const QWidget* w, const QWidget* window)
 {
     return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() && !w->focusProxy() &&
@@ -52,4 +68,9 @@ bool FocusNextControl(QWidget* from)
         return true;
     }
     return false;
+}
+
+void OnEnterKey(QWidget* owner, QObject* target, std::function<void()> onEnter)
+{
+    target->installEventFilter(new EnterKeyAction(owner, std::move(onEnter)));
 }

@@ -30,24 +30,6 @@ bool canTakeFocus(const QWidget* w)
     return w && w->isVisible() && w->isEnabled() && w->focusPolicy() != Qt::NoFocus;
 }
 
-// Enter in the discount field of the work area moves on to the payment form.
-class DiscountEnterFilter : public QObject {
-public:
-    DiscountEnterFilter(QObject* parent, std::function<void()> onEnter) : QObject(parent), onEnter_(std::move(onEnter))
-    {
-    }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || !IsEnterKey(*static_cast<QKeyEvent*>(event)))
-            return false;
-        onEnter_();
-        return true;
-    }
-
-private:
-    std::function<void()> onEnter_;
-};
-
 // The clerk waits with the busy cursor while the invoice is entered into stock.
 class BusyCursor {
 public:
@@ -106,13 +88,14 @@ void TFormCompras::attachClosing()
             if (canTakeFocus(DBEdit2))
                 DBEdit2->setFocus(Qt::OtherFocusReason);
         });
-    DBEdit2->installEventFilter(new DiscountEnterFilter(DBEdit2, [this] {
+    // Enter in the discount field of the work area moves on to the payment form.
+    OnEnterKey(DBEdit2, DBEdit2, [this] {
         for (QWidget* next : std::initializer_list<QWidget*>{DBComboBox1, headerField("DBEditData")})
             if (canTakeFocus(next)) {
                 next->setFocus(Qt::OtherFocusReason);
                 return;
             }
-    }));
+    });
     // Locking the invoice fields takes the focus away too: that is no leaving by the clerk.
     connect(DBEdit2, &DBEdit::exited, this, [this, recalcOnExit] {
         if (DBEdit2->isEnabled())

@@ -21,24 +21,6 @@ namespace {
 const QString kNotClosed = QStringLiteral("A Nota Fiscal não foi fechada ainda.");
 const QString kNoPaymentForm = QStringLiteral("Primeiro, especifique a forma de pagamento.");
 
-// Enter in the payment-form combo is swallowed and sends the focus to the invoice date.
-class ComboEnterKey : public QObject {
-public:
-    ComboEnterKey(QWidget* combo, std::function<void()> onEnter) : QObject(combo), onEnter_(std::move(onEnter)) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || !IsEnterKey(*static_cast<QKeyEvent*>(event)))
-            return false;
-        onEnter_();
-        return true;
-    }
-
-private:
-    std::function<void()> onEnter_;
-};
-
 template <typename Handler> auto guarded(Handler handler)
 {
     return [handler] { RunGuarded(handler); };
@@ -53,10 +35,10 @@ void TFormCompras::attachPayments()
     const auto showInstalments = [this] { PainelFormaPag->ShowCustomInstalments(DBComboBox1->currentText()); };
     connect(DBComboBox1, &DBComboBox::entered, this, guarded(showInstalments));
     connect(DBComboBox1, &DBComboBox::edited, this, guarded(showInstalments));
-    auto* enterKey =
-        new ComboEnterKey(DBComboBox1, [this] { headerField("DBEditData")->setFocus(Qt::OtherFocusReason); });
-    DBComboBox1->installEventFilter(enterKey);
-    DBComboBox1->lineEdit()->installEventFilter(enterKey);
+    // Enter in the payment-form combo is swallowed and sends the focus to the invoice date.
+    const auto toInvoiceDate = [this] { headerField("DBEditData")->setFocus(Qt::OtherFocusReason); };
+    OnEnterKey(DBComboBox1, DBComboBox1, toInvoiceDate);
+    OnEnterKey(DBComboBox1, DBComboBox1->lineEdit(), toInvoiceDate);
     connect(DBComboBox1, &DBComboBox::exited, this, guarded([this] {
                 ShowWindowColour(DBComboBox1);
                 // The instalment panel took the focus: the invoice stays as the panel left it.
