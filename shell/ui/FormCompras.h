@@ -13,6 +13,7 @@ class DBNavigator;
 class ExpiryPanel;
 class HeaderEntry;
 class InstalmentPanel;
+class LoginPanel;
 class ItemEntry;
 class NfeImportPanel;
 class PeriodPanel;
@@ -88,11 +89,6 @@ public:
     // Payments: "Incluir no Contas a Pagar".
     void BitBtn8Click();
 
-    // Login.
-    void PainelLoginEnter();
-    void EditNomeExit();
-    void BotOkSenhaClick();
-    void BotCancSenhaClick();
     // What a successful login shows: the work area, with the main actions enabled.
     void enterWorkArea();
 
@@ -102,13 +98,6 @@ public:
     QAction* Etiquetas1;   // "Relatórios" > "Etiquetas"
     QAction* Vencimentos1; // "Relatórios" > "Vencimentos"
     QAction* Sair1;        // "Sair"
-
-    // Login.
-    QFrame* PainelLogin;
-    QLineEdit* EditNome;
-    QLineEdit* EditSenhaU;
-    QPushButton* BotOkSenha;
-    QPushButton* BotCancSenha;
 
     // The invoice work area and what it holds besides the header and the items.
     QFrame* PainelCompras;
@@ -155,6 +144,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Login.
+    void PainelLoginEnter();
+    void BotOkSenhaClick();
+    void BotCancSenhaClick();
+
     void applyScreenFont();
     void connectLifeHandlers();
     void connectLoginHandlers();
@@ -192,4 +186,5 @@ private:
     bool startUpRan_ = false;
     bool refusedByGuard_ = false;
     bool closingWithoutReminder_ = false;
+    LoginPanel* PainelLogin = nullptr;
 };

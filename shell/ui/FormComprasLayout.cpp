@@ -1,6 +1,7 @@
 // Where the controls of the invoice window stand. Sizes and places are those of the screens;
 // what the screens leave free is laid out to fit the 800 × 560 window.
 #include "shell/ui/FormCompras.h"
+#include "shell/ui/LoginPanel.h"
 
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
@@ -85,35 +86,7 @@ void TFormCompras::buildMenu()
 
 void TFormCompras::buildLoginPanel()
 {
-    PainelLogin = newPanel(centralWidget(), QStringLiteral("PainelLogin"), QRect(224, 149, 331, 130));
-    auto* title = new QLabel(QStringLiteral("Identificação do Usuário"), PainelLogin);
-    title->setObjectName(QStringLiteral("PainelLoginTitulo"));
-    title->setAlignment(Qt::AlignCenter);
-    title->setAutoFillBackground(true);
-    title->setBackgroundRole(QPalette::Highlight);
-    title->setForegroundRole(QPalette::HighlightedText);
-    title->setGeometry(2, 2, 327, 20);
-
-    newLabel(PainelLogin, QStringLiteral("Nome"), 16, 34);
-    EditNome = new QLineEdit(PainelLogin);
-    EditNome->setObjectName(QStringLiteral("EditNome"));
-    EditNome->setGeometry(70, 30, 240, 22);
-    EditNome->setMaxLength(60);
-    newLabel(PainelLogin, QStringLiteral("Senha"), 16, 64);
-    EditSenhaU = new QLineEdit(PainelLogin);
-    EditSenhaU->setObjectName(QStringLiteral("EditSenhaU"));
-    EditSenhaU->setGeometry(70, 60, 240, 22);
-    EditSenhaU->setEchoMode(QLineEdit::Password);
-    // Every typed character of the password shows as "#".
-    EditSenhaU->setStyleSheet(QStringLiteral("lineedit-password-character: %1;").arg(int(u'#')));
-    BotOkSenha = newButton(PainelLogin, QStringLiteral("BotOkSenha"), QStringLiteral("OK"), QRect(90, 94, 75, 26));
-    BotCancSenha =
-        newButton(PainelLogin, QStringLiteral("BotCancSenha"), QStringLiteral("Cancela"), QRect(170, 94, 75, 26));
-    for (QWidget* w : std::initializer_list<QWidget*>{EditNome, EditSenhaU})
-        HighlightOnFocus(w);
-    setTabOrder(EditNome, EditSenhaU);
-    setTabOrder(EditSenhaU, BotOkSenha);
-    setTabOrder(BotOkSenha, BotCancSenha);
+    PainelLogin = new LoginPanel(centralWidget());
 }
 
 void TFormCompras::buildPainelCompras()

@@ -1,6 +1,7 @@
 // The login panel: name and password checked against the users, the rights of the access string,
 // then the workstation of the user and the work area.
 #include "shell/ui/FormCompras.h"
+#include "shell/ui/LoginPanel.h"
 
 #include "data/AsciiCase.h"
 #include "entry/ui/CostDetails.h"
@@ -12,77 +13,26 @@
 #include "shell/Login.h"
 #include "shell/Workstation.h"
 #include "widgets/DBEdit.h"
-#include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"
 
-#include <QApplication>
-#include <QFrame>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-
-// The keys and focus changes of the login fields that Qt's own signals do not give.
-class LoginFieldEvents : public QObject {
-public:
-    LoginFieldEvents(TFormCompras& form) : QObject(&form), form_(form)
-    {
-        setObjectName(kName);
-        form.EditNome->installEventFilter(this);
-        form.EditSenhaU->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == form_.EditNome && event->type() == QEvent::FocusOut)
-            RunGuarded([this] { form_.EditNomeExit(); });
-        if (watched == form_.EditSenhaU && event->type() == QEvent::KeyPress &&
-            IsEnterKey(*static_cast<QKeyEvent*>(event))) {
-            form_.BotOkSenha->click();
-            return true;
-        }
-        return false;
-    }
-
-    inline static const QString kName = QStringLiteral("loginFieldEvents");
-
-private:
-    TFormCompras& form_;
-};
-
-} // namespace
 
 void TFormCompras::connectLoginHandlers()
 {
-    EnterMovesToNextControl(EditNome);
-    new LoginFieldEvents(*this);
-    connect(BotOkSenha, &QPushButton::clicked, this, [this] { RunGuarded([this] { BotOkSenhaClick(); }); });
-    connect(BotCancSenha, &QPushButton::clicked, this, [this] { RunGuarded([this] { BotCancSenhaClick(); }); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        const bool wasInside = old && PainelLogin->isAncestorOf(old);
-        if (now && PainelLogin->isAncestorOf(now) && !wasInside)
-            RunGuarded([this] { PainelLoginEnter(); });
-    });
+    connect(PainelLogin, &LoginPanel::okClicked, this, [this] { RunGuarded([this] { BotOkSenhaClick(); }); });
+    connect(PainelLogin, &LoginPanel::cancelClicked, this, [this] { RunGuarded([this] { BotCancSenhaClick(); }); });
+    connect(PainelLogin, &LoginPanel::entered, this, [this] { RunGuarded([this] { PainelLoginEnter(); }); });
 }
 
-// While the window is taken apart its controls lose the focus one by one: no login handler may
-// look at them then.
 void TFormCompras::disconnectLoginHandlers()
 {
-    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
-    delete findChild<QObject*>(LoginFieldEvents::kName, Qt::FindDirectChildrenOnly);
+    PainelLogin->stopReporting();
 }
 
 void TFormCompras::PainelLoginEnter()
 {
     itemEntry_->cost->hide();
-}
-
-void TFormCompras::EditNomeExit()
-{
-    EditNome->setText(ascii::upper(EditNome->text()));
 }
 
 void TFormCompras::BotCancSenhaClick()
@@ -92,26 +42,26 @@ void TFormCompras::BotCancSenhaClick()
 
 void TFormCompras::BotOkSenhaClick()
 {
-    const LoginCheck check = CheckLogin(dm_->Usuarios, EditNome->text(), EditSenhaU->text());
+    const LoginCheck check = CheckLogin(dm_->Usuarios, PainelLogin->userName(), PainelLogin->password());
     if (check.financialAccessRead)
         session_.FinancialAccess = check.financialAccess;
     switch (check.outcome) {
     case LoginCheck::Outcome::Accepted:
         break;
     case LoginCheck::Outcome::WrongPassword:
-        ShowMessage(LoginRefusalMessage(check.outcome, EditNome->text()));
-        EditSenhaU->setFocus(Qt::OtherFocusReason);
+        ShowMessage(LoginRefusalMessage(check.outcome, PainelLogin->userName()));
+        PainelLogin->focusPassword();
         return;
     default:
-        ShowMessage(LoginRefusalMessage(check.outcome, EditNome->text()));
-        EditNome->setFocus(Qt::OtherFocusReason);
+        ShowMessage(LoginRefusalMessage(check.outcome, PainelLogin->userName()));
+        PainelLogin->focusName();
         return;
     }
 
     enterWorkArea();
     session_.CurrentUserName = check.name;
 
-    EditNome->setText(session_.CurrentUserName);
+    PainelLogin->setUserName(session_.CurrentUserName);
     const WorkstationBinding binding = IdentifyWorkstation(*dm_, session_);
     for (const QString& message : binding.messages)
         ShowMessage(message);
@@ -119,7 +69,7 @@ void TFormCompras::BotOkSenhaClick()
         setWindowTitle(binding.caption);
     if (binding.databaseName.isEmpty()) {
         ShowMessage(QStringLiteral("Não foi identificada uma área de trabalho para o usuáro ") +
-                    ascii::upper(EditNome->text()));
+                    ascii::upper(PainelLogin->userName()));
         // Without a workstation nobody works here: the program ends, whatever the reminder's answer.
         closingWithoutReminder_ = true;
         close();
@@ -129,8 +79,7 @@ void TFormCompras::BotOkSenhaClick()
 void TFormCompras::enterWorkArea()
 {
     PainelLogin->hide();
-    EditNome->clear();
-    EditSenhaU->clear();
+    PainelLogin->clearFields();
     keyroles::setCancelButton(this, BotSairCompras);
     BotSairCompras->setFocus(Qt::OtherFocusReason); // hidden: it does not take it
     PainelCompras->show();

@@ -1,6 +1,7 @@
 // The window's start: the sequence run once when it is first shown, activation, the single-module
 // guard and the timers that keep the stamp and the activity file fresh.
 #include "shell/ui/FormCompras.h"
+#include "shell/ui/LoginPanel.h"
 
 #include "entry/ui/CostDetails.h"
 #include "entry/ui/ItemEntry.h"
@@ -162,13 +163,8 @@ void TFormCompras::openWorkDatasets()
 void TFormCompras::showLoginPanel()
 {
     session_.CurrentUserName = GetLogonUserName().left(kUserNameChars);
-    EditNome->setText(session_.CurrentUserName);
-    PainelLogin->setGeometry(224, 149, 331, 130);
-    PainelLogin->show();
-    PainelLogin->raise();
-    if (EditNome->isEnabled() && EditNome->isVisible())
-        EditNome->setFocus(Qt::OtherFocusReason);
-    keyroles::setCancelButton(this, BotCancSenha);
+    PainelLogin->showFor(session_.CurrentUserName);
+    keyroles::setCancelButton(this, PainelLogin->cancelButton());
 }
 
 // The work area is hidden behind the login panel at this point, so "Aguarde..." stands in the

@@ -77,8 +77,8 @@ private slots:
         SessionState session;
         TFormCompras form(session);
         form.show();
-        QTest::keyClicks(form.EditSenhaU, "abc");
-        QCOMPARE(form.EditSenhaU->displayText(), QStringLiteral("###"));
+        QTest::keyClicks(form.findChild<QLineEdit*>("EditSenhaU"), "abc");
+        QCOMPARE(form.findChild<QLineEdit*>("EditSenhaU")->displayText(), QStringLiteral("###"));
     }
 
     void windowStateRoutines()

@@ -66,12 +66,12 @@ struct LoginWindow {
         w.sql().execute(QStringLiteral("insert into TABLAB (LABORATORIO, LOJA) values ('Matriz', ?)"), {kStoreCnpj});
         w.session.DefaultStockLocation = QStringLiteral("Do arquivo");
     }
-    bool up() { return w.startUp() && w.form->PainelLogin->isVisible(); }
+    bool up() { return w.startUp() && w.form->findChild<QWidget*>("PainelLogin")->isVisible(); }
     void login(const QString& name, const QString& password)
     {
-        w.form->EditNome->setText(name);
-        w.form->EditSenhaU->setText(password);
-        w.form->BotOkSenha->click();
+        w.form->findChild<QLineEdit*>("EditNome")->setText(name);
+        w.form->findChild<QLineEdit*>("EditSenhaU")->setText(password);
+        w.form->findChild<QPushButton*>("BotOkSenha")->click();
     }
     QStringList messages() { return w.dialogs().messages; }
 
@@ -91,16 +91,16 @@ private slots:
         QVERIFY(l.up());
         TFormCompras& form = *l.w.form;
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.EditNome->clear();
-        form.EditNome->setFocus();
-        QTest::keyClicks(form.EditNome, QStringLiteral("ana"));
-        QTest::keyClick(form.EditNome, Qt::Key_Return);
-        QTRY_VERIFY(form.EditSenhaU->hasFocus());
-        QTest::keyClicks(form.EditSenhaU, QStringLiteral("123"));
-        QTest::keyClick(form.EditSenhaU, Qt::Key_Return);
+        form.findChild<QLineEdit*>("EditNome")->clear();
+        form.findChild<QLineEdit*>("EditNome")->setFocus();
+        QTest::keyClicks(form.findChild<QLineEdit*>("EditNome"), QStringLiteral("ana"));
+        QTest::keyClick(form.findChild<QLineEdit*>("EditNome"), Qt::Key_Return);
+        QTRY_VERIFY(form.findChild<QLineEdit*>("EditSenhaU")->hasFocus());
+        QTest::keyClicks(form.findChild<QLineEdit*>("EditSenhaU"), QStringLiteral("123"));
+        QTest::keyClick(form.findChild<QLineEdit*>("EditSenhaU"), Qt::Key_Return);
 
         QCOMPARE(l.messages(), QStringList());
-        QVERIFY(!form.PainelLogin->isVisible());
+        QVERIFY(!form.findChild<QWidget*>("PainelLogin")->isVisible());
         QVERIFY(form.PainelCompras->isVisible() && form.findChild<QFrame*>("PainelDetalhes")->isVisible());
         QVERIFY(form.BotSairCompras->isEnabled());
         QCOMPARE(form.windowTitle(), QStringLiteral("  NOTAS FISCAIS DE SUPRIMENTOS DE USO INTERNO  -  Usuário: "
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(l.w.form.get()));
         l.login(name, password);
         QCOMPARE(l.messages(), QStringList{message});
-        QVERIFY(l.w.form->PainelLogin->isVisible());
+        QVERIFY(l.w.form->findChild<QWidget*>("PainelLogin")->isVisible());
         QVERIFY(!l.w.form->PainelCompras->isVisible());
         QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
     }

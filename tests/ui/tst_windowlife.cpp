@@ -84,7 +84,7 @@ private slots:
             QVERIFY(!w.dm->NFiscal.isOpen());
         } else {
             QCOMPARE(w.dialogs().messages, QStringList());
-            QVERIFY(w.form->PainelLogin->isVisible());
+            QVERIFY(w.form->findChild<QWidget*>("PainelLogin")->isVisible());
             QVERIFY(readStamp() != stamp);
             QCOMPARE(stamp::check(productfolder::inUseStamp()), stamp::Verdict::Live);
             QVERIFY(w.form->Timer2->isActive());
@@ -108,16 +108,16 @@ private slots:
         QVERIFY(w.dm->NFiscal.isOpen() && w.dm->NFiscal.isEmpty() && w.dm->Compras.isEmpty());
         QVERIFY(!w.dm->Compras2.isOpen());
 
-        QVERIFY(form.PainelLogin->isVisible());
-        QCOMPARE(form.PainelLogin->geometry(), QRect(224, 149, 331, 130));
-        QCOMPARE(form.EditNome->text(), GetLogonUserName());
+        QVERIFY(form.findChild<QWidget*>("PainelLogin")->isVisible());
+        QCOMPARE(form.findChild<QWidget*>("PainelLogin")->geometry(), QRect(224, 149, 331, 130));
+        QCOMPARE(form.findChild<QLineEdit*>("EditNome")->text(), GetLogonUserName());
         QCOMPARE(w.session.CurrentUserName, GetLogonUserName());
         QVERIFY(!form.PainelCompras->isVisible() && !form.findChild<QFrame*>("PainelDetalhes")->isVisible());
         QVERIFY(form.BotSairCompras->isEnabled()); // the sequence ends enabling the main buttons
         QVERIFY(!form.findChild<DBEdit*>("DBEditNotaFiscal")->isEnabled());
         QCOMPARE(form.findChild<QFrame*>("PainelAlertaCusto")->pos(), QPoint(268, 104));
         QCOMPARE(form.PainelAguarde->parentWidget(), form.PainelCompras);
-        QTRY_VERIFY(form.EditNome->hasFocus());
+        QTRY_VERIFY(form.findChild<QLineEdit*>("EditNome")->hasFocus());
     }
 
     void startUpLists()
