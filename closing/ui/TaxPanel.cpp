@@ -204,8 +204,10 @@ void TaxPanel::Open()
 
 void TaxPanel::Close()
 {
+    // Hidden first: the field being left recomputes the totals as the focus goes, and must find
+    // none of the panel's fields to hand the focus on to.
+    hide();
     window_.UnlockInvoiceFields();
     window_.EnableMainButtons();
     emit returnedToInvoice();
-    hide();
 }

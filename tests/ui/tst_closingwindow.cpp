@@ -273,6 +273,21 @@ private slots:
         QCOMPARE(logLines(), log);
     }
 
+    // Esc in a field of the tax panel is "Voltar": the clerk lands on "Fechar Nota Fiscal", and the
+    // invoice's date is neither selected nor changed by what is typed next.
+    void escapeInTheTaxPanelReturnsToClosing()
+    {
+        threeItems();
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+        typeInto(control<QLineEdit>("DBEdit12"), QStringLiteral("12,50"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTest::keyClick(focused(), Qt::Key_Escape);
+        QTRY_VERIFY(!control<QWidget>("PainelOutrasDespesas")->isVisible());
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().BotFecharNF));
+        QVERIFY(form().BotFecharNF->isEnabled());
+    }
+
     void aFailedClosingShowsTheErrorAndNoSuccess()
     {
         threeItems();
