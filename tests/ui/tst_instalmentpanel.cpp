@@ -2,6 +2,7 @@
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -126,6 +127,28 @@ private slots:
         const int questions = w->dialogs().questions.size();
         QVERIFY(w->form->FormClose());
         QCOMPARE(w->dialogs().questions.size(), questions);
+    }
+
+    // The clerk opens the list with the keyboard and takes "Datas e valores diversos": the grid
+    // keeps the focus for the date and then the amount.
+    void customInstalmentsChosenFromTheListByKeyboard()
+    {
+        start();
+        DBComboBox* combo = w->form->DBComboBox1;
+        combo->setEnabled(true);
+        combo->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(combo->hasFocus());
+        QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(combo->view()->isVisible());
+        QTest::keyClick(combo->view(), Qt::Key_Return);
+        QTRY_VERIFY(panel()->isVisible());
+        QTRY_VERIFY(grid()->hasFocus());
+        type(QStringLiteral("050524"));
+        press(Qt::Key_Return);
+        QVERIFY2(grid()->hasFocus(), qPrintable(QApplication::focusWidget()->objectName()));
+        type(QStringLiteral("120"));
+        press(Qt::Key_Return);
+        QCOMPARE(remaining()->text(), QStringLiteral("    80,00"));
     }
 
     void instalmentsAboveTheNetValueHoldVoltarBack()
