@@ -9,10 +9,24 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <memory>
+
+namespace {
+
+// Just after the end of the header label's text, whatever the screen's font makes its width.
+QPoint besideLabel(QWidget* area, const QString& text)
+{
+    for (const QLabel* label : area->findChildren<QLabel*>())
+        if (label->text() == text)
+            return label->mapTo(area, QPoint(label->fontMetrics().horizontalAdvance(text) + 2, -2));
+    return {};
+}
+
+} // namespace
 
 void TFormCompras::attachSearch(TDM& dm)
 {
@@ -34,14 +48,14 @@ void TFormCompras::attachSearch(TDM& dm)
     auto sorter = std::make_shared<PurchaseSearch>(dm);
     struct Sort {
         const char* name;
-        QPoint at;
+        const char* label;
         InvoiceOrder order;
         const char* tip;
     };
     const Sort sorts[] = {
-        {"SpeedButton1", {76, 32}, InvoiceOrder::DateNumberSupplier, "Ordenar por data de emissão"},
-        {"SpeedButton5", {264, 32}, InvoiceOrder::NumberSupplier, "Ordenar por nota fiscal"},
-        {"SpeedButton3", {368, 32}, InvoiceOrder::SupplierDateNumber, "Ordenar por fornecedor"},
+        {"SpeedButton1", "Data Emissão", InvoiceOrder::DateNumberSupplier, "Ordenar por data de emissão"},
+        {"SpeedButton5", "Nota Fiscal", InvoiceOrder::NumberSupplier, "Ordenar por nota fiscal"},
+        {"SpeedButton3", "Fornecedor", InvoiceOrder::SupplierDateNumber, "Ordenar por fornecedor"},
     };
     for (const Sort& s : sorts) {
         auto* button = new QToolButton(PainelCompras);
@@ -49,7 +63,7 @@ void TFormCompras::attachSearch(TDM& dm)
         button->setArrowType(Qt::DownArrow);
         button->setToolTip(QString::fromUtf8(s.tip));
         button->setFocusPolicy(Qt::NoFocus);
-        button->setGeometry(QRect(s.at, QSize(16, 16)));
+        button->setGeometry(QRect(besideLabel(PainelCompras, QString::fromUtf8(s.label)), QSize(16, 16)));
         const InvoiceOrder order = s.order;
         connect(button, &QToolButton::clicked, this,
                 [sorter, order] { RunGuarded([&] { sorter->sortInvoices(order); }); });

@@ -1,6 +1,7 @@
 #include "tests/ui/WorkingWindow.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -340,6 +341,24 @@ private slots:
         QCOMPARE(dm().NFiscal.asText("NOTAFISCAL"), QStringLiteral("100"));
         QTest::mouseClick(find<QToolButton>("SpeedButton1"), Qt::LeftButton);
         QVERIFY(dm().NFiscal.commandText().endsWith(QLatin1String("order by DATA, NOTAFISCAL, FORNECEDOR")));
+    }
+
+    // Each sort button stands after its label's text and covers none of it.
+    void sortButtonsLeaveTheLabelsWhole()
+    {
+        const QWidget* area = find("PainelCompras");
+        const std::pair<const char*, QString> pairs[] = {{"SpeedButton1", QStringLiteral("Data Emissão")},
+                                                         {"SpeedButton5", QStringLiteral("Nota Fiscal")},
+                                                         {"SpeedButton3", QStringLiteral("Fornecedor")}};
+        for (const auto& [button, text] : pairs) {
+            const QLabel* label = nullptr;
+            for (const QLabel* l : area->findChildren<QLabel*>())
+                if (l->text() == text)
+                    label = l;
+            QVERIFY2(label, qPrintable(text));
+            const int textEnd = label->mapTo(area, QPoint(label->fontMetrics().horizontalAdvance(text), 0)).x();
+            QVERIFY2(find<QToolButton>(button)->geometry().left() >= textEnd, button);
+        }
     }
 };
 
