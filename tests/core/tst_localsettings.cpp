@@ -119,6 +119,10 @@ private slots:
         QTest::newRow("colour with a blank inside")
             << file({line(kColour, "16 777"), line(kServer, "srv")}) << "" << buttonFace << ""
             << "" << true;
+        QTest::newRow("control characters left out of texts")
+            << file({line(kServer, QStringLiteral("srv\t01")), line(kStock, QStringLiteral("Lab") + QChar(0) + "1")})
+            << "srv01" << buttonFace << "Lab1"
+            << "" << false;
         QTest::newRow("colour with a tab") << file({line(kColour, "\t255")}) << "" << buttonFace << ""
                                            << "" << true;
         QTest::newRow("colour beyond 32 bits") << file({line(kColour, "4294967295")}) << "" << buttonFace << ""
