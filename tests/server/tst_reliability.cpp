@@ -179,15 +179,21 @@ private slots:
         QCOMPARE(dm.NFiscal.pendingChanges(), 0);
         QCOMPARE(dm.Compras.pendingChanges(), 0);
 
-        qInfo("restart: %d headers and %d items entered", headers, items);
+        // Every row the workstation holds is stored, once. A header whose post failed as the server
+        // went may be stored too (the clerk was told; typed again, its number would be refused).
+        const qint64 stored = number(QStringLiteral("select count(*) from NFISCAL"));
+        qInfo("restart: %d headers entered, %lld stored; %d items entered", headers, stored, items);
         QVERIFY(headers > 10);
-        QCOMPARE(number(QStringLiteral("select count(*) from NFISCAL")), qint64(headers));
-        QCOMPARE(number(QStringLiteral("select count(distinct NOTAFISCAL) from NFISCAL")), qint64(headers));
+        QVERIFY(stored >= headers && stored <= headers + 1);
+        QCOMPARE(number(QStringLiteral("select count(distinct NOTAFISCAL) from NFISCAL")), stored);
         QCOMPARE(number(QStringLiteral("select count(*) from COMPRAS")), qint64(items));
         QCOMPARE(number(QStringLiteral("select count(distinct COMPONENTE) from COMPRAS")), qint64(items));
+        QCOMPARE(number(QStringLiteral("select count(*) from COMPRAS C where not exists (select 1 from NFISCAL N "
+                                       "where N.NOTAFISCAL = C.NOTAFISCAL)")),
+                 qint64(0));
         // Reading through the workstation's own connection works again.
         QCOMPARE(dm.SQLQuery1.single(QStringLiteral("select count(*) as N from NFISCAL"), QStringLiteral("N")),
-                 Value{qint64(headers)});
+                 Value{stored});
     }
 };
 
