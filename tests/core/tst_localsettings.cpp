@@ -85,8 +85,8 @@ private slots:
             << file({line(kServer, QString(58, u'a') + QStringLiteral("bcdef"))})
             << QString(58, u'a') + QStringLiteral("bc") << buttonFace << ""
             << "" << false;
-        QTest::newRow("blanks trimmed, tabs kept")
-            << file({line(kServer, "   srv   "), line(kStock, "\tLOJA\t ")}) << "srv" << buttonFace << "\tLOJA\t"
+        QTest::newRow("blanks trimmed, tabs left out")
+            << file({line(kServer, "   srv   "), line(kStock, "\tLOJA\t ")}) << "srv" << buttonFace << "LOJA"
             << "" << false;
         QTest::newRow("value beyond character 109 is lost")
             << file({line(kStock, QString(60, u' ') + QStringLiteral("XY"))}) << "" << buttonFace << ""
