@@ -2,6 +2,7 @@
 // `korvanis-admin generate`), each figure next to a native baseline measured in the same run.
 
 #include "Closing.h"
+#include "Concurrency.h"
 #include "Measure.h"
 #include "Nfe.h"
 #include "Payables.h"
@@ -252,6 +253,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    // korvanis-bench concurrency DATABASE [--writers N] [--invoices M] (see Concurrency.h)
+    if (args.size() > 1 && args.at(1) == QLatin1String("concurrency"))
+        return runConcurrency(args.mid(2));
+    if (args.size() > 1 && args.at(1) == QLatin1String("concurrency-writer"))
+        return runConcurrencyWriter(args.mid(2));
     // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables|nfe|startup]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));

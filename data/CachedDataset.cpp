@@ -4,13 +4,28 @@
 #include "data/CachedDatasetImpl.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
+#include "data/ServerError.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <algorithm>
 
 namespace {
 
-// A new row refused as a duplicate gets a fresh key this many times before the refusal stands.
-constexpr int kKeyDrawAttempts = 5;
+// A new row refused as a duplicate gets fresh keys for this long before the refusal stands.
+constexpr qint64 kKeyRedrawMillis = 5000;
+// The longest pause between two draws; the pause is random, so that workstations drawing at the
+// same moment part ways.
+constexpr int kLongestRedrawPauseMillis = 80;
+
+// The first refusal of each dataset's last write, with the server's codes (see LastApplyFailure).
+QHash<const CachedDataset*, ServerError>& lastFailures()
+{
+    static QHash<const CachedDataset*, ServerError> failures;
+    return failures;
+}
 
 } // namespace
 
@@ -136,22 +151,34 @@ void CachedDataset::Impl::resetCache()
 }
 
 // Writes one pending change; false when the database refused it (the first error is kept).
+// A change whose last commit lost its answer is looked for in the database first: written
+// again blindly, an insert would be stored twice (under a fresh key).
 bool CachedDataset::Impl::writeChange(CachedRow& row, bool removal)
 {
     try {
-        if (removal)
+        if (row.changes->outcomeUnknown && writer.isStored(connection, row, removal)) {
+            // Stored before the connection went: nothing to write.
+        } else if (removal) {
             writer.remove(connection, row);
-        else if (row.changes->status == RowStatus::Inserted)
+        } else if (row.changes->status == RowStatus::Inserted) {
             insertWithFreshKeys(row);
-        else
+        } else {
             writer.update(connection, row);
+        }
     } catch (const DbError& e) {
+        if (dberror::outcomeUnknown(e))
+            row.changes->outcomeUnknown = true;
         if (lastErrorCode == 0 && lastError.isEmpty()) {
             lastError = e.message();
             lastErrorCode = e.sqlcode();
+            ServerError failure(e.message(), e.sqlcode(), dberror::codes(e));
+            if (dberror::outcomeUnknown(e))
+                failure.setOutcomeUnknown();
+            lastFailures().insert(&q, failure);
         }
         return false;
     }
+    row.changes->outcomeUnknown = false;
     // Written: what was pending is now what the database holds.
     RowChanges& c = *row.changes;
     c.stored.merge(c.pending);
@@ -162,16 +189,29 @@ bool CachedDataset::Impl::writeChange(CachedRow& row, bool removal)
 }
 
 // Two workstations may draw the same greatest + 1 at the same moment; the one refused draws again.
+// The redraws go on for a few seconds, with a short random pause between them, however many it
+// takes; past that the row stays pending, refused.
 void CachedDataset::Impl::insertWithFreshKeys(CachedRow& row)
 {
+    QElapsedTimer clock;
+    clock.start();
     for (int attempt = 1;; ++attempt) {
         try {
             writer.insert(connection, row);
             return;
         } catch (const DbError& e) {
             const int col = drawColumn.isEmpty() ? -1 : layout.indexOf(drawColumn);
-            if (e.sqlcode() != DbError::kDuplicateKey || !draw || col < 0 || attempt >= kKeyDrawAttempts)
+            if (e.sqlcode() != DbError::kDuplicateKey || !draw || col < 0)
                 throw;
+            if (clock.elapsed() >= kKeyRedrawMillis)
+                throw ServerError(QStringLiteral("Outras estações gravaram ao mesmo tempo e não foi possível obter um "
+                                                 "código livre para %1 em %2 segundos. O registro continua pendente e "
+                                                 "será gravado na próxima gravação.")
+                                      .arg(table)
+                                      .arg(kKeyRedrawMillis / 1000),
+                                  e.sqlcode(), dberror::codes(e));
+            const int longest = std::min(kLongestRedrawPauseMillis, 5 * attempt);
+            QThread::msleep(unsigned(QRandomGenerator::global()->bounded(1, longest + 1)));
             row.changes->pending.set(col, field::forColumn(draw(), layout.at(col)));
         }
     }
@@ -187,7 +227,10 @@ CachedDataset::CachedDataset(QString name, FbConnection& connection, QString tab
     setObjectName(name);
 }
 
-CachedDataset::~CachedDataset() = default;
+CachedDataset::~CachedDataset()
+{
+    lastFailures().remove(this);
+}
 
 const QString& CachedDataset::name() const
 {
@@ -538,6 +581,7 @@ int CachedDataset::applyUpdates()
     fetchAll();
     d->lastError.clear();
     d->lastErrorCode = 0;
+    lastFailures().remove(this);
 
     struct Change {
         quint64 sequence;
@@ -575,6 +619,12 @@ QString CachedDataset::lastApplyError() const
 int CachedDataset::lastApplyErrorCode() const
 {
     return d->lastErrorCode;
+}
+
+ServerError LastApplyFailure(const CachedDataset& dataset)
+{
+    const auto found = lastFailures().constFind(&dataset);
+    return found == lastFailures().constEnd() ? ServerError(QString(), 0, {}) : *found;
 }
 
 void CachedDataset::setKeyDraw(const QString& column, KeyDraw draw)

@@ -207,8 +207,8 @@ void CachedDataset::Impl::placeInOrder()
     if (afterPrevious && beforeNext)
         return;
     if (!afterPrevious && moreBefore())
-        fetchBack(-1); // its place may be among the rows not fetched yet
-    CachedRow moving = std::move(rows[at]);
+        fetchBack(-1); // its place may be among the rows not fetched yet (the row's index moves down)
+    CachedRow moving = std::move(rows[std::size_t(current)]);
     rows.erase(rows.begin() + current);
     while (moreAfter() && (rows.empty() || compareRows(rows.back(), moving) <= 0))
         fetchRows(1);

@@ -1,7 +1,14 @@
 #include "data/FbConnection.h"
 
+#include "data/ConnectionPolicy.h"
+#include "data/DbActivity.h"
 #include "data/DbError.h"
+#include "data/ServerError.h"
 #include "data/Win1252.h"
+
+#include <QElapsedTimer>
+#include <QMultiHash>
+#include <QSet>
 
 #include <firebird/Interface.h>
 #include <ibase.h>
@@ -17,6 +24,7 @@ namespace {
 constexpr unsigned kDialect = 3;
 constexpr unsigned kWin1252CharSet = 53;
 constexpr int kStatementCacheLimit = 256;
+constexpr int kKeepAliveSeconds = 60;
 
 IMaster* master()
 {
@@ -38,12 +46,24 @@ private:
 };
 
 // The one place where an error of the Firebird API becomes a DbError with the server's text.
-[[noreturn]] void raise(const FbException& e)
+ServerError errorOf(const FbException& e)
 {
     char text[4096];
     master()->getUtilInterface()->formatStatus(text, sizeof text, e.getStatus());
-    const int sqlcode = int(isc_sqlcode(e.getStatus()->getErrors()));
-    throw DbError(win1252::decode(text, qsizetype(std::strlen(text))), sqlcode);
+    const ISC_STATUS* v = e.getStatus()->getErrors();
+    const int sqlcode = int(isc_sqlcode(v));
+    std::vector<long> codes;
+    while (v && *v != isc_arg_end) {
+        if (v[0] == isc_arg_gds)
+            codes.push_back(long(v[1]));
+        v += v[0] == isc_arg_cstring ? 3 : 2;
+    }
+    return ServerError(win1252::decode(text, qsizetype(std::strlen(text))), sqlcode, std::move(codes));
+}
+
+[[noreturn]] void raise(const FbException& e)
+{
+    throw errorOf(e);
 }
 
 template <typename T> void store(unsigned char* p, T v)
@@ -260,6 +280,20 @@ QByteArray readBlob(IAttachment* attachment, ITransaction* tx, ISC_QUAD id)
     return out;
 }
 
+// The cursors open on each connection: when the server goes away, they stop where they are (their
+// handles went with the attachment).
+QMultiHash<const FbConnection*, FbCursor*>& openCursors()
+{
+    static QMultiHash<const FbConnection*, FbCursor*> cursors;
+    return cursors;
+}
+
+QSet<const FbCursor*>& staleCursors()
+{
+    static QSet<const FbCursor*> cursors;
+    return cursors;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -269,10 +303,18 @@ FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, bool own
     : connection_(connection), transaction_(transaction), ownsTransaction_(ownsTransaction), statement_(statement),
       resultSet_(resultSet), metadata_(metadata), layout_(std::move(layout)), buffer_(layout_.messageLength(), 0)
 {
+    openCursors().insert(&connection_, this);
 }
 
 FbCursor::~FbCursor()
 {
+    openCursors().remove(&connection_, this);
+    // The attachment went away under this cursor: its handles are gone with it.
+    if (staleCursors().remove(this)) {
+        resultSet_ = nullptr;
+        statement_ = nullptr;
+        transaction_ = nullptr;
+    }
     try {
         close();
     } catch (const DbError&) {
@@ -282,6 +324,12 @@ FbCursor::~FbCursor()
 
 bool FbCursor::fetch()
 {
+    // The attachment went away under this cursor: its handles are gone with it.
+    if (staleCursors().remove(this)) {
+        resultSet_ = nullptr;
+        statement_ = nullptr;
+        transaction_ = nullptr;
+    }
     if (!resultSet_)
         return false;
     try {
@@ -289,7 +337,14 @@ bool FbCursor::fetch()
         if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK)
             return true;
     } catch (const FbException& e) {
-        raise(e);
+        ServerError error = errorOf(e);
+        // The server went away: this cursor will never fetch again; its handles are left behind.
+        if (dberror::connectionLost(error)) {
+            resultSet_ = nullptr;
+            statement_ = nullptr;
+            transaction_ = nullptr;
+        }
+        throw error;
     }
     close();
     return false;
@@ -311,7 +366,7 @@ QByteArray FbCursor::blob(int column) const
 QByteArray FbCursor::blobOf(const unsigned char* rowData, int column) const
 {
     const Column& c = layout_.at(column);
-    if (message::isNull(c, rowData) || !transaction_)
+    if (message::isNull(c, rowData) || !transaction_ || staleCursors().contains(this))
         return {};
     ISC_QUAD id;
     std::memcpy(&id, rowData + c.offset, sizeof id);
@@ -324,6 +379,12 @@ QByteArray FbCursor::blobOf(const unsigned char* rowData, int column) const
 
 void FbCursor::close()
 {
+    // The attachment went away under this cursor: its handles are gone with it.
+    if (staleCursors().remove(this)) {
+        resultSet_ = nullptr;
+        statement_ = nullptr;
+        transaction_ = nullptr;
+    }
     try {
         Status st;
         if (resultSet_) {
@@ -398,6 +459,11 @@ IXpbBuilder* connectionBlock(const FbConnection::Params& p, const BlockOptions& 
         dpb->insertString(&st, isc_dpb_password, password.constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1252");
     dpb->insertInt(&st, isc_dpb_sql_dialect, int(kDialect));
+    // A server that does not answer is given up after this many seconds, and an idle connection
+    // whose other end went away is found out by the keep-alive packets.
+    if (connectionpolicy::connectTimeoutSeconds() > 0)
+        dpb->insertInt(&st, isc_dpb_connect_timeout, connectionpolicy::connectTimeoutSeconds());
+    dpb->insertInt(&st, isc_dpb_dummy_packet_interval, kKeepAliveSeconds);
     if (options.create) {
         dpb->insertInt(&st, isc_dpb_page_size, options.pageSize);
         dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
@@ -444,11 +510,134 @@ void detachOrThrow(IAttachment* attachment)
 
 } // namespace
 
+namespace {
+
+int connectTimeout = connectionpolicy::kDefaultConnectTimeoutSeconds;
+
+// A unit of work whose connection was lost: none of it reached the database.
+ServerError lostWork()
+{
+    return ServerError(QStringLiteral("A conexão com o servidor de banco de dados foi perdida; "
+                                      "o trabalho em andamento foi desfeito e nada dele foi gravado."),
+                       DbError::kCannotOpen, {isc_network_error});
+}
+
+// Drops an attachment the server no longer knows. A unit of work that used it is doomed: its
+// statements are gone, and its commit must fail.
+void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment,
+                        QHash<QString, IStatement*>& statements, ITransaction*& work, bool& workDoomed)
+{
+    if (!attachment)
+        return;
+    for (FbCursor* cursor : openCursors().values(connection))
+        staleCursors().insert(cursor);
+    if (work) {
+        rollbackQuietly(std::exchange(work, nullptr));
+        workDoomed = true;
+    }
+    CheckStatusWrapper st(master()->getStatus());
+    for (IStatement* s : std::as_const(statements)) {
+        s->free(&st);
+        if (st.getState() & IStatus::STATE_ERRORS)
+            s->release();
+        st.init();
+    }
+    statements.clear();
+    attachment->detach(&st);
+    if (st.getState() & IStatus::STATE_ERRORS)
+        attachment->release();
+    attachment = nullptr;
+    st.dispose();
+}
+
+// Runs a call; when the server went away, drops the dead attachment and runs it once more on a
+// new one. Work whose commit may have reached the server is never sent again blindly, nor any
+// part of a unit of work: the caller decides.
+template <typename Call, typename Drop> auto reconnecting(Call call, Drop drop, const int& workDepth)
+{
+    dbactivity::Call busy;
+    try {
+        return call();
+    } catch (const DbError& e) {
+        if (!dberror::connectionLost(e))
+            throw;
+        drop();
+        if (dberror::outcomeUnknown(e) || workDepth > 0)
+            throw;
+    }
+    dbactivity::notice(QStringLiteral("A conexão com o servidor de banco de dados foi perdida. Reconectando..."));
+    auto result = call();
+    dbactivity::notice(QString());
+    return result;
+}
+
+// Commits a statement's own transaction. The connection lost on the way, nobody can tell whether
+// the statement is stored: the error says so.
+void commitOwn(ITransaction* tx)
+{
+    try {
+        Status st;
+        tx->commit(&st);
+    } catch (const FbException& e) {
+        rollbackQuietly(tx);
+        ServerError error = errorOf(e);
+        if (dberror::connectionLost(error))
+            error.setOutcomeUnknown();
+        throw error;
+    }
+}
+
+// "host/port" of "host/port:path" (or of "host:path"); empty for a local file.
+QString serverOf(const QString& database)
+{
+    const qsizetype colon = database.indexOf(QLatin1Char(':'));
+    if (colon <= 1) // no host, or a drive letter
+        return {};
+    return database.left(colon);
+}
+
+} // namespace
+
+namespace connectionpolicy {
+
+void setConnectTimeoutSeconds(int seconds)
+{
+    connectTimeout = seconds;
+}
+
+int connectTimeoutSeconds()
+{
+    return connectTimeout;
+}
+
+} // namespace connectionpolicy
+
+// A server that does not answer is given up after the connect timeout, with a message naming it.
 void FbConnection::open()
 {
     if (attachment_)
         return;
-    attachment_ = attachWith(params_, {});
+    if (workDepth_ > 0 && workDoomed_)
+        throw lostWork();
+    QElapsedTimer clock;
+    clock.start();
+    dbactivity::Call call;
+    try {
+        attachment_ = attachWith(params_, {});
+    } catch (const DbError& e) {
+        const QString server = serverOf(params_.database);
+        const int timeout = connectionpolicy::connectTimeoutSeconds();
+        const bool gaveUp = timeout > 0 && clock.elapsed() >= (timeout - 1) * 1000;
+        // A server that kept silent until the time ran out is reported by the client library as
+        // a rejected connection.
+        const bool silent = dberror::connectionLost(e) || dberror::hasCode(e, isc_connect_reject);
+        if (server.isEmpty() || !gaveUp || !silent)
+            throw;
+        throw ServerError(QStringLiteral("O servidor de banco de dados \"%1\" não respondeu em %2 segundos.")
+                              .arg(server)
+                              .arg(timeout),
+                          DbError::kCannotOpen, dberror::codes(e));
+    }
 }
 
 void FbConnection::createDatabase(const Params& params, int pageSize, bool forcedWrites)
@@ -520,6 +709,8 @@ ITransaction* FbConnection::startTransaction(bool readOnly)
 
 ITransaction* FbConnection::transactionFor(bool readOnly, bool& owned)
 {
+    if (workDepth_ > 0 && !work_)
+        throw lostWork();
     owned = work_ == nullptr;
     return owned ? startTransaction(readOnly) : work_;
 }
@@ -547,16 +738,22 @@ void FbConnection::commitWork()
     if (--workDepth_ > 0)
         return;
     ITransaction* tx = std::exchange(work_, nullptr);
-    if (workDoomed_) {
+    if (workDoomed_ || !tx) {
         rollbackQuietly(tx);
         throw DbError(QStringLiteral("Uma parte do trabalho falhou; nada foi gravado."), 0);
     }
+    dbactivity::Call busy;
     try {
         Status st;
         tx->commit(&st);
     } catch (const FbException& e) {
         rollbackQuietly(tx);
-        raise(e);
+        ServerError error = errorOf(e);
+        if (dberror::connectionLost(error)) {
+            error.setOutcomeUnknown();
+            dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_);
+        }
+        throw error;
     }
 }
 
@@ -593,91 +790,105 @@ IStatement* FbConnection::prepared(ITransaction* tx, const QString& sql)
 
 unsigned FbConnection::execute(const QString& sql, const Values& params)
 {
-    ITransaction* tx = nullptr;
-    bool owned = false;
-    try {
-        tx = transactionFor(false, owned);
-        Status st;
-        IStatement* s = prepared(tx, sql);
-        const bool cached = statements_.contains(sql);
-        InputMessage in(attachment_, tx, s, params);
-        s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
-        const auto affected = unsigned(s->getAffectedRecords(&st));
-        if (!cached)
-            s->free(&st);
-        if (owned)
-            tx->commit(&st);
-        return affected;
-    } catch (const FbException& e) {
-        if (owned)
-            rollbackQuietly(tx);
-        raise(e);
-    } catch (...) {
-        if (owned)
-            rollbackQuietly(tx);
-        throw;
-    }
+    const auto once = [&]() -> unsigned {
+        ITransaction* tx = nullptr;
+        bool owned = false;
+        try {
+            tx = transactionFor(false, owned);
+            Status st;
+            IStatement* s = prepared(tx, sql);
+            const bool cached = statements_.contains(sql);
+            InputMessage in(attachment_, tx, s, params);
+            s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+            const auto affected = unsigned(s->getAffectedRecords(&st));
+            if (!cached)
+                s->free(&st);
+            if (owned)
+                commitOwn(std::exchange(tx, nullptr));
+            return affected;
+        } catch (const FbException& e) {
+            if (owned)
+                rollbackQuietly(tx);
+            raise(e);
+        } catch (...) {
+            if (owned)
+                rollbackQuietly(tx);
+            throw;
+        }
+    };
+    return reconnecting(
+        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }
 
 void FbConnection::executeMany(const QString& sql, const std::vector<Values>& rows)
 {
-    ITransaction* tx = nullptr;
-    bool owned = false;
-    try {
-        tx = transactionFor(false, owned);
-        Status st;
-        IStatement* s = prepared(tx, sql);
-        for (const Values& params : rows) {
-            InputMessage in(attachment_, tx, s, params);
-            s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+    const auto once = [&]() -> int {
+        ITransaction* tx = nullptr;
+        bool owned = false;
+        try {
+            tx = transactionFor(false, owned);
+            Status st;
+            IStatement* s = prepared(tx, sql);
+            for (const Values& params : rows) {
+                InputMessage in(attachment_, tx, s, params);
+                s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+            }
+            if (!statements_.contains(sql))
+                s->free(&st);
+            if (owned)
+                commitOwn(std::exchange(tx, nullptr));
+        } catch (const FbException& e) {
+            if (owned)
+                rollbackQuietly(tx);
+            raise(e);
+        } catch (...) {
+            if (owned)
+                rollbackQuietly(tx);
+            throw;
         }
-        if (!statements_.contains(sql))
-            s->free(&st);
-        if (owned)
-            tx->commit(&st);
-    } catch (const FbException& e) {
-        if (owned)
-            rollbackQuietly(tx);
-        raise(e);
-    } catch (...) {
-        if (owned)
-            rollbackQuietly(tx);
-        throw;
-    }
+        return 0;
+    };
+    reconnecting(
+        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }
 
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
 {
-    ITransaction* tx = nullptr;
-    IStatement* s = nullptr;
-    bool owned = false;
-    try {
-        tx = transactionFor(true, owned);
-        Status st;
-        // A cursor gets a statement of its own: two cursors may run the same text at once.
-        const QByteArray text = win1252::encode(sql);
-        s = attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
-                                 IStatement::PREPARE_PREFETCH_METADATA);
-        IMessageMetadata* out = s->getOutputMetadata(&st);
-        RowLayout layout = layoutOf(out);
-        InputMessage in(attachment_, tx, s, params);
-        IResultSet* rs = s->openCursor(&st, tx, in.meta(), in.data(), out, 0);
-        return std::unique_ptr<FbCursor>(new FbCursor(*this, tx, owned, s, rs, out, std::move(layout)));
-    } catch (const FbException& e) {
-        if (s)
-            s->release();
-        if (owned)
-            rollbackQuietly(tx);
-        raise(e);
-    } catch (...) {
-        if (s)
-            s->release();
-        if (owned)
-            rollbackQuietly(tx);
-        throw;
-    }
+    const auto once = [&]() -> std::unique_ptr<FbCursor> {
+        ITransaction* tx = nullptr;
+        IStatement* s = nullptr;
+        bool owned = false;
+        try {
+            tx = transactionFor(true, owned);
+            Status st;
+            // A cursor gets a statement of its own: two cursors may run the same text at once.
+            const QByteArray text = win1252::encode(sql);
+            s = attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
+                                     IStatement::PREPARE_PREFETCH_METADATA);
+            IMessageMetadata* out = s->getOutputMetadata(&st);
+            RowLayout layout = layoutOf(out);
+            InputMessage in(attachment_, tx, s, params);
+            IResultSet* rs = s->openCursor(&st, tx, in.meta(), in.data(), out, 0);
+            return std::unique_ptr<FbCursor>(new FbCursor(*this, tx, owned, s, rs, out, std::move(layout)));
+        } catch (const FbException& e) {
+            if (s)
+                s->release();
+            if (owned)
+                rollbackQuietly(tx);
+            raise(e);
+        } catch (...) {
+            if (s)
+                s->release();
+            if (owned)
+                rollbackQuietly(tx);
+            throw;
+        }
+    };
+    return reconnecting(
+        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }
 
+// A statement with "returning" writes: its answer lost during the commit, it is not run again.
 Values FbConnection::executeRow(const QString& sql, const Values& params)
 {
     auto cursor = openCursor(sql, params);
@@ -685,27 +896,37 @@ Values FbConnection::executeRow(const QString& sql, const Values& params)
     if (cursor->fetch())
         for (int i = 0; i < cursor->layout().count(); ++i)
             row.push_back(cursor->value(i));
-    cursor->close();
+    try {
+        cursor->close();
+    } catch (ServerError& e) {
+        if (dberror::connectionLost(e))
+            e.setOutcomeUnknown();
+        throw;
+    }
     return row;
 }
 
 RowLayout FbConnection::describe(const QString& sql)
 {
-    ITransaction* tx = nullptr;
-    bool owned = false;
-    try {
-        tx = transactionFor(true, owned);
-        Status st;
-        IStatement* s = prepared(tx, sql);
-        IMessageMetadata* out = s->getOutputMetadata(&st);
-        RowLayout layout = layoutOf(out);
-        out->release();
-        if (owned)
-            tx->commit(&st);
-        return layout;
-    } catch (const FbException& e) {
-        if (owned)
-            rollbackQuietly(tx);
-        raise(e);
-    }
+    const auto once = [&]() -> RowLayout {
+        ITransaction* tx = nullptr;
+        bool owned = false;
+        try {
+            tx = transactionFor(true, owned);
+            Status st;
+            IStatement* s = prepared(tx, sql);
+            IMessageMetadata* out = s->getOutputMetadata(&st);
+            RowLayout layout = layoutOf(out);
+            out->release();
+            if (owned)
+                tx->commit(&st);
+            return layout;
+        } catch (const FbException& e) {
+            if (owned)
+                rollbackQuietly(tx);
+            raise(e);
+        }
+    };
+    return reconnecting(
+        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }

@@ -28,7 +28,8 @@ enum class RowStatus : unsigned char { Unchanged, Modified, Inserted };
 // (`pending`). Rows nobody touched have none.
 struct RowChanges {
     RowStatus status = RowStatus::Unchanged;
-    quint64 sequence = 0; // order in which pending changes were made
+    quint64 sequence = 0;        // order in which pending changes were made
+    bool outcomeUnknown = false; // its last write lost the connection during the commit
     ColumnValues stored;
     ColumnValues pending;
 };

@@ -109,3 +109,31 @@ void RowWriter::remove(FbConnection& connection, const CachedRow& row) const
     const QString where = whereClause(row, params);
     run(connection, QStringLiteral("delete from %1%2").arg(table_, where), params);
 }
+
+// Values that read back exactly as they were written; floating-point numbers and blobs may not.
+static bool comparable(ColumnType type)
+{
+    return type != ColumnType::Double && type != ColumnType::Blob && type != ColumnType::Boolean;
+}
+
+bool RowWriter::isStored(FbConnection& connection, const CachedRow& row, bool removal) const
+{
+    Values params;
+    QString where;
+    if (removal) {
+        where = whereClause(row, params);
+    } else {
+        for (int i : tableColumns_) {
+            const Value v = row.current(layout_, i);
+            if (isNull(v) || !comparable(layout_.at(i).type))
+                continue;
+            where += (where.isEmpty() ? QStringLiteral(" where ") : QStringLiteral(" and ")) + layout_.at(i).field +
+                     QStringLiteral(" = ?");
+            params.push_back(v);
+        }
+    }
+    const Values found = connection.executeRow(QStringLiteral("select count(*) from %1%2").arg(table_, where), params);
+    const auto* count = found.empty() ? nullptr : std::get_if<qint64>(&found.front());
+    const bool present = count && *count > 0;
+    return removal ? !present : present;
+}

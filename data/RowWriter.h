@@ -21,6 +21,11 @@ public:
     void update(FbConnection& connection, const CachedRow& row) const;
     void remove(FbConnection& connection, const CachedRow& row) const;
 
+    // Whether the database already holds the change: the row with every value it was to be
+    // written with (insert, update), or no row found by its key as read (removal). For a write
+    // whose commit answer was lost.
+    bool isStored(FbConnection& connection, const CachedRow& row, bool removal) const;
+
     static QString rowNotFoundText();
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QDomDocument>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 
@@ -23,9 +24,11 @@ QDomElement child(const QDomElement& parent, const QString& name)
     return {};
 }
 
+// Control characters (tab, line breaks...) never reach the single-line texts of the tables.
 QString text(const QDomElement& parent, const QString& name)
 {
-    return child(parent, name).text();
+    static const QRegularExpression controls(QStringLiteral("[\\x00-\\x1f]"));
+    return child(parent, name).text().remove(controls);
 }
 
 QString withoutTrailingBlanks(QString s)

@@ -1,7 +1,9 @@
 #include "purchase/DatasetRules.h"
 
 #include "data/DbError.h"
+#include "data/DbErrorText.h"
 #include "data/Formats.h"
+#include "data/ServerError.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
 #include "payments/PayableDescription.h"
@@ -9,6 +11,25 @@
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
+
+namespace {
+
+const QString kItemNotSaved = QStringLiteral("Erro tentando salvar o registro corrente na tabela COMPRAS.");
+
+// A refused item stays in the list, pending, until the database takes it: the list is never read
+// again over it (reading it again would drop the item without a word).
+void WritePendingItems(TDM& dm)
+{
+    CachedDataset& items = dm.Compras;
+    if (!items.isOpen() || items.pendingChanges() == 0)
+        return;
+    if (items.applyUpdates() > 0)
+        throw DatasetError(DbErrorText(kItemNotSaved, LastApplyFailure(items)) +
+                           QStringLiteral("\r\rO item continua na lista e será gravado na próxima tentativa."));
+    items.refresh();
+}
+
+} // namespace
 
 QString InvoiceItemsQuery(const QString& invoiceNumber, const QString& supplierCode, const QDate& date)
 {
@@ -92,7 +113,7 @@ DatasetRules::DatasetRules(TDM& dm)
 void DatasetRules::Write(CachedDataset& dataset)
 {
     if (dataset.applyUpdates() > 0)
-        throw DbError(dataset.lastApplyError(), dataset.lastApplyErrorCode());
+        throw LastApplyFailure(dataset);
     dataset.refresh();
 }
 
@@ -131,6 +152,9 @@ void DatasetRules::attachInvoiceRules()
         }
         Write(ds);
     };
+    // Items the database refused are written again before the list changes invoice; still
+    // refused, they stay listed and the move waits.
+    nf.beforeScroll = [this](CachedDataset&) { WritePendingItems(dm_); };
     nf.beforeDelete = [this](CachedDataset&) { RemoveItemsAndPayables(); };
     nf.afterDelete = [](CachedDataset& ds) { Write(ds); };
     nf.afterScroll = [this](CachedDataset&) {
@@ -256,6 +280,7 @@ void DatasetRules::RemoveItemsAndPayables()
 void DatasetRules::ReloadItems()
 {
     CachedDataset& items = dm_.Compras;
+    WritePendingItems(dm_);
     items.close();
     items.setCommandText(CurrentInvoiceItemsQuery(dm_.NFiscal));
     items.open();
@@ -281,8 +306,10 @@ void DatasetRules::attachItemRules()
     items.afterPost = [this](CachedDataset& ds) {
         try {
             Write(ds);
+        } catch (const DbError& e) {
+            window_.showMessage(DbErrorText(kItemNotSaved, e));
         } catch (const std::exception&) {
-            window_.showMessage(QStringLiteral("Erro tentando salvar o registro corrente na tabela COMPRAS."));
+            window_.showMessage(kItemNotSaved);
         }
     };
     items.afterDelete = [](CachedDataset& ds) { Write(ds); };
@@ -316,11 +343,15 @@ void DatasetRules::attachSupplierRules()
         if (ds.state() == CachedDataset::State::Insert)
             ds.setText(QStringLiteral("CODIGO"), keys::SupplierCodeText(supplierCodeBase_ + 1));
     };
-    suppliers.afterPost = [](CachedDataset& ds) {
+    // A supplier the database refuses stays pending (its code is not taken by any invoice) and
+    // goes with the next write; the clerk is told.
+    suppliers.afterPost = [this](CachedDataset& ds) {
         try {
             Write(ds);
-        } catch (const std::exception&) {
-            // A supplier that cannot be written stays pending and goes with the next write.
+        } catch (const DbError& e) {
+            window_.showMessage(DbErrorText(QStringLiteral("Não foi possível gravar o fornecedor no cadastro."), e) +
+                                QStringLiteral("\r\rO fornecedor continua pendente e será gravado na próxima "
+                                               "tentativa."));
         }
     };
     suppliers.afterDelete = [](CachedDataset& ds) { Write(ds); };

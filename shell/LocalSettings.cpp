@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <functional>
@@ -59,6 +60,14 @@ QStringList linesOf(const QString& text)
     return lines;
 }
 
+// A control character (a tab typed into the file) never reaches a text setting. A number keeps
+// it, and is refused for it.
+QString withoutControls(QString text)
+{
+    static const QRegularExpression controls(QStringLiteral("[\\x00-\\x1f]"));
+    return text.remove(controls);
+}
+
 struct Setting {
     QLatin1String label;
     // Stores the value; false when the value cannot be converted (reading then stops).
@@ -70,19 +79,19 @@ const std::vector<Setting>& settingsTable()
     static const std::vector<Setting> table = {
         {QLatin1String("IP DO SERVIDOR CENTRAL.........................:"),
          [](const QString& v, LocalSettings& s) {
-             s.ServerAddress = v.left(60);
+             s.ServerAddress = withoutControls(v).left(60);
              return true;
          }},
         {QLatin1String("COR DE FUNDO DAS TELAS.........................:"),
          [](const QString& v, LocalSettings& s) { return parseWholeNumber(v, s.WindowColour); }},
         {QLatin1String("LABORATORIO PADRAO.............................:"),
          [](const QString& v, LocalSettings& s) {
-             s.DefaultStockLocation = v.left(30);
+             s.DefaultStockLocation = withoutControls(v).left(30);
              return true;
          }},
         {QLatin1String("ATUALIZAR PRECO AUTOMATICAM. AO CADASTRAR A NF.:"),
          [](const QString& v, LocalSettings& s) {
-             s.AutoPriceUpdate = v.left(30);
+             s.AutoPriceUpdate = withoutControls(v).left(30);
              return true;
          }},
     };

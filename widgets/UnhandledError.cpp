@@ -2,6 +2,8 @@
 
 #include "data/CachedDataset.h"
 #include "data/DbError.h"
+#include "data/DbErrorText.h"
+#include "data/ServerError.h"
 #include "shell/Dialogs.h"
 
 #include <QTimer>
@@ -18,8 +20,11 @@ ErrorReporter& reporter()
 
 QString ErrorText(const std::exception& error)
 {
+    // A server's error reads as a Portuguese sentence, with the server's own text as detail.
     if (const auto* db = dynamic_cast<const DbError*>(&error))
-        return db->message();
+        return dberror::codes(*db).empty()
+                   ? db->message()
+                   : DbErrorText(QStringLiteral("Não foi possível concluir a operação no banco de dados."), *db);
     if (const auto* conversion = dynamic_cast<const ConversionError*>(&error))
         return conversion->message();
     if (const auto* dataset = dynamic_cast<const DatasetError*>(&error))

@@ -125,7 +125,9 @@ void SupplierRegistration::SaveNewSupplier()
         suppliers.cancel();
     }
     hidePanel();
-    if (complete)
+    // A supplier the database refused (the rule said so) stays pending: the header must not take
+    // a code that no stored supplier has yet.
+    if (complete && suppliers.pendingChanges() == 0)
         emit supplierSaved();
 }
 

@@ -14,6 +14,7 @@
 #include "shell/LogonUser.h"
 #include "shell/ProductFolder.h"
 #include "shell/StartUpLists.h"
+#include "shell/TextFiles.h"
 #include "shell/WorkQueries.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
@@ -22,6 +23,7 @@
 #include "widgets/WindowColour.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,7 +142,17 @@ bool TFormCompras::passSingleModuleGuard()
         close();
         return false;
     }
-    WriteInUseStamp();
+    // A product folder that cannot be written leaves nothing to work with: one message, and the
+    // program ends.
+    try {
+        WriteInUseStamp();
+    } catch (const FileError& e) {
+        refusedByGuard_ = true;
+        ShowMessage(QStringLiteral("A pasta do produto \"%1\" não pode ser gravada: o programa será encerrado.\r\r%2")
+                        .arg(QDir::toNativeSeparators(productfolder::path()), e.message()));
+        close();
+        return false;
+    }
     Timer2->start();
     return true;
 }

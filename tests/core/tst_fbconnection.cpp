@@ -1,9 +1,47 @@
+#include "data/ConnectionPolicy.h"
 #include "data/DbError.h"
+#include "data/DbErrorText.h"
 #include "data/FbConnection.h"
+#include "data/ServerError.h"
 #include "data/UnitOfWork.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
+
+#include <arpa/inet.h>
+#include <ibase.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A TCP port on 127.0.0.1 that takes connections (the system completes them) and never answers.
+class SilentListener {
+public:
+    SilentListener()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        if (fd_ < 0 || ::bind(fd_, any, length) != 0 || ::listen(fd_, 4) != 0 || ::getsockname(fd_, any, &length) != 0)
+            throw std::runtime_error("cannot listen");
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentListener() { ::close(fd_); }
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+} // namespace
 
 class TestFbConnection : public QObject {
     Q_OBJECT
@@ -107,19 +145,24 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<int>("sqlcode");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sentence"); // the clerk's sentence for it, when it has one
         QTest::newRow("duplicate key") << "insert into T (K, REQ) values (1, 'y')" << -803
-                                       << "violation of PRIMARY or UNIQUE KEY constraint";
+                                       << "violation of PRIMARY or UNIQUE KEY constraint"
+                                       << "Já existe um registro com a mesma chave";
         QTest::newRow("required column") << "insert into T (K) values (2)" << -625
-                                         << "validation error for column \"T\".\"REQ\"";
-        QTest::newRow("too long") << "insert into T (K, REQ) values (3, 'abcdefg')" << -802
-                                  << "string right truncation";
-        QTest::newRow("syntax") << "selec 1 from T" << -104 << "Token unknown";
+                                         << "validation error for column \"T\".\"REQ\""
+                                         << "";
+        QTest::newRow("too long") << "insert into T (K, REQ) values (3, 'abcdefg')" << -802 << "string right truncation"
+                                  << "Um texto é mais longo do que o campo";
+        QTest::newRow("syntax") << "selec 1 from T" << -104 << "Token unknown"
+                                << "";
     }
     void serverErrorsCarryTextAndSqlcode()
     {
         QFETCH(QString, sql);
         QFETCH(int, sqlcode);
         QFETCH(QString, text);
+        QFETCH(QString, sentence);
         conn().execute(QStringLiteral("insert into T (K, REQ) values (1, 'x')"));
         try {
             conn().execute(sql);
@@ -127,9 +170,63 @@ private slots:
         } catch (const DbError& e) {
             QCOMPARE(e.sqlcode(), sqlcode);
             QVERIFY2(e.message().contains(text), qPrintable(e.message()));
+            // What the clerk reads: what was being done, the plain sentence, the server's text as detail.
+            const QString shown = DbErrorText(QStringLiteral("Gravando na tabela T."), e);
+            QVERIFY2(shown.startsWith(QStringLiteral("Gravando na tabela T.\r\r") + sentence), qPrintable(shown));
+            QVERIFY2(shown.contains(QStringLiteral("Detalhe: ")) && shown.contains(text), qPrintable(shown));
         }
         // The failed statement left nothing behind and the connection goes on working.
         QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), 1);
+    }
+
+    // The errors no statement of this table raises get their own sentences too.
+    void otherCommonErrorsHaveTheirSentence_data()
+    {
+        QTest::addColumn<long>("code");
+        QTest::addColumn<bool>("outcomeUnknown");
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("update conflict") << long(isc_update_conflict) << false
+                                         << "Outro usuário alterou o mesmo registro ao mesmo tempo";
+        QTest::newRow("lost connection") << long(isc_network_error) << false
+                                         << "A conexão com o servidor de banco de dados foi perdida";
+        QTest::newRow("lost during a commit")
+            << long(isc_net_read_err) << true << "Não se sabe se a última gravação chegou ao servidor";
+        QTest::newRow("server shut down")
+            << long(isc_att_shutdown) << false << "A conexão com o servidor de banco de dados foi perdida";
+        QTest::newRow("code page") << long(isc_transliteration_failed) << false
+                                   << "caractere que não existe na página de código";
+    }
+    void otherCommonErrorsHaveTheirSentence()
+    {
+        QFETCH(long, code);
+        QFETCH(bool, outcomeUnknown);
+        QFETCH(QString, sentence);
+        ServerError error(QStringLiteral("server text"), -901, {code});
+        if (outcomeUnknown)
+            error.setOutcomeUnknown();
+        const QString shown = DbErrorText(QStringLiteral("Gravando."), error);
+        QVERIFY2(shown.contains(sentence), qPrintable(shown));
+        QVERIFY2(shown.endsWith(QStringLiteral("Detalhe: server text")), qPrintable(shown));
+    }
+
+    // A listener that takes the connection and never answers: the attachment gives up within its
+    // time and names the server.
+    void silentServerGivesUpNamingTheServer()
+    {
+        SilentListener silent;
+        const QString server = QStringLiteral("127.0.0.1/%1").arg(silent.port());
+        FbConnection::Params params{server + QStringLiteral(":/nada/korvanis.fdb"), QStringLiteral("SYSDBA"),
+                                    QStringLiteral("x")};
+        connectionpolicy::setConnectTimeoutSeconds(2);
+        FbConnection connection(params);
+        QString shown;
+        try {
+            connection.open();
+        } catch (const DbError& e) {
+            shown = DbErrorText({}, e);
+        }
+        connectionpolicy::setConnectTimeoutSeconds(connectionpolicy::kDefaultConnectTimeoutSeconds);
+        QVERIFY2(shown.contains(QStringLiteral("\"%1\" não respondeu em 2 segundos").arg(server)), qPrintable(shown));
     }
 
     void cursorFetchesRowsInOrderAndTwoCursorsShareText()

@@ -148,6 +148,25 @@ private slots:
     }
 
     // A refresh stays on the row; a posted change is written before the list is read again.
+    // A new row whose place lies among the rows before the fetched stretch (another workstation
+    // stored rows meanwhile) moves there itself: nothing else moves or goes.
+    void newRowPlacedBeforeTheFetchedStretchStaysItself()
+    {
+        auto ds = words(QStringLiteral("NAME, K"), true);
+        QVERIFY(ds->locate({QStringLiteral("Vitamina C")}));
+        QVERIFY(ds->hasRowsBefore());
+        ds->append();
+        ds->setInteger(QStringLiteral("K"), 100);
+        ds->setText(QStringLiteral("NAME"), QStringLiteral("Aaa"));
+        ds->post();
+        QCOMPARE(ds->asInteger(QStringLiteral("K")), 100);
+        QCOMPARE(ds->pendingChanges(), 1);
+        QCOMPARE(ds->applyUpdates(), 0);
+        QCOMPARE(std::get<qint64>(conn().executeRow(QStringLiteral("select count(*) from WORDS")).front()), 16);
+        ds->first();
+        QCOMPARE(ds->recordCount(), 16);
+    }
+
     void refreshAndChangesKeepTheRow()
     {
         auto around = words(QStringLiteral("NAME, K"), true);

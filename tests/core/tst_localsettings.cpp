@@ -85,8 +85,8 @@ private slots:
             << file({line(kServer, QString(58, u'a') + QStringLiteral("bcdef"))})
             << QString(58, u'a') + QStringLiteral("bc") << buttonFace << ""
             << "" << false;
-        QTest::newRow("blanks trimmed, tabs kept")
-            << file({line(kServer, "   srv   "), line(kStock, "\tLOJA\t ")}) << "srv" << buttonFace << "\tLOJA\t"
+        QTest::newRow("blanks trimmed, tabs left out")
+            << file({line(kServer, "   srv   "), line(kStock, "\tLOJA\t ")}) << "srv" << buttonFace << "LOJA"
             << "" << false;
         QTest::newRow("value beyond character 109 is lost")
             << file({line(kStock, QString(60, u' ') + QStringLiteral("XY"))}) << "" << buttonFace << ""
@@ -119,6 +119,10 @@ private slots:
         QTest::newRow("colour with a blank inside")
             << file({line(kColour, "16 777"), line(kServer, "srv")}) << "" << buttonFace << ""
             << "" << true;
+        QTest::newRow("control characters left out of texts")
+            << file({line(kServer, QStringLiteral("srv\t01")), line(kStock, QStringLiteral("Lab") + QChar(0) + "1")})
+            << "srv01" << buttonFace << "Lab1"
+            << "" << false;
         QTest::newRow("colour with a tab") << file({line(kColour, "\t255")}) << "" << buttonFace << ""
                                            << "" << true;
         QTest::newRow("colour beyond 32 bits") << file({line(kColour, "4294967295")}) << "" << buttonFace << ""

@@ -5,6 +5,7 @@
 #
 #   fbserver.sh start DIR PORT   prepare DIR and start the server; returns once the port answers
 #   fbserver.sh stop DIR [PORT]  stop the server started in DIR (by its process id)
+#   fbserver.sh restart DIR      stop it and start it again on its port, keeping the databases
 #
 # When PORT is taken (another test run on the same machine), the next free port of the 20 that follow
 # is used; the port in use is written to DIR/port. Each start begins with no databases in DIR.
@@ -112,6 +113,12 @@ start() {
     make_security_database "$ROOT"
     set_sysdba_password "$ROOT"
 
+    launch "$dir" "$port"
+}
+
+# Starts the server of a prepared DIR on PORT and waits until the port answers.
+launch() {
+    local dir=$1 port=$2
     FIREBIRD="$ROOT" FIREBIRD_LOCK="$ROOT/lock" setsid "$FB_SERVER" >"$ROOT/server.out" 2>&1 </dev/null &
     local pid=$!
     echo "$pid" >"$ROOT/firebird.pid"
@@ -155,7 +162,17 @@ stop() {
     echo "fbserver: servidor $pid parado"
 }
 
-[ $# -ge 2 ] || die "uso: fbserver.sh start DIR PORT | stop DIR [PORT]"
+# Stops the server of DIR and starts it again on the same port, keeping its databases: what a
+# workstation sees when the server restarts.
+restart() {
+    local dir=$1 port
+    [ -f "$dir/port" ] || die "nenhum servidor preparado em $dir"
+    port=$(cat "$dir/port")
+    stop "$dir"
+    launch "$dir" "$port"
+}
+
+[ $# -ge 2 ] || die "uso: fbserver.sh start DIR PORT | stop DIR [PORT] | restart DIR"
 command=$1
 DIR_ARG=$(realpath -m "$2")
 ROOT="$DIR_ARG/root"
@@ -166,5 +183,6 @@ start)
     start "$DIR_ARG" "$3"
     ;;
 stop) stop "$DIR_ARG" ;;
+restart) restart "$DIR_ARG" ;;
 *) die "comando desconhecido: $command" ;;
 esac

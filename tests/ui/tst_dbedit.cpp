@@ -6,6 +6,7 @@
 #include "widgets/DBNavigator.h"
 #include "widgets/FocusColours.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -130,6 +131,32 @@ private slots:
         ds().next();
         QCOMPARE(edited.count(), 4);
         QCOMPARE(ds().pendingChanges(), 1);
+    }
+
+    // A single-line text never takes a control character: a paste that holds one is refused
+    // whole, and the field keeps its text.
+    void controlCharactersArePastedNowhere_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("tab") << QStringLiteral("Nome\tSobrenome") << QStringLiteral("item 1");
+        QTest::newRow("NUL") << (QStringLiteral("Nome") + QChar(0) + QStringLiteral("X")) << QStringLiteral("item 1");
+        QTest::newRow("line break") << QStringLiteral("Nome\r\n") << QStringLiteral("item 1");
+        QTest::newRow("plain text") << QStringLiteral("Farmácia São João") << QStringLiteral("Farmácia São João");
+    }
+    void controlCharactersArePastedNowhere()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(QString, stored);
+        EditWindow w(*table);
+        QVERIFY(focusByTab(w.name));
+        QGuiApplication::clipboard()->setText(pasted);
+        w.name->selectAll();
+        QTest::keySequence(w.name, QKeySequence::Paste);
+        QCOMPARE(w.name->text(), stored);
+        ds().edit();
+        ds().post();
+        QCOMPARE(ds().asText(QStringLiteral("NOME")), stored);
     }
 
     void typedTextReachesTheFieldWhenPosted()

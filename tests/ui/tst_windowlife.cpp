@@ -6,6 +6,7 @@
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -89,6 +90,21 @@ private slots:
             QCOMPARE(stamp::check(productfolder::inUseStamp()), stamp::Verdict::Live);
             QVERIFY(w.form->Timer2->isActive());
         }
+    }
+
+    // A product folder where the stamp cannot be written (here a folder stands in its place):
+    // one message, and the window closes instead of staying blank.
+    void unwritableProductFolderEndsCleanly()
+    {
+        WorkingWindow w;
+        QVERIFY(QDir().mkpath(productfolder::inUseStamp()));
+        QVERIFY(w.startUp());
+        QCOMPARE(w.dialogs().messages.size(), 1);
+        QVERIFY2(w.dialogs().messages.front().contains(QStringLiteral("não pode ser gravada: o programa será "
+                                                                      "encerrado")),
+                 qPrintable(w.dialogs().messages.front()));
+        QTRY_VERIFY(!w.form->isVisible());
+        QVERIFY(!w.dm->NFiscal.isOpen());
     }
 
     // With every table empty the window still comes up at its login panel.
