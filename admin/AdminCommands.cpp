@@ -4,9 +4,11 @@
 #include "admin/AdminReports.h"
 #include "admin/DemoData.h"
 #include "admin/Generator.h"
+#include "admin/NfeBatch.h"
 #include "admin/Users.h"
 #include "data/AsciiCase.h"
 #include "data/DbError.h"
+#include "data/Formats.h"
 #include "db/Schema.h"
 #include "shell/Credential.h"
 #include "shell/LogonUser.h"
@@ -338,6 +340,33 @@ int indexes(const QStringList& args, QTextStream& out)
     return kSuccess;
 }
 
+// Imports NF-e files into the shared database as the window's import does.
+int importNfe(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const Arguments parsed =
+        parse(args, {QStringLiteral("--receipt"), QStringLiteral("--database")}, {QStringLiteral("--accept-unsigned")});
+    if (parsed.positional.isEmpty())
+        throw UsageError(QStringLiteral("Informe os arquivos XML das NF-e a importar."));
+    NfeBatchOptions options;
+    options.receipt = QDate::currentDate();
+    if (parsed.options.contains(QStringLiteral("--receipt"))) {
+        const std::optional<QDate> receipt = formats::parseDate(parsed.options.value(QStringLiteral("--receipt")));
+        if (!receipt)
+            throw UsageError(QStringLiteral("A data de recebimento (--receipt) deve ser dd/mm/aaaa."));
+        options.receipt = *receipt;
+    }
+    options.acceptUnsigned = parsed.flags.contains(QStringLiteral("--accept-unsigned"));
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
+        throw AdminError(QStringLiteral("O banco de dados %1 não existe. Crie-o antes com \"korvanis-admin init\".")
+                             .arg(target.shared.database));
+    options.shared = target.shared;
+    // The import writes only to the shared database.
+    options.workstation = target.workstation.value_or(target.shared);
+    return ImportNfeFiles(options, parsed.positional, out, err);
+}
+
 } // namespace
 
 QString usage()
@@ -351,6 +380,10 @@ QString usage()
                "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
                "                                     cria um banco de dados grande para medir o desempenho\n"
                "  indexes [--database NOME]          cria os índices que faltam em um banco de dados existente\n"
+               "  import-nfe [--receipt dd/mm/aaaa] [--database NOME] [--accept-unsigned] ARQUIVO...\n"
+               "                                     importa os arquivos XML de NF-e como a janela de compras;\n"
+               "                                     --accept-unsigned aceita arquivos sem protocolo de\n"
+               "                                     autorização ou sem assinatura digital\n"
                "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
                "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
                "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n") +
@@ -374,6 +407,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return generate(args, out, err);
         if (command == QLatin1String("indexes"))
             return indexes(args, out);
+        if (command == QLatin1String("import-nfe"))
+            return importNfe(args, out, err);
         if (command == QLatin1String("report"))
             return report(args, out, err);
         if (command.isEmpty())

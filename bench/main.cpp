@@ -5,6 +5,7 @@
 #include "Concurrency.h"
 #include "Measure.h"
 #include "Nfe.h"
+#include "NfeEvidence.h"
 #include "Payables.h"
 #include "ProductLookup.h"
 #include "PurchaseSearch.h"
@@ -289,8 +290,11 @@ int main(int argc, char** argv)
             measureClosing(c);
         if (only.isEmpty() || only == QLatin1String("payables"))
             measurePayables(c);
-        if (only.isEmpty() || only == QLatin1String("nfe"))
+        if (only.isEmpty() || only == QLatin1String("nfe")) {
             measureNfeImport();
+            measureNfeChecks();
+            measureNfeBatch();
+        }
         if (only.isEmpty() || only == QLatin1String("startup"))
             measureStartUp(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password});
     } catch (const std::exception& e) {

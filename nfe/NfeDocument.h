@@ -82,6 +82,11 @@ struct NfeDocument {
     int ItemCount() const { return static_cast<int>(items.size()); }
     bool tooManyItems() const { return detCount > kMaxItems; }
 
+    // The digital signature of `infNFe`, set by the import's checks: whether the file carries one
+    // that verifies, and the signer's name from its certificate.
+    bool isSigned = false;
+    QString signer;
+
     // The supplier under which the invoice is recorded; empty when the supplier step failed.
     QString NfeSupplierName;
     QString NfeSupplierCode;

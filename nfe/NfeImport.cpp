@@ -6,8 +6,10 @@
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"
 #include "db/Schema.h"
+#include "nfe/NfeChecks.h"
 #include "nfe/NfeReader.h"
 #include "nfe/NfeRows.h"
+#include "nfe/NfeSignature.h"
 #include "nfe/NfeSupplier.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
@@ -103,6 +105,23 @@ QString adjustedNote(const QStringList& adjusted)
 
 } // namespace
 
+QString NfeNoProtocolQuestion()
+{
+    return QStringLiteral("O arquivo não traz o protocolo de autorização da NF-e: não há como saber se a SEFAZ "
+                          "autorizou esta nota.\rDeseja importá-la mesmo assim?");
+}
+
+QString NfeUnsignedQuestion()
+{
+    return QStringLiteral("O arquivo não traz a assinatura digital da NF-e: não há como saber se foi alterado depois "
+                          "de emitido.\rDeseja importá-lo mesmo assim?");
+}
+
+QString NfeAlteredMessage()
+{
+    return QStringLiteral("A assinatura digital da NF-e não confere: o arquivo foi alterado depois de assinado.");
+}
+
 NfeImporter::NfeImporter(TDM& dm, const SessionState& session) : dm_(dm), session_(session) {}
 
 void NfeImporter::tell(const QString& message)
@@ -111,21 +130,71 @@ void NfeImporter::tell(const QString& message)
     ShowMessage(message);
 }
 
+bool NfeImporter::refuse(const QString& message)
+{
+    tell(message);
+    refusal_ = message;
+    return false;
+}
+
+bool NfeImporter::confirm(const QString& question)
+{
+    if (AskYesNo(question))
+        return true;
+    refusal_ = question.left(question.indexOf(u'\r')) + QStringLiteral(" Importação não confirmada.");
+    return false;
+}
+
+// The evidence of an authorised invoice, before anything is written: a key that is the document's,
+// the protocol of this key with an authorised status, and a signature that verifies.
+bool NfeImporter::checkEvidence(const QByteArray& content)
+{
+    if (const QString problem = NfeAccessKeyProblem(doc_); !problem.isEmpty())
+        return refuse(problem);
+    if (const QString problem = NfeProtocolProblem(doc_); !problem.isEmpty())
+        return refuse(problem);
+    const NfeSignatureCheck signature = VerifyNfeSignature(content, doc_.Id);
+    switch (signature.status) {
+    case NfeSignatureCheck::Status::Altered:
+        return refuse(NfeAlteredMessage());
+    case NfeSignatureCheck::Status::Unverifiable:
+        return refuse(QStringLiteral("A assinatura digital da NF-e não pôde ser verificada: %1.\rNada foi importado.")
+                          .arg(signature.detail));
+    case NfeSignatureCheck::Status::Valid:
+        doc_.isSigned = true;
+        doc_.signer = signature.signer;
+        break;
+    case NfeSignatureCheck::Status::Absent:
+        break;
+    }
+    if (!doc_.hasProtocol && !confirm(NfeNoProtocolQuestion()))
+        return false;
+    return doc_.isSigned || confirm(NfeUnsignedQuestion());
+}
+
 NfeReadOutcome NfeImporter::read(const QString& path)
 {
     told_.clear();
+    refusal_.clear();
+    readOk_ = false;
     addMissingIndexes();
-    const NfeReadResult result = ReadNfeFile(path, doc_);
+    QByteArray content;
+    const NfeReadResult result = ReadNfeFile(path, doc_, content);
     for (const QString& message : result.messages)
         tell(message);
-    readOk_ = result.ok;
-    if (!result.ok)
+    if (!result.ok) {
+        refusal_ = result.messages.value(result.messages.size() - 1);
         return NfeReadOutcome::Failed;
+    }
+    if (!checkEvidence(content))
+        return NfeReadOutcome::Failed;
+    readOk_ = true;
     RegisterNfeSupplier(dm_, doc_);
     // The list is searched only for an invoice that is there: leaving it in date order otherwise
     // spares the clerk's list a re-query of every invoice.
     if (!doc_.NfeSupplierName.isEmpty() && recordedInvoice() && showRecorded()) {
         tell(QStringLiteral("Nota Fiscal já cadastrada no KORVANIS."));
+        refusal_ = told_.back();
         return NfeReadOutcome::Duplicate;
     }
     return NfeReadOutcome::Ready;

@@ -35,6 +35,13 @@ struct NfeImportResult {
     QStringList adjusted; // items whose texts were changed to fit the database
 };
 
+// The questions the read asks about a file that lacks the evidence of an authorised invoice; the
+// clerk may import it all the same (a contingency file has no protocol yet).
+QString NfeNoProtocolQuestion();
+QString NfeUnsignedQuestion();
+// The refusal of a file whose signature does not verify.
+QString NfeAlteredMessage();
+
 // Reading an NF-e and importing it as a supply invoice, for the import panel and for tools that
 // import without a window. Every message and question goes through the dialog service.
 class NfeImporter {
@@ -43,8 +50,11 @@ public:
 
     const NfeDocument& document() const { return doc_; }
 
-    // Reads the file, registers the issuer as a supplier when it is unknown and refuses an invoice
-    // already recorded (the invoice list is then ordered by number and supplier).
+    // Reads the file and checks it (access key, authorisation protocol, digital signature: a file
+    // that fails is refused before anything is written, one that lacks the protocol or the
+    // signature imports only when the clerk confirms), registers the issuer as a supplier when it
+    // is unknown and refuses an invoice already recorded (the invoice list is then ordered by
+    // number and supplier).
     NfeReadOutcome read(const QString& path);
     // How many of the read items have a product whose bar code is theirs.
     int recognisedItems();
@@ -57,6 +67,9 @@ public:
     // What the last read or import told the clerk through the dialog service, in order (the
     // supplier registration's own messages aside).
     const QStringList& messages() const { return told_; }
+    // Why the last read did not leave the invoice ready to import: the refusal told, or the
+    // question the clerk answered No. Empty when it did.
+    const QString& refusal() const { return refusal_; }
 
     // Whether the import leaves the invoice list and the item list positioned on the invoice
     // (the window wants it; a batch does not).
@@ -64,6 +77,9 @@ public:
 
 private:
     void tell(const QString& message);
+    bool refuse(const QString& message);
+    bool confirm(const QString& question);
+    bool checkEvidence(const QByteArray& content);
     void addMissingIndexes();
     std::optional<Values> recordedInvoice();
     bool showRecorded();
@@ -74,6 +90,7 @@ private:
     const SessionState& session_;
     NfeDocument doc_;
     QStringList told_;
+    QString refusal_;
     bool readOk_ = false;
     bool indexesChecked_ = false;
     bool positionsDatasets_ = true;

@@ -221,7 +221,14 @@ NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc)
 
 NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc)
 {
+    QByteArray content;
+    return ReadNfeFile(path, doc, content);
+}
+
+NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc, QByteArray& content)
+{
     doc.path = path;
+    content.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         doc = NfeDocument{};
@@ -230,7 +237,8 @@ NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc)
         result.messages << QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(path, file.errorString());
         return result;
     }
-    return ReadNfe(file.readAll(), doc);
+    content = file.readAll();
+    return ReadNfe(content, doc);
 }
 
 QString NfeDateToText(const QString& text)

@@ -19,6 +19,8 @@ struct NfeReadResult {
 // an error leaves in `doc` what was read before it.
 NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc);
 NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc);
+// The same, keeping the file's bytes in `content` for the checks that need them as they stand.
+NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc, QByteArray& content);
 
 // "yyyy-mm-dd", with or without time and zone, as "dd/mm/yyyy"; any other text unchanged.
 QString NfeDateToText(const QString& text);

@@ -69,6 +69,8 @@ void NfeImportPanel::buildControls()
     lblTotalNFe = valueLabel(this, QStringLiteral("lblTotalNFe"), QRect(130, 126, 150, 18));
     panelparts::label(this, QStringLiteral("Itens:"), 300, 128);
     lblItensNFe = valueLabel(this, QStringLiteral("lblItensNFe"), QRect(400, 126, 346, 18));
+    panelparts::label(this, QStringLiteral("Assinada por:"), 14, 152);
+    lblAssinatura = valueLabel(this, QStringLiteral("lblAssinatura"), QRect(130, 150, 616, 18));
 
     panelparts::label(this, QStringLiteral("Data de Recebimento:"), 14, 176);
     MaskEdit1 = new QLineEdit(this);
@@ -106,7 +108,7 @@ bool NfeImportPanel::eventFilter(QObject* watched, QEvent* event)
 
 void NfeImportPanel::clearLabels()
 {
-    for (QLabel* label : {lblNFiscal, lblData, lblFornecedor, lblTotalNFe, lblItensNFe})
+    for (QLabel* label : {lblNFiscal, lblData, lblFornecedor, lblTotalNFe, lblItensNFe, lblAssinatura})
         label->clear();
 }
 
@@ -126,6 +128,11 @@ void NfeImportPanel::showDocument(bool itemsRecognised)
                                  .arg(importer_->recognisedItems()));
     else
         lblItensNFe->setText(QString::number(doc.detCount));
+    // The signer as its certificate names it; a file taken without a signature says so.
+    if (doc.isSigned)
+        lblAssinatura->setText(doc.signer);
+    else if (itemsRecognised)
+        lblAssinatura->setText(QStringLiteral("(sem assinatura digital)"));
 }
 
 void NfeImportPanel::BitBtn15Click()

@@ -12,7 +12,7 @@ struct SessionState;
 class TDM;
 
 // The NF-e import panel (`Painel_NFe`): asks for the XML file, shows the invoice number, issue
-// date, issuer, total and items of the file read, takes the receipt date and imports the invoice.
+// date, issuer, total, items and signer of the file read, takes the receipt date and imports the invoice.
 // It reaches the window only through its signals.
 class NfeImportPanel : public QFrame {
     Q_OBJECT
@@ -53,6 +53,7 @@ private:
     QLabel* lblFornecedor;
     QLabel* lblTotalNFe;
     QLabel* lblItensNFe;
+    QLabel* lblAssinatura;
     QLineEdit* MaskEdit1;
     QPushButton* BitBtn16;
     QPushButton* BitBtn17;

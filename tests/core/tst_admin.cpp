@@ -3,8 +3,10 @@
 #include "admin/Generator.h"
 #include "data/DbError.h"
 #include "entry/ProductNames.h"
+#include "nfe/NfeImport.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
+#include "tests/support/NfeSample.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -396,6 +398,69 @@ private slots:
         FbConnection c(sharedParams());
         verifyUser(c, QStringLiteral("JOANA"), QStringLiteral("ABC"), true);
         verifyUser(c, QStringLiteral("PEDRO"), QString(), false);
+    }
+
+    // ---- NF-e import ------------------------------------------------------------------------
+
+    void importNfeGoesOnPastRefusedFiles()
+    {
+        QCOMPARE(run({QStringLiteral("init")}).code, 0);
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        const QString first = nfe.writeTo(folder->path(), QStringLiteral("a.xml"));
+        const QString again = nfe.writeTo(folder->path(), QStringLiteral("b.xml"));
+        const QString corrupt = folder->filePath(QStringLiteral("c.xml"));
+        QFile file(corrupt);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(nfe.xml().left(300));
+        file.close();
+
+        const Outcome o = run({QStringLiteral("import-nfe"), QStringLiteral("--receipt"), QStringLiteral("08/04/2024"),
+                               first, again, corrupt});
+        QCOMPARE(o.code, 1);
+        const QStringList lines = o.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], first + QStringLiteral(": importada: NF-e 1234 de Distribuidora Boa Vida Ltda, 1 item(ns), "
+                                                  "1 não reconhecido(s) pelo código de barras"));
+        QCOMPARE(lines[1], again + QStringLiteral(": recusada: Nota Fiscal já cadastrada no KORVANIS."));
+        QVERIFY2(lines[2].startsWith(corrupt + QStringLiteral(": recusada: O arquivo não é um XML válido")),
+                 qPrintable(lines[2]));
+        QCOMPARE(lines[3], QStringLiteral("3 arquivo(s): 1 importado(s), 2 recusado(s)."));
+
+        FbConnection c(sharedParams());
+        QCOMPARE(count(c, QStringLiteral("select count(*) from NFISCAL")), 1);
+        QCOMPARE(count(c, QStringLiteral("select count(*) from NFISCAL where NOTAFISCAL = '1234' and "
+                                         "DATARECEBIM = '2024-04-08'")),
+                 1);
+        QCOMPARE(count(c, QStringLiteral("select count(*) from COMPRAS")), 1);
+    }
+
+    void importNfeAnswersTheQuestionsNo_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("unsigned, refused")
+            << false << 1
+            << ": recusada: O arquivo não traz a assinatura digital da NF-e: não há como saber se foi alterado depois "
+               "de emitido. Importação não confirmada.";
+        QTest::newRow("unsigned, accepted")
+            << true << 0
+            << ": importada: NF-e 1234 de Distribuidora Boa Vida Ltda, 1 item(ns), 1 não reconhecido(s) pelo código "
+               "de barras, sem assinatura digital";
+    }
+    void importNfeAnswersTheQuestionsNo()
+    {
+        QFETCH(bool, accept);
+        QFETCH(QString, line);
+        QCOMPARE(run({QStringLiteral("init")}).code, 0);
+        const QString path = SampleNfe{}.writeTo(folder->path());
+        QStringList args{QStringLiteral("import-nfe"), path};
+        if (accept)
+            args << QStringLiteral("--accept-unsigned");
+        const Outcome o = run(args);
+        QTEST(o.code, "code");
+        QCOMPARE(o.out.split(u'\n').first(), path + line);
     }
 
     void executableExitCodes()

@@ -345,6 +345,106 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 0);
     }
 
+    // A file that fails a check is refused at the read, before the supplier step: nothing written.
+    void refusesAFileThatFailsTheChecks_data()
+    {
+        QTest::addColumn<SampleNfe>("nfe");
+        QTest::addColumn<QString>("message");
+
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        SampleNfe other;
+        other.nNF = QStringLiteral("1235");
+        nfe.Id = QStringLiteral("NFe") + other.key();
+        QTest::newRow("key of another number") << nfe << "A chave de acesso da NF-e " + other.key() + " não confere";
+        nfe = SampleNfe{};
+        nfe.signedByIssuer = true;
+        nfe.cStat = QStringLiteral("302");
+        nfe.xMotivo = QStringLiteral("Uso Denegado: Irregularidade fiscal do destinatario");
+        QTest::newRow("use denied") << nfe
+                                    << "A NF-e 1234 não está autorizada: situação 302 - Uso Denegado: Irregularidade "
+                                       "fiscal do destinatario.\rNada foi importado.";
+    }
+    void refusesAFileThatFailsTheChecks()
+    {
+        QFETCH(SampleNfe, nfe);
+        QFETCH(QString, message);
+        QCOMPARE(importer->read(nfe.writeTo(db->productFolder())), NfeReadOutcome::Failed);
+        QVERIFY2(lastMessage().startsWith(message), qPrintable(lastMessage()));
+        QCOMPARE(importer->refusal(), lastMessage());
+        QCOMPARE(shown().questions, QStringList{});
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Refused);
+        QCOMPARE(count(QStringLiteral("select count(*) from FORNECED")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 0);
+    }
+
+    void refusesAnInvoiceAlteredAfterSigning()
+    {
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        QByteArray xml = nfe.xml();
+        QVERIFY(xml.contains("<vUnCom>10.0000000000</vUnCom>"));
+        xml.replace("<vUnCom>10.0000000000</vUnCom>", "<vUnCom>19.0000000000</vUnCom>");
+        QFile file(db->productFolder() + QStringLiteral("/alterada.xml"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(xml);
+        file.close();
+        QCOMPARE(importer->read(file.fileName()), NfeReadOutcome::Failed);
+        QCOMPARE(shown().messages,
+                 QStringList{"A assinatura digital da NF-e não confere: o arquivo foi alterado depois de assinado."});
+        QCOMPARE(importer->document().isSigned, false);
+        QCOMPARE(count(QStringLiteral("select count(*) from FORNECED")), 0);
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Refused);
+        QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 0);
+    }
+
+    // A file without a protocol or without a signature is imported only when the clerk says so.
+    void asksWhenEvidenceIsMissing_data()
+    {
+        QTest::addColumn<SampleNfe>("nfe");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QStringList>("questions");
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<QString>("signer");
+
+        const QString noProtocol = NfeNoProtocolQuestion();
+        const QString unsignedFile = NfeUnsignedQuestion();
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        QTest::newRow("signed, with protocol: nothing asked")
+            << nfe << QList<bool>{} << QStringList{} << true << kSampleSigner;
+        nfe.withProtocol = false;
+        QTest::newRow("no protocol, declined")
+            << nfe << QList<bool>{false} << QStringList{noProtocol} << false << kSampleSigner;
+        QTest::newRow("no protocol, confirmed")
+            << nfe << QList<bool>{true} << QStringList{noProtocol} << true << kSampleSigner;
+        nfe = SampleNfe{};
+        QTest::newRow("unsigned, declined") << nfe << QList<bool>{false} << QStringList{unsignedFile} << false << "";
+        QTest::newRow("unsigned, confirmed") << nfe << QList<bool>{true} << QStringList{unsignedFile} << true << "";
+        nfe.withProtocol = false;
+        QTest::newRow("neither, both confirmed")
+            << nfe << QList<bool>{true, true} << QStringList{noProtocol, unsignedFile} << true << "";
+    }
+    void asksWhenEvidenceIsMissing()
+    {
+        QFETCH(SampleNfe, nfe);
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, ready);
+        shown().answers.assign(answers.begin(), answers.end());
+        const NfeReadOutcome outcome = importer->read(nfe.writeTo(db->productFolder()));
+        QTEST(shown().questions, "questions");
+        QCOMPARE(outcome, ready ? NfeReadOutcome::Ready : NfeReadOutcome::Failed);
+        QTEST(importer->document().signer, "signer");
+        QCOMPARE(shown().messages, QStringList{});
+        if (ready) {
+            QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Imported);
+            QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL")), 1);
+        } else {
+            QVERIFY(importer->refusal().endsWith(QStringLiteral("Importação não confirmada.")));
+            QCOMPARE(count(QStringLiteral("select count(*) from FORNECED")), 0);
+        }
+    }
+
     void allItemsRecognised()
     {
         addProduct(QStringLiteral("1"), QStringLiteral("LUVA"), QStringLiteral("7890000000017"), {});

@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(doc.xLgr + u'|' + doc.nro + u'|' + doc.xCpl + u'|' + doc.xBairro + u'|' + doc.CEP + u'|' + doc.fone,
                  QStringLiteral("RUA DAS FLORES|100|SALA 2|CENTRO|29000000|2733334444"));
         QCOMPARE(doc.vICMS + u'|' + doc.vProd + u'|' + doc.vNF, QStringLiteral("1.50|20.00|20.00"));
-        QCOMPARE(doc.Id, QStringLiteral("NFe32240405125726000255550010000012341148707736"));
+        QCOMPARE(doc.Id, QStringLiteral("NFe32240405125726000255550010000012341148707730"));
         const NfeItem& item = doc.items.front();
         QCOMPARE(item.xProd, QStringLiteral("ÁLCOOL 70% 1L"));
         QCOMPARE(item.cEAN + u'|' + item.uCom + u'|' + item.qCom + u'|' + item.vUnCom,

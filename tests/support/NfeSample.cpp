@@ -1,5 +1,7 @@
 #include "tests/support/NfeSample.h"
 
+#include "nfe/NfeChecks.h"
+
 #include <QFile>
 #include <QStringEncoder>
 
@@ -35,14 +37,24 @@ QString SampleRastro(const QString& nLote, const QString& qLote, const QString& 
     return lotElement(QStringLiteral("rastro"), nLote, qLote, dFab, dVal);
 }
 
+QString SampleNfe::key() const
+{
+    const QString date = dEmi.isEmpty() ? dhEmi : dEmi;
+    const QString first43 = cUF.rightJustified(2, u'0') + date.mid(2, 2) + date.mid(5, 2) +
+                            CNPJ.rightJustified(14, u'0') + mod + serie.rightJustified(3, u'0') +
+                            nNF.rightJustified(9, u'0') + tpEmis + cNF.rightJustified(8, u'0');
+    return first43 + QString::number(NfeKeyCheckDigit(first43));
+}
+
 QByteArray SampleNfe::xml() const
 {
-    QString ide = QStringLiteral("<ide><cUF>32</cUF><cNF>14870773</cNF>") + element(QStringLiteral("natOp"), natOp) +
-                  QStringLiteral("<mod>55</mod>") + element(QStringLiteral("serie"), serie) +
-                  element(QStringLiteral("nNF"), nNF) +
+    QString ide = QStringLiteral("<ide>") + element(QStringLiteral("cUF"), cUF) + element(QStringLiteral("cNF"), cNF) +
+                  element(QStringLiteral("natOp"), natOp) + element(QStringLiteral("mod"), mod) +
+                  element(QStringLiteral("serie"), serie) + element(QStringLiteral("nNF"), nNF) +
                   optional(QStringLiteral("dEmi"), dEmi.isEmpty() ? QString() : dEmi) +
                   optional(QStringLiteral("dhEmi"), dhEmi.isEmpty() ? QString() : dhEmi) +
-                  QStringLiteral("<tpNF>1</tpNF><cMunFG>3205309</cMunFG><tpEmis>1</tpEmis></ide>");
+                  QStringLiteral("<tpNF>1</tpNF><cMunFG>3205309</cMunFG>") + element(QStringLiteral("tpEmis"), tpEmis) +
+                  QStringLiteral("</ide>");
     QString issuer = QStringLiteral("<emit>") + element(QStringLiteral("CNPJ"), CNPJ) +
                      element(QStringLiteral("xNome"), xNome) + optional(QStringLiteral("xFant"), xFant) +
                      QStringLiteral("<enderEmit><xLgr>RUA DAS FLORES</xLgr><nro>100</nro><xCpl>SALA 2</xCpl>"
@@ -64,16 +76,24 @@ QByteArray SampleNfe::xml() const
                     element(QStringLiteral("vProd"), vProd) +
                     QStringLiteral("<vDesc>0.00</vDesc><vIPI>0.00</vIPI><vOutro>0.00</vOutro>") +
                     element(QStringLiteral("vNF"), vNF) + QStringLiteral("</ICMSTot></total>");
-    QString inf = QStringLiteral("<infNFe versao=\"4.00\" Id=\"NFe32240405125726000255550010000012341148707736\">") +
-                  (withIde ? ide : QString()) + (withEmit ? issuer : QString()) + dets +
-                  (withTotal ? total : QString()) + QStringLiteral("<transp><modFrete>9</modFrete></transp></infNFe>");
+    const QString id = Id.isEmpty() ? QStringLiteral("NFe") + key() : Id;
+    QString inf = QStringLiteral("<infNFe versao=\"4.00\" Id=\"%1\">").arg(id) + (withIde ? ide : QString()) +
+                  (withEmit ? issuer : QString()) + dets + (withTotal ? total : QString()) +
+                  QStringLiteral("<transp><modFrete>9</modFrete></transp></infNFe>");
     QString nfe = QStringLiteral("<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">") + inf + QStringLiteral("</NFe>");
+    const QString protocol =
+        QStringLiteral("<protNFe versao=\"4.00\"><infProt><tpAmb>1</tpAmb><verAplic>SVRS202404</verAplic>") +
+        element(QStringLiteral("chNFe"), chNFe.isEmpty() ? key() : chNFe) +
+        QStringLiteral("<dhRecbto>2024-04-05T10:21:00-03:00</dhRecbto><nProt>332240000012345</nProt>") +
+        element(QStringLiteral("cStat"), cStat) + element(QStringLiteral("xMotivo"), xMotivo) +
+        QStringLiteral("</infProt></protNFe>");
     QString body = wrapped ? QStringLiteral("<nfeProc versao=\"4.00\" xmlns=\"http://www.portalfiscal.inf.br/nfe\">") +
-                                 beforeNFe + nfe + QStringLiteral("</nfeProc>")
+                                 beforeNFe + nfe + (withProtocol ? protocol : QString()) + QStringLiteral("</nfeProc>")
                            : nfe;
     const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(encoding) + body;
     QStringEncoder encoder(encoding.toLatin1().constData());
-    return encoder(text);
+    const QByteArray bytes = encoder(text);
+    return signedByIssuer ? SignSampleNfe(bytes, id) : bytes;
 }
 
 QString SampleNfe::writeTo(const QString& folder, const QString& fileName) const

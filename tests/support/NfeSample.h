@@ -5,9 +5,12 @@
 
 #include <vector>
 
-// Small NF-e documents for the tests: an authorised invoice (`nfeProc` wrapping `NFe`) of layout
-// 4.00 with the values the reader takes, each of which a test may change. Items carry their lots
-// as raw XML (`med` or `rastro` elements), so a test can write any shape.
+// Small NF-e documents for the tests: an authorised invoice (`nfeProc` wrapping `NFe` and its
+// protocol) of layout 4.00 with the values the reader takes, each of which a test may change. The
+// access key is made from the document's own fields, with its check digit, unless a test writes
+// one; the protocol carries that key. Items carry their lots as raw XML (`med` or `rastro`
+// elements), so a test can write any shape. `signedByIssuer` signs `infNFe` with a throw-away
+// certificate whose name is `kSampleSigner`.
 struct SampleNfeItem {
     QString xProd = QStringLiteral("PRODUTO DE TESTE");
     QString cEAN = QStringLiteral("7890000000017");
@@ -21,6 +24,10 @@ struct SampleNfe {
     QString encoding = QStringLiteral("UTF-8");
     bool wrapped = true; // `nfeProc` around `NFe`; false: `NFe` is the root
     QString beforeNFe;   // raw XML inside the root, before `NFe`
+    QString cUF = QStringLiteral("32");
+    QString cNF = QStringLiteral("14870773");
+    QString mod = QStringLiteral("55");
+    QString tpEmis = QStringLiteral("1");
     QString nNF = QStringLiteral("1234");
     QString serie = QStringLiteral("1");
     QString natOp = QStringLiteral("VENDA DE MERCADORIA");
@@ -34,11 +41,28 @@ struct SampleNfe {
     bool withIde = true, withEmit = true, withTotal = true;
     std::vector<SampleNfeItem> items = {SampleNfeItem{}};
     QString betweenItems; // raw XML between the `det` elements
+    QString Id;           // `infNFe/@Id`; empty: "NFe" and the key of the fields above
 
+    bool withProtocol = true; // `protNFe` after `NFe` (only in `nfeProc`)
+    QString chNFe;            // empty: the key
+    QString cStat = QStringLiteral("100");
+    QString xMotivo = QStringLiteral("Autorizado o uso da NF-e");
+
+    bool signedByIssuer = false;
+
+    // The 44 digits of the key the fields make, its check digit computed.
+    QString key() const;
     QByteArray xml() const;
     // Writes the document into `folder` and returns its path.
     QString writeTo(const QString& folder, const QString& fileName = QStringLiteral("nfe.xml")) const;
 };
+
+inline const QString kSampleSigner = QStringLiteral("DISTRIBUIDORA BOA VIDA LTDA:05125726000255");
+
+// Signs the invoice element of an NF-e (the `infNFe` whose `Id` is `id`) as an issuer does: an
+// enveloped signature with C14N, SHA-1 and RSA-SHA1, and the certificate in `KeyInfo`. The key and
+// the self-signed certificate are made once per test run with the openssl tool.
+QByteArray SignSampleNfe(const QByteArray& xml, const QString& id);
 
 // A `med` element of layouts up to 3.10, and a `rastro` element of layout 4.00.
 QString SampleMed(const QString& nLote, const QString& qLote, const QString& dFab, const QString& dVal);

@@ -21,10 +21,11 @@ class TestNfePanel : public QObject {
     QPushButton* button(const char* name) { return control<QPushButton>(name); }
     qint64 count(const QString& sql) { return std::get<qint64>(w->sql().executeRow(sql).front()); }
 
-    // A 4.00 invoice: gloves in two lots (`rastro`) and one syringe.
+    // A signed 4.00 invoice: gloves in two lots (`rastro`) and one syringe.
     QString writeInvoice()
     {
         SampleNfe nfe;
+        nfe.signedByIssuer = true;
         SampleNfeItem gloves;
         gloves.xProd = QStringLiteral("LUVA DE PROCEDIMENTO M");
         gloves.qCom = QStringLiteral("5.0000");
@@ -69,6 +70,8 @@ private slots:
         QCOMPARE(label("lblFornecedor"), QStringLiteral("BOA VIDA"));
         QCOMPARE(label("lblTotalNFe"), QStringLiteral("R$ 20,00"));
         QCOMPARE(label("lblItensNFe"), QStringLiteral("2 (1 reconhecido(s) pelo código de barras)"));
+        QCOMPARE(label("lblAssinatura"), kSampleSigner);
+        QCOMPARE(w->dialogs().questions, QStringList{});
         QVERIFY(button("BitBtn16")->isEnabled());
         auto* receipt = control<QLineEdit>("MaskEdit1");
         QCOMPARE(receipt->text(), QDate::currentDate().toString(QStringLiteral("dd/MM/yy")));
@@ -124,6 +127,7 @@ private slots:
         openFile(file.fileName());
         QCOMPARE(w->dialogs().messages.last(), QStringLiteral("Erro no XML. <infNFe>"));
         QVERIFY(panel()->isVisible());
+        QCOMPARE(label("lblAssinatura"), QString());
         // The invoice read before is not left ready to import in place of this one.
         QVERIFY(!button("BitBtn16")->isEnabled());
     }
