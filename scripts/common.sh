@@ -8,10 +8,12 @@ cd "$KORVANIS_ROOT" || exit 1
 # Compiler, build tools, Qt 6, the Firebird client headers and library, the embedded engine, the
 # server (the tests start a private one) and isql-fb; zint for the labels' barcodes, a font for the
 # printed reports, poppler's pdftotext (the tests read the reports' PDF files back with it) and Qt's
-# Portuguese translations (print and preview dialogs).
+# Portuguese translations (print and preview dialogs); dpkg-dev (dpkg-shlibdeps) and lintian for the
+# workstation's Debian package and its tests.
 # shellcheck disable=SC2034 # used by the scripts that source this file
 KORVANIS_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev firebird-dev firebird3.0-server-core
-    firebird3.0-server firebird3.0-utils libzint-dev fonts-dejavu-core poppler-utils qt6-translations-l10n)
+    firebird3.0-server firebird3.0-utils libzint-dev fonts-dejavu-core poppler-utils qt6-translations-l10n
+    dpkg-dev lintian)
 
 die() {
     echo "$(basename "$0"): $*" >&2
