@@ -279,7 +279,8 @@ int workstation(const QStringList& args, QTextStream& out)
 {
     const Arguments parsed = parse(args, {QStringLiteral("--database"), QStringLiteral("--cnpj")}, {});
     if (parsed.positional.value(0) != QLatin1String("add"))
-        throw UsageError(QStringLiteral("Uso: korvanis-admin workstation add CODIGO USUARIO [--cnpj CNPJ]"));
+        throw UsageError(
+            QStringLiteral("Uso: korvanis-admin workstation add CODIGO USUARIO [--cnpj CNPJ] [--database NOME]"));
     expectPositional(parsed, 3, QStringLiteral("workstation add"));
     const QString code = parsed.positional.at(1);
     const QString name = parsed.positional.at(2);
