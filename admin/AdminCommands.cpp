@@ -4,12 +4,16 @@
 #include "admin/AdminReports.h"
 #include "admin/DemoData.h"
 #include "admin/Generator.h"
+#include "admin/ModuleUser.h"
 #include "admin/NfeBatch.h"
 #include "admin/Users.h"
+#include "admin/Workstations.h"
 #include "data/AsciiCase.h"
 #include "data/DbError.h"
 #include "data/Formats.h"
 #include "db/Schema.h"
+#include "purchase/ConnectionConfig.h"
+#include "shell/AccessRights.h"
 #include "shell/Credential.h"
 #include "shell/LogonUser.h"
 #include "shell/ProductFolder.h"
@@ -203,6 +207,23 @@ std::optional<QString> databaseOption(const Arguments& parsed)
     return *it;
 }
 
+// The shared database named by --database, or the product folder's, opened; it must exist already.
+FbConnection::Params existingShared(const Arguments& parsed)
+{
+    const std::optional<QString> database = databaseOption(parsed);
+    const Target target = database ? namedTarget(*database) : productFolderTarget();
+    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
+        throw AdminError(QStringLiteral("O banco de dados %1 não existe. Crie-o antes com \"korvanis-admin init\".")
+                             .arg(target.shared.database));
+    try {
+        FbConnection(target.shared).open();
+    } catch (const DbError& e) {
+        throw AdminError(
+            QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
+    }
+    return target.shared;
+}
+
 // ---- Commands ------------------------------------------------------------------------------------
 
 int init(const QStringList& args, QTextStream& out)
@@ -246,24 +267,72 @@ int user(const QStringList& args, QTextStream& out)
     const bool financial = parsed.flags.contains(QStringLiteral("--financial"));
     users::validate(name, password);
 
-    const std::optional<QString> database = databaseOption(parsed);
-    const Target target = database ? namedTarget(*database) : productFolderTarget();
-    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
-        throw AdminError(QStringLiteral("O banco de dados %1 não existe. Crie-o antes com \"korvanis-admin init\".")
-                             .arg(target.shared.database));
-    FbConnection shared(target.shared);
-    try {
-        shared.open();
-    } catch (const DbError& e) {
-        throw AdminError(
-            QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
-    }
+    FbConnection shared(existingShared(parsed));
     users::add(shared, name, password, financial);
     out << QStringLiteral("Usuário %1 incluído%2.\n")
                .arg(ascii::upper(name), financial ? QStringLiteral(" com acesso financeiro") : QString());
     if (!users::hasWorkstation(shared, name))
         out << QStringLiteral("Atenção: nenhuma estação (tabela ESTACOES) está associada a este usuário; "
                               "sem ela o login não se completa.\n");
+    return kSuccess;
+}
+
+int workstation(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--database"), QStringLiteral("--cnpj")}, {});
+    if (parsed.positional.value(0) != QLatin1String("add"))
+        throw UsageError(
+            QStringLiteral("Uso: korvanis-admin workstation add CODIGO USUARIO [--cnpj CNPJ] [--database NOME]"));
+    expectPositional(parsed, 3, QStringLiteral("workstation add"));
+    const QString code = parsed.positional.at(1);
+    const QString name = parsed.positional.at(2);
+    FbConnection shared(existingShared(parsed));
+    QString cnpj = parsed.options.value(QStringLiteral("--cnpj"));
+    if (cnpj.isEmpty())
+        cnpj = workstations::firstStoreCnpj(shared);
+    if (cnpj.isEmpty())
+        throw AdminError(QStringLiteral("Nenhuma estação cadastrada tem o CNPJ da loja: informe-o com --cnpj."));
+    workstations::add(shared, code, name, cnpj);
+    out << QStringLiteral("Estação %1 incluída para o usuário %2 (loja %3).\n")
+               .arg(code, ascii::upper(name.trimmed()), PunctuatedCnpj(workstations::checkedCnpj(cnpj)));
+    return kSuccess;
+}
+
+// The database user of the workstations, on the server the settings file names: created (or given
+// a new password) by the server's administrator, with reading and writing on the module's tables
+// in both databases.
+int dbuser(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--server")}, {});
+    if (parsed.positional.value(0) != QLatin1String("add"))
+        throw UsageError(QStringLiteral("Uso: korvanis-admin dbuser add NOME SENHA --server ENDERECO"));
+    expectPositional(parsed, 3, QStringLiteral("dbuser add"));
+    const QString name = parsed.positional.at(1);
+    const QString password = parsed.positional.at(2);
+    const QString server = parsed.options.value(QStringLiteral("--server")).trimmed();
+    if (server.isEmpty())
+        throw UsageError(QStringLiteral("Informe o servidor com --server, como no KORVANIS.INI (ex.: 192.168.0.10)."));
+    moduleuser::validate(name, password);
+
+    const ConnectionConfig config = ComposeConnections(server, QString(), QString(), QString());
+    FbConnection shared(config.shared);
+    FbConnection workstation(config.workstation);
+    for (FbConnection* connection : {&shared, &workstation}) {
+        try {
+            connection->open();
+        } catch (const DbError& e) {
+            throw AdminError(QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2")
+                                 .arg(connection->params().database, e.message()));
+        }
+    }
+    moduleuser::createOrAlter(shared, name, password);
+    moduleuser::grantTables(shared, QStringLiteral("shared.sql"), name);
+    moduleuser::grantTables(workstation, QStringLiteral("workstation.sql"), name);
+    const QString user = ascii::upper(name);
+    out << QStringLiteral("Usuário %1 do banco de dados pronto no servidor %2, com leitura e gravação nas tabelas de\n"
+                          "  %3\n  %4\n")
+               .arg(user, server, config.shared.database, config.workstation.database);
+    out << QStringLiteral("Nas estações: ISC_USER=%1 e ISC_PASSWORD com esta senha.\n").arg(user);
     return kSuccess;
 }
 
@@ -319,24 +388,14 @@ int indexes(const QStringList& args, QTextStream& out)
 {
     const Arguments parsed = parse(args, {QStringLiteral("--database")}, {});
     expectPositional(parsed, 0, QStringLiteral("indexes"));
-    const std::optional<QString> database = databaseOption(parsed);
-    const Target target = database ? namedTarget(*database) : productFolderTarget();
-    if (!isServerName(target.shared.database) && !QFileInfo::exists(target.shared.database))
-        throw AdminError(QStringLiteral("O banco de dados %1 não existe.").arg(target.shared.database));
-    FbConnection shared(target.shared);
-    try {
-        shared.open();
-    } catch (const DbError& e) {
-        throw AdminError(
-            QStringLiteral("Não foi possível abrir o banco de dados %1:\n%2").arg(target.shared.database, e.message()));
-    }
+    FbConnection shared(existingShared(parsed));
     const QStringList created = schema::createMissingIndexes(shared);
     schema::updateIndexStatistics(shared);
     if (created.isEmpty())
-        out << QStringLiteral("O banco de dados %1 já tem todos os índices.\n").arg(target.shared.database);
+        out << QStringLiteral("O banco de dados %1 já tem todos os índices.\n").arg(shared.params().database);
     else
         out << QStringLiteral("Índices criados em %1: %2\n")
-                   .arg(target.shared.database, created.join(QStringLiteral(", ")));
+                   .arg(shared.params().database, created.join(QStringLiteral(", ")));
     return kSuccess;
 }
 
@@ -376,6 +435,12 @@ QString usage()
                "  init [--database NOME]             cria os bancos de dados vazios\n"
                "  demo                               cria os bancos de dados com uma farmácia de demonstração\n"
                "  user add NOME SENHA [--financial]  inclui um usuário no banco de dados compartilhado\n"
+               "  workstation add CODIGO USUARIO [--cnpj CNPJ] [--database NOME]\n"
+               "                                     inclui a estação (tabela ESTACOES) em que o usuário entra;\n"
+               "                                     sem --cnpj, a loja é a da primeira estação cadastrada\n"
+               "  dbuser add NOME SENHA --server ENDERECO\n"
+               "                                     cria no servidor o usuário do banco de dados das estações,\n"
+               "                                     com leitura e gravação nas tabelas do módulo (como SYSDBA)\n"
                "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
                "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
                "                                     cria um banco de dados grande para medir o desempenho\n"
@@ -401,6 +466,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return demo(args, out);
         if (command == QLatin1String("user"))
             return user(args, out);
+        if (command == QLatin1String("workstation"))
+            return workstation(args, out);
+        if (command == QLatin1String("dbuser"))
+            return dbuser(args, out);
         if (command == QLatin1String("encode"))
             return encode(args, out);
         if (command == QLatin1String("generate"))

@@ -3,7 +3,8 @@
 #include <QStringList>
 #include <QTextStream>
 
-// The commands of korvanis-admin: init, demo, user add, encode, generate and indexes.
+// The commands of korvanis-admin: init, demo, user add, workstation add, dbuser add, encode, generate,
+// indexes and report.
 namespace admin {
 
 enum ExitCode { kSuccess = 0, kFailure = 1, kBadArguments = 2 };

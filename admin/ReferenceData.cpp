@@ -2,6 +2,7 @@
 
 #include "admin/AdminError.h"
 #include "admin/Users.h"
+#include "admin/Workstations.h"
 #include "data/AsciiCase.h"
 #include "db/Cnpj.h"
 
@@ -16,13 +17,9 @@ Value textOrNull(const QString& text)
 
 const QString kFallbackUser = QStringLiteral("FARMACIA");
 const QString kCounterUser = QStringLiteral("BALCAO");
-const QString kWorkstationDatabase = QStringLiteral("C:\\korvanis\\interfac\\korvanis.bd");
-
 void writeWorkstation(FbConnection& shared, const QString& code, const QString& user)
 {
-    shared.execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, TIPO, ESVAZIAR, EMUSO, USUARIO, CNPJ) "
-                                  "values (?, ?, 'Compras', 'N', 'N', ?, ?)"),
-                   {code, kWorkstationDatabase, user, storeCnpj()});
+    workstations::write(shared, code, user, storeCnpj());
 }
 
 void writeUnits(FbConnection& shared)

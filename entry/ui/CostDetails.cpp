@@ -33,6 +33,7 @@ void CostDetails::buildPanel()
 {
     panelparts::framePanel(this, QStringLiteral("PainelDetalhes"), kPanelGeometry);
     QLabel* heading = panelparts::label(this, QStringLiteral("Cadastro de Produtos"), 8, 6);
+    heading->setObjectName(QStringLiteral("PainelDetalhesTitulo"));
     QFont font = heading->font();
     font.setBold(true);
     heading->setFont(font);

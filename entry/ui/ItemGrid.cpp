@@ -115,6 +115,8 @@ void ItemGrid::buildGrid()
 {
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    // No caption stands by the grid; its columns are named by their titles.
+    DBGrid1->setAccessibleName(QStringLiteral("Itens da Nota Fiscal"));
     DBGrid1->setColumns(itemGridColumns());
     // Titles such as "Local Estoque", and dates, must fit the narrow columns.
     QFont cellFont = DBGrid1->font();

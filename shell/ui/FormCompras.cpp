@@ -8,6 +8,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 
@@ -55,6 +56,8 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
 
+    // Screen readers and automation find each control by the name its caption gives it.
+    accessiblenames::nameControlsWhenShown();
     applyScreenFont();
     buildMenu();
     buildPainelCompras();

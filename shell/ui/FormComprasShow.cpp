@@ -27,12 +27,17 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
 
 namespace {
+
+// The steps of the start, for a technician checking an installation (off unless asked for:
+// QT_LOGGING_RULES="korvanis.startup.info=true" korvanis).
+Q_LOGGING_CATEGORY(lcStartUp, "korvanis.startup", QtWarningMsg)
 
 constexpr int kUserNameChars = 60;
 // From this many rows on, the sweep shows how far it has come.
@@ -177,6 +182,7 @@ void TFormCompras::showLoginPanel()
     session_.CurrentUserName = GetLogonUserName().left(kUserNameChars);
     PainelLogin->showFor(session_.CurrentUserName);
     keyroles::setCancelButton(this, PainelLogin->cancelButton());
+    qCInfo(lcStartUp, "Identificação do Usuário: aguardando o login");
 }
 
 // The work area is hidden behind the login panel at this point, so "Aguarde..." stands in the

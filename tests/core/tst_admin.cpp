@@ -4,8 +4,12 @@
 #include "data/DbError.h"
 #include "entry/ProductNames.h"
 #include "nfe/NfeImport.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "purchase/WindowState.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
+#include "shell/Workstation.h"
 #include "tests/support/NfeSample.h"
 #include "tests/support/TestDatabase.h"
 
@@ -344,6 +348,20 @@ private slots:
         QTest::newRow("generate too many suppliers")
             << QStringList{"generate", "--suppliers", "10000"} << int(admin::kBadArguments);
         QTest::newRow("generate missing value") << QStringList{"generate", "--invoices"} << int(admin::kBadArguments);
+        QTest::newRow("workstation without add")
+            << QStringList{"workstation", "01", "joana"} << int(admin::kBadArguments);
+        QTest::newRow("workstation add without user")
+            << QStringList{"workstation", "add", "01"} << int(admin::kBadArguments);
+        QTest::newRow("dbuser without server")
+            << QStringList{"dbuser", "add", "balcao", "x"} << int(admin::kBadArguments);
+        QTest::newRow("dbuser as the administrator")
+            << QStringList{"dbuser", "add", "sysdba", "x", "--server", "localhost"} << int(admin::kFailure);
+        QTest::newRow("dbuser name with an accent")
+            << QStringList{"dbuser", "add", "balcão", "x", "--server", "localhost"} << int(admin::kFailure);
+        QTest::newRow("dbuser name with a quote")
+            << QStringList{"dbuser", "add", "a\"b", "x", "--server", "localhost"} << int(admin::kFailure);
+        QTest::newRow("dbuser without password")
+            << QStringList{"dbuser", "add", "balcao", "", "--server", "localhost"} << int(admin::kFailure);
         QTest::newRow("generate unknown option")
             << QStringList{"generate", "--years", "5"} << int(admin::kBadArguments);
     }
@@ -461,6 +479,81 @@ private slots:
         const Outcome o = run(args);
         QTEST(o.code, "code");
         QCOMPARE(o.out.split(u'\n').first(), path + line);
+    }
+
+    // ---- Workstations ----------------------------------------------------------------------------
+
+    // A workstation added for a user completes his login: the login finds it and its store.
+    void workstationAddCompletesTheLogin()
+    {
+        QCOMPARE(run({QStringLiteral("init")}).code, int(admin::kSuccess));
+        for (const char* name : {"joana", "pedro"})
+            QCOMPARE(
+                run({QStringLiteral("user"), QStringLiteral("add"), QString::fromLatin1(name), QStringLiteral("1")})
+                    .code,
+                int(admin::kSuccess));
+        const Outcome noStore =
+            run({QStringLiteral("workstation"), QStringLiteral("add"), QStringLiteral("01"), QStringLiteral("joana")});
+        QCOMPARE(noStore.code, int(admin::kFailure));
+        QVERIFY2(noStore.err.contains(QStringLiteral("--cnpj")), qPrintable(noStore.err));
+
+        const Outcome first =
+            run({QStringLiteral("workstation"), QStringLiteral("add"), QStringLiteral("01"), QStringLiteral("joana"),
+                 QStringLiteral("--cnpj"), QStringLiteral("11.222.333/0001-81")});
+        QCOMPARE(first.code, int(admin::kSuccess));
+        QVERIFY2(first.out.contains(QStringLiteral("JOANA")), qPrintable(first.out));
+        // Without --cnpj the store is the first workstation's.
+        QCOMPARE(
+            run({QStringLiteral("workstation"), QStringLiteral("add"), QStringLiteral("2"), QStringLiteral("Pedro")})
+                .code,
+            int(admin::kSuccess));
+
+        SessionState session;
+        NoWindow window;
+        TDM dm(sharedParams(), {workstationPath(), QStringLiteral("SYSDBA"), {}}, session, window);
+        for (const auto& [user, code] : {std::pair{"JOANA", "01"}, std::pair{"PEDRO", "2"}}) {
+            session.CurrentUserName = QString::fromLatin1(user);
+            const WorkstationBinding binding = IdentifyWorkstation(dm, session);
+            QVERIFY2(binding.messages.isEmpty(), qPrintable(binding.messages.join(QLatin1Char('\n'))));
+            QCOMPARE(session.WorkstationCode, QString::fromLatin1(code));
+            QCOMPARE(session.StoreCnpj, QStringLiteral("11222333000181"));
+        }
+    }
+
+    void workstationAddRefuses_data()
+    {
+        QTest::addColumn<QStringList>("args"); // after "workstation add"
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("code too long") << QStringList{"0001", "pedro"} << "de 1 a 3";
+        QTest::newRow("code with a blank") << QStringList{"0 1", "pedro"} << "de 1 a 3";
+        QTest::newRow("code taken") << QStringList{"01", "pedro"} << "estação 01 já está cadastrada";
+        QTest::newRow("unknown user") << QStringList{"05", "maria"} << "MARIA não está cadastrado";
+        QTest::newRow("user at another workstation") << QStringList{"05", "Joana"} << "associado à estação 01";
+        QTest::newRow("wrong check digit")
+            << QStringList{"05", "pedro", "--cnpj", "11222333000182"} << "não é um CNPJ válido";
+        QTest::newRow("CNPJ too short") << QStringList{"05", "pedro", "--cnpj", "1122233300018"}
+                                        << "não é um CNPJ válido";
+    }
+    void workstationAddRefuses()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, reason);
+        QCOMPARE(run({QStringLiteral("init")}).code, int(admin::kSuccess));
+        for (const char* name : {"joana", "pedro"})
+            QCOMPARE(
+                run({QStringLiteral("user"), QStringLiteral("add"), QString::fromLatin1(name), QStringLiteral("1")})
+                    .code,
+                int(admin::kSuccess));
+        QCOMPARE(run({QStringLiteral("workstation"), QStringLiteral("add"), QStringLiteral("01"),
+                      QStringLiteral("joana"), QStringLiteral("--cnpj"), QStringLiteral("11222333000181")})
+                     .code,
+                 int(admin::kSuccess));
+
+        const Outcome o = run(QStringList{QStringLiteral("workstation"), QStringLiteral("add")} + args);
+        QCOMPARE(o.code, int(admin::kFailure));
+        QVERIFY2(o.err.contains(reason), qPrintable(o.err));
+        FbConnection c(sharedParams());
+        QCOMPARE(count(c, QStringLiteral("select count(*) from ESTACOES")), qint64(1));
     }
 
     void executableExitCodes()
