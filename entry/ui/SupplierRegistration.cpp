@@ -32,6 +32,10 @@ DBEdit* fieldEdit(QWidget* panel, const QString& name, const QString& field, con
 const QString SupplierRegistration::kIncompleteMessage =
     QStringLiteral("O novo fornecedor não foi incluído no cadastro porque os dados estão incompletos.");
 
+const QString SupplierRegistration::kRefusedMessage =
+    QStringLiteral("O novo fornecedor não foi incluído no cadastro: o banco de dados recusou o registro.\r"
+                   "A Nota Fiscal continua com o fornecedor anterior.\r\rMotivo: ");
+
 SupplierRegistration::SupplierRegistration(QWidget* parent) : QFrame(parent)
 {
     buildPanel();
@@ -125,6 +129,14 @@ void SupplierRegistration::SaveNewSupplier()
         suppliers.cancel();
     }
     hidePanel();
+    // The dataset rule keeps a refused row pending for the next write: it is dropped instead, so
+    // that no code without a supplier reaches the header.
+    if (complete && suppliers.pendingChanges() > 0) {
+        const QString reason = suppliers.lastApplyError();
+        suppliers.close();
+        emit refused(reason);
+        return;
+    }
     if (complete)
         emit supplierSaved();
 }
