@@ -454,7 +454,9 @@ void DBGrid::focusMoved(QWidget* from, QWidget* to)
         RunGuarded([&] { emit entered(); });
         return;
     }
-    if (onUntouchedNewRow())
-        RunGuarded([&] { dataset()->cancel(); });
+    // Only a row without changes at all: a list opened to fill the row takes the focus too.
+    CachedDataset* ds = dataset();
+    if (ds && ds->isOpen() && ds->state() == CachedDataset::State::Insert && !ds->isModified())
+        RunGuarded([&] { ds->cancel(); });
     RunGuarded([&] { emit exited(); });
 }

@@ -23,8 +23,9 @@ class DBGridDelegate;
 // - Insert appends a row, Down on the last row appends one, Ctrl+Delete deletes the current row
 //   after "Excluir o registro?".
 // - A new row nobody typed into (`isUntouchedRow`; by default one without changes) is dropped
-//   silently when it is left: by Up or Down, by a click on another row, or by leaving the grid for
-//   another control of the window (then `exited` runs). Insert on such a row adds no other.
+//   silently when it is left by Up, Down or a click on another row; Insert on it adds no other.
+//   Leaving the grid for another control of the window drops a new row without any change, then
+//   `exited` runs.
 // - `keyHook` sees every key typed in the grid or in a cell editor before the grid does; it returns
 //   true when it used the key. Enter ends the typing in a cell first, so the hook finds the typed
 //   text in the field.
