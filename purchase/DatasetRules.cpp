@@ -343,15 +343,13 @@ void DatasetRules::attachSupplierRules()
         if (ds.state() == CachedDataset::State::Insert)
             ds.setText(QStringLiteral("CODIGO"), keys::SupplierCodeText(supplierCodeBase_ + 1));
     };
-    // A supplier the database refuses stays pending (its code is not taken by any invoice) and
-    // goes with the next write; the clerk is told.
+    // A supplier the database refuses stays pending (its code is not taken by any invoice) until
+    // the caller writes it again or drops it; the clerk is told why.
     suppliers.afterPost = [this](CachedDataset& ds) {
         try {
             Write(ds);
         } catch (const DbError& e) {
-            window_.showMessage(DbErrorText(QStringLiteral("Não foi possível gravar o fornecedor no cadastro."), e) +
-                                QStringLiteral("\r\rO fornecedor continua pendente e será gravado na próxima "
-                                               "tentativa."));
+            window_.showMessage(DbErrorText(QStringLiteral("Não foi possível gravar o fornecedor no cadastro."), e));
         }
     };
     suppliers.afterDelete = [](CachedDataset& ds) { Write(ds); };

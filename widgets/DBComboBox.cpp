@@ -2,6 +2,7 @@
 
 #include "widgets/EditKeys.h"
 #include "widgets/FocusColours.h"
+#include "widgets/ReadOnlyLook.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -31,6 +32,7 @@ DBComboBox::DBComboBox(QWidget* parent)
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     HighlightOnFocus(this);
+    ShowDisabledAsReadOnly(this);
     connect(lineEdit(), &QLineEdit::textEdited, &link_, &FieldLink::userChanged);
     connect(this, &QComboBox::activated, &link_, &FieldLink::userChanged);
     connect(&link_, &FieldLink::entered, this, &DBComboBox::entered);

@@ -3,6 +3,7 @@
 #include "data/CachedDataset.h"
 #include "widgets/EditKeys.h"
 #include "widgets/FocusColours.h"
+#include "widgets/ReadOnlyLook.h"
 
 #include <QKeyEvent>
 #include <QValidator>
@@ -31,6 +32,7 @@ DBEdit::DBEdit(QWidget* parent)
 {
     HighlightOnFocus(this);
     setValidator(new NoControlCharacters(this));
+    ShowDisabledAsReadOnly(this);
     connect(this, &QLineEdit::textEdited, &link_, &FieldLink::userChanged);
     connect(&link_, &FieldLink::entered, this, &DBEdit::entered);
     connect(&link_, &FieldLink::exited, this, &DBEdit::exited);

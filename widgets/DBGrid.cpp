@@ -4,11 +4,14 @@
 #include "widgets/DBGridDelegate.h"
 #include "widgets/DatasetActions.h"
 #include "widgets/EnterAsTab.h"
+#include "widgets/ReadOnlyLook.h"
 #include "widgets/UnhandledError.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 
@@ -40,6 +43,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), delegate_(new DBGridDelega
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
     connect(&model_, &QAbstractItemModel::modelReset, this, &DBGrid::fetchRowsAbove, Qt::QueuedConnection);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::focusMoved);
+    ShowDisabledAsReadOnly(this);
 }
 
 CachedDataset* DBGrid::dataset() const
@@ -79,6 +83,26 @@ void DBGrid::setGridReadOnly(bool on)
                        : EditTriggers(AnyKeyPressed | EditKeyPressed | DoubleClicked | SelectedClicked));
 }
 
+void DBGrid::setTabLeavesGrid(bool on)
+{
+    tabLeaves_ = on;
+    setTabKeyNavigation(!on);
+}
+
+// Leaving by Tab leaves the column too: its rules run as when another column is chosen, and one
+// that takes the focus elsewhere (a list to pick from) keeps the clerk there.
+bool DBGrid::focusNextPrevChild(bool next)
+{
+    if (tabLeaves_ && contains(QApplication::focusWidget())) {
+        if (!commitEditor())
+            return true;
+        RunGuarded([&] { emit columnExited(selectedIndex_); });
+        if (!contains(QApplication::focusWidget()))
+            return true;
+    }
+    return QTableView::focusNextPrevChild(next);
+}
+
 // ---- current row and column
 
 // The view stands on the dataset's current row, in the selected column.
@@ -99,10 +123,18 @@ void DBGrid::followDataset()
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
+    typingKept_ = false;
     QTableView::currentChanged(current, previous); // an editor left behind writes its text
+    if (std::exchange(typingKept_, false) && editedCell_.isValid()) {
+        const QScopedValueRollback guard(following_, true);
+        setCurrentIndex(editedCell_); // the refused text is corrected where it was typed
+        return;
+    }
     if (following_ || model_.isUpdatingViews() || !current.isValid())
         return;
     CachedDataset* ds = dataset();
+    if (ds && ds->isOpen() && current.row() != ds->currentRow() && onUntouchedNewRow())
+        dropUntouchedRow();
     if (ds && ds->isOpen() && current.row() != ds->currentRow()) {
         RunGuarded([&] { emit rowLeaving(); });
         RunGuarded([&] { ds->moveTo(current.row()); });
@@ -183,7 +215,10 @@ bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
         const QScopedValueRollback guard(following_, true);
         setCurrentIndex(target);
     }
-    return QTableView::edit(target, trigger, event);
+    const bool opened = QTableView::edit(target, trigger, event);
+    if (opened)
+        editedCell_ = target;
+    return opened;
 }
 
 QWidget* DBGrid::openEditor() const
@@ -191,12 +226,63 @@ QWidget* DBGrid::openEditor() const
     return state() == EditingState ? indexWidget(currentIndex()) : nullptr;
 }
 
-void DBGrid::commitEditor()
+bool DBGrid::commitEditor()
 {
-    if (QWidget* editor = openEditor()) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    QWidget* editor = openEditor();
+    if (!editor)
+        return true;
+    commitData(editor);
+    const bool written = refusedEditor_ != editor;
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    typingKept_ = false;
+    return written;
+}
+
+bool DBGrid::commitTyping()
+{
+    return commitEditor();
+}
+
+// The text goes into the field here rather than through the view, so that a refusal is known. A
+// message box opened meanwhile takes the focus from the editor, which then asks again to write
+// and to close: neither happens while the first write runs.
+void DBGrid::commitData(QWidget* editor)
+{
+    if (!editor || committingEditor_ || !editedCell_.isValid())
+        return;
+    committingEditor_ = editor;
+    refusedEditor_ = nullptr;
+    const QModelIndex cell = editedCell_;
+    const bool written = RunGuarded([&] { model_.writeCell(cell, DBGridDelegate::editorText(editor)); });
+    committingEditor_ = nullptr;
+    if (!written)
+        refusedEditor_ = editor;
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor && editor == committingEditor_)
+        return;
+    if (editor && editor == refusedEditor_ && hint != QAbstractItemDelegate::RevertModelCache) {
+        refusedEditor_ = nullptr;
+        keepTyping(editor);
+        return;
     }
+    refusedEditor_ = nullptr;
+    QTableView::closeEditor(editor, hint);
+    if (!openEditor())
+        editedCell_ = QPersistentModelIndex();
+}
+
+// Back in the cell with the text typed, selected, for the clerk to correct.
+void DBGrid::keepTyping(QWidget* editor)
+{
+    typingKept_ = true;
+    editor->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->selectAll();
+    else if (auto* combo = qobject_cast<QComboBox*>(editor); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
 }
 
 void DBGrid::dropEditor()
@@ -237,8 +323,13 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
 bool DBGrid::handleKey(QKeyEvent& event, bool fromEditor)
 {
     const bool enter = IsEnterKey(event);
-    if (fromEditor && enter)
-        commitEditor();
+    if (fromEditor && enter && !commitEditor())
+        return true; // the refused text stays in its cell to be corrected
+    const bool tab = event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab;
+    if (tabLeaves_ && tab && fromEditor) {
+        focusNextPrevChild(event.key() == Qt::Key_Tab && !(event.modifiers() & Qt::ShiftModifier));
+        return true;
+    }
     bool used = false;
     if (keyHook)
         RunGuarded([&] { used = keyHook(event); });
@@ -259,7 +350,12 @@ bool DBGrid::handleKey(QKeyEvent& event, bool fromEditor)
         return true;
     }
     if (!readOnly_ && event.key() == Qt::Key_Down && modifiers == Qt::NoModifier && onLastRow()) {
-        appendRow();
+        if (!commitEditor())
+            return true;
+        if (onUntouchedNewRow())
+            dropUntouchedRow();
+        else
+            appendRow();
         return true;
     }
     return fromEditor && enter; // the cell's typing has ended
@@ -290,7 +386,8 @@ bool DBGrid::goToEnd(const QKeyEvent& event)
     if (!ds || !ds->isOpen() || modifiers != Qt::ControlModifier ||
         (event.key() != Qt::Key_Home && event.key() != Qt::Key_End))
         return false;
-    commitEditor();
+    if (!commitEditor())
+        return true;
     RunGuarded([&] { emit rowLeaving(); });
     RunGuarded([&] { event.key() == Qt::Key_Home ? ds->first() : ds->last(); });
     followDataset();
@@ -306,13 +403,27 @@ bool DBGrid::onLastRow() const
     return model_.rowCount() == 0 || currentIndex().row() == model_.rowCount() - 1;
 }
 
+bool DBGrid::onUntouchedNewRow() const
+{
+    const CachedDataset* ds = dataset();
+    if (!ds || !ds->isOpen() || ds->state() != CachedDataset::State::Insert)
+        return false;
+    return isUntouchedRow ? isUntouchedRow(*ds) : !ds->isModified();
+}
+
+void DBGrid::dropUntouchedRow()
+{
+    dropEditor();
+    RunGuarded([&] { dataset()->cancel(); });
+    followDataset();
+}
+
 void DBGrid::appendRow()
 {
     CachedDataset* ds = dataset();
-    if (!ds || !ds->isOpen())
+    if (!ds || !ds->isOpen() || !commitEditor())
         return;
-    commitEditor();
-    if (ds->state() == CachedDataset::State::Insert && !ds->isModified())
+    if (onUntouchedNewRow())
         return; // already on a new row nobody typed into
     RunGuarded([&] { emit rowLeaving(); });
     RunGuarded([&] { ds->append(); });
@@ -343,6 +454,7 @@ void DBGrid::focusMoved(QWidget* from, QWidget* to)
         RunGuarded([&] { emit entered(); });
         return;
     }
+    // Only a row without changes at all: a list opened to fill the row takes the focus too.
     CachedDataset* ds = dataset();
     if (ds && ds->isOpen() && ds->state() == CachedDataset::State::Insert && !ds->isModified())
         RunGuarded([&] { ds->cancel(); });

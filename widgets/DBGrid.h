@@ -20,13 +20,18 @@ class DBGridDelegate;
 // - `selectedIndex` is the current column; code may set it. `columnExited` (the old column still
 //   selected) and then `columnEntered` tell of each change; a column chosen inside those handlers
 //   is taken once they return.
-// - Insert appends a row, Down on the last row appends one (not when that row is a new one nobody
-//   typed into), Ctrl+Delete deletes the current row after "Excluir o registro?".
-// - Leaving the grid for another control of the window drops a new row nobody typed into, then
+// - Insert appends a row, Down on the last row appends one, Ctrl+Delete deletes the current row
+//   after "Excluir o registro?".
+// - A new row nobody typed into (`isUntouchedRow`; by default one without changes) is dropped
+//   silently when it is left by Up, Down or a click on another row; Insert on it adds no other.
+//   Leaving the grid for another control of the window drops a new row without any change, then
 //   `exited` runs.
 // - `keyHook` sees every key typed in the grid or in a cell editor before the grid does; it returns
 //   true when it used the key. Enter ends the typing in a cell first, so the hook finds the typed
 //   text in the field.
+// - A text the field refuses (a date that does not exist, letters in a number) is reported, and the
+//   cell editor stays open with the text typed, the focus back in it to correct it; the grid keeps
+//   its row and column until the text is corrected or Esc drops it.
 // - Typing into a cell puts the dataset into edit when the data source allows automatic edit;
 //   otherwise a browsed row cannot be typed into.
 // - `setCellColours` lets the screen choose the colours of each cell.
@@ -49,6 +54,9 @@ public:
     void setCellColours(DatasetTableModel::ColourHook hook) { model_.setColourHook(std::move(hook)); }
     // No typing, no new or deleted rows: a list to pick from.
     void setGridReadOnly(bool on);
+    // Tab and Shift+Tab go to the next and the previous control of the window instead of the next
+    // and the previous cell; a cell being typed is written first and the column is left.
+    void setTabLeavesGrid(bool on);
     DatasetTableModel& tableModel() { return model_; }
     DBGridDelegate& delegate() { return *delegate_; }
 
@@ -57,11 +65,16 @@ public:
     // The text of the current cell as typed so far (the editor's, or the field's typing form).
     QString editText() const;
     bool isTypingInCell() const { return openEditor() != nullptr; }
+    // Writes the text typed in the open cell editor into its field and closes the editor; false
+    // when the field refused it (reported; the editor stays open).
+    bool commitTyping();
 
     void appendRow(); // as the Insert key
     void deleteRow(); // as Ctrl+Delete
 
     std::function<bool(QKeyEvent&)> keyHook;
+    // Whether the dataset's new row is one nobody typed into, when its defaults count as changes.
+    std::function<bool(const CachedDataset&)> isUntouchedRow;
 
 signals:
     void columnEntered(int column);
@@ -74,15 +87,23 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+protected slots:
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     bool handleKey(QKeyEvent& event, bool fromEditor);
     bool opensEditor(const QModelIndex& index, EditTrigger trigger, const QEvent* event) const;
     QWidget* openEditor() const;
-    void commitEditor();
+    bool commitEditor();
+    void keepTyping(QWidget* editor);
     void dropEditor();
     void flushEditor();
     bool onLastRow() const;
+    bool onUntouchedNewRow() const;
+    void dropUntouchedRow();
     void fetchRowsAbove();
     bool goToEnd(const QKeyEvent& event);
     void followDataset();
@@ -98,5 +119,13 @@ private:
     bool changingColumn_ = false;
     bool following_ = false;
     bool readOnly_ = false;
+    bool tabLeaves_ = false;
     bool fetchingAbove_ = false;
+    // The cell the open editor belongs to.
+    QPersistentModelIndex editedCell_;
+    // The editor whose text is being written (a message box may open meanwhile) or was refused.
+    QPointer<QWidget> committingEditor_;
+    QPointer<QWidget> refusedEditor_;
+    // A refused text kept the editor open while the current cell was moving: it moves back.
+    bool typingKept_ = false;
 };

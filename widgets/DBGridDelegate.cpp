@@ -37,9 +37,12 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
 void DBGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     const QString text = index.data(Qt::EditRole).toString();
-    if (auto* combo = qobject_cast<QComboBox*>(editor))
+    // A pick-list cell starts with its text selected, as every other cell: typing replaces it.
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         combo->setCurrentText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(editor))
+        if (combo->lineEdit())
+            combo->lineEdit()->selectAll();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(editor))
         edit->setText(text);
 }
 

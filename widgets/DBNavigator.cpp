@@ -4,6 +4,7 @@
 #include "widgets/DatasetActions.h"
 #include "widgets/UnhandledError.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QToolButton>
 
@@ -13,14 +14,21 @@ struct Look {
     const char* name;
     const char* glyph;
     const char* hint;
+    QKeyCombination key;
 };
 
-constexpr Look kLooks[DBNavigator::ButtonCount] = {
-    {"nbFirst", "|◀", "Primeiro registro"},   {"nbPrior", "◀", "Registro anterior"},
-    {"nbNext", "▶", "Próximo registro"},      {"nbLast", "▶|", "Último registro"},
-    {"nbInsert", "+", "Inserir registro"},    {"nbDelete", "−", "Excluir registro"},
-    {"nbEdit", "▲", "Editar registro"},       {"nbPost", "✔", "Gravar alterações"},
-    {"nbCancel", "✖", "Cancelar alterações"},
+// Alt with the moving keys moves through the rows, whatever control of the window has the focus;
+// none of these keys means anything to an entry field or a grid.
+const Look kLooks[DBNavigator::ButtonCount] = {
+    {"nbFirst", "|◀", "Primeiro registro", Qt::ALT | Qt::Key_Home},
+    {"nbPrior", "◀", "Registro anterior", Qt::ALT | Qt::Key_PageUp},
+    {"nbNext", "▶", "Próximo registro", Qt::ALT | Qt::Key_PageDown},
+    {"nbLast", "▶|", "Último registro", Qt::ALT | Qt::Key_End},
+    {"nbInsert", "+", "Inserir registro", Qt::ALT | Qt::Key_Insert},
+    {"nbDelete", "−", "Excluir registro", Qt::ALT | Qt::Key_Delete},
+    {"nbEdit", "▲", "Editar registro", QKeyCombination(Qt::Key_F2)},
+    {"nbPost", "✔", "Gravar alterações", Qt::CTRL | Qt::Key_S},
+    {"nbCancel", "✖", "Cancelar alterações", Qt::ALT | Qt::Key_C},
 };
 
 } // namespace
@@ -31,15 +39,22 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (int i = 0; i < ButtonCount; ++i) {
+        const Look& look = kLooks[i];
+        auto* action = new QAction(QString::fromUtf8(look.glyph), this);
+        action->setObjectName(QString::fromLatin1(look.name) + QStringLiteral("Action"));
+        action->setShortcut(QKeySequence(look.key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setToolTip(QString::fromUtf8(look.hint) + QStringLiteral(" (") +
+                           action->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        connect(action, &QAction::triggered, this, [this, i] { run(Button(i)); });
         auto* b = new QToolButton(this);
-        b->setObjectName(QString::fromLatin1(kLooks[i].name));
-        b->setText(QString::fromUtf8(kLooks[i].glyph));
-        b->setToolTip(QString::fromUtf8(kLooks[i].hint));
+        b->setObjectName(QString::fromLatin1(look.name));
+        b->setDefaultAction(action);
         b->setFocusPolicy(Qt::NoFocus);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        connect(b, &QToolButton::clicked, this, [this, i] { run(Button(i)); });
         layout->addWidget(b);
         buttons_[std::size_t(i)] = b;
+        actions_[std::size_t(i)] = action;
     }
     updateButtons();
 }
@@ -66,6 +81,13 @@ void DBNavigator::run(Button b)
     CachedDataset* ds = source_ ? source_->dataset() : nullptr;
     if (!ds)
         return;
+    bool proceed = true;
+    if (beforeAction && !RunGuarded([&] { proceed = beforeAction(b); }))
+        proceed = false;
+    if (!proceed) {
+        updateButtons();
+        return;
+    }
     RunGuarded([&] {
         switch (b) {
         case First:
@@ -112,13 +134,13 @@ void DBNavigator::updateButtons()
     const bool editing = open && IsEditing(*ds);
     const int row = open ? ds->currentRow() : -1;
     const bool atLast = !open || (ds->allFetched() && row >= ds->fetchedRowCount() - 1);
-    buttons_[First]->setEnabled(open && row > 0);
-    buttons_[Prior]->setEnabled(open && row > 0);
-    buttons_[Next]->setEnabled(!atLast);
-    buttons_[Last]->setEnabled(!atLast);
-    buttons_[Insert]->setEnabled(open);
-    buttons_[Delete]->setEnabled(open && !ds->isEmpty());
-    buttons_[Edit]->setEnabled(open && !editing);
-    buttons_[Post]->setEnabled(editing);
-    buttons_[Cancel]->setEnabled(editing);
+    actions_[First]->setEnabled(open && row > 0);
+    actions_[Prior]->setEnabled(open && row > 0);
+    actions_[Next]->setEnabled(!atLast);
+    actions_[Last]->setEnabled(!atLast);
+    actions_[Insert]->setEnabled(open);
+    actions_[Delete]->setEnabled(open && !ds->isEmpty());
+    actions_[Edit]->setEnabled(open && !editing);
+    actions_[Post]->setEnabled(editing);
+    actions_[Cancel]->setEnabled(editing);
 }

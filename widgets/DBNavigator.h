@@ -4,13 +4,16 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class DataSource;
+class QAction;
 class QToolButton;
 
 // The record navigator: first, prior, next, last, insert, delete (after a question), edit, post
 // and cancel, enabled as the dataset's state allows. Its buttons take no focus, so that the field
-// being typed keeps it; what was typed reaches the field when the dataset posts.
+// being typed keeps it; what was typed reaches the field when the dataset posts. Each button has a
+// key that works from any control of the window while the navigator is shown, named in its tooltip.
 class DBNavigator : public QWidget {
     Q_OBJECT
 
@@ -23,6 +26,9 @@ public:
     DataSource* dataSource() const { return source_; }
     QToolButton* button(Button b) const { return buttons_[b]; }
 
+    // Asked before a button's action runs: false (or an error, reported) leaves the dataset as it is.
+    std::function<bool(Button)> beforeAction;
+
 signals:
     // After the button's action ran (also when it failed).
     void clicked(DBNavigator::Button button);
@@ -32,5 +38,6 @@ private:
     void updateButtons();
 
     std::array<QToolButton*, ButtonCount> buttons_{};
+    std::array<QAction*, ButtonCount> actions_{};
     QPointer<DataSource> source_;
 };

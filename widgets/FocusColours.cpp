@@ -12,10 +12,13 @@ bool leavesTheWindow(const QFocusEvent& e)
     return e.reason() == Qt::ActiveWindowFocusReason || e.reason() == Qt::PopupFocusReason;
 }
 
+// The field's colour while it can be typed into; a turned-off field keeps its read-only look.
 void paintBase(QWidget* field, QPalette::ColorRole from)
 {
     QPalette p = field->palette();
-    p.setColor(QPalette::Base, QApplication::palette(field).color(from));
+    const QColor colour = QApplication::palette(field).color(from);
+    p.setColor(QPalette::Active, QPalette::Base, colour);
+    p.setColor(QPalette::Inactive, QPalette::Base, colour);
     field->setPalette(p);
 }
 

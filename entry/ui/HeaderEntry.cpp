@@ -10,6 +10,7 @@
 #include "shell/Dialogs.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBNavigator.h"
+#include "widgets/DatasetActions.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FieldText.h"
 #include "widgets/UnhandledError.h"
@@ -28,7 +29,24 @@ const QRect kHeaderGeometry(0, 0, 622, 78);
 using panelparts::fieldEdit;
 using panelparts::tryFocus;
 
+// An item listed under the new invoice's own number, supplier code and issue date: the list may
+// still hold the items of the invoice that was current before.
+bool isNewInvoiceItem(const CachedDataset& items, int row, const CachedDataset& nf)
+{
+    if (nf.asText(QStringLiteral("NOTAFISCAL")).isEmpty() || nf.asText(QStringLiteral("CODIGOFORNECEDOR")).isEmpty())
+        return false;
+    for (const char* column : {"NOTAFISCAL", "CODIGOFORNECEDOR", "DATA"}) {
+        const QString name = QLatin1String(column);
+        if (items.textAt(row, items.fieldIndex(name)) != nf.asText(name))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+const QString HeaderEntry::kDropStoredItemsQuestion =
+    QStringLiteral("Os itens já gravados desta nova Nota Fiscal serão excluídos.\rCancelar a Nota Fiscal assim mesmo?");
 
 const QString HeaderEntry::kEditModeMessage =
     QStringLiteral("Para alterar os dados deste registro, primeiro\rdê um clique no sétimo botão do Navegador para\r"
@@ -104,6 +122,12 @@ void HeaderEntry::continueTabOrderWith(QWidget* next)
     setTabOrder(DBEditForn, next);
 }
 
+void HeaderEntry::cancelSupplierLookup()
+{
+    if (lookup_->isVisible())
+        lookup_->CancelLookup();
+}
+
 void HeaderEntry::connectFields()
 {
     const auto guarded = [](auto handler) { return [handler] { RunGuarded(handler); }; };
@@ -119,6 +143,9 @@ void HeaderEntry::connectFields()
     connect(DBEditForn, &DBEdit::entered, this, guarded([this] { SupplierFieldEntered(); }));
     connect(DBEditForn, &DBEdit::edited, this, guarded([this] { SupplierTyped(); }));
     connect(DBEditForn, &DBEdit::exited, this, guarded([this] { LeaveSupplierField(); }));
+    DBNavigator5->beforeAction = [this](DBNavigator::Button b) {
+        return b != DBNavigator::Cancel || ConfirmNewInvoiceCancel();
+    };
     connect(DBNavigator5, &DBNavigator::clicked, this, [this](DBNavigator::Button b) {
         if (b == DBNavigator::Cancel)
             RunGuarded([this] { HeaderCancelled(); });
@@ -215,6 +242,33 @@ void HeaderEntry::LeaveSupplierField()
     supplierFieldActive_ = false;
     if (dm_->NFiscal.asText(QStringLiteral("FORNECEDOR")) != session_->SavedFieldText.supplier)
         lookup_->ResolveSupplier();
+}
+
+// A new invoice is not stored until its header is posted, but its items are stored as they are
+// typed: cancelling it would leave them under no invoice. The clerk is asked first; on Yes the
+// item being typed is dropped and the stored ones deleted, on No the invoice stays as it is.
+bool HeaderEntry::ConfirmNewInvoiceCancel()
+{
+    const CachedDataset& nf = dm_->NFiscal;
+    CachedDataset& items = dm_->Compras;
+    if (nf.state() != CachedDataset::State::Insert || !items.isOpen())
+        return true;
+    const int typedRow = items.state() == CachedDataset::State::Insert ? items.currentRow() : -1;
+    bool anyStored = false;
+    for (int row = 0; row < items.fetchedRowCount() && !anyStored; ++row)
+        anyStored = row != typedRow && isNewInvoiceItem(items, row, nf);
+    if (anyStored && !AskYesNo(kDropStoredItemsQuestion))
+        return false;
+    if (IsEditing(items))
+        items.cancel();
+    items.first();
+    while (!items.isEmpty() && !items.eof()) {
+        if (isNewInvoiceItem(items, items.currentRow(), nf))
+            items.remove(); // each deletion is written by the item rule
+        else
+            items.next();
+    }
+    return true;
 }
 
 // A cancelled header goes back to browsing, on the invoice that is current again, with its items.

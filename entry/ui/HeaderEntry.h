@@ -19,6 +19,7 @@ class HeaderEntry : public QWidget {
 
 public:
     static const QString kEditModeMessage;
+    static const QString kDropStoredItemsQuestion;
 
     // The header stands at the top of the work area `parent`; the supplier lookup opens over it.
     HeaderEntry(WindowState& window, QWidget* parent);
@@ -36,6 +37,8 @@ public:
     void focusDateField();
     // The supplier field is followed by `next` when Tab walks on.
     void continueTabOrderWith(QWidget* next);
+    // An open supplier lookup is cancelled as Esc cancels it: the header gets its name back.
+    void cancelSupplierLookup();
 
 signals:
     // The date field was entered: the item grid's price hint goes away.
@@ -55,6 +58,7 @@ private:
     void DateFieldEntered();
     void SupplierFieldEntered();
     void SupplierTyped();
+    bool ConfirmNewInvoiceCancel();
     void HeaderCancelled();
     bool isHeaderBeingEdited() const;
 

@@ -17,6 +17,8 @@
 #include "widgets/FocusColours.h"
 #include "widgets/GridColumn.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QFontMetrics>
 #include <QFrame>
@@ -36,6 +38,7 @@ namespace {
 
 const QRect kGridGeometry(6, 80, 778, 280);
 const QRect kPriceHintGeometry(545, 37, 232, 32);
+constexpr int kPriceHintGap = 2;
 constexpr double kGridFontPoints = 7.5;
 constexpr double kGridTitleFontPoints = 7.0;
 const int kProductColumnWidth = 220;
@@ -118,6 +121,7 @@ void ItemGrid::buildGrid()
     // No caption stands by the grid; its columns are named by their titles.
     DBGrid1->setAccessibleName(QStringLiteral("Itens da Nota Fiscal"));
     DBGrid1->setColumns(itemGridColumns());
+    DBGrid1->setTabLeavesGrid(true);
     // Titles such as "Local Estoque", and dates, must fit the narrow columns.
     QFont cellFont = DBGrid1->font();
     cellFont.setPointSizeF(kGridFontPoints);
@@ -141,6 +145,8 @@ void ItemGrid::attachDataModule(TDM& dm)
     connect(grid, &DBGrid::rowLeaving, this, &ItemGrid::LeaveItemRow);
     connect(&dm.Compras, &CachedDataset::currentRowChanged, this, &ItemGrid::CaptureEnteredValues);
     grid->keyHook = [this](QKeyEvent& e) { return handleKey(e); };
+    // The defaults of a new item are no typing: a row without its product is one nobody typed into.
+    grid->isUntouchedRow = [](const CachedDataset& items) { return items.asText(kProduct).isEmpty(); };
     PainelAlertaCusto->installEventFilter(this);
     paintExpiredRows();
 }
@@ -184,6 +190,11 @@ void ItemGrid::focusGrid()
     DBGrid1->setFocus(Qt::OtherFocusReason);
 }
 
+bool ItemGrid::commitTypedCell()
+{
+    return DBGrid1->commitTyping();
+}
+
 void ItemGrid::takeFocus(bool firstColumn)
 {
     if (firstColumn)
@@ -215,9 +226,14 @@ void ItemGrid::EnterItemColumn(int column)
 }
 
 // The cell editor, painted in the focus colour, closes with the column it belongs to.
+// The rules of a column belong to the row being left: a new row without its product (Insert
+// pressed in a column, which then moves to the product) has nothing to check.
 void ItemGrid::LeaveItemColumn(int column)
 {
-    if (!dm_->Compras.isOpen())
+    const CachedDataset& items = dm_->Compras;
+    if (!items.isOpen())
+        return;
+    if (column != Componente && items.state() == CachedDataset::State::Insert && items.asText(kProduct).isEmpty())
         return;
     if (column == Laboratorio)
         DBGrid1->setColumnWidth(Componente, kProductColumnWidth);
@@ -313,8 +329,30 @@ void ItemGrid::showPriceHint()
     auto* caption = PainelAlertaCusto->findChild<QLabel*>();
     caption->setText(QStringLiteral("Informe o Preço de Aquisição de 1 ") + unit);
     fitCaption(*caption, PainelAlertaCusto->width() - 8);
+    placePriceHint();
     PainelAlertaCusto->raise();
     PainelAlertaCusto->show();
+}
+
+// The hint stands under the row being typed, or over it when the row is near the grid's foot:
+// never on the row itself, whose price cell the clerk is typing into.
+void ItemGrid::placePriceHint()
+{
+    const QModelIndex current = DBGrid1->currentIndex();
+    if (!current.isValid())
+        return;
+    QWidget* area = PainelAlertaCusto->parentWidget();
+    const QRect row = DBGrid1->visualRect(current);
+    const QPoint rowTop = DBGrid1->viewport()->mapTo(area, row.topLeft());
+    const QPoint rowBottom = DBGrid1->viewport()->mapTo(area, row.bottomLeft());
+    const QRect grid(DBGrid1->mapTo(area, QPoint(0, 0)), DBGrid1->size());
+    const int height = PainelAlertaCusto->height();
+    int top = rowBottom.y() + kPriceHintGap;
+    if (top + height > grid.bottom())
+        top = rowTop.y() - kPriceHintGap - height;
+    const int left =
+        std::clamp(rowTop.x(), grid.left(), std::max(grid.left(), grid.right() - PainelAlertaCusto->width()));
+    PainelAlertaCusto->move(left, top);
 }
 
 // ---- keys

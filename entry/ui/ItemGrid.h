@@ -30,6 +30,7 @@ public:
         Unidade = 2,
         PrecoUnitR = 3,
         Laboratorio = 5,
+        Fabricacao = 8,
         Validade = 9,
     };
     static const QString kQuantityMessage;
@@ -54,6 +55,9 @@ public:
     // Selects the first column, focuses the grid and selects the first column again.
     void selectFirstColumnAndFocus();
     void focusGrid();
+    // Writes the text typed in the open cell into its item; false when the cell refused it (the
+    // message was shown, the text stays in the cell).
+    bool commitTypedCell();
     // The grid takes the focus if it can, on its first column when `firstColumn`.
     void takeFocus(bool firstColumn);
 
@@ -72,6 +76,7 @@ private:
     void LeaveItemRow();
     void CaptureEnteredValues();
     void showPriceHint();
+    void placePriceHint();
     void buildContextMenu();
     void paintExpiredRows();
 

@@ -7,6 +7,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
+#include "shell/Dialogs.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
@@ -106,6 +107,8 @@ void SupplierLookup::connectControls()
     connect(registration_, &SupplierRegistration::listWanted, this,
             [this] { GradeClientes->setFocus(Qt::OtherFocusReason); });
     connect(registration_, &SupplierRegistration::supplierSaved, this, &SupplierLookup::SelectSupplier);
+    // The data module told the clerk why; the header keeps the supplier it had.
+    connect(registration_, &SupplierRegistration::refused, this, [this] { CancelLookup(); });
     connect(registration_, &SupplierRegistration::dropped, this, [this] { emit exitEnabled(false); });
     connect(qApp, &QApplication::focusChanged, this, &SupplierLookup::focusMoved);
 }

@@ -125,9 +125,14 @@ void SupplierRegistration::SaveNewSupplier()
         suppliers.cancel();
     }
     hidePanel();
-    // A supplier the database refused (the rule said so) stays pending: the header must not take
-    // a code that no stored supplier has yet.
-    if (complete && suppliers.pendingChanges() == 0)
+    // The dataset rule keeps a refused row pending for the next write: it is dropped instead, so
+    // that no code without a supplier reaches the header.
+    if (complete && suppliers.pendingChanges() > 0) {
+        suppliers.close();
+        emit refused();
+        return;
+    }
+    if (complete)
         emit supplierSaved();
 }
 

@@ -10,12 +10,14 @@ class TDM;
 // trade name, legal name and CNPJ. The names are put into the house style when they are left;
 // "Salvar" stores a complete supplier under the next free code and takes it into the header,
 // "Cancela" drops it. An incomplete supplier is not stored and not taken: the clerk is back in
-// the lookup, to pick a supplier or register one again.
+// the lookup, to pick a supplier or register one again. A supplier the database refuses is not
+// taken either: the header keeps the supplier it had.
 class SupplierRegistration : public QFrame {
     Q_OBJECT
 
 public:
     static const QString kIncompleteMessage;
+    // What the clerk reads when the database refuses the new supplier, its reason after it.
 
     // The registration stands inside the lookup `parent`, over its list.
     explicit SupplierRegistration(QWidget* parent);
@@ -34,6 +36,9 @@ signals:
     void listWanted();
     // A complete supplier was stored: the lookup takes it into the header.
     void supplierSaved();
+    // The database refused the new supplier (the clerk was told why): nothing was stored, and the
+    // header goes back to the supplier it had.
+    void refused();
     // The new supplier was dropped: the window's exit button stays off while the lookup is open.
     void dropped();
 

@@ -2,6 +2,9 @@
 // posted, the in-use stamp removed and the datasets closed.
 #include "shell/ui/FormCompras.h"
 
+#include "entry/ui/HeaderEntry.h"
+#include "entry/ui/ItemEntry.h"
+#include "entry/ui/ItemGrid.h"
 #include "payments/Payables.h"
 #include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
@@ -55,10 +58,18 @@ void TFormCompras::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
+// What the clerk left open is settled first, as the keys would settle it: an open supplier
+// lookup is cancelled (Esc) and the text typed in an item cell is written. A text the cell refuses
+// keeps the window open, with the text in its cell to correct.
 bool TFormCompras::FormClose()
 {
     if (!dm_)
         return true;
+    if (!refusedByGuard_ && PainelCompras->isVisible()) {
+        headerEntry_->cancelSupplierLookup();
+        if (!itemEntry_->grid->commitTypedCell())
+            return false;
+    }
     const bool remind = !refusedByGuard_ && !closingWithoutReminder_;
     if (remind && !invoiceInPayables(*dm_, DBEdit1->text()) && AskYesNo(kNotInPayables)) {
         ShowMessage(DBComboBox1->currentText().isEmpty() ? kSpecifyPaymentForm : kCheckPaymentForm);

@@ -65,6 +65,8 @@ void TFormCompras::applyScreenFont()
     setFont(screenFont);
 }
 
+// Alt with the underlined letter opens each entry of the menu; the letters are the window's own
+// (Alt+N closes the invoice, Alt+E imports an NF-e).
 void TFormCompras::buildMenu()
 {
     QMenuBar* bar = menuBar();
@@ -73,15 +75,15 @@ void TFormCompras::buildMenu()
         action->setObjectName(name);
         return action;
     };
-    Etiqueta1 = add(bar, QStringLiteral("Etiqueta1"), QStringLiteral("Pesquisa"));
-    abela1 = add(bar, QStringLiteral("abela1"), QStringLiteral("Tabela"));
-    QMenu* reports = bar->addMenu(QStringLiteral("Relatórios"));
+    Etiqueta1 = add(bar, QStringLiteral("Etiqueta1"), QStringLiteral("&Pesquisa"));
+    abela1 = add(bar, QStringLiteral("abela1"), QStringLiteral("&Tabela"));
+    QMenu* reports = bar->addMenu(QStringLiteral("&Relatórios"));
     reports->setObjectName(QStringLiteral("Relatorios1"));
     Etiquetas1 = reports->addAction(QStringLiteral("Etiquetas"));
     Etiquetas1->setObjectName(QStringLiteral("Etiquetas1"));
     Vencimentos1 = reports->addAction(QStringLiteral("Vencimentos"));
     Vencimentos1->setObjectName(QStringLiteral("Vencimentos1"));
-    Sair1 = add(bar, QStringLiteral("Sair1"), QStringLiteral("Sair"));
+    Sair1 = add(bar, QStringLiteral("Sair1"), QStringLiteral("&Sair"));
 }
 
 void TFormCompras::buildLoginPanel()
@@ -128,7 +130,7 @@ void TFormCompras::buildTotals()
                                     QRect(430, 382, 100, 22), FieldFormat::money());
     for (DBEdit* readOnlyTotal : {DBEdit1, DBEdit3}) {
         readOnlyTotal->setReadOnly(true);
-        readOnlyTotal->setStyleSheet(QStringLiteral("background-color: silver;"));
+        readOnlyTotal->setStyleSheet(QStringLiteral("background-color: silver; color: black;"));
     }
     newLabel(PainelCompras, QStringLiteral(" Forma de Pagamento  "), 538, 366);
     DBComboBox1 = new DBComboBox(PainelCompras);
@@ -146,7 +148,7 @@ void TFormCompras::buildCommandButtons()
     BitBtn8 = newButton(PainelCompras, QStringLiteral("BitBtn8"), QStringLiteral("Incluir no Contas a Pagar"),
                         QRect(522, 412, 160, 28));
     BitBtn15 =
-        newButton(PainelCompras, QStringLiteral("BitBtn15"), QStringLiteral("Importar &NF-e"), QRect(686, 412, 98, 28));
+        newButton(PainelCompras, QStringLiteral("BitBtn15"), QStringLiteral("Importar NF-&e"), QRect(686, 412, 98, 28));
     BitBtn15->setToolTip(QStringLiteral("Importar Nota Fiscal Eletrônica (NF-e)"));
 
     const QRect offScreen(0, 0, 0, 0);

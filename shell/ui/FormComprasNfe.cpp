@@ -1,4 +1,4 @@
-// The NF-e import in the invoice window: "Importar &NF-e" opens the import panel, which reads the
+// The NF-e import in the invoice window: "Importar NF-&e" opens the import panel, which reads the
 // file and writes the invoice; the window takes the focus back when the panel closes.
 #include "shell/ui/FormCompras.h"
 

@@ -61,10 +61,16 @@ public:
     void newItem() { QTest::keyClick(form->findChild<DBGrid*>("DBGrid1"), Qt::Key_Insert); }
 
     // Keys as the clerk types them: each goes where the focus is (the cell editor once it opened).
+    // A character beyond Latin-1 comes as the text of a key without a key code.
     static void type(const QString& text)
     {
-        for (QChar c : text)
-            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        for (QChar c : text) {
+            if (c.unicode() <= 0xFF)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+        }
     }
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {

@@ -156,9 +156,11 @@ private slots:
         QCOMPARE(ds().state(), CachedDataset::State::Insert);
         QCOMPARE(w.grid->model()->rowCount(), 3);
         QCOMPARE(w.grid->currentIndex().row(), 2);
-        // Down on a new row nobody typed into adds nothing.
+        // Down on a new row nobody typed into drops it, silently.
         QTest::keyClick(w.grid, Qt::Key_Down);
-        QCOMPARE(w.grid->model()->rowCount(), 3);
+        QCOMPARE(w.grid->model()->rowCount(), 2);
+        QCOMPARE(ds().state(), CachedDataset::State::Browse);
+        QTest::keyClick(w.grid, Qt::Key_Insert);
         // Typed into, it is posted and another follows.
         typeIntoGrid(QStringLiteral("novo"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);

@@ -44,7 +44,7 @@ private slots:
         QStringList texts;
         for (QAction* a : form.menuBar()->actions())
             texts << a->text();
-        QCOMPARE(texts, (QStringList{"Pesquisa", "Tabela", "Relatórios", "Sair"}));
+        QCOMPARE(texts, (QStringList{"&Pesquisa", "&Tabela", "&Relatórios", "&Sair"}));
     }
 
     void itemGridColumns()

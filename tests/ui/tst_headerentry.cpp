@@ -7,6 +7,7 @@
 #include "widgets/DBNavigator.h"
 #include "widgets/FocusColours.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QToolButton>
@@ -359,6 +360,104 @@ private slots:
         QTRY_VERIFY(form().findChild<QWidget*>("GradeClientes")->hasFocus());
     }
 
+    // The database refuses the new supplier: nothing is taken into the header, which keeps the
+    // supplier it had, and the clerk reads why.
+    void aRefusedNewSupplierLeavesTheHeaderAsItWas()
+    {
+        exec("alter table FORNECED add constraint CK_FORNECED_TESTE check (CNPJ <> '99999999999999')");
+        recordedInvoice();
+        const QStringList before = items();
+        click(DBNavigator::Edit);
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "Nova Farma");
+        pressEnter();
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
+        QTest::keyClick(focused(), Qt::Key_Insert);
+        pressEnter();
+        QTest::keyClicks(focused(), "NOVA FARMA LTDA");
+        pressEnter();
+        QTest::keyClicks(focused(), "99999999999999");
+        form().findChild<QPushButton*>("BotOKResCliente")->click();
+
+        QCOMPARE(w->dialogs().messages.size(), 1);
+        QVERIFY(w->dialogs().messages.front().startsWith("Não foi possível gravar o fornecedor no cadastro."));
+        QVERIFY(w->dialogs().messages.front().contains("CK_FORNECED_TESTE"));
+        QCOMPARE(dm().NFiscal.asText("FORNECEDOR"), QStringLiteral("ACME"));
+        QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), QStringLiteral("0001"));
+        QVERIFY(form().findChild<QFrame*>("PainelCliProcura")->isHidden());
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditForn"));
+        click(DBNavigator::Post);
+        QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 1 and FORNECEDOR = 'ACME' and "
+                       "CODIGOFORNECEDOR = '0001'"),
+                 1);
+        QCOMPARE(count("select count(*) from FORNECED"), 3);
+        QCOMPARE(items(), before);
+    }
+
+    // Closing the window with the supplier list open acts as Esc: the header gets its supplier back
+    // before it is posted, and the typed name reaches neither the invoice nor its items.
+    void closingWithTheSupplierListOpenKeepsTheSupplier()
+    {
+        recordedInvoice();
+        const QStringList before = items();
+        click(DBNavigator::Edit);
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "Fornecedor Fantasma");
+        pressEnter();
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
+        w->dialogs().answers = {false};
+        form().close();
+
+        QVERIFY(!form().isVisible());
+        QCOMPARE(count("select count(*) from NFISCAL where FORNECEDOR = 'Fornecedor Fantasma'"), 0);
+        QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 1 and FORNECEDOR = 'ACME'"), 1);
+        QCOMPARE(items(), before);
+    }
+
+    // A new invoice whose items are stored is cancelled only after a question; its items go with
+    // it. The items of the invoice that becomes current again stay.
+    void cancellingANewInvoiceWithStoredItems_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("Yes: the invoice and its items go") << true;
+        QTest::newRow("No: the invoice stays new") << false;
+    }
+    void cancellingANewInvoiceWithStoredItems()
+    {
+        QFETCH(bool, answer);
+        recordedInvoice();
+        const QStringList before = items();
+        click(DBNavigator::Insert);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditData"));
+        QTest::keyClicks(focused(), "200124");
+        pressEnter();
+        QTest::keyClicks(focused(), "200124");
+        pressEnter();
+        QTest::keyClicks(focused(), "555");
+        pressEnter();
+        QTest::keyClicks(focused(), "Beta");
+        pressEnter();
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        CachedDataset& typed = dm().Compras;
+        typed.setText("COMPONENTE", "ALCOOL");
+        typed.setText("CODIGO", "S1");
+        typed.post(); // stored, as moving to the next row stores it
+        typed.append();
+        typed.setText("COMPONENTE", "ALCOOL"); // typed, not stored yet
+        QCOMPARE(count("select count(*) from COMPRAS where NOTAFISCAL = '555'"), 1);
+        w->dialogs().answers = {answer};
+        click(DBNavigator::Cancel);
+
+        QCOMPARE(w->dialogs().questions, QStringList{HeaderEntry::kDropStoredItemsQuestion});
+        if (answer) {
+            QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Browse);
+            QCOMPARE(items(), before);
+            QCOMPARE(count("select count(*) from NFISCAL"), 2);
+        } else {
+            QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Insert);
+            QCOMPARE(dm().NFiscal.asText("NOTAFISCAL"), QStringLiteral("555"));
+            QCOMPARE(count("select count(*) from COMPRAS where NOTAFISCAL = '555'"), 1);
+        }
+    }
+
     // Registered from a recorded invoice, the new supplier's name goes to the invoice's items.
     void registeredSupplierWithAnApostropheRenamesTheItems()
     {
@@ -441,6 +540,38 @@ private slots:
         form().findChild<QPushButton*>("BotAtuaCustoUnit")->click();
         QVERIFY(w->dialogs().messages.isEmpty());
         QVERIFY(w->dialogs().questions.isEmpty());
+    }
+
+    // Every button of the navigator answers a key from the fields, and its tooltip names the key.
+    void navigatorKeys()
+    {
+        recordedInvoice();
+        auto* navigator = form().findChild<DBNavigator*>("DBNavigator5");
+        for (int b = 0; b < DBNavigator::ButtonCount; ++b) {
+            const QAction* action = navigator->button(DBNavigator::Button(b))->defaultAction();
+            QVERIFY(action && !action->shortcut().isEmpty());
+            QVERIFY(navigator->button(DBNavigator::Button(b))
+                        ->toolTip()
+                        .contains(action->shortcut().toString(QKeySequence::NativeText)));
+        }
+        CachedDataset& nf = dm().NFiscal;
+        form().findChild<DBEdit*>("DBEditData")->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(focused(), form().findChild<DBEdit*>("DBEditData"));
+        QTest::keyClick(focused(), Qt::Key_PageDown, Qt::AltModifier);
+        QCOMPARE(nf.currentRow(), 1);
+        QTest::keyClick(focused(), Qt::Key_Home, Qt::AltModifier);
+        QCOMPARE(nf.currentRow(), 0);
+        QTest::keyClick(focused(), Qt::Key_F2);
+        QCOMPARE(nf.state(), CachedDataset::State::Edit);
+        typeInto(form().findChild<DBEdit*>("DBEdit6"), "170124");
+        QTest::keyClick(focused(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(nf.state(), CachedDataset::State::Browse);
+        QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 1 and DATARECEBIM = '01/17/24'"), 1);
+        QTest::keyClick(focused(), Qt::Key_Insert, Qt::AltModifier);
+        QCOMPARE(nf.state(), CachedDataset::State::Insert);
+        QTest::keyClick(focused(), Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(nf.state(), CachedDataset::State::Browse);
+        QCOMPARE(count("select count(*) from NFISCAL"), 2);
     }
 
     void navigatorButtons()

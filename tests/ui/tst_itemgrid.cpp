@@ -3,8 +3,36 @@
 #include "tests/ui/ItemWindow.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+
+namespace {
+
+// Messages shown as a message box shows them: the box takes the focus from the window while it
+// is open, and the window gets the focus back when the box closes.
+class ModalMessages : public RecordingDialogs {
+public:
+    void showMessage(const QString& text) override
+    {
+        RecordingDialogs::showMessage(text);
+        QWidget* window = QApplication::activeWindow();
+        QDialog box;
+        auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+        box.show();
+        box.activateWindow();
+        ok->setFocus();
+        bool active = QTest::qWaitForWindowActive(&box);
+        box.hide();
+        if (window) {
+            window->activateWindow();
+            active = QTest::qWaitForWindowActive(window) && active;
+        }
+        Q_UNUSED(active)
+    }
+};
+
+} // namespace
 
 // The item grid of the invoice window: the column walk, the quantity and price rules, the
 // stock-location check, the colours, the context menu and the empty-row guard.
@@ -197,6 +225,220 @@ private slots:
         }
     }
 
+    // A text a cell refuses is reported, and the clerk is back in that cell with the text typed,
+    // however the cell was left: never in another field, where the next digits would change it.
+    void refusedCellTextStaysInItsCell_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("corrected");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        const QString date = QStringLiteral("'31/02/24' não é uma data válida.");
+        QTest::newRow("date, Enter") << int(ItemGrid::Fabricacao) << "310224" << int(Qt::Key_Return) << "31/02/24"
+                                     << date << "280224"
+                                     << "FABRICACAO"
+                                     << "28/02/2024";
+        QTest::newRow("date, Tab") << int(ItemGrid::Fabricacao) << "310224" << int(Qt::Key_Tab) << "31/02/24" << date
+                                   << "280224"
+                                   << "FABRICACAO"
+                                   << "28/02/2024";
+        QTest::newRow("number, Enter") << 10 << "1a0" << int(Qt::Key_Return) << "1a0"
+                                       << "'1a0' não é um valor numérico válido."
+                                       << "10"
+                                       << "DENSIDADE"
+                                       << "10";
+    }
+    void refusedCellTextStaysInItsCell()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(QString, corrected);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        ItemWindow w;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        QVERIFY(w.start());
+        auto modal = std::make_unique<ModalMessages>();
+        const ModalMessages& dialogs = *modal;
+        Dialogs::install(std::move(modal));
+        auto* grid = w.form->findChild<DBGrid*>("DBGrid1");
+        grid->setSelectedIndex(column);
+        const QString invoiceDate = w.dm->NFiscal.asText("DATA");
+
+        w.type(typed);
+        w.press(Qt::Key(key));
+        QCOMPARE(dialogs.messages.size(), 1);
+        if (!message.isEmpty())
+            QCOMPARE(dialogs.messages.front(), message);
+        QVERIFY(w.form->findChild<QFrame*>("PainelOpCompras")->isHidden());
+        QTRY_VERIFY(QApplication::focusWidget() && grid->isAncestorOf(QApplication::focusWidget()));
+        QVERIFY(grid->isTypingInCell());
+        QCOMPARE(grid->editText(), shown);
+        QCOMPARE(w.column(), column);
+        QCOMPARE(w.dm->Compras.currentRow(), 0);
+        QCOMPARE(w.dm->NFiscal.asText("DATA"), invoiceDate);
+
+        w.type(corrected); // over the selected text
+        w.press(Qt::Key_Return);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(w.dm->Compras.asText(field), stored);
+    }
+
+    // Closing the window writes the text typed in a cell before the invoice is posted; a text the
+    // cell refuses keeps the window open, with the text in its cell.
+    void closingWritesTheCellBeingTyped_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("lot") << 6 << "L77" << true;
+        QTest::newRow("impossible date") << int(ItemGrid::Fabricacao) << "310224" << false;
+    }
+    void closingWritesTheCellBeingTyped()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(bool, closes);
+        ItemWindow w;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        QVERIFY(w.start());
+        auto* grid = w.form->findChild<DBGrid*>("DBGrid1");
+        grid->setSelectedIndex(column);
+        w.type(typed);
+        QVERIFY(grid->isTypingInCell());
+        w.dialogs().answers = {false};
+        w.form->close();
+
+        QCOMPARE(w.form->isVisible(), !closes);
+        if (!closes) {
+            QCOMPARE(w.dialogs().messages, QStringList{QStringLiteral("'31/02/24' não é uma data válida.")});
+            QVERIFY(grid->isTypingInCell());
+            QCOMPARE(grid->editText(), QStringLiteral("31/02/24"));
+            return;
+        }
+        const Values lot = w.sql().executeRow(QStringLiteral("select LOTE from COMPRAS where CODCOMPRA = 1"));
+        QCOMPARE(std::get<QString>(lot.front()), typed);
+    }
+
+    // Typing into a pick-list cell replaces its text, as in every other cell.
+    void typingIntoAPickListCellReplacesItsText_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("Local Estoque") << int(ItemGrid::Laboratorio) << "Sala 3"
+                                       << "LABORATORIO";
+        QTest::newRow("Situação") << 7 << "Vencido"
+                                  << "SITUACAO";
+    }
+    void typingIntoAPickListCellReplacesItsText()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, field);
+        ItemWindow w;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        for (const char* location : {"Almoxarifado", "Sala 3"})
+            w.sql().execute(QStringLiteral("insert into TABLAB (LABORATORIO, LOJA) values (%1, '11222333000181')")
+                                .arg(sql::quoted(location)));
+        w.session.StockLocationCount = 2;
+        QVERIFY(w.start());
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(column);
+        w.type(typed);
+        w.press(Qt::Key_Return);
+        QCOMPARE(w.dm->Compras.asText(field), typed);
+    }
+
+    // Insert pressed in a column runs that column's rules for the row being left, never for the
+    // new, empty row: no unit panel and no price message, the clerk in the new row's product.
+    void insertRunsNoColumnRuleOnTheNewRow_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::newRow("Unid") << int(ItemGrid::Unidade);
+        QTest::newRow("Pr. Unit") << int(ItemGrid::PrecoUnitR);
+    }
+    void insertRunsNoColumnRuleOnTheNewRow()
+    {
+        QFETCH(int, column);
+        ItemWindow w;
+        w.session.AutoPriceUpdate = true;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        QVERIFY(w.start());
+        auto* grid = w.form->findChild<DBGrid*>("DBGrid1");
+        grid->setSelectedIndex(column);
+        w.press(Qt::Key_Insert);
+        QCOMPARE(w.dm->Compras.state(), CachedDataset::State::Insert);
+        QCOMPARE(w.column(), int(ItemGrid::Componente));
+        QVERIFY(w.dialogs().messages.isEmpty());
+        QVERIFY(w.form->findChild<QFrame*>("PainelOpUnidades")->isHidden());
+        QVERIFY(grid->hasFocus());
+    }
+
+    // A new row nobody typed into goes away silently when the clerk moves off it.
+    void anUntouchedNewRowIsDroppedWhenLeft_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Down") << int(Qt::Key_Down);
+        QTest::newRow("Up") << int(Qt::Key_Up);
+    }
+    void anUntouchedNewRowIsDroppedWhenLeft()
+    {
+        QFETCH(int, key);
+        ItemWindow w;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        w.item(2, "Talco", "S1", 3, "g", 1);
+        QVERIFY(w.start());
+        w.newItem();
+        QCOMPARE(w.dm->Compras.fetchedRowCount(), 3);
+        w.press(Qt::Key(key));
+        QVERIFY(w.dialogs().messages.isEmpty());
+        QCOMPARE(w.dm->Compras.state(), CachedDataset::State::Browse);
+        QCOMPARE(w.dm->Compras.fetchedRowCount(), 2);
+        QCOMPARE(w.form->findChild<DBGrid*>("DBGrid1")->model()->rowCount(), 2);
+    }
+
+    // Tab leaves the item grid for the discount (the totals are read-only), Shift+Tab goes back to the header; a cell
+    // being typed is written on the way.
+    void tabLeavesTheGrid_data()
+    {
+        QTest::addColumn<bool>("typing");
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Tab") << false << false << "DBEdit2";
+        QTest::newRow("Shift+Tab") << false << true << "DBEditForn";
+        QTest::newRow("Tab from a cell being typed") << true << false << "DBEdit2";
+        QTest::newRow("Shift+Tab from a cell being typed") << true << true << "DBEditForn";
+    }
+    void tabLeavesTheGrid()
+    {
+        QFETCH(bool, typing);
+        QFETCH(bool, back);
+        QFETCH(QString, reached);
+        ItemWindow w;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        QVERIFY(w.start());
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(6);
+        if (typing)
+            w.type("L9");
+        w.press(back ? Qt::Key_Backtab : Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+        QTRY_COMPARE(QApplication::focusWidget()->objectName(), reached);
+        if (typing)
+            QCOMPARE(w.itemText("LOTE"), QStringLiteral("L9"));
+    }
+
     void expiredRowsAreWhiteOnMaroon()
     {
         ItemWindow w;
@@ -225,6 +467,26 @@ private slots:
         QVERIFY(w.form->findChild<QFrame*>("PainelAlertaCusto")->isVisible());
         QCOMPARE(w.form->findChild<QFrame*>("PainelAlertaCusto")->findChild<QLabel*>()->text(),
                  QStringLiteral("Informe o Preço de Aquisição de 1 kg"));
+        // The hint never covers the row being typed, at the grid's head or at its foot.
+        auto* grid = w.form->findChild<DBGrid*>("DBGrid1");
+        auto* hint = w.form->findChild<QFrame*>("PainelAlertaCusto");
+        const auto rowOnScreen = [grid] {
+            const QRect cell = grid->visualRect(grid->currentIndex());
+            return QRect(grid->viewport()->mapToGlobal(QPoint(0, cell.top())), QSize(grid->width(), cell.height()));
+        };
+        QVERIFY(!QRect(hint->mapToGlobal(QPoint(0, 0)), hint->size()).intersects(rowOnScreen()));
+        for (int key = 2; key <= 40; ++key)
+            w.item(key, "Talco", "S1", 2, "kg", 1);
+        w.dm->Compras.close();
+        w.dm->Compras.open();
+        w.dm->Compras.fetchAll();
+        grid->setSelectedIndex(0);
+        const int lastVisible = grid->rowAt(grid->viewport()->height() - 2);
+        QVERIFY(lastVisible > 0);
+        w.dm->Compras.moveTo(lastVisible);
+        grid->setSelectedIndex(ItemGrid::PrecoUnitR);
+        QVERIFY(hint->isVisible());
+        QVERIFY(!QRect(hint->mapToGlobal(QPoint(0, 0)), hint->size()).intersects(rowOnScreen()));
         QTest::mouseClick(w.form->findChild<QFrame*>("PainelAlertaCusto"), Qt::LeftButton);
         QVERIFY(!w.form->findChild<QFrame*>("PainelAlertaCusto")->isVisible());
     }

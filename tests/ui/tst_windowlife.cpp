@@ -5,13 +5,18 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
+#include "widgets/DBGrid.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -43,6 +48,23 @@ void addClosedInvoice(FbConnection& sql, bool inPayables)
         sql.execute(
             QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (1, 'N.Fiscal 10 ACME', "
                            "100)"));
+}
+
+// Relative luminance and contrast ratio of two colours, as the accessibility guidelines define them.
+double luminance(const QColor& c)
+{
+    const auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -230,6 +252,47 @@ private slots:
         w.form->close();
         QCOMPARE(w.dialogs().questions, QStringList());
         QVERIFY(!w.form->isVisible());
+    }
+
+    // The menu's entries open with Alt and their letter.
+    void menuAltKeys()
+    {
+        WorkingWindow w;
+        QVERIFY(w.startWork());
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+        auto* reports = w.form->findChild<QMenu*>("Relatorios1");
+        QTRY_VERIFY(reports->isVisible());
+        QTest::keyClick(reports, Qt::Key_Escape);
+        QTRY_VERIFY(!reports->isVisible());
+        if (QApplication::focusWidget() == w.form->menuBar())
+            QTest::keyClick(w.form->menuBar(), Qt::Key_Escape);
+        w.dialogs().answers = {false};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!w.form->isVisible());
+    }
+
+    // While an invoice is browsed its fields, totals and items are read-only: their text keeps a
+    // contrast of at least 4.5:1 against their background, as while they are typed into.
+    void browsedInvoiceReadsClearly()
+    {
+        WorkingWindow w;
+        addClosedInvoice(w.sql(), true);
+        QVERIFY(w.startWork());
+        const auto* grid = w.form->findChild<QWidget*>("DBGrid1");
+        QVERIFY(!grid->isEnabled()); // browsing
+        for (const char* name :
+             {"DBEditData", "DBEdit6", "DBEditNotaFiscal", "DBEditForn", "DBEdit1", "DBEdit2", "DBEdit3", "DBGrid1"}) {
+            const auto* control = w.form->findChild<QWidget*>(name);
+            QVERIFY2(control, name);
+            const QPalette::ColorGroup group = control->isEnabled() ? QPalette::Active : QPalette::Disabled;
+            const QPalette& p = control->palette();
+            const double ratio = contrast(p.color(group, QPalette::Text), p.color(group, QPalette::Base));
+            QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1: %2:1").arg(QLatin1String(name)).arg(ratio)));
+        }
+        const QPalette& titles = w.form->findChild<DBGrid*>("DBGrid1")->horizontalHeader()->palette();
+        QVERIFY(contrast(titles.color(QPalette::Disabled, QPalette::ButtonText),
+                         titles.color(QPalette::Disabled, QPalette::Button)) >= 4.5);
     }
 
     // Escape answers at the login panel (closing the window, after the same reminder), and
