@@ -69,9 +69,9 @@ private slots:
     {
         WorkingWindow w;
         QVERIFY(w.startUp());
-        QVERIFY(w.form->PainelLogin->isVisible());
-        QCOMPARE(nameOf(w.form->PainelLogin), QStringLiteral("Identificação do Usuário"));
-        const QStringList unnamed = unnamedUnder(w.form->PainelLogin);
+        QVERIFY(w.form->findChild<QWidget*>("PainelLogin")->isVisible());
+        QCOMPARE(nameOf(w.form->findChild<QWidget*>("PainelLogin")), QStringLiteral("Identificação do Usuário"));
+        const QStringList unnamed = unnamedUnder(w.form->findChild<QWidget*>("PainelLogin"));
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char('\n'))));
         QCOMPARE(nameOf(w.form->findChild<QLineEdit*>(QStringLiteral("EditNome"))), QStringLiteral("Nome"));
         QCOMPARE(nameOf(w.form->findChild<QLineEdit*>(QStringLiteral("EditSenhaU"))), QStringLiteral("Senha"));
