@@ -577,8 +577,12 @@ int CachedDataset::applyUpdates()
         return 0;
     if (d->mode == WriteMode::ReadOnly)
         throw DatasetError(QStringLiteral("O conjunto de dados %1 é somente para leitura.").arg(d->name));
-    // Rows not fetched yet would come back with this dataset's own writes in them.
-    fetchAll();
+    // Rows not fetched yet would come back with this dataset's own writes in them: they are all
+    // fetched first, except from a list read around a key, which is read again around the current
+    // row once written (reading through 50,000 invoices would keep the clerk waiting).
+    const bool readAgainAfter = d->aroundKey && d->window && d->inServerOrder;
+    if (!readAgainAfter)
+        fetchAll();
     d->lastError.clear();
     d->lastErrorCode = 0;
     lastFailures().remove(this);
@@ -601,6 +605,8 @@ int CachedDataset::applyUpdates()
         if (!d->writeChange(*change.row, change.removal))
             ++rejected;
     std::erase_if(d->deleted, [](const CachedRow& row) { return row.changes->sequence == 0; });
+    if (readAgainAfter && pendingChanges() == 0)
+        d->rereadKeepingRow();
     return rejected;
 }
 

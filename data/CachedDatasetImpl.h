@@ -77,6 +77,7 @@ struct CachedDataset::Impl {
 
     // ---- rows (CachedDatasetRows.cpp)
     int firstFetchCount() const;
+    void rereadKeepingRow();
     int fetchRows(int count);
     int fetchBack(int count);
     bool moreAfter() const { return cursor || !forwardStages.empty(); }

@@ -496,43 +496,50 @@ void CachedDataset::refresh()
         throw DatasetError(
             QStringLiteral("Há alterações de %1 ainda não gravadas no banco de dados; grave-as antes de atualizar.")
                 .arg(d->name));
-    const int oldRow = d->current;
-    const std::vector<int> columns = d->identityColumns();
+    d->rereadKeepingRow();
+}
+
+// Reads the query again and stands on the same row as before (by its key columns), or the row
+// that took its place.
+void CachedDataset::Impl::rereadKeepingRow()
+{
+    const int oldRow = current;
+    const std::vector<int> columns = identityColumns();
     Values identity;
     Values orderValues;
     if (oldRow >= 0) {
-        const CachedRow& row = d->rows[std::size_t(oldRow)];
+        const CachedRow& row = rows[std::size_t(oldRow)];
         for (int col : columns)
-            identity.push_back(row.current(d->layout, col));
-        for (const SortColumn& s : d->order.columns())
-            orderValues.push_back(row.current(d->layout, s.column));
+            identity.push_back(row.current(layout, col));
+        for (const SortColumn& s : order.columns())
+            orderValues.push_back(row.current(layout, s.column));
     }
-    const bool around = d->aroundKey && d->window && !orderValues.empty();
+    const bool around = aroundKey && window && !orderValues.empty();
     if (around) {
-        d->readAround(orderValues);
+        readAround(orderValues);
     } else {
-        auto cursor = d->connection.openCursor(d->sql);
-        d->resetCache();
-        d->cursor = std::move(cursor);
-        d->fetchRows(d->firstFetchCount());
+        auto fresh = connection.openCursor(sql);
+        resetCache();
+        cursor = std::move(fresh);
+        fetchRows(firstFetchCount());
     }
-    int row = oldRow < 0 ? -1 : d->findSameRow(identity, columns, orderValues);
+    int row = oldRow < 0 ? -1 : findSameRow(identity, columns, orderValues);
     if (row < 0 && oldRow >= 0 && around) {
         // Gone: the row that followed it, or the last one.
-        if (d->rows.empty())
-            d->fetchBack(1);
-        row = d->rows.empty() ? -1 : 0;
+        if (rows.empty())
+            fetchBack(1);
+        row = rows.empty() ? -1 : 0;
     } else if (row < 0 && oldRow >= 0) {
-        d->fetchUntilCount(oldRow + 1);
-        row = std::min(oldRow, int(d->rows.size()) - 1);
+        fetchUntilCount(oldRow + 1);
+        row = std::min(oldRow, int(rows.size()) - 1);
     }
-    if (row < 0 && !d->rows.empty())
+    if (row < 0 && !rows.empty())
         row = 0;
-    d->current = row;
-    d->atStart = row <= 0 && !d->moreBefore();
-    d->atEnd = d->rows.empty();
-    emit rowsReset();
-    emit currentRowChanged(row);
+    current = row;
+    atStart = row <= 0 && !moreBefore();
+    atEnd = rows.empty();
+    emit q.rowsReset();
+    emit q.currentRowChanged(row);
 }
 
 // ---- reading around a key

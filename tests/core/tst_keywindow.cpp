@@ -167,6 +167,34 @@ private slots:
         QCOMPARE(ds->recordCount(), 16);
     }
 
+    // Saving a row of a long list found by a search writes it without reading the whole list,
+    // stays on it, and walking the list afterwards meets every row once.
+    void savingAfterASearchReadsOnlyAroundTheRow()
+    {
+        std::vector<Values> rows;
+        for (int k = 100; k < 1100; ++k)
+            rows.push_back({qint64(k), QStringLiteral("w%1").arg(k), Value{}});
+        conn().executeMany(QStringLiteral("insert into WORDS (K, NAME, D) values (?, ?, ?)"), rows);
+        auto around = words(QStringLiteral("NAME, K"), true);
+        QVERIFY(around->locate({QStringLiteral("w600")}));
+        around->edit();
+        around->setText("NAME", QStringLiteral("w600b"));
+        around->post();
+        around->append();
+        around->setInteger(QStringLiteral("K"), 5000);
+        around->setText(QStringLiteral("NAME"), QStringLiteral("w601a"));
+        around->post();
+        QCOMPARE(around->applyUpdates(), 0);
+        QVERIFY2(around->fetchedRowCount() < 100, qPrintable(QString::number(around->fetchedRowCount())));
+        QCOMPARE(around->asText("NAME"), QStringLiteral("w601a"));
+
+        QList<qint64> keys;
+        for (around->first(); !around->eof(); around->next())
+            keys << around->asInteger("K");
+        QCOMPARE(keys.size(), 1016);
+        QCOMPARE(QSet<qint64>(keys.begin(), keys.end()).size(), 1016);
+    }
+
     void refreshAndChangesKeepTheRow()
     {
         auto around = words(QStringLiteral("NAME, K"), true);
