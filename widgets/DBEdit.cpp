@@ -4,34 +4,16 @@
 #include "widgets/EditKeys.h"
 #include "widgets/FocusColours.h"
 #include "widgets/ReadOnlyLook.h"
+#include "widgets/SingleLineText.h"
 
 #include <QKeyEvent>
-#include <QValidator>
-
-namespace {
-
-// A single-line text never holds a control character (tab, line break, NUL...): other programs
-// read these texts field by field and line by line. A typed or pasted text with one is refused.
-class NoControlCharacters : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        for (const QChar c : std::as_const(input))
-            if (c.unicode() < 32)
-                return Invalid;
-        return Acceptable;
-    }
-};
-
-} // namespace
 
 DBEdit::DBEdit(QWidget* parent)
     : QLineEdit(parent), link_(this, {[this] { return text(); }, [this](const QString& t) { setText(t); },
                                       [this](const QKeyEvent& e) { return !isReadOnly() && IsTextEditingKey(e); }})
 {
     HighlightOnFocus(this);
-    setValidator(new NoControlCharacters(this));
+    RefuseControlCharacters(this);
     ShowDisabledAsReadOnly(this);
     connect(this, &QLineEdit::textEdited, &link_, &FieldLink::userChanged);
     connect(&link_, &FieldLink::entered, this, &DBEdit::entered);

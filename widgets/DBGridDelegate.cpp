@@ -4,6 +4,7 @@
 #include "widgets/DatasetTableModel.h"
 #include "widgets/EditKeys.h"
 #include "widgets/FocusColours.h"
+#include "widgets/SingleLineText.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -22,10 +23,12 @@ QWidget* DBGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewIte
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(column.pickList);
+        RefuseControlCharacters(combo->lineEdit());
         editor = combo;
     } else {
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
+        RefuseControlCharacters(edit);
         if (!column.format.entryMask.isEmpty())
             edit->setInputMask(fieldtext::qtInputMask(column.format.entryMask));
         editor = edit;

@@ -6,6 +6,7 @@
 #include "widgets/DBGridDelegate.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -314,6 +315,29 @@ private slots:
         ds().edit(); // a handler puts the row into edit: now it takes typing
         typeIntoGrid(QStringLiteral("x"));
         QVERIFY(w.grid->isTypingInCell());
+    }
+
+    // Cell editors refuse a pasted control character, as single-line fields do.
+    void cellEditorsRefuseControlCharacters()
+    {
+        makeTable(2);
+        GridWindow w(*table);
+        QVERIFY(w.ready());
+        QAbstractItemModel* model = w.grid->model();
+        for (int column : {0, 2}) {
+            std::unique_ptr<QWidget> editor(
+                w.grid->delegate().createEditor(w.grid->viewport(), {}, model->index(0, column)));
+            auto* combo = qobject_cast<QComboBox*>(editor.get());
+            QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(editor.get());
+            QVERIFY(edit);
+            edit->clear();
+            QGuiApplication::clipboard()->setText(QStringLiteral("Sala\t3"));
+            edit->paste();
+            QVERIFY2(edit->text().isEmpty(), qPrintable(edit->text()));
+            QGuiApplication::clipboard()->setText(QStringLiteral("Sala 3"));
+            edit->paste();
+            QCOMPARE(edit->text(), QStringLiteral("Sala 3"));
+        }
     }
 
     void pickListAndMaskedCellsHaveTheirEditors()
