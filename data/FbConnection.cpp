@@ -522,6 +522,21 @@ ServerError lostWork()
                        DbError::kCannotOpen, {isc_network_error});
 }
 
+// Frees the prepared statements; one the server cannot free any more (its attachment is gone) is
+// released on this side only.
+void freeAll(QHash<QString, IStatement*>& statements)
+{
+    CheckStatusWrapper st(master()->getStatus());
+    for (IStatement* s : std::as_const(statements)) {
+        s->free(&st);
+        if (st.getState() & IStatus::STATE_ERRORS)
+            s->release();
+        st.init();
+    }
+    statements.clear();
+    st.dispose();
+}
+
 // Drops an attachment the server no longer knows. A unit of work that used it is doomed: its
 // statements are gone, and its commit must fail.
 void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment,
@@ -535,14 +550,8 @@ void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment
         rollbackQuietly(std::exchange(work, nullptr));
         workDoomed = true;
     }
+    freeAll(statements);
     CheckStatusWrapper st(master()->getStatus());
-    for (IStatement* s : std::as_const(statements)) {
-        s->free(&st);
-        if (st.getState() & IStatus::STATE_ERRORS)
-            s->release();
-        st.init();
-    }
-    statements.clear();
     attachment->detach(&st);
     if (st.getState() & IStatus::STATE_ERRORS)
         attachment->release();
@@ -652,15 +661,7 @@ void FbConnection::setForcedWrites(const Params& params, bool forced)
 
 void FbConnection::freeStatements()
 {
-    CheckStatusWrapper st(master()->getStatus());
-    for (IStatement* s : std::as_const(statements_)) {
-        s->free(&st);
-        if (st.getState() & IStatus::STATE_ERRORS)
-            s->release();
-        st.init();
-    }
-    statements_.clear();
-    st.dispose();
+    freeAll(statements_);
 }
 
 void FbConnection::close()
