@@ -8,7 +8,7 @@
 #include "shell/ui/CrashReport.h"
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/StartUp.h"
-#include "widgets/DatabaseWaitCursor.h"
+#include "widgets/DatabaseActivity.h"
 #include "widgets/GuardedApplication.h"
 #include "widgets/QtDialogs.h"
 #include "widgets/UnhandledError.h"
@@ -38,7 +38,7 @@ int run(QApplication& app)
     if (outcome != StartUp::Outcome::Connected)
         return StartUp::exitCode(outcome);
     QuitOnTerminationSignals();
-    InstallDatabaseWaitCursor();
+    InstallDatabaseActivityDisplay();
 
     SessionState session;
     takeSettings(session, startUp.settings());

@@ -19,10 +19,16 @@ void install(Hooks h)
     hooks() = std::move(h);
 }
 
-void notice(const QString& text)
+Notice::Notice(const QString& text)
 {
     if (hooks().notice)
         hooks().notice(text);
+}
+
+Notice::~Notice()
+{
+    if (hooks().notice)
+        hooks().notice(QString());
 }
 
 Call::Call()

@@ -11,13 +11,21 @@
 namespace dbactivity {
 
 struct Hooks {
-    std::function<void()> callBegins; // the outermost database call begins
-    std::function<void()> callEnds;   // ... and ends (also by an error)
-    std::function<void(const QString&)> notice;
+    std::function<void()> callBegins;           // the outermost database call begins
+    std::function<void()> callEnds;             // ... and ends (also by an error)
+    std::function<void(const QString&)> notice; // shows a notice at once; an empty text hides it
 };
 
 void install(Hooks hooks);
-void notice(const QString& text);
+
+// A notice shown for as long as this lives, however the work it announces ends.
+class Notice {
+public:
+    explicit Notice(const QString& text);
+    ~Notice();
+    Notice(const Notice&) = delete;
+    Notice& operator=(const Notice&) = delete;
+};
 
 // Marks one database call; nested calls count as one.
 class Call {

@@ -1,5 +1,6 @@
 #include "data/FbConnection.h"
 
+#include "data/CallWatch.h"
 #include "data/ConnectionPolicy.h"
 #include "data/DbActivity.h"
 #include "data/DbError.h"
@@ -14,6 +15,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -332,6 +334,7 @@ bool FbCursor::fetch()
     }
     if (!resultSet_)
         return false;
+    callwatch::Busy watched(&connection_);
     try {
         Status st;
         if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK)
@@ -385,6 +388,7 @@ void FbCursor::close()
         statement_ = nullptr;
         transaction_ = nullptr;
     }
+    callwatch::Busy watched(&connection_);
     try {
         Status st;
         if (resultSet_) {
@@ -512,7 +516,8 @@ void detachOrThrow(IAttachment* attachment)
 
 namespace {
 
-int connectTimeout = connectionpolicy::kDefaultConnectTimeoutSeconds;
+std::atomic<int> connectTimeout = connectionpolicy::kDefaultConnectTimeoutSeconds;
+std::atomic<int> unansweredCall = connectionpolicy::kDefaultUnansweredCallSeconds;
 
 // A unit of work whose connection was lost: none of it reached the database.
 ServerError lostWork()
@@ -544,6 +549,7 @@ void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment
 {
     if (!attachment)
         return;
+    callwatch::unwatch(connection);
     for (FbCursor* cursor : openCursors().values(connection))
         staleCursors().insert(cursor);
     if (work) {
@@ -562,9 +568,11 @@ void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment
 // Runs a call; when the server went away, drops the dead attachment and runs it once more on a
 // new one. Work whose commit may have reached the server is never sent again blindly, nor any
 // part of a unit of work: the caller decides.
-template <typename Call, typename Drop> auto reconnecting(Call call, Drop drop, const int& workDepth)
+template <typename Call, typename Drop>
+auto reconnecting(const FbConnection* connection, Call call, Drop drop, const int& workDepth)
 {
     dbactivity::Call busy;
+    callwatch::Busy watched(connection);
     try {
         return call();
     } catch (const DbError& e) {
@@ -574,10 +582,9 @@ template <typename Call, typename Drop> auto reconnecting(Call call, Drop drop, 
         if (dberror::outcomeUnknown(e) || workDepth > 0)
             throw;
     }
-    dbactivity::notice(QStringLiteral("A conexão com o servidor de banco de dados foi perdida. Reconectando..."));
-    auto result = call();
-    dbactivity::notice(QString());
-    return result;
+    dbactivity::Notice notice(
+        QStringLiteral("A conexão com o servidor de banco de dados foi perdida. Reconectando..."));
+    return call();
 }
 
 // Commits a statement's own transaction. The connection lost on the way, nobody can tell whether
@@ -593,6 +600,25 @@ void commitOwn(ITransaction* tx)
         if (dberror::connectionLost(error))
             error.setOutcomeUnknown();
         throw error;
+    }
+}
+
+// The errors of a server that did not answer a new connection; the client library reports one
+// that kept silent until the time ran out as a rejected connection.
+bool silentServer(const DbError& e)
+{
+    return dberror::connectionLost(e) || dberror::hasCode(e, isc_connect_reject);
+}
+
+// Whether the server of `params` answers a new connection (asked by the call watch, on its own
+// thread: the attachment made here is its own).
+bool serverAnswers(const FbConnection::Params& params)
+{
+    try {
+        detachOrThrow(attachWith(params, {}));
+        return true;
+    } catch (const DbError& e) {
+        return !silentServer(e);
     }
 }
 
@@ -619,6 +645,16 @@ int connectTimeoutSeconds()
     return connectTimeout;
 }
 
+void setUnansweredCallSeconds(int seconds)
+{
+    unansweredCall = seconds;
+}
+
+int unansweredCallSeconds()
+{
+    return unansweredCall;
+}
+
 } // namespace connectionpolicy
 
 // A server that does not answer is given up after the connect timeout, with a message naming it.
@@ -633,14 +669,13 @@ void FbConnection::open()
     dbactivity::Call call;
     try {
         attachment_ = attachWith(params_, {});
+        if (!serverOf(params_.database).isEmpty())
+            callwatch::watch(this, attachment_, [params = params_] { return serverAnswers(params); });
     } catch (const DbError& e) {
         const QString server = serverOf(params_.database);
         const int timeout = connectionpolicy::connectTimeoutSeconds();
         const bool gaveUp = timeout > 0 && clock.elapsed() >= (timeout - 1) * 1000;
-        // A server that kept silent until the time ran out is reported by the client library as
-        // a rejected connection.
-        const bool silent = dberror::connectionLost(e) || dberror::hasCode(e, isc_connect_reject);
-        if (server.isEmpty() || !gaveUp || !silent)
+        if (server.isEmpty() || !gaveUp || !silentServer(e))
             throw;
         throw ServerError(QStringLiteral("O servidor de banco de dados \"%1\" não respondeu em %2 segundos.")
                               .arg(server)
@@ -668,6 +703,7 @@ void FbConnection::close()
 {
     if (!attachment_)
         return;
+    callwatch::unwatch(this);
     if (work_) {
         rollbackQuietly(std::exchange(work_, nullptr));
         workDepth_ = 0;
@@ -685,6 +721,7 @@ void FbConnection::dropDatabase()
 {
     open();
     freeStatements();
+    callwatch::unwatch(this);
     try {
         Status st;
         attachment_->dropDatabase(&st);
@@ -744,6 +781,7 @@ void FbConnection::commitWork()
         throw DbError(QStringLiteral("Uma parte do trabalho falhou; nada foi gravado."), 0);
     }
     dbactivity::Call busy;
+    callwatch::Busy watched(this);
     try {
         Status st;
         tx->commit(&st);
@@ -818,7 +856,7 @@ unsigned FbConnection::execute(const QString& sql, const Values& params)
         }
     };
     return reconnecting(
-        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }
 
 void FbConnection::executeMany(const QString& sql, const std::vector<Values>& rows)
@@ -850,7 +888,7 @@ void FbConnection::executeMany(const QString& sql, const std::vector<Values>& ro
         return 0;
     };
     reconnecting(
-        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }
 
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
@@ -886,7 +924,7 @@ std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Val
         }
     };
     return reconnecting(
-        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }
 
 // A statement with "returning" writes: its answer lost during the commit, it is not run again.
@@ -929,5 +967,5 @@ RowLayout FbConnection::describe(const QString& sql)
         }
     };
     return reconnecting(
-        once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
 }

@@ -6,6 +6,9 @@
 #   fbserver.sh start DIR PORT   prepare DIR and start the server; returns once the port answers
 #   fbserver.sh stop DIR [PORT]  stop the server started in DIR (by its process id)
 #   fbserver.sh restart DIR      stop it and start it again on its port, keeping the databases
+#   fbserver.sh freeze DIR       stop the server's process where it stands (it keeps its port, and
+#                                the system still accepts connections for it, but nothing answers)
+#   fbserver.sh thaw DIR         let a frozen server go on
 #
 # When PORT is taken (another test run on the same machine), the next free port of the 20 that follow
 # is used; the port in use is written to DIR/port. Each start begins with no databases in DIR.
@@ -149,6 +152,7 @@ stop() {
     }
     pid=$(cat "$ROOT/firebird.pid")
     if kill -0 "$pid" 2>/dev/null; then
+        kill -CONT "$pid" 2>/dev/null || true # a frozen server would not hear the request
         kill -TERM "$pid"
         for _ in $(seq 1 50); do
             kill -0 "$pid" 2>/dev/null || break
@@ -172,7 +176,14 @@ restart() {
     launch "$dir" "$port"
 }
 
-[ $# -ge 2 ] || die "uso: fbserver.sh start DIR PORT | stop DIR [PORT] | restart DIR"
+# Sends a signal to the server of DIR.
+signal_server() {
+    local dir=$1 sig=$2
+    [ -f "$ROOT/firebird.pid" ] || die "nenhum servidor registrado em $dir"
+    kill "-$sig" "$(cat "$ROOT/firebird.pid")"
+}
+
+[ $# -ge 2 ] || die "uso: fbserver.sh start DIR PORT | stop DIR [PORT] | restart DIR | freeze DIR | thaw DIR"
 command=$1
 DIR_ARG=$(realpath -m "$2")
 ROOT="$DIR_ARG/root"
@@ -184,5 +195,7 @@ start)
     ;;
 stop) stop "$DIR_ARG" ;;
 restart) restart "$DIR_ARG" ;;
+freeze) signal_server "$DIR_ARG" STOP ;;
+thaw) signal_server "$DIR_ARG" CONT ;;
 *) die "comando desconhecido: $command" ;;
 esac
