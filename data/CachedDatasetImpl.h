@@ -78,6 +78,7 @@ struct CachedDataset::Impl {
     // ---- rows (CachedDatasetRows.cpp)
     int firstFetchCount() const;
     void rereadKeepingRow();
+    bool fetchFrom(std::unique_ptr<FbCursor>& from);
     int fetchRows(int count);
     int fetchBack(int count);
     bool moreAfter() const { return cursor || !forwardStages.empty(); }

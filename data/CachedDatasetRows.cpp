@@ -2,6 +2,7 @@
 
 #include "data/CachedDatasetImpl.h"
 #include "data/FieldValue.h"
+#include "data/ServerError.h"
 
 #include <algorithm>
 
@@ -33,6 +34,23 @@ int CachedDataset::Impl::firstFetchCount() const
     return connection.inWork() ? -1 : 1;
 }
 
+// Fetches the next row of a cursor. One whose connection was lost reads on from where it stopped, on
+// a new connection: the rows it had not given yet are not taken for the end of the list.
+bool CachedDataset::Impl::fetchFrom(std::unique_ptr<FbCursor>& from)
+{
+    try {
+        if (from->fetch())
+            return true;
+    } catch (const DbError& e) {
+        if (!dberror::connectionLost(e))
+            throw;
+    }
+    if (!from->lost())
+        return false;
+    from = connection.reopen(*from);
+    return from->fetch();
+}
+
 int CachedDataset::Impl::fetchRows(int count)
 {
     const int first = int(rows.size());
@@ -41,7 +59,7 @@ int CachedDataset::Impl::fetchRows(int count)
             cursor = connection.openCursor(forwardStages.front().sql, forwardStages.front().params);
             forwardStages.erase(forwardStages.begin());
         }
-        if (!cursor->fetch()) {
+        if (!fetchFrom(cursor)) {
             cursor.reset();
             continue;
         }
@@ -69,7 +87,7 @@ int CachedDataset::Impl::fetchBack(int count)
             backCursor = connection.openCursor(backStages.front().sql, backStages.front().params);
             backStages.erase(backStages.begin());
         }
-        if (!backCursor->fetch()) {
+        if (!fetchFrom(backCursor)) {
             backCursor.reset();
             continue;
         }

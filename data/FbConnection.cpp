@@ -301,9 +301,10 @@ QSet<const FbCursor*>& staleCursors()
 // ---------------------------------------------------------------------------------------------
 
 FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, bool ownsTransaction, IStatement* statement,
-                   IResultSet* resultSet, IMessageMetadata* metadata, RowLayout layout)
+                   IResultSet* resultSet, IMessageMetadata* metadata, RowLayout layout, QString sql, Values params)
     : connection_(connection), transaction_(transaction), ownsTransaction_(ownsTransaction), statement_(statement),
-      resultSet_(resultSet), metadata_(metadata), layout_(std::move(layout)), buffer_(layout_.messageLength(), 0)
+      resultSet_(resultSet), metadata_(metadata), layout_(std::move(layout)), buffer_(layout_.messageLength(), 0),
+      sql_(std::move(sql)), params_(std::move(params))
 {
     openCursors().insert(&connection_, this);
 }
@@ -311,12 +312,8 @@ FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, bool own
 FbCursor::~FbCursor()
 {
     openCursors().remove(&connection_, this);
-    // The attachment went away under this cursor: its handles are gone with it.
-    if (staleCursors().remove(this)) {
-        resultSet_ = nullptr;
-        statement_ = nullptr;
-        transaction_ = nullptr;
-    }
+    if (staleCursors().remove(this))
+        forgetHandles();
     try {
         close();
     } catch (const DbError&) {
@@ -324,29 +321,34 @@ FbCursor::~FbCursor()
     }
 }
 
+// The attachment went away under this cursor: its handles are gone with it, and so are the rows it
+// had not fetched yet.
+void FbCursor::forgetHandles()
+{
+    lost_ = lost_ || resultSet_ != nullptr;
+    resultSet_ = nullptr;
+    statement_ = nullptr;
+    transaction_ = nullptr;
+}
+
 bool FbCursor::fetch()
 {
-    // The attachment went away under this cursor: its handles are gone with it.
-    if (staleCursors().remove(this)) {
-        resultSet_ = nullptr;
-        statement_ = nullptr;
-        transaction_ = nullptr;
-    }
+    if (staleCursors().remove(this))
+        forgetHandles();
     if (!resultSet_)
         return false;
     callwatch::Busy watched(&connection_);
     try {
         Status st;
-        if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK)
+        if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK) {
+            ++fetched_;
             return true;
+        }
     } catch (const FbException& e) {
         ServerError error = errorOf(e);
         // The server went away: this cursor will never fetch again; its handles are left behind.
-        if (dberror::connectionLost(error)) {
-            resultSet_ = nullptr;
-            statement_ = nullptr;
-            transaction_ = nullptr;
-        }
+        if (dberror::connectionLost(error))
+            forgetHandles();
         throw error;
     }
     close();
@@ -382,12 +384,8 @@ QByteArray FbCursor::blobOf(const unsigned char* rowData, int column) const
 
 void FbCursor::close()
 {
-    // The attachment went away under this cursor: its handles are gone with it.
-    if (staleCursors().remove(this)) {
-        resultSet_ = nullptr;
-        statement_ = nullptr;
-        transaction_ = nullptr;
-    }
+    if (staleCursors().remove(this))
+        forgetHandles();
     callwatch::Busy watched(&connection_);
     try {
         Status st;
@@ -893,6 +891,8 @@ void FbConnection::executeMany(const QString& sql, const std::vector<Values>& ro
 
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
 {
+    fprintf(stderr, " %d params", int(params.size()));
+    fprintf(stderr, "\n");
     const auto once = [&]() -> std::unique_ptr<FbCursor> {
         ITransaction* tx = nullptr;
         IStatement* s = nullptr;
@@ -908,7 +908,8 @@ std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Val
             RowLayout layout = layoutOf(out);
             InputMessage in(attachment_, tx, s, params);
             IResultSet* rs = s->openCursor(&st, tx, in.meta(), in.data(), out, 0);
-            return std::unique_ptr<FbCursor>(new FbCursor(*this, tx, owned, s, rs, out, std::move(layout)));
+            return std::unique_ptr<FbCursor>(
+                new FbCursor(*this, tx, owned, s, rs, out, std::move(layout), sql, params));
         } catch (const FbException& e) {
             if (s)
                 s->release();
@@ -925,6 +926,14 @@ std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Val
     };
     return reconnecting(
         this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+}
+
+std::unique_ptr<FbCursor> FbConnection::reopen(const FbCursor& lost)
+{
+    auto cursor = openCursor(lost.sql_, lost.params_);
+    while (cursor->fetched_ < lost.fetched_ && cursor->fetch()) {
+    }
+    return cursor;
 }
 
 // A statement with "returning" writes: its answer lost during the commit, it is not run again.

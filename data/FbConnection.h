@@ -29,9 +29,13 @@ public:
 
     const RowLayout& layout() const { return layout_; }
 
-    // Fetches the next row into `row()`; false once the rows are exhausted (the cursor then closes).
+    // Fetches the next row into `row()`; false once the rows are exhausted (the cursor then closes)
+    // or the connection was lost (see `lost`).
     bool fetch();
     bool isOpen() const { return resultSet_ != nullptr; }
+    // The connection went away before the rows were exhausted: the rest were never fetched.
+    // `FbConnection::reopen` reads on from where this cursor stopped.
+    bool lost() const { return lost_; }
     const unsigned char* row() const { return buffer_.data(); }
 
     Value value(int column) const;
@@ -47,7 +51,8 @@ private:
     friend class FbConnection;
     FbCursor(FbConnection& connection, Firebird::ITransaction* transaction, bool ownsTransaction,
              Firebird::IStatement* statement, Firebird::IResultSet* resultSet, Firebird::IMessageMetadata* metadata,
-             RowLayout layout);
+             RowLayout layout, QString sql, Values params);
+    void forgetHandles();
 
     FbConnection& connection_;
     Firebird::ITransaction* transaction_;
@@ -57,6 +62,10 @@ private:
     Firebird::IMessageMetadata* metadata_;
     RowLayout layout_;
     std::vector<unsigned char> buffer_;
+    QString sql_;
+    Values params_;
+    qint64 fetched_ = 0;
+    bool lost_ = false;
 };
 
 // One attachment to a Firebird database: a local file through the embedded engine, or
@@ -101,6 +110,9 @@ public:
     Values executeRow(const QString& sql, const Values& params = {});
     // Opens a cursor over a SELECT.
     std::unique_ptr<FbCursor> openCursor(const QString& sql, const Values& params = {});
+    // Runs the SELECT of a cursor whose connection was lost again, on a new connection, and skips
+    // the rows the lost one had given: the next fetch gives the row that would have come next.
+    std::unique_ptr<FbCursor> reopen(const FbCursor& lost);
     // The columns a SELECT would return, without running it.
     RowLayout describe(const QString& sql);
 

@@ -2,6 +2,8 @@
 
 #include "data/SqlClauses.h"
 
+#include <ibase.h>
+
 #include <limits>
 
 struct KeyWindow::Condition {
@@ -54,8 +56,9 @@ std::optional<KeyWindow> KeyWindow::of(const QString& sql, const SortKey& order,
             return std::nullopt;
         const QString name =
             item.name.contains(QLatin1Char(' ')) ? QLatin1Char('"') + item.name + QLatin1Char('"') : item.name;
+        const Column& column = layout.at(order.columns()[std::size_t(i)].column);
         window.items_.push_back({item.qualifier.isEmpty() ? name : item.qualifier + QLatin1Char('.') + name,
-                                 item.descending, layout.at(order.columns()[std::size_t(i)].column).type});
+                                 item.descending, column.type, column.sqlType, column.scale});
     }
     if (parts->whereAt >= 0) {
         window.head_ = sql.left(parts->whereAt);
@@ -150,6 +153,18 @@ std::vector<WindowStatement> KeyWindow::before(const Values& probe) const
     return staged(probe, false);
 }
 
+// The least value an integer or scaled column can hold: the server refuses a parameter its column
+// cannot hold, even in a comparison.
+Value KeyWindow::leastStored(const Item& item)
+{
+    const qint64 units = item.sqlType == SQL_SHORT  ? std::numeric_limits<qint16>::min()
+                         : item.sqlType == SQL_LONG ? std::numeric_limits<qint32>::min()
+                                                    : std::numeric_limits<qint64>::min();
+    if (item.scale > 0)
+        return Decimal{units, item.scale};
+    return units;
+}
+
 // "X is not null" written as a range from the least value of the column's type, so that the
 // server walks the index (it sorts the whole result for "is not null" in a join).
 KeyWindow::Condition KeyWindow::notNull(const Item& item) const
@@ -161,7 +176,7 @@ KeyWindow::Condition KeyWindow::notNull(const Item& item) const
         break;
     case ColumnType::Integer:
     case ColumnType::Decimal:
-        least = std::numeric_limits<qint64>::min();
+        least = leastStored(item);
         break;
     case ColumnType::Double:
         least = -std::numeric_limits<double>::max();

@@ -40,6 +40,8 @@ private:
         QString expression; // the column as the ORDER BY names it ("A.DATA")
         bool descending = false;
         ColumnType type = ColumnType::Text;
+        unsigned sqlType = 0; // how the server stores it, with its decimals
+        int scale = 0;
     };
     struct Condition;
 
@@ -48,6 +50,7 @@ private:
     std::vector<WindowStatement> staged(const Values& probe, bool forward) const;
     std::vector<WindowStatement> whole(bool forward) const;
     Condition notNull(const Item& item) const;
+    static Value leastStored(const Item& item);
 
     QString head_;      // the statement up to its WHERE (or its ORDER BY when it has none)
     QString condition_; // its own WHERE condition, empty when none

@@ -17,7 +17,7 @@ private:
         auto ds =
             std::make_unique<CachedDataset>(QStringLiteral("Words"), conn(), QStringLiteral("WORDS"),
                                             CachedDataset::WriteMode::KeyColumns, QStringList{QStringLiteral("K")});
-        ds->setCommandText(QStringLiteral("select K, NAME, D from WORDS where K > 0 order by ") + order);
+        ds->setCommandText(QStringLiteral("select K, NAME, D, V from WORDS where K > 0 order by ") + order);
         ds->setReadAroundKey(aroundKey);
         ds->open();
         return ds;
@@ -43,7 +43,8 @@ private slots:
     void init()
     {
         db = std::make_unique<TestDatabase>();
-        conn().execute(QStringLiteral("create table WORDS (K integer not null primary key, NAME varchar(20), D date)"));
+        conn().execute(QStringLiteral(
+            "create table WORDS (K integer not null primary key, NAME varchar(20), D date, V numeric(9,2))"));
         for (const char* index :
              {"create index IX_W_NAME on WORDS (NAME, K)", "create descending index IX_W_NAME_D on WORDS (NAME, K)",
               "create index IX_W_D on WORDS (D, NAME, K)", "create descending index IX_W_D_D on WORDS (D, NAME, K)"})
@@ -56,6 +57,7 @@ private slots:
             rows.push_back({qint64(i + 1), names[i] ? Value{QString::fromUtf8(names[i])} : Value{},
                             i % 4 == 3 ? Value{} : Value{QDate(2020, 3, 10 + i % 5)}});
         conn().executeMany(QStringLiteral("insert into WORDS (K, NAME, D) values (?, ?, ?)"), rows);
+        conn().execute(QStringLiteral("update WORDS set V = mod(K, 4) * 1.25 where K <> 5"));
     }
     void cleanup() { db.reset(); }
 
@@ -82,6 +84,10 @@ private slots:
         QTest::newRow("date and name") << byDate << QVariantList{QDate(2020, 3, 12), QStringLiteral("B")};
         QTest::newRow("NULL date") << byDate << QVariantList{null, QStringLiteral("B")};
         QTest::newRow("after every date") << byDate << QVariantList{QDate(2021, 1, 1)};
+        // Integer and scaled columns first: their least value must be one the column can hold.
+        QTest::newRow("by key") << QStringLiteral("K") << QVariantList{8};
+        QTest::newRow("by key, descending") << QStringLiteral("K desc") << QVariantList{8};
+        QTest::newRow("by amount") << QStringLiteral("V, K") << QVariantList{2.5};
     }
     void agreesWithAFullRead()
     {
@@ -89,10 +95,11 @@ private slots:
         QFETCH(QVariantList, probe);
         Values values;
         for (const QVariant& v : probe)
-            values.push_back(v.isNull()                       ? Value{}
-                             : v.typeId() == QMetaType::QDate ? Value{v.toDate()}
-                             : v.typeId() == QMetaType::Int   ? Value{qint64(v.toInt())}
-                                                              : Value{v.toString()});
+            values.push_back(v.isNull()                        ? Value{}
+                             : v.typeId() == QMetaType::QDate  ? Value{v.toDate()}
+                             : v.typeId() == QMetaType::Int    ? Value{qint64(v.toInt())}
+                             : v.typeId() == QMetaType::Double ? Value{Decimal::fromDouble(v.toDouble(), 2)}
+                                                               : Value{v.toString()});
         auto full = words(order, false);
         auto around = words(order, true);
 

@@ -1,3 +1,4 @@
+#include "data/CachedDataset.h"
 #include "data/DbError.h"
 #include "db/Schema.h"
 #include "purchase/ConnectionConfig.h"
@@ -114,6 +115,50 @@ private slots:
                                        "where C.NOTAFISCAL = N.NOTAFISCAL and C.CODIGOFORNECEDOR = "
                                        "N.CODIGOFORNECEDOR)")),
                  qint64(0));
+    }
+
+    // A list the clerk is scrolling through when the server restarts reads on from where it
+    // stopped: the rows not fetched yet are neither lost nor taken twice.
+    void listReadsOnAfterAServerRestart_data()
+    {
+        QTest::addColumn<bool>("aroundKey");
+        QTest::newRow("whole list") << false;
+        QTest::newRow("read around a key") << true;
+    }
+
+    void listReadsOnAfterAServerRestart()
+    {
+        QFETCH(bool, aroundKey);
+        FbConnection connection(config_.shared);
+        connection.execute(QStringLiteral("create table LISTA (K integer not null primary key, NOME varchar(60))"));
+        constexpr int kRows = 5000; // far more than one batch of the network protocol
+        std::vector<Values> rows;
+        for (int k = 1; k <= kRows; ++k)
+            rows.push_back({qint64(k), QStringLiteral("Produto de número %1 da lista").arg(k)});
+        connection.executeMany(QStringLiteral("insert into LISTA (K, NOME) values (?, ?)"), rows);
+
+        CachedDataset list(QStringLiteral("Lista"), connection, QStringLiteral("LISTA"),
+                           CachedDataset::WriteMode::ReadOnly);
+        list.setCommandText(QStringLiteral("select K, NOME from LISTA where K > 0 order by K"));
+        list.setReadAroundKey(aroundKey);
+        list.open();
+        list.fetchMore(20);
+        QVERIFY(list.hasRowsAfter());
+
+        const QByteArray restart = QFile::encodeName(qEnvironmentVariable("KORVANIS_TEST_SERVER_SCRIPT")) +
+                                   " restart " + QFile::encodeName(testserver::folder()) + " >/dev/null";
+        QCOMPARE(std::system(restart.constData()), 0);
+
+        try {
+            QCOMPARE(list.recordCount(), kRows);
+            list.first();
+            for (int k = 1; k <= kRows; ++k, list.next())
+                if (list.asInteger(QStringLiteral("K")) != k)
+                    QFAIL(qPrintable(QStringLiteral("row %1 holds %2").arg(k).arg(list.asInteger("K"))));
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+        QVERIFY(list.eof());
     }
 
     // The server restarts while a workstation writes invoices: what the workstation holds pending
