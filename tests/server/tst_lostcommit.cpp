@@ -171,6 +171,69 @@ private slots:
         nf.refresh();
         QCOMPARE(nf.recordCount(), int(number(QStringLiteral("select count(*) from NFISCAL"))));
     }
+
+    // The clerk goes on with the invoice after the failure: the next write finds what the lost
+    // commit stored and writes only what changed since.
+    void changedAgainAfterTheLostAnswer_data()
+    {
+        QTest::addColumn<bool>("newInvoice");  // else the stored invoice's number is changed
+        QTest::addColumn<bool>("thenDeleted"); // else its observation is typed
+        QTest::addColumn<QString>("expected"); // NUMBER/OBSERVATION of each invoice left
+        QTest::newRow("new invoice, then observation") << true << false << "123/;777/CONFERIDA";
+        QTest::newRow("changed number, then observation") << false << false << "124/CONFERIDA";
+        QTest::newRow("changed number, then deleted") << false << true << "";
+        QTest::newRow("new invoice, then deleted") << true << true << "123/";
+    }
+
+    void changedAgainAfterTheLostAnswer()
+    {
+        QFETCH(bool, newInvoice);
+        QFETCH(bool, thenDeleted);
+        QFETCH(QString, expected);
+
+        SessionState session;
+        session.WorkstationCode = QStringLiteral("01");
+        RecordingWindow window;
+        TDM dm(relayed_.shared, relayed_.workstation, session, window);
+        CachedDataset& nf = dm.NFiscal;
+        nf.open();
+        if (newInvoice) {
+            nf.append();
+            nf.setText(QStringLiteral("DATA"), QStringLiteral("10/12/2026"));
+            nf.setText(QStringLiteral("NOTAFISCAL"), QStringLiteral("777"));
+            nf.setText(QStringLiteral("FORNECEDOR"), QStringLiteral("DROGAFARMA"));
+            nf.setText(QStringLiteral("CODIGOFORNECEDOR"), QStringLiteral("0002"));
+            proxy_->loseAnswerOnceStored(QStringLiteral("select count(*) from NFISCAL where NOTAFISCAL = '777'"));
+        } else {
+            nf.edit();
+            nf.setText(QStringLiteral("NOTAFISCAL"), QStringLiteral("124"));
+            proxy_->loseAnswerOnceStored(QStringLiteral("select count(*) from NFISCAL where NOTAFISCAL = '124'"));
+        }
+        QVERIFY_THROWS_EXCEPTION(DbError, nf.post());
+        QVERIFY2(proxy_->answerLost(), qPrintable(proxy_->checkError()));
+        QCOMPARE(nf.pendingChanges(), 1);
+
+        try {
+            if (thenDeleted) {
+                nf.remove();
+            } else {
+                nf.edit();
+                nf.setText(QStringLiteral("OBSERVACAO"), QStringLiteral("CONFERIDA"));
+                nf.post();
+            }
+        } catch (const DbError& e) {
+            QFAIL(qPrintable(DbErrorText(QString(), e)));
+        }
+        QCOMPARE(nf.pendingChanges(), 0);
+
+        FbConnection sql(direct_.shared);
+        auto rows = sql.openCursor(
+            QStringLiteral("select trim(NOTAFISCAL) || '/' || coalesce(OBSERVACAO, '') from NFISCAL order by 1"));
+        QStringList left;
+        while (rows->fetch())
+            left << rows->text(0);
+        QCOMPARE(left.join(QLatin1Char(';')), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLostCommit)
