@@ -85,17 +85,30 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("stored"); // one row once the change is in the database
         QTest::addColumn<qint64>("rowsAfter");
-        QTest::newRow("new invoice header") << Change::NewHeader << "NFISCAL"
-                                            << "select count(*) from NFISCAL where NOTAFISCAL = '777'" << qint64(2);
+        // Run once the answer is lost, it stands for a commit that never reached the server.
+        QTest::addColumn<QString>("neverArrived");
+        QTest::newRow("new invoice header")
+            << Change::NewHeader << "NFISCAL"
+            << "select count(*) from NFISCAL where NOTAFISCAL = '777'" << qint64(2) << QString();
         QTest::newRow("new item") << Change::NewItem << "COMPRAS"
-                                  << "select count(*) from COMPRAS where COMPONENTE = 'ACIDO BORICO'" << qint64(1);
+                                  << "select count(*) from COMPRAS where COMPONENTE = 'ACIDO BORICO'" << qint64(1)
+                                  << QString();
         // The number is a key column: sent again, the update would find no row under the old one.
-        QTest::newRow("invoice number changed") << Change::EditedHeader << "NFISCAL"
-                                                << "select count(*) from NFISCAL where NOTAFISCAL = '124'" << qint64(1);
+        QTest::newRow("invoice number changed")
+            << Change::EditedHeader << "NFISCAL"
+            << "select count(*) from NFISCAL where NOTAFISCAL = '124'" << qint64(1) << QString();
         QTest::newRow("invoice deleted") << Change::DeletedHeader << "NFISCAL"
                                          << "select count(*) from RDB$DATABASE where not exists (select 1 from "
                                             "NFISCAL where CODIGO = 1)"
-                                         << qint64(0);
+                                         << qint64(0) << QString();
+        QTest::newRow("new invoice header, commit never arrived")
+            << Change::NewHeader << "NFISCAL"
+            << "select count(*) from NFISCAL where NOTAFISCAL = '777'" << qint64(2)
+            << "delete from NFISCAL where NOTAFISCAL = '777'";
+        QTest::newRow("invoice number changed, commit never arrived")
+            << Change::EditedHeader << "NFISCAL"
+            << "select count(*) from NFISCAL where NOTAFISCAL = '124'" << qint64(1)
+            << "update NFISCAL set NOTAFISCAL = '123' where CODIGO = 1";
     }
 
     void lostAnswerIsReportedAndNotWrittenTwice()
@@ -104,6 +117,7 @@ private slots:
         QFETCH(QString, table);
         QFETCH(QString, stored);
         QFETCH(qint64, rowsAfter);
+        QFETCH(QString, neverArrived);
 
         SessionState session;
         session.WorkstationCode = QStringLiteral("01");
@@ -154,8 +168,13 @@ private slots:
         QVERIFY2(clerkReads.contains(kOutcomeUnknown), qPrintable(clerkReads));
         QCOMPARE(ds.pendingChanges(), 1);
         QCOMPARE(number(stored), qint64(1)); // the server did store it
+        if (!neverArrived.isEmpty()) {
+            FbConnection(direct_.shared).execute(neverArrived);
+            QCOMPARE(number(stored), qint64(0));
+        }
 
-        // The clerk's next action writes what is pending: found stored, it is not written again.
+        // The clerk's next action writes what is pending: found stored, it is not written again;
+        // not found, it is written now.
         try {
             DatasetRules::Write(ds);
         } catch (const DbError& e) {
