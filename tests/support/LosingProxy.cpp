@@ -46,12 +46,7 @@ public:
             static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read_committed, isc_tpb_rec_version,
                                                 isc_tpb_nowait, isc_tpb_read};
             tx = attachment_->startTransaction(&st, sizeof tpb, tpb);
-            IMetadataBuilder* builder = master_->getMetadataBuilder(&st, 1);
-            builder->setType(&st, 0, SQL_INT64 + 1);
-            builder->setLength(&st, 0, sizeof(qint64));
-            builder->setScale(&st, 0, 0);
-            out = builder->getMetadata(&st);
-            builder->release();
+            out = oneInteger(st);
             std::vector<unsigned char> row(out->getMessageLength(&st), 0);
             const QByteArray text = sql.toUtf8();
             attachment_->execute(&st, tx, unsigned(text.size()), text.constData(), 3, nullptr, nullptr, out,
@@ -79,6 +74,23 @@ public:
     }
 
 private:
+    // The row the check reads: one nullable integer, to which the server converts the first column.
+    IMessageMetadata* oneInteger(ThrowStatusWrapper& st)
+    {
+        IMetadataBuilder* builder = master_->getMetadataBuilder(&st, 1);
+        try {
+            builder->setType(&st, 0, SQL_INT64 + 1);
+            builder->setLength(&st, 0, sizeof(qint64));
+            builder->setScale(&st, 0, 0);
+            IMessageMetadata* meta = builder->getMetadata(&st);
+            builder->release();
+            return meta;
+        } catch (...) {
+            builder->release();
+            throw;
+        }
+    }
+
     void attach(ThrowStatusWrapper& st)
     {
         if (attachment_)
