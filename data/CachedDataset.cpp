@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -155,19 +156,29 @@ void CachedDataset::Impl::resetCache()
 // again blindly, an insert would be stored twice (under a fresh key).
 bool CachedDataset::Impl::writeChange(CachedRow& row, bool removal)
 {
+    RowChanges& c = *row.changes;
+    bool writing = false;
     try {
-        if (row.changes->outcomeUnknown && writer.isStored(connection, row, removal)) {
-            // Stored before the connection went: nothing to write.
+        if (c.outcomeUnknown && settleUnknownWrite(row, removal)) {
+            // Stored before the connection went: nothing more to write.
         } else if (removal) {
-            writer.remove(connection, row);
-        } else if (row.changes->status == RowStatus::Inserted) {
-            insertWithFreshKeys(row);
+            writing = true;
+            if (c.status != RowStatus::Inserted) // a new row never stored has nothing to delete
+                writer.remove(connection, row);
         } else {
-            writer.update(connection, row);
+            writing = true;
+            if (c.status == RowStatus::Inserted)
+                insertWithFreshKeys(row);
+            else
+                writer.update(connection, row);
         }
     } catch (const DbError& e) {
-        if (dberror::outcomeUnknown(e))
-            row.changes->outcomeUnknown = true;
+        // Only a write keeps what it sent; a failed look-up leaves the earlier write to settle.
+        if (writing && dberror::outcomeUnknown(e)) {
+            c.outcomeUnknown = true;
+            c.unknownWasRemoval = removal;
+            c.unknownSent = c.pending;
+        }
         if (lastErrorCode == 0 && lastError.isEmpty()) {
             lastError = e.message();
             lastErrorCode = e.sqlcode();
@@ -178,14 +189,50 @@ bool CachedDataset::Impl::writeChange(CachedRow& row, bool removal)
         }
         return false;
     }
-    row.changes->outcomeUnknown = false;
+    c.outcomeUnknown = false;
+    c.unknownSent.clear();
     // Written: what was pending is now what the database holds.
-    RowChanges& c = *row.changes;
     c.stored.merge(c.pending);
     c.pending.clear();
     c.status = RowStatus::Unchanged;
     c.sequence = 0;
     return true;
+}
+
+// The row's last write lost its answer, and the clerk may have changed or deleted the row since.
+// The row as that write left it is looked for in the database. Found, it is what the database
+// holds: only what changed since is written (by its stored key), or the row deleted. Not found,
+// nothing reached the database and the change is written as it stands. True when nothing remains
+// to be written.
+bool CachedDataset::Impl::settleUnknownWrite(CachedRow& row, bool removal)
+{
+    RowChanges& c = *row.changes;
+    if (c.unknownWasRemoval)
+        return writer.isStored(connection, row, true);
+    std::swap(c.pending, c.unknownSent);
+    bool stored = false;
+    try {
+        stored = writer.isStored(connection, row, false);
+    } catch (...) {
+        std::swap(c.pending, c.unknownSent);
+        throw;
+    }
+    std::swap(c.pending, c.unknownSent);
+    if (!stored)
+        return false;
+    ColumnValues changedSince;
+    for (const auto& [column, value] : c.pending.entries()) {
+        const Value* sent = c.unknownSent.find(column);
+        if (!sent || !(*sent == value))
+            changedSince.set(column, value);
+    }
+    c.stored.merge(c.unknownSent);
+    c.pending = std::move(changedSince);
+    c.unknownSent.clear();
+    c.outcomeUnknown = false;
+    if (c.status == RowStatus::Inserted)
+        c.status = RowStatus::Modified;
+    return !removal && c.pending.isEmpty();
 }
 
 // Two workstations may draw the same greatest + 1 at the same moment; the one refused draws again.
@@ -547,7 +594,8 @@ void CachedDataset::remove()
     const int removed = d->current;
     CachedRow row = std::move(d->rows[std::size_t(removed)]);
     d->rows.erase(d->rows.begin() + removed);
-    if (!row.changes || row.changes->status != RowStatus::Inserted) {
+    // A new row whose write lost its answer may be in the database: its deletion is written too.
+    if (!row.changes || row.changes->status != RowStatus::Inserted || row.changes->outcomeUnknown) {
         RowChanges& changes = row.ensureChanges();
         changes.pending.clear();
         changes.sequence = d->nextSequence++;

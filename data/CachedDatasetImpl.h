@@ -72,6 +72,7 @@ struct CachedDataset::Impl {
     void checkRequired() const;
     void storeEditing();
     bool writeChange(CachedRow& row, bool removal);
+    bool settleUnknownWrite(CachedRow& row, bool removal);
     void insertWithFreshKeys(CachedRow& row);
     void resetCache();
 

@@ -28,8 +28,10 @@ enum class RowStatus : unsigned char { Unchanged, Modified, Inserted };
 // (`pending`). Rows nobody touched have none.
 struct RowChanges {
     RowStatus status = RowStatus::Unchanged;
-    quint64 sequence = 0;        // order in which pending changes were made
-    bool outcomeUnknown = false; // its last write lost the connection during the commit
+    quint64 sequence = 0;           // order in which pending changes were made
+    bool outcomeUnknown = false;    // its last write lost the connection during the commit
+    bool unknownWasRemoval = false; // that write was a deletion
+    ColumnValues unknownSent;       // the pending values as that write sent them
     ColumnValues stored;
     ColumnValues pending;
 };
