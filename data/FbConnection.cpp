@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 using namespace Firebird;
@@ -337,7 +338,10 @@ bool FbCursor::fetch()
         forgetHandles();
     if (!resultSet_)
         return false;
-    callwatch::Busy watched(&connection_);
+    // Watched only through a server: the fetches of a local file cost no more than they did.
+    std::optional<callwatch::Busy> watched;
+    if (connection_.throughServer_)
+        watched.emplace(&connection_);
     try {
         Status st;
         if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK) {
@@ -667,7 +671,8 @@ void FbConnection::open()
     dbactivity::Call call;
     try {
         attachment_ = attachWith(params_, {});
-        if (!serverOf(params_.database).isEmpty())
+        throughServer_ = !serverOf(params_.database).isEmpty();
+        if (throughServer_)
             callwatch::watch(this, attachment_, [params = params_] { return serverAnswers(params); });
     } catch (const DbError& e) {
         const QString server = serverOf(params_.database);
@@ -891,8 +896,6 @@ void FbConnection::executeMany(const QString& sql, const std::vector<Values>& ro
 
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
 {
-    fprintf(stderr, " %d params", int(params.size()));
-    fprintf(stderr, "\n");
     const auto once = [&]() -> std::unique_ptr<FbCursor> {
         ITransaction* tx = nullptr;
         IStatement* s = nullptr;

@@ -142,4 +142,5 @@ private:
     Firebird::ITransaction* work_ = nullptr;
     int workDepth_ = 0;
     bool workDoomed_ = false;
+    bool throughServer_ = false; // attached through a server, not to a local file
 };
