@@ -10,7 +10,6 @@
 #include "tests/support/PurchaseRows.h"
 #include "tests/support/TestServer.h"
 
-#include <QDir>
 #include <QtTest>
 
 #include <memory>
@@ -65,9 +64,7 @@ private slots:
     // Every case begins with new databases holding one invoice (CODIGO 1, number 123, supplier 0001).
     void init()
     {
-        QDir folder(testserver::folder());
-        for (const QString& name : folder.entryList({QStringLiteral("*.fdb")}, QDir::Files))
-            QVERIFY(folder.remove(name));
+        QVERIFY(testserver::removeDatabases());
         schema::createSharedDatabase(direct_.shared, false);
         schema::createWorkstationDatabase(direct_.workstation, false);
         FbConnection sql(direct_.shared);

@@ -12,7 +12,6 @@
 #include "shell/Workstation.h"
 #include "tests/support/TestServer.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -61,9 +60,7 @@ private slots:
     {
         try {
             admin_ = ComposeConnections(testserver::serverAddress(), QString(), QString(), QString());
-            QDir folder(testserver::folder());
-            for (const QString& name : folder.entryList({QStringLiteral("*.fdb")}, QDir::Files))
-                QVERIFY(folder.remove(name));
+            QVERIFY(testserver::removeDatabases());
         } catch (const std::exception& e) {
             QFAIL(e.what());
         }

@@ -8,13 +8,11 @@
 #include "purchase/WindowState.h"
 #include "tests/support/TestServer.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
 #include <atomic>
-#include <cstdlib>
 #include <thread>
 
 // The data layer as a pharmacy network stresses it: several workstations writing at the same
@@ -56,9 +54,7 @@ private slots:
     // Every case begins with new databases; forced writes are off, as the figures are about rows.
     void init()
     {
-        QDir folder(testserver::folder());
-        for (const QString& name : folder.entryList({QStringLiteral("*.fdb")}, QDir::Files))
-            QVERIFY(folder.remove(name));
+        QVERIFY(testserver::removeDatabases());
         schema::createSharedDatabase(config_.shared, false);
         schema::createWorkstationDatabase(config_.workstation, false);
     }
@@ -145,9 +141,7 @@ private slots:
         list.fetchMore(20);
         QVERIFY(list.hasRowsAfter());
 
-        const QByteArray restart = QFile::encodeName(qEnvironmentVariable("KORVANIS_TEST_SERVER_SCRIPT")) +
-                                   " restart " + QFile::encodeName(testserver::folder()) + " >/dev/null";
-        QCOMPARE(std::system(restart.constData()), 0);
+        QVERIFY(testserver::control("restart"));
 
         try {
             QCOMPARE(list.recordCount(), kRows);
@@ -173,8 +167,6 @@ private slots:
 
         std::atomic<bool> restarted = false;
         bool restartedCleanly = false;
-        const QByteArray restart = QFile::encodeName(qEnvironmentVariable("KORVANIS_TEST_SERVER_SCRIPT")) +
-                                   " restart " + QFile::encodeName(testserver::folder()) + " >/dev/null";
         std::thread restarter;
         int headers = 0;
         int items = 0;
@@ -182,7 +174,7 @@ private slots:
         for (int i = 1; i <= 2000 && afterRestart < 10; ++i) {
             if (i == 10)
                 restarter = std::thread([&] {
-                    restartedCleanly = std::system(restart.constData()) == 0;
+                    restartedCleanly = testserver::control("restart");
                     restarted = true;
                 });
             if (restarted)

@@ -5,12 +5,10 @@
 #include "purchase/ConnectionConfig.h"
 #include "tests/support/TestServer.h"
 
-#include <QDir>
 #include <QtTest>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 // One workstation talking to the databases through a real Firebird server, with the database names
@@ -42,27 +40,21 @@ private:
     // hanging.
     class FrozenServer {
     public:
-        FrozenServer() : thawer_([this] { thawAtTheLatest(); }) { frozen_ = serverScript("freeze"); }
+        FrozenServer() : thawer_([this] { thawAtTheLatest(); }) { frozen_ = testserver::control("freeze"); }
         ~FrozenServer()
         {
             done_ = true;
             thawer_.join();
         }
         bool frozen() const { return frozen_; }
-        bool thaw() { return serverScript("thaw"); }
+        bool thaw() { return testserver::control("thaw"); }
 
     private:
-        static bool serverScript(const char* command)
-        {
-            const QByteArray line = QFile::encodeName(qEnvironmentVariable("KORVANIS_TEST_SERVER_SCRIPT")) + ' ' +
-                                    command + ' ' + QFile::encodeName(testserver::folder());
-            return std::system(line.constData()) == 0;
-        }
         void thawAtTheLatest()
         {
             for (int i = 0; i < 600 && !done_; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            serverScript("thaw");
+            testserver::control("thaw");
         }
 
         bool frozen_ = false;
@@ -80,9 +72,7 @@ private slots:
             QFAIL(e.what());
         }
         // The databases are made afresh by this test.
-        QDir folder(serverFolder_);
-        for (const QString& name : folder.entryList({QStringLiteral("*.fdb")}, QDir::Files))
-            QVERIFY(folder.remove(name));
+        QVERIFY(testserver::removeDatabases());
         schema::createSharedDatabase(config_.shared);
         schema::createWorkstationDatabase(config_.workstation);
     }

@@ -1,6 +1,9 @@
 #include "tests/support/TestServer.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <cstdlib>
 
 #include <stdexcept>
 
@@ -22,6 +25,22 @@ QString serverAddress()
         throw std::runtime_error("the private Firebird server is not running (no port file)");
     const QString port = QString::fromLatin1(portFile.readAll()).trimmed();
     return QStringLiteral("localhost/") + port;
+}
+
+bool removeDatabases()
+{
+    QDir dir(folder());
+    bool removed = true;
+    for (const QString& name : dir.entryList({QStringLiteral("*.fdb")}, QDir::Files))
+        removed = dir.remove(name) && removed;
+    return removed;
+}
+
+bool control(const char* command)
+{
+    const QByteArray line = QFile::encodeName(qEnvironmentVariable("KORVANIS_TEST_SERVER_SCRIPT")) + ' ' + command +
+                            ' ' + QFile::encodeName(folder()) + " >/dev/null";
+    return std::system(line.constData()) == 0;
 }
 
 } // namespace testserver

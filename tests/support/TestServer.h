@@ -11,5 +11,10 @@ namespace testserver {
 QString folder();
 // "localhost/PORT", the form a workstation's ServerAddress takes.
 QString serverAddress();
+// Removes the server's databases, for a case that makes them afresh; false when one stays.
+bool removeDatabases();
+// Runs a command of the server's script on it ("restart", "freeze", "thaw"; see fbserver.sh);
+// true when it succeeded.
+bool control(const char* command);
 
 } // namespace testserver
