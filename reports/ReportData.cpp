@@ -36,7 +36,7 @@ QString VencimentosStatement(const QDate& start, const QDate& end)
 {
     return kItemsWithDcb + QStringLiteral("Compras.Validade between ") + sql::dateLiteral(start) +
            QStringLiteral(" and ") + sql::dateLiteral(end) +
-           QStringLiteral(" Order by Compras.Validade, Compras.Componente");
+           QStringLiteral(" Order by Compras.Validade, Compras.Componente, Compras.Lote");
 }
 
 void PrepareRotulos(TDM& dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier)

@@ -19,7 +19,7 @@ inline const QString kVencimentos = QStringLiteral("rpt_Vencimentos");
 //
 // The items of one invoice, found by date, number and supplier (the names compared in upper case).
 QString RotulosStatement(const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier);
-// Every purchased item whose expiry date lies within the period, by expiry date and product.
+// Every purchased item whose expiry date lies within the period, by expiry date, product and lot.
 QString VencimentosStatement(const QDate& start, const QDate& end);
 
 // Closes `qryRotulos`, gives it the statement of the invoice's items and opens it.

@@ -283,14 +283,14 @@ QByteArray defaultProjectXml()
              totalGrupo="{TOTAL} lotes com vencimento em {VALIDADE}"
              totalGeral="Total: {TOTAL} lote(s) com vencimento de {DATAINICIAL} a {DATAFINAL}">
     <pagina largura="29.7" altura="21.0" margem="1.5" tamanho="8"/>
-    <coluna campo="VALIDADE" titulo="Vencimento" largura="1.9"/>
+    <coluna campo="VALIDADE" titulo="Vencimento" largura="2.1"/>
     <coluna campo="VENCIDO" titulo="Situação" largura="1.6" negrito="sim"/>
     <coluna campo="COMPONENTE" titulo="Produto" largura="6.9"/>
     <coluna campo="DCB" titulo="DCB" largura="3.0"/>
     <coluna campo="LOTE" titulo="Lote" largura="3.0"/>
     <coluna campo="QUANTIDADE" titulo="Qtde." largura="3.2" alinhamento="direita"/>
     <coluna campo="UNIDADE" titulo="Unid." largura="0.9"/>
-    <coluna campo="FORNECEDOR" titulo="Fornecedor" largura="4.3"/>
+    <coluna campo="FORNECEDOR" titulo="Fornecedor" largura="4.1"/>
     <coluna campo="NOTAFISCAL" titulo="Nota Fiscal" largura="1.9"/>
   </relatorio>
 </projeto>
