@@ -1,30 +1,42 @@
 #include "reports/ReportData.h"
 
 #include "data/AsciiCase.h"
+#include "data/Formats.h"
 #include "data/SqlText.h"
 #include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 
 namespace reports {
 
+namespace {
+
+// Every item with the DCB of its product, found by the item's product code. Items that NF-e imports
+// of earlier versions wrote with the bar code in CODIGO take the DCB of the product recognised by
+// that bar code (its DCB is the bar code). An item whose product is not found keeps its row, with
+// an empty DCB.
+const QString kItemsWithDcb = QStringLiteral(
+    "Select case when Componen.CODIGO is null then (select first 1 B.DCB from Componen B where B.DCB = "
+    "Compras.CODIGO) else Componen.DCB end as DCB, Compras.* from Compras left join Componen on Componen.CODIGO = "
+    "Compras.CODIGO where ");
+
+} // namespace
+
 // The supplier typed in the header is compared in upper case by the server on both sides: changing
 // only A to Z here would leave "Química" (í) unequal to the server's "QUÍMICA", and such an
 // invoice without labels.
 QString RotulosStatement(const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier)
 {
-    return QStringLiteral("Select Componen.DCB, Compras.* from Compras, Componen where upper(Compras.Componente) = "
-                          "upper(Componen.Componente) and COMPRAS.DATA = ") +
-           sql::dateLiteral(invoiceDate) + QStringLiteral(" AND ") + QStringLiteral("COMPRAS.NOTAFISCAL = ") +
-           sql::quoted(invoiceNumber) + QStringLiteral(" AND ") + QStringLiteral("Upper(COMPRAS.FORNECEDOR) = Upper(") +
-           sql::quoted(ascii::upper(supplier)) + QStringLiteral(") order by Componente");
+    return kItemsWithDcb + QStringLiteral("COMPRAS.DATA = ") + sql::dateLiteral(invoiceDate) + QStringLiteral(" AND ") +
+           QStringLiteral("COMPRAS.NOTAFISCAL = ") + sql::quoted(invoiceNumber) + QStringLiteral(" AND ") +
+           QStringLiteral("Upper(COMPRAS.FORNECEDOR) = Upper(") + sql::quoted(ascii::upper(supplier)) +
+           QStringLiteral(") order by Compras.Componente");
 }
 
 QString VencimentosStatement(const QDate& start, const QDate& end)
 {
-    return QStringLiteral("Select Componen.DCB,Compras.* From Compras,Componen where Compras.Validade between ") +
-           sql::dateLiteral(start) + QStringLiteral(" and ") + sql::dateLiteral(end) + QStringLiteral(" and ") +
-           QStringLiteral("(Compras.componente = Componen.Componente)") +
-           QStringLiteral("Order by Validade,Componente");
+    return kItemsWithDcb + QStringLiteral("Compras.Validade between ") + sql::dateLiteral(start) +
+           QStringLiteral(" and ") + sql::dateLiteral(end) +
+           QStringLiteral(" Order by Compras.Validade, Compras.Componente, Compras.Lote");
 }
 
 void PrepareRotulos(TDM& dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier)
@@ -62,6 +74,15 @@ bool Calcula_Vencimentos_SQL(TDM& dm)
     dm.qryVencimentos.setCommandText(VencimentosStatement(start, end));
     dm.qryVencimentos.open();
     return true;
+}
+
+void markExpiredLots(ReportRows& rows, const QDate& printDate)
+{
+    for (ReportRow& row : rows) {
+        const std::optional<QDate> expiry = formats::parseDate(row.value(QStringLiteral("VALIDADE")));
+        if (expiry && *expiry < printDate)
+            row.insert(kVencido, kVencido);
+    }
 }
 
 } // namespace reports

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/ReportRows.h"
+
 #include <QDate>
 #include <QString>
 
@@ -12,9 +14,12 @@ namespace reports {
 inline const QString kRotulos = QStringLiteral("rpt_Rotulos");
 inline const QString kVencimentos = QStringLiteral("rpt_Vencimentos");
 
+// Both statements give each item with the DCB of its product, found by the product's code; an item
+// whose product is not found is there all the same, with an empty DCB.
+//
 // The items of one invoice, found by date, number and supplier (the names compared in upper case).
 QString RotulosStatement(const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier);
-// Every purchased item whose expiry date lies within the period, by expiry date and product.
+// Every purchased item whose expiry date lies within the period, by expiry date, product and lot.
 QString VencimentosStatement(const QDate& start, const QDate& end);
 
 // Closes `qryRotulos`, gives it the statement of the invoice's items and opens it.
@@ -28,5 +33,10 @@ void CancelPeriodo(TDM& dm);
 // Stores the period, closes `Periodo`, and opens `qryVencimentos` over it. A period without its
 // first or last date is not stored: the clerk is told and false returned, `Periodo` still in edit.
 bool Calcula_Vencimentos_SQL(TDM& dm);
+
+// The field of a listing row that reads "VENCIDO" when the lot's expiry date (VALIDADE) is past.
+inline const QString kVencido = QStringLiteral("VENCIDO");
+// Marks each row whose expiry date lies before `printDate`.
+void markExpiredLots(ReportRows& rows, const QDate& printDate);
 
 } // namespace reports

@@ -4,6 +4,7 @@
 #include "purchase/SessionState.h"
 #include "reports/LabelSheetLayout.h"
 #include "reports/ListingLayout.h"
+#include "reports/ReportData.h"
 #include "reports/ReportError.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRows.h"
@@ -32,8 +33,10 @@ void TRM::closeProject()
 
 const ReportProject& TRM::project()
 {
-    if (!project_)
+    if (!project_) {
+        renewFormerDefaultProject(projectFile()); // an untouched default of an earlier version gives way
         project_ = ReportProject::load(projectFile());
+    }
     return *project_;
 }
 
@@ -61,7 +64,8 @@ std::unique_ptr<ReportLayout> TRM::layoutReport(const QString& reportName)
         if (!period.empty())
             titleFields = period.front();
     }
-    ListingHeader header{fillFields(report.title, titleFields), session_.StoreCnpj, clock()};
+    ListingHeader header{fillFields(report.title, titleFields), session_.StoreCnpj, clock(), titleFields};
+    markExpiredLots(rows, header.printedAt.date());
     return std::make_unique<ListingLayout>(report, std::move(rows), std::move(header));
 }
 

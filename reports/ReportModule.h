@@ -35,8 +35,10 @@ public:
     // `rvpj1`: closing the project makes the next run read the file afresh.
     void closeProject();
     bool isProjectOpen() const { return project_.has_value(); }
-    // Opens the project when needed, lays the named report out over the rows of its data
-    // connections as they stand, and runs it on the report system. A missing or malformed file,
+    // Opens the project when needed (a default that an earlier version wrote and nobody changed is
+    // first replaced by today's), lays the named report out over the rows of its data connections
+    // as they stand (the lots of a listing past their expiry at the print date marked), and runs it
+    // on the report system. A missing or malformed file,
     // or an unknown report, throws ReportError naming the file.
     void executeReport(const QString& reportName);
     // The same report laid out, without running it.

@@ -2,17 +2,25 @@
 
 #include "reports/ReportError.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace reports {
 
 namespace {
 
 constexpr double kFitTolerance = 0.01; // cm: a sheet measured to the hundredth still fits
+
+// The SHA-256 of each default project an earlier version wrote.
+const QByteArray kFormerDefaults[] = {
+    QByteArrayLiteral("5856fca60ce643cf7e5b7e79c7122b60c8bc89baf02a7fb2f41affd253d8204f"),
+};
 
 // Reads the elements of one report, reporting every fault with the file and the line.
 class ProjectReader {
@@ -108,6 +116,8 @@ private:
         report.title = text(QStringLiteral("titulo"), report.name);
         report.groupField = text(QStringLiteral("agrupar")).trimmed();
         report.groupCaption = text(QStringLiteral("rotuloGrupo"));
+        report.groupTotal = text(QStringLiteral("totalGrupo"));
+        report.grandTotal = text(QStringLiteral("totalGeral"));
         bool sheetGiven = false;
         while (xml_.readNextStartElement()) {
             const auto name = xml_.name();
@@ -207,6 +217,7 @@ private:
             column.align = ListingColumn::Align::Centre;
         else if (!align.isEmpty() && align != QLatin1String("esquerda"))
             fail(QStringLiteral("alinhamento desconhecido \"%1\"").arg(align));
+        column.bold = flag(QStringLiteral("negrito"));
         report.columns.push_back(column);
         xml_.skipCurrentElement();
     }
@@ -263,33 +274,68 @@ QByteArray defaultProjectXml()
     <texto x="4.0" y="1.5" tamanho="6">NF {NOTAFISCAL}</texto>
     <texto x="4.0" y="1.78" tamanho="6">{CODIGO}</texto>
   </relatorio>
-  <!-- Produtos comprados que vencem no período, agrupados pela data de vencimento. -->
+  <!-- Produtos comprados que vencem no período, em A4 deitada. Quem vence sozinho numa data traz a data
+       na própria linha; as datas com dois ou mais lotes têm título e, ao fim, a contagem. Um texto
+       mais largo que a coluna continua na linha de baixo: nada é cortado. -->
   <relatorio nome="rpt_Vencimentos" tipo="listagem" dados="rvdsVencimentos" periodo="rvdsPeriodo"
              titulo="Produtos com vencimento de {DATAINICIAL} a {DATAFINAL}"
-             agrupar="VALIDADE" rotuloGrupo="Vencimento: ">
-    <pagina largura="21.0" altura="29.7" margem="1.5" tamanho="8"/>
-    <coluna campo="COMPONENTE" titulo="Produto" largura="6.0"/>
-    <coluna campo="DCB" titulo="DCB" largura="1.5"/>
-    <coluna campo="LOTE" titulo="Lote" largura="2.4"/>
-    <coluna campo="QUANTIDADE" titulo="Qtde." largura="1.6" alinhamento="direita"/>
-    <coluna campo="UNIDADE" titulo="Unid." largura="1.0"/>
-    <coluna campo="FORNECEDOR" titulo="Fornecedor" largura="3.6"/>
+             agrupar="VALIDADE" rotuloGrupo="Vencimento: "
+             totalGrupo="{TOTAL} lotes com vencimento em {VALIDADE}"
+             totalGeral="Total: {TOTAL} lote(s) com vencimento de {DATAINICIAL} a {DATAFINAL}">
+    <pagina largura="29.7" altura="21.0" margem="1.5" tamanho="8"/>
+    <coluna campo="VALIDADE" titulo="Vencimento" largura="2.1"/>
+    <coluna campo="VENCIDO" titulo="Situação" largura="1.6" negrito="sim"/>
+    <coluna campo="COMPONENTE" titulo="Produto" largura="6.9"/>
+    <coluna campo="DCB" titulo="DCB" largura="3.0"/>
+    <coluna campo="LOTE" titulo="Lote" largura="3.0"/>
+    <coluna campo="QUANTIDADE" titulo="Qtde." largura="3.2" alinhamento="direita"/>
+    <coluna campo="UNIDADE" titulo="Unid." largura="0.9"/>
+    <coluna campo="FORNECEDOR" titulo="Fornecedor" largura="4.1"/>
     <coluna campo="NOTAFISCAL" titulo="Nota Fiscal" largura="1.9"/>
   </relatorio>
 </projeto>
 )");
 }
 
-bool writeDefaultProject(const QString& fileName)
+namespace {
+
+bool holdsFormerDefault(const QString& fileName)
 {
-    if (QFileInfo::exists(fileName))
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
+    const QByteArray digest = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+    return std::find(std::begin(kFormerDefaults), std::end(kFormerDefaults), digest) != std::end(kFormerDefaults);
+}
+
+// Writes the default project in one step (a file half written is never left behind).
+bool saveDefaultProject(const QString& fileName, QString* error)
+{
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(defaultProjectXml()) < 0 || !file.commit())
+    if (file.open(QIODevice::WriteOnly) && file.write(defaultProjectXml()) >= 0 && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+} // namespace
+
+bool writeDefaultProject(const QString& fileName)
+{
+    if (QFileInfo::exists(fileName) && !holdsFormerDefault(fileName))
+        return false;
+    QString error;
+    if (!saveDefaultProject(fileName, &error))
         throw ReportError(
-            QStringLiteral("Não foi possível gravar o arquivo de relatórios %1: %2").arg(fileName, file.errorString()));
+            QStringLiteral("Não foi possível gravar o arquivo de relatórios %1: %2").arg(fileName, error));
     return true;
+}
+
+bool renewFormerDefaultProject(const QString& fileName)
+{
+    return holdsFormerDefault(fileName) && saveDefaultProject(fileName, nullptr);
 }
 
 } // namespace reports

@@ -16,9 +16,10 @@
 //       <codigoBarras campo="CODIGO" x=".." y=".." largura=".." altura=".."/>
 //     </relatorio>
 //     <relatorio nome="rpt_Vencimentos" tipo="listagem" dados="rvdsVencimentos" periodo="rvdsPeriodo"
-//                titulo="... {DATAINICIAL} ... {DATAFINAL}" agrupar="VALIDADE" rotuloGrupo="Vencimento: ">
+//                titulo="... {DATAINICIAL} ... {DATAFINAL}" agrupar="VALIDADE" rotuloGrupo="Vencimento: "
+//                totalGrupo="{TOTAL} lotes" totalGeral="Total: {TOTAL} lote(s) de {DATAINICIAL} a {DATAFINAL}">
 //       <pagina largura=".." altura=".." margem=".." tamanho=".."/>
-//       <coluna campo="LOTE" titulo="Lote" largura=".." alinhamento="esquerda|direita|centro"/>
+//       <coluna campo="LOTE" titulo="Lote" largura=".." alinhamento="esquerda|direita|centro" negrito="sim"/>
 //     </relatorio>
 //   </projeto>
 //
@@ -65,6 +66,7 @@ struct ListingColumn {
     QString title;
     double width = 0;
     Align align = Align::Left;
+    bool bold = false;
 };
 
 struct ListingPage {
@@ -89,6 +91,8 @@ struct Report {
     ListingPage page;
     QString groupField;
     QString groupCaption;
+    QString groupTotal; // after a group of two or more rows; {TOTAL} is its count
+    QString grandTotal; // at the end; {TOTAL} is the count of rows, with the fields of the title
     std::vector<ListingColumn> columns;
 };
 
@@ -109,10 +113,14 @@ private:
 };
 
 // The project that `korvanis-admin init` and `demo` write: labels for A4 sheets of 3 × 10 labels of
-// 6.67 × 2.54 cm, and the expiry listing on A4.
+// 6.67 × 2.54 cm, and the expiry listing on A4 turned sideways.
 QByteArray defaultProjectXml();
-// Writes the default project when the file is not there yet (an adjusted project is kept); true
-// when it was written. Throws ReportError when the file cannot be written.
+// Writes the default project when the file is not there yet, or replaces a default that an earlier
+// version wrote and nobody changed (an adjusted project is kept); true when it was written. Throws
+// ReportError when the file cannot be written.
 bool writeDefaultProject(const QString& fileName);
+// Replaces the file by today's default when it still holds, byte for byte, a default an earlier
+// version wrote; true when it did. A file that cannot be replaced stays as it is.
+bool renewFormerDefaultProject(const QString& fileName);
 
 } // namespace reports

@@ -5,8 +5,10 @@
 #include "widgets/FocusColours.h"
 #include "widgets/KeyRoles.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -23,6 +25,23 @@ DBEdit* dateEdit(QWidget* parent, const QString& name, const QString& field, int
     HighlightOnFocus(edit);
     return edit;
 }
+
+// A date field takes the focus with its whole date selected, so that a date typed replaces the
+// one proposed (without it the masked field sets the cursor after the last digit and drops what
+// is typed). Selected once the focus has settled, after any mouse press that placed the cursor.
+class SelectAllOnFocus : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            if (auto* edit = qobject_cast<QLineEdit*>(watched))
+                QTimer::singleShot(0, edit, &QLineEdit::selectAll);
+        return false;
+    }
+};
 
 QLabel* caption(QWidget* parent, const QString& text, int top)
 {
@@ -53,6 +72,9 @@ PeriodPanel::PeriodPanel(QWidget* parent) : QFrame(parent)
     DBEdit85 = dateEdit(this, QStringLiteral("DBEdit85"), QStringLiteral("DATAINICIAL"), 32);
     caption(this, QStringLiteral("Data Final:"), 60);
     DBEdit86 = dateEdit(this, QStringLiteral("DBEdit86"), QStringLiteral("DATAFINAL"), 60);
+    auto* selectAll = new SelectAllOnFocus(this);
+    DBEdit85->installEventFilter(selectAll);
+    DBEdit86->installEventFilter(selectAll);
 
     BotRelVenc = new QPushButton(QStringLiteral("Relatório"), this);
     BotRelVenc->setObjectName(QStringLiteral("BotRelVenc"));

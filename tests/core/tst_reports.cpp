@@ -1,4 +1,5 @@
 #include "admin/AdminCommands.h"
+#include "data/SqlText.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
@@ -20,11 +21,13 @@ using namespace reports;
 
 namespace {
 
-// The text of a PDF file as poppler reads it, page by page.
-QStringList pdfPages(const QString& file)
+// The text of a PDF file as poppler reads it, page by page: laid out as printed, or (`raw`) in the
+// order it was drawn, each cell's lines one after the other.
+QStringList pdfPages(const QString& file, bool raw = false)
 {
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {raw ? QStringLiteral("-raw") : QStringLiteral("-layout"), file, QStringLiteral("-")});
     if (!pdftotext.waitForFinished() || pdftotext.exitCode() != 0)
         return {};
     QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\f'));
@@ -68,6 +71,158 @@ QByteArray shortPageListing()
     <coluna campo="COMPONENTE" titulo="Produto" largura="6"/>
   </relatorio>
 </projeto>)");
+}
+
+// The project that init wrote before the listing turned sideways, as it wrote it.
+QByteArray formerDefaultProject()
+{
+    return QByteArrayLiteral(R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<!-- Relatórios do módulo de compras. Medidas em centímetros, tamanhos de letra em pontos.
+     Nos textos, {CAMPO} é o valor do campo: datas dd/mm/aaaa, números com vírgula. -->
+<projeto>
+  <!-- Etiquetas dos itens da nota fiscal: folha A4 com 3 × 10 etiquetas de 6,67 × 2,54 cm. -->
+  <relatorio nome="rpt_Rotulos" tipo="etiquetas" dados="rvdsRotulos" titulo="Etiquetas">
+    <folha largura="21.0" altura="29.7" margemSuperior="2.15" margemEsquerda="0.2"
+           colunas="3" linhas="10" larguraEtiqueta="6.67" alturaEtiqueta="2.54"
+           espacoHorizontal="0.3" espacoVertical="0"/>
+    <texto x="0.2" y="0.12" tamanho="7" negrito="sim">{COMPONENTE}</texto>
+    <texto x="0.2" y="0.45" tamanho="6">DCB: {DCB}   Lote: {LOTE}</texto>
+    <texto x="0.2" y="0.73" tamanho="6">Validade: {VALIDADE}   Qtde.: {QUANTIDADE} {UNIDADE}</texto>
+    <texto x="0.2" y="1.01" tamanho="6">Fornecedor: {FORNECEDOR}</texto>
+    <codigoBarras campo="CODIGO" x="0.2" y="1.38" largura="3.6" altura="0.8"/>
+    <texto x="4.0" y="1.5" tamanho="6">NF {NOTAFISCAL}</texto>
+    <texto x="4.0" y="1.78" tamanho="6">{CODIGO}</texto>
+  </relatorio>
+  <!-- Produtos comprados que vencem no período, agrupados pela data de vencimento. -->
+  <relatorio nome="rpt_Vencimentos" tipo="listagem" dados="rvdsVencimentos" periodo="rvdsPeriodo"
+             titulo="Produtos com vencimento de {DATAINICIAL} a {DATAFINAL}"
+             agrupar="VALIDADE" rotuloGrupo="Vencimento: ">
+    <pagina largura="21.0" altura="29.7" margem="1.5" tamanho="8"/>
+    <coluna campo="COMPONENTE" titulo="Produto" largura="6.0"/>
+    <coluna campo="DCB" titulo="DCB" largura="1.5"/>
+    <coluna campo="LOTE" titulo="Lote" largura="2.4"/>
+    <coluna campo="QUANTIDADE" titulo="Qtde." largura="1.6" alinhamento="direita"/>
+    <coluna campo="UNIDADE" titulo="Unid." largura="1.0"/>
+    <coluna campo="FORNECEDOR" titulo="Fornecedor" largura="3.6"/>
+    <coluna campo="NOTAFISCAL" titulo="Nota Fiscal" largura="1.9"/>
+  </relatorio>
+</projeto>
+)xml");
+}
+
+QString withoutBlanks(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+// The line of the listing that holds `text`.
+QString lineHolding(const QStringList& pages, const QString& text)
+{
+    for (const QString& page : pages)
+        for (const QString& line : page.split(QLatin1Char('\n')))
+            if (line.contains(text))
+                return line;
+    return {};
+}
+
+// A lot of the expiry listing, its product registered under its own code.
+struct Lot {
+    QString expiry; // dd/mm/yyyy
+    QString lot;
+    QString product = QStringLiteral("Talco farmacêutico");
+    QString dcb = QStringLiteral("90053");
+    QString quantity = QStringLiteral("2.5");
+    QString unit = QStringLiteral("kg");
+    QString supplier = QStringLiteral("Dipaul");
+    QString invoice = QStringLiteral("18452");
+};
+
+std::vector<Lot> lotsOn(const QString& expiry, int count)
+{
+    std::vector<Lot> lots;
+    for (int i = 1; i <= count; ++i)
+        lots.push_back({expiry, QStringLiteral("L%1").arg(i, 2, 10, QLatin1Char('0'))});
+    return lots;
+}
+
+// A listing of the default layout and what it must read.
+struct ListingCase {
+    QDate from;
+    QDate to;
+    std::vector<Lot> lots;
+    std::vector<QStringList> pages; // texts each page holds, page by page
+    QStringList absent;             // texts no page holds
+    QStringList whole;              // values printed whole (perhaps over several lines)
+    bool oneLineRows = true;        // each row on one line: its lot there with its date
+};
+
+// The print date of the tests is 02/04/2024.
+const QDate kPrintDate(2024, 4, 2);
+
+ListingCase listingCase(const QString& name)
+{
+    if (name == QLatin1String("a group across a page break")) {
+        const QString total = QStringLiteral("Total: 45 lote(s) com vencimento de 01/01/2027 a 31/12/2027");
+        return {QDate(2027, 1, 1),
+                QDate(2027, 12, 31),
+                lotsOn(QStringLiteral("15/07/2027"), 45),
+                {{QStringLiteral("Vencimento: 15/07/2027"), QStringLiteral("L01"), QStringLiteral("Página 1 de 2")},
+                 {QStringLiteral("Vencimento: 15/07/2027 (cont.)"), QStringLiteral("L45"),
+                  QStringLiteral("45 lotes com vencimento em 15/07/2027"), total, QStringLiteral("Página 2 de 2")}},
+                {},
+                {}};
+    }
+    if (name == QLatin1String("the widest value of each column")) {
+        // The widest characters the listing's font has, as many as each column holds.
+        Lot widest{QStringLiteral("31/12/2027"), QString(30, QLatin1Char('@'))};
+        widest.product = QString(70, QLatin1Char('W'));
+        widest.dcb = QString(15, QLatin1Char('M'));
+        widest.quantity = QStringLiteral("9999999999.99999");
+        widest.unit = QStringLiteral("ŒŒŒ");
+        widest.supplier = QString(40, QChar(0xC6)); // Æ
+        widest.invoice = QString(10, QLatin1Char('%'));
+        return {QDate(2027, 1, 1),
+                QDate(2027, 12, 31),
+                {widest},
+                {{QStringLiteral("31/12/2027"), QStringLiteral("9999999999,99999")}},
+                {QStringLiteral("…")},
+                {widest.product, widest.dcb, widest.lot, widest.unit, widest.supplier, widest.invoice},
+                false};
+    }
+    if (name == QLatin1String("a period from 2000 to 2099")) {
+        return {QDate(2000, 1, 1),
+                QDate(2099, 12, 31),
+                {{QStringLiteral("01/01/2000"), QStringLiteral("L-2000")},
+                 {QStringLiteral("15/06/2050"), QStringLiteral("L-2050")},
+                 {QStringLiteral("31/12/2099"), QStringLiteral("L-2099")}},
+                {{QStringLiteral("Produtos com vencimento de 01/01/2000 a 31/12/2099"),
+                  QStringLiteral("Total: 3 lote(s) com vencimento de 01/01/2000 a 31/12/2099")}},
+                {},
+                {}};
+    }
+    if (name == QLatin1String("single-row groups")) {
+        Lot recognised{QStringLiteral("10/01/2027"), QStringLiteral("L-A")};
+        recognised.dcb = QStringLiteral("7891234567895"); // a product recognised by its bar code
+        recognised.quantity = QStringLiteral("123456.789");
+        return {
+            QDate(2027, 1, 1),
+            QDate(2027, 1, 31),
+            {recognised,
+             {QStringLiteral("11/01/2027"), QStringLiteral("L-B")},
+             {QStringLiteral("12/01/2027"), QStringLiteral("L-C")}},
+            {{QStringLiteral("7891234567895"), QStringLiteral("123456,789 kg"), QStringLiteral("Total: 3 lote(s)")}},
+            {QStringLiteral("Vencimento:"), QStringLiteral("lotes com vencimento em")},
+            {}};
+    }
+    // A lot already expired.
+    return {QDate(2024, 1, 1),
+            QDate(2024, 12, 31),
+            {{QStringLiteral("01/03/2024"), QStringLiteral("L-OLD")},
+             {QStringLiteral("02/04/2024"), QStringLiteral("L-TODAY")},
+             {QStringLiteral("01/05/2024"), QStringLiteral("L-NEW")}},
+            {{QStringLiteral("Situação")}},
+            {},
+            {}};
 }
 
 } // namespace
@@ -117,6 +272,24 @@ private:
              QStringLiteral("30/06/2025"), QStringLiteral("P3"));
         item(4, QStringLiteral("777"), QStringLiteral("Outro Fornecedor"), QStringLiteral("GLICERINA"),
              QStringLiteral("L-X9"), QStringLiteral("15/03/2025"), QStringLiteral("P2"));
+    }
+
+    void insertLots(const std::vector<Lot>& lots)
+    {
+        for (std::size_t i = 0; i < lots.size(); ++i) {
+            const Lot& l = lots[i];
+            const QString code = QStringLiteral("P%1").arg(i + 1);
+            db->connection().execute(
+                QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO, DCB) values (?, ?, 'SUP', ?)"),
+                {code, l.product, l.dcb});
+            db->connection().execute(
+                QStringLiteral("insert into COMPRAS (ESTACAO, CODCOMPRA, DATA, NOTAFISCAL, FORNECEDOR, COMPONENTE, "
+                               "LOTE, QUANTIDADE, UNIDADE, VALIDADE, CODIGO, CODIGOFORNECEDOR) values ('01', ?, "
+                               "'2023-12-01', ?, ?, ?, ?, %1, ?, ?, ?, '0001')")
+                    .arg(l.quantity),
+                {qint64(i + 1), l.invoice, l.supplier, l.product, l.lot, l.unit,
+                 QDate::fromString(l.expiry, QStringLiteral("dd/MM/yyyy")), code});
+        }
     }
 
     void useProject(const QByteArray& xml) { writeFile(productfolder::reportProject(), xml); }
@@ -173,25 +346,42 @@ private slots:
 
     void statementsCarryTheirValuesQuoted()
     {
-        QCOMPARE(VencimentosStatement(QDate(2012, 10, 1), QDate(2012, 10, 30)),
-                 QStringLiteral("Select Componen.DCB,Compras.* From Compras,Componen where Compras.Validade between "
-                                "'10/01/12' and '10/30/12' and (Compras.componente = Componen.Componente)Order by "
-                                "Validade,Componente"));
-        QCOMPARE(RotulosStatement(QDate(2024, 3, 5), QStringLiteral("12'3"), QStringLiteral("D'Ávila é")),
-                 QStringLiteral("Select Componen.DCB, Compras.* from Compras, Componen where upper(Compras.Componente) "
-                                "= upper(Componen.Componente) and COMPRAS.DATA = '03/05/24' AND COMPRAS.NOTAFISCAL = "
-                                "'12''3' AND Upper(COMPRAS.FORNECEDOR) = Upper('D''ÁVILA é') order by Componente"));
+        QVERIFY(VencimentosStatement(QDate(2012, 10, 1), QDate(2012, 10, 30))
+                    .contains(QStringLiteral("Compras.Validade between %1 and %2")
+                                  .arg(sql::dateLiteral(QDate(2012, 10, 1)), sql::dateLiteral(QDate(2012, 10, 30)))));
+        QVERIFY(RotulosStatement(QDate(2024, 3, 5), QStringLiteral("12'3"), QStringLiteral("D'Ávila é"))
+                    .endsWith(QStringLiteral("COMPRAS.DATA = %1 AND COMPRAS.NOTAFISCAL = '12''3' AND "
+                                             "Upper(COMPRAS.FORNECEDOR) = Upper('D''ÁVILA é') order by "
+                                             "Compras.Componente")
+                                  .arg(sql::dateLiteral(QDate(2024, 3, 5)))));
     }
 
     // ---- Data ----------------------------------------------------------------------------------
 
-    void letterCaseCountsOnTheListingButNotOnTheLabels()
+    // Items are joined to their product by its code: a name in other letters than the catalogue's,
+    // a bar code that an earlier import left in CODIGO, or a product not registered keeps its row.
+    void everyItemIsListedWhateverTheCatalogueHolds()
     {
         threeItemInvoice();
+        db->connection().execute(QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO, DCB) values "
+                                                "('P4', 'Ácido bórico', 'SUP', '7891234567895')"));
+        const QString supplier = QStringLiteral("Química Brasil");
+        item(5, QStringLiteral("555"), supplier, QStringLiteral("ACIDO BORICO"), QStringLiteral("L-B5"),
+             QStringLiteral("20/05/2025"), QStringLiteral("7891234567895"));
+        item(6, QStringLiteral("555"), supplier, QStringLiteral("Produto sem cadastro"), QStringLiteral("L-U6"),
+             QStringLiteral("20/05/2025"), QStringLiteral("7890000000000"));
+        auto lotsAndDcbs = [this](CachedDataset& ds) {
+            QStringList rows;
+            for (ds.first(); !ds.eof(); ds.next())
+                rows << ds.asText(QStringLiteral("LOTE")) + QLatin1Char('=') + ds.asText(QStringLiteral("DCB"));
+            return rows;
+        };
         PrepareRotulos(*dm, QDate(2024, 3, 15), QStringLiteral("555"), QStringLiteral("química brasil"));
-        QCOMPARE(lotsOf(dm->qryRotulos), (QStringList{"L-A1", "L-G2", "L-V3"}));
+        QCOMPARE(lotsAndDcbs(dm->qryRotulos),
+                 (QStringList{"L-B5=7891234567895", "L-A1=00123", "L-G2=04521", "L-U6=", "L-V3=09876"}));
         storePeriod(QDate(2025, 1, 1), QDate(2025, 12, 31));
-        QCOMPARE(lotsOf(dm->qryVencimentos), (QStringList{"L-X9", "L-A1", "L-V3"}));
+        QCOMPARE(lotsAndDcbs(dm->qryVencimentos),
+                 (QStringList{"L-G2=04521", "L-X9=04521", "L-B5=7891234567895", "L-U6=", "L-A1=00123", "L-V3=09876"}));
     }
 
     void thePeriodIsKeptOnTheWorkstation()
@@ -316,21 +506,67 @@ private slots:
         rm->closeProject();
         rm->executeReport(kVencimentos);
         const QStringList pages = pdfPages(pdf());
-        QCOMPARE(pages.size(), 3);
+        QCOMPARE(pages.size(), 4);
         const QString all = pages.join(QString());
+        QVERIFY(all.indexOf(QStringLiteral("L-G2")) < all.indexOf(QStringLiteral("L-X9")));
         QVERIFY(all.indexOf(QStringLiteral("L-X9")) < all.indexOf(QStringLiteral("L-A1")));
         QVERIFY(all.indexOf(QStringLiteral("L-A1")) < all.indexOf(QStringLiteral("L-V3")));
-        QVERIFY(!all.contains(QStringLiteral("L-G2")));
         for (int i = 0; i < pages.size(); ++i) {
-            QVERIFY2(pages[i].contains(QStringLiteral("Página %1 de 3").arg(i + 1)), qPrintable(pages[i]));
+            QVERIFY2(pages[i].contains(QStringLiteral("Página %1 de 4").arg(i + 1)), qPrintable(pages[i]));
             QVERIFY(pages[i].contains(QStringLiteral("Vencimentos de 01/01/2025 a 31/12/2025")));
             QVERIFY(pages[i].contains(QStringLiteral("CNPJ da loja: 11.222.333/0001-81")));
             QVERIFY(pages[i].contains(QStringLiteral("Impresso em 02/04/2024 09:30")));
         }
-        QVERIFY(pages[0].contains(QStringLiteral("Vencimento: 15/03/2025")));
-        QVERIFY(pages[1].contains(QStringLiteral("Vencimento: 30/06/2025")));
-        // The group heading that would stand alone at a page's foot goes to the next page.
-        QCOMPARE(all.count(QStringLiteral("Vencimento: ")), 2);
+        // Without a column of the expiry date, a date of one lot keeps its heading. A heading that
+        // would stand alone at a page's foot goes to the next page, and the page that goes on with
+        // a group repeats it.
+        QVERIFY(pages[0].contains(QStringLiteral("Vencimento: 31/01/2025")));
+        QVERIFY(pages[1].contains(QStringLiteral("Vencimento: 15/03/2025")));
+        QVERIFY(pages[2].contains(QStringLiteral("Vencimento: 30/06/2025")));
+        QVERIFY2(pages[3].contains(QStringLiteral("Vencimento: 30/06/2025 (cont.)")), qPrintable(pages[3]));
+        QCOMPARE(all.count(QStringLiteral("Vencimento: ")), 4);
+    }
+
+    // The listing of the layout that init writes, read as the pharmacist reads it: no row without
+    // its date, nothing cut, expired lots marked, the counts of each date and of the period.
+    void theDefaultListingReadsWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"a group across a page break", "the widest value of each column",
+                                 "a period from 2000 to 2099", "single-row groups", "a lot already expired"})
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+
+    void theDefaultListingReadsWhole()
+    {
+        QFETCH(QString, name);
+        const ListingCase c = listingCase(name);
+        insertLots(c.lots);
+        storePeriod(c.from, c.to);
+        rm->closeProject();
+        rm->executeReport(kVencimentos);
+        const QStringList pages = pdfPages(pdf());
+        QCOMPARE(pages.size(), qsizetype(c.pages.size()));
+        for (std::size_t p = 0; p < c.pages.size(); ++p) {
+            const QString& page = pages[qsizetype(p)];
+            for (const QString& text : c.pages[p])
+                QVERIFY2(page.contains(text),
+                         qPrintable(QStringLiteral("page %1 lacks \"%2\":\n%3").arg(p + 1).arg(text, page)));
+        }
+        const QString all = pages.join(QString());
+        for (const QString& text : c.absent)
+            QVERIFY2(!all.contains(text), qPrintable(text));
+        const QString drawn = withoutBlanks(pdfPages(pdf(), true).join(QString()));
+        for (const QString& value : c.whole)
+            QVERIFY2(drawn.contains(withoutBlanks(value)), qPrintable(value + QStringLiteral(" is cut:\n") + drawn));
+        if (!c.oneLineRows)
+            return;
+        for (const Lot& lot : c.lots) {
+            const QString line = lineHolding(pages, lot.lot);
+            QVERIFY2(line.contains(lot.expiry), qPrintable(lot.lot + QStringLiteral(": ") + line));
+            const bool expired = QDate::fromString(lot.expiry, QStringLiteral("dd/MM/yyyy")) < kPrintDate;
+            QVERIFY2(line.contains(QStringLiteral("VENCIDO")) == expired, qPrintable(line));
+        }
     }
 
     // ---- Command line --------------------------------------------------------------------------
@@ -349,6 +585,30 @@ private slots:
         QCOMPARE(project.report(kRotulos).sheet.labelWidth, 6.67);
         QCOMPARE(project.report(kVencimentos).kind, Report::Kind::Listing);
         QVERIFY(!writeDefaultProject(productfolder::reportProject()));
+    }
+
+    // A default project that an earlier version wrote and nobody changed gives way to today's the
+    // next time a report runs; one that the pharmacy adjusted stays as it is.
+    void anUntouchedDefaultOfAnEarlierVersionIsRenewed_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("renewed");
+        QTest::newRow("untouched") << formerDefaultProject() << true;
+        QTest::newRow("adjusted") << QByteArray(formerDefaultProject()).replace("largura=\"6.0\"", "largura=\"7.0\"")
+                                  << false;
+    }
+
+    void anUntouchedDefaultOfAnEarlierVersionIsRenewed()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, renewed);
+        useProject(content);
+        storePeriod(QDate(2025, 1, 1), QDate(2025, 12, 31));
+        rm->closeProject();
+        rm->executeReport(kVencimentos);
+        QFile file(productfolder::reportProject());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), renewed ? defaultProjectXml() : content);
     }
 
     void theCommandLineWritesBothReports()

@@ -87,6 +87,27 @@ private slots:
         QCOMPARE(w.find<DBEdit>("DBEdit86")->text(), QStringLiteral("28/02/27"));
     }
 
+    // Each date field takes the focus with its date selected: what the clerk types replaces it.
+    void typedDatesReplaceTheProposedPeriod()
+    {
+        ReportWindow w;
+        QVERIFY(w.startWork());
+        w.form->Vencimentos1->trigger();
+        auto* start = w.find<DBEdit>("DBEdit85");
+        QTRY_COMPARE(QApplication::focusWidget(), start);
+        QTRY_VERIFY(start->hasSelectedText());
+        QTest::keyClicks(start, "010226");
+        QTest::keyClick(start, Qt::Key_Return);
+        auto* end = w.find<DBEdit>("DBEdit86");
+        QTRY_COMPARE(QApplication::focusWidget(), end);
+        QTRY_VERIFY(end->hasSelectedText());
+        QTest::keyClicks(end, "300627");
+        QTest::keyClick(end, Qt::Key_Return);
+        w.find<QPushButton>("BotRelVenc")->click();
+        QCOMPARE(w.output.recorder().titles,
+                 QStringList{QStringLiteral("Produtos com vencimento de 01/02/2026 a 30/06/2027")});
+    }
+
     void escapeCancelsTheChangeOfThePeriod()
     {
         ReportWindow w;
