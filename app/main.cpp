@@ -49,7 +49,9 @@ int run(QApplication& app)
     TRM RM(dm, session);
     form.attachReports(RM);
     form.show();
+    SetTerminationHandler([&form] { form.endOnTerminationSignal(); });
     const int exitCode = app.exec();
+    SetTerminationHandler({});
     SetErrorReporter({});
     return exitCode;
 }

@@ -5,11 +5,22 @@ DbError::DbError(const QString& message, int sqlcode)
 {
 }
 
-EncodingError::EncodingError(QChar character)
+namespace {
+
+// The character as the clerk would see it; half of a pair (which shows as nothing) by its code only.
+QString shownCharacter(char32_t character)
+{
+    if (QChar::isSurrogate(character))
+        return {};
+    return QString::fromUcs4(&character, 1);
+}
+
+} // namespace
+
+EncodingError::EncodingError(char32_t character)
     : DbError(QStringLiteral("O caractere \"%1\" (U+%2) não pode ser gravado no banco de dados "
                              "(conjunto de caracteres WIN1252).")
-                  .arg(character)
-                  .arg(QString::number(character.unicode(), 16).toUpper().rightJustified(4, u'0')),
+                  .arg(shownCharacter(character), QString::number(character, 16).toUpper().rightJustified(4, u'0')),
               kTruncation)
 {
 }

@@ -25,10 +25,11 @@ private:
     int sqlcode_;
 };
 
-// A text holds a character that the database's code page (Windows-1252) cannot store.
+// A text holds a character that the database's code page (Windows-1252) cannot store. The
+// character is a code point: one outside the basic plane (an emoji) is named whole, not by half.
 class EncodingError : public DbError {
 public:
-    explicit EncodingError(QChar character);
+    explicit EncodingError(char32_t character);
 };
 
 // A value read from a field could not be converted to the type asked for.

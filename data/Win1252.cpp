@@ -23,6 +23,15 @@ int byteOf(char16_t c)
     return -1;
 }
 
+// The whole character at `i`: a surrogate pair is one character.
+char32_t codePointAt(const QString& text, qsizetype i)
+{
+    const QChar c = text.at(i);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, text.at(i + 1));
+    return c.unicode();
+}
+
 } // namespace
 
 QString decode(const char* data, qsizetype size)
@@ -51,7 +60,7 @@ QByteArray encode(const QString& text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = byteOf(text.at(i).unicode());
         if (b < 0)
-            throw EncodingError(text.at(i));
+            throw EncodingError(codePointAt(text, i));
         dst[i] = static_cast<char>(b);
     }
     return out;

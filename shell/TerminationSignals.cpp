@@ -12,13 +12,19 @@ namespace {
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signalPipe[2] = {-1, -1};
 
+std::function<void()>& terminationHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
 void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
 }
 
-// Every signal that arrives ends the event loop.
+// Every signal that arrives runs the handler, or ends the event loop.
 void watchSignalPipe()
 {
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, QCoreApplication::instance());
@@ -26,7 +32,10 @@ void watchSignalPipe()
         char bytes[16];
         while (::read(signalPipe[1], bytes, sizeof bytes) > 0) {
         }
-        QCoreApplication::quit();
+        if (terminationHandler())
+            terminationHandler()();
+        else
+            QCoreApplication::quit();
     });
 }
 
@@ -45,4 +54,9 @@ void QuitOnTerminationSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+void SetTerminationHandler(std::function<void()> handler)
+{
+    terminationHandler() = std::move(handler);
 }

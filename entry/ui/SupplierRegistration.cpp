@@ -12,6 +12,7 @@
 #include "widgets/UnhandledError.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -31,6 +32,15 @@ DBEdit* fieldEdit(QWidget* panel, const QString& name, const QString& field, con
 
 const QString SupplierRegistration::kIncompleteMessage =
     QStringLiteral("O novo fornecedor não foi incluído no cadastro porque os dados estão incompletos.");
+
+QString SupplierRegistration::textCutMessage(const QString& field, int typedLength, int width, const QString& kept)
+{
+    return QStringLiteral("%1 tem %2 caracteres, e o Cadastro de Fornecedores guarda até %3.\rFicou assim: \"%4\".")
+        .arg(field)
+        .arg(typedLength)
+        .arg(width)
+        .arg(kept);
+}
 
 SupplierRegistration::SupplierRegistration(QWidget* parent) : QFrame(parent)
 {
@@ -68,21 +78,33 @@ void SupplierRegistration::buildPanel()
 
 void SupplierRegistration::connectControls()
 {
-    normalizeOnLeaving(DBEditNomeCliente);
-    normalizeOnLeaving(DBEdit4);
+    fitOnLeaving(DBEditNomeCliente, QStringLiteral("O Nome Fantasia"), true);
+    fitOnLeaving(DBEdit4, QStringLiteral("A Razão Social"), true);
+    fitOnLeaving(DBEdit5, QStringLiteral("O CNPJ"), false);
     connect(BotOKResCliente, &QPushButton::clicked, this, [this] { RunGuarded([this] { SaveNewSupplier(); }); });
     connect(BotCancResCliente, &QPushButton::clicked, this, [this] { RunGuarded([this] { DropNewSupplier(); }); });
 }
 
-void SupplierRegistration::normalizeOnLeaving(DBEdit* field)
+// The field keeps what its column holds: the name in the house style first, then cut to the
+// column's width. A cut is told once the focus has moved, as the clerk may not see the field's end.
+void SupplierRegistration::fitOnLeaving(DBEdit* field, const QString& caption, bool normalize)
 {
-    connect(field, &DBEdit::exited, this, [this, field] {
-        RunGuarded([this, field] {
+    connect(field, &DBEdit::edited, this, [this, field](const QString& text) { typed_.insert(field, text); });
+    connect(field, &DBEdit::exited, this, [this, field, caption, normalize] {
+        RunGuarded([&] {
             CachedDataset& suppliers = dm_->Fornecedor;
+            const QString column = field->link().field();
+            QString text = typed_.contains(field) ? typed_.take(field) : suppliers.asText(column);
             if (suppliers.state() == CachedDataset::State::Browse || !suppliers.isOpen())
                 return;
-            const QString column = field->link().field();
-            suppliers.setText(column, NormalizeName(suppliers.asText(column)));
+            if (normalize)
+                text = NormalizeName(text);
+            suppliers.setText(column, text);
+            const int width = int(suppliers.layout().at(suppliers.fieldIndex(column)).length);
+            if (text.size() <= width)
+                return;
+            const QString message = textCutMessage(caption, int(text.size()), width, suppliers.asText(column));
+            QTimer::singleShot(0, this, [message] { ShowMessage(message); });
         });
     });
 }
@@ -92,6 +114,7 @@ void SupplierRegistration::StartSupplierRegistration(const QString& typedName)
     CachedDataset& suppliers = dm_->Fornecedor;
     if (!suppliers.isOpen())
         return;
+    typed_.clear();
     suppliers.append(); // the dataset rule reads the greatest code now
     SessionState& session = dm_->session();
     ++session.LastSupplierCode;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QFrame>
+#include <QHash>
 
 class DBEdit;
 class QPushButton;
 class TDM;
 
 // The quick registration of a new supplier from the supplier lookup (`PainelResumoCliente`):
-// trade name, legal name and CNPJ. The names are put into the house style when they are left;
+// trade name, legal name and CNPJ. The names are put into the house style when they are left, and
+// a text longer than the register keeps is cut there with a word to the clerk;
 // "Salvar" stores a complete supplier under the next free code and takes it into the header,
 // "Cancela" drops it. An incomplete supplier is not stored and not taken: the clerk is back in
 // the lookup, to pick a supplier or register one again. A supplier the database refuses is not
@@ -17,6 +19,8 @@ class SupplierRegistration : public QFrame {
 
 public:
     static const QString kIncompleteMessage;
+    // "<field> tem N caracteres ...": a text typed longer than its column, and what was kept of it.
+    static QString textCutMessage(const QString& field, int typedLength, int width, const QString& kept);
     // What the clerk reads when the database refuses the new supplier, its reason after it.
 
     // The registration stands inside the lookup `parent`, over its list.
@@ -45,7 +49,7 @@ signals:
 private:
     void buildPanel();
     void connectControls();
-    void normalizeOnLeaving(DBEdit* field);
+    void fitOnLeaving(DBEdit* field, const QString& caption, bool normalize);
     void hidePanel();
     bool isComplete() const;
 
@@ -55,4 +59,5 @@ private:
     DBEdit* DBEdit5;           // CNPJ
     QPushButton* BotOKResCliente;
     QPushButton* BotCancResCliente;
+    QHash<const DBEdit*, QString> typed_; // the whole text typed, before the field cut it
 };

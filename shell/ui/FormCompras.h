@@ -76,6 +76,10 @@ public:
     void FormActivate();
     // Whether the window may close (false keeps it open: the accounts-payable reminder was answered Yes).
     bool FormClose();
+    // The system asks the program to end (SIGTERM, SIGINT): dialogs left open are dismissed, no
+    // question is asked, what the clerk typed is posted as on a normal close, and what cannot be
+    // stored or shown is written to erros.log; then the program ends.
+    void endOnTerminationSignal();
     void WriteInUseStamp();
     void Timer2Timer();
     void Timer3Timer();
@@ -160,6 +164,8 @@ private:
     int sweepExpiredLots();
     void showSweepProgress(int done, int total);
     void endClose();
+    void finishTermination();
+    void logUnattended(const QString& text) const;
 
     void buildMenu();
     void buildLoginPanel();
@@ -186,5 +192,6 @@ private:
     bool startUpRan_ = false;
     bool refusedByGuard_ = false;
     bool closingWithoutReminder_ = false;
+    bool terminating_ = false;
     LoginPanel* PainelLogin = nullptr;
 };

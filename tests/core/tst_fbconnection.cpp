@@ -77,16 +77,24 @@ private slots:
         QCOMPARE(single<QString>(QStringLiteral("select NAME from T where K = 2")), QStringLiteral("ção"));
     }
 
+    // The refusal names the character as typed, an emoji whole (not half of its pair), and its code.
     void characterOutsideWin1252IsRefused_data()
     {
         QTest::addColumn<bool>("asParameter");
-        QTest::newRow("parameter") << true;
-        QTest::newRow("statement text") << false;
+        QTest::addColumn<QString>("character");
+        QTest::addColumn<QString>("code");
+        for (const bool asParameter : {true, false}) {
+            const char* how = asParameter ? "parameter" : "statement text";
+            QTest::addRow("%s, CJK", how) << asParameter << QStringLiteral("\u4E2D") << QStringLiteral("U+4E2D");
+            QTest::addRow("%s, emoji", how) << asParameter << QStringLiteral("\U0001F600") << QStringLiteral("U+1F600");
+        }
     }
     void characterOutsideWin1252IsRefused()
     {
         QFETCH(bool, asParameter);
-        const QString name = QStringLiteral("Ação \u4E2D");
+        QFETCH(QString, character);
+        QFETCH(QString, code);
+        const QString name = QStringLiteral("Ação ") + character + QStringLiteral(" fim");
         try {
             if (asParameter)
                 conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (1, 'x', ?)"), {name});
@@ -94,7 +102,9 @@ private slots:
                 conn().execute(QStringLiteral("insert into T (K, REQ, NAME) values (1, 'x', '%1')").arg(name));
             QFAIL("no error");
         } catch (const EncodingError& e) {
-            QVERIFY(e.message().contains(QStringLiteral("U+4E2D")));
+            QVERIFY2(
+                e.message().contains(QLatin1Char('"') + character + QStringLiteral("\" (") + code + QLatin1Char(')')),
+                qPrintable(e.message()));
         }
         QCOMPARE(single<qint64>(QStringLiteral("select count(*) from T")), 0);
     }

@@ -133,15 +133,16 @@ private slots:
         QCOMPARE(ds().pendingChanges(), 1);
     }
 
-    // A single-line text never takes a control character: a paste that holds one is refused
-    // whole, and the field keeps its text.
+    // A single-line text never takes a control character. A pasted text keeps its words, its tabs
+    // and line breaks joined by blanks; any other control character refuses the paste whole.
     void controlCharactersArePastedNowhere_data()
     {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("tab") << QStringLiteral("Nome\tSobrenome") << QStringLiteral("item 1");
+        QTest::newRow("tab") << QStringLiteral("Nome\tSobrenome") << QStringLiteral("Nome Sobrenome");
+        QTest::newRow("lines") << QStringLiteral("Rua A, 10\r\n\r\nCentro") << QStringLiteral("Rua A, 10 Centro");
+        QTest::newRow("spreadsheet cell") << QStringLiteral("Nome\r\n") << QStringLiteral("Nome");
         QTest::newRow("NUL") << (QStringLiteral("Nome") + QChar(0) + QStringLiteral("X")) << QStringLiteral("item 1");
-        QTest::newRow("line break") << QStringLiteral("Nome\r\n") << QStringLiteral("item 1");
         QTest::newRow("plain text") << QStringLiteral("Farmácia São João") << QStringLiteral("Farmácia São João");
     }
     void controlCharactersArePastedNowhere()

@@ -339,6 +339,57 @@ private slots:
         QVERIFY(w->dialogs().messages.isEmpty());
     }
 
+    // A text longer than the supplier register keeps is cut where it is typed, and the clerk is
+    // told so and shown what was kept; a name that fits once in the house style is kept whole.
+    void aTextTooLongForTheRegisterIsCutWithAWord_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("cnpj");
+        QTest::addColumn<QString>("storedName");
+        QTest::addColumn<QString>("storedCnpj");
+        QTest::addColumn<QStringList>("messages");
+        const QString longName =
+            "DISTRIBUIDORA NACIONAL PRODUTOS FARMACEUTICO HOSPITALARES VETERINARIO PAULISTA MATRIZ LTDA";
+        const QString kept = "Distribuidora Nacional Produtos Farmaceu";
+        QTest::newRow("legal name of 90")
+            << longName << "11222333000181" << kept << "11222333000181"
+            << QStringList{SupplierRegistration::textCutMessage("A Razão Social", 90, 40, kept)};
+        QTest::newRow("fits in the house style") << "DROGARIA   BOA   VIDA   FARMACIA   POPULAR   LTDA"
+                                                 << "11222333000181"
+                                                 << "Drogaria Boa Vida Farmacia Popular Ltda"
+                                                 << "11222333000181" << QStringList{};
+        QTest::newRow("CNPJ of 25") << "Nova Farma Ltda"
+                                    << "11.222.333/0001-81 matriz"
+                                    << "Nova Farma Ltda"
+                                    << "11.222.333/0001-81 m"
+                                    << QStringList{SupplierRegistration::textCutMessage("O CNPJ", 25, 20,
+                                                                                        "11.222.333/0001-81 m")};
+    }
+    void aTextTooLongForTheRegisterIsCutWithAWord()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, cnpj);
+        QFETCH(QString, storedName);
+        QFETCH(QString, storedCnpj);
+        QFETCH(QStringList, messages);
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        typeInto(form().findChild<DBEdit*>("DBEditForn"), "Nova Farma");
+        pressEnter();
+        QTRY_VERIFY(form().findChild<QFrame*>("PainelCliProcura")->isVisible());
+        QTest::keyClick(focused(), Qt::Key_Insert);
+        pressEnter();
+        QTest::keyClicks(focused(), name);
+        pressEnter();
+        QTest::keyClicks(focused(), cnpj);
+        QTest::mouseClick(form().findChild<QPushButton*>("BotOKResCliente"), Qt::LeftButton);
+
+        QTRY_COMPARE(w->dialogs().messages, messages);
+        QCOMPARE(count("select count(*) from FORNECED where NOMEFANTASIA = 'Nova Farma' and NOME = '" + storedName +
+                       "' and CNPJ = '" + storedCnpj + "'"),
+                 1);
+    }
+
     void anIncompleteSupplierIsNeitherStoredNorTaken()
     {
         QVERIFY(w->startWork());

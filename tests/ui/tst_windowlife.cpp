@@ -2,10 +2,13 @@
 #include "shell/InUseStamp.h"
 #include "shell/LogonUser.h"
 #include "shell/ProductFolder.h"
+#include "shell/TerminationSignals.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBGrid.h"
+#include "widgets/DBNavigator.h"
+#include "widgets/QtDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +17,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cmath>
+#include <csignal>
 
 namespace {
 
@@ -321,6 +326,53 @@ private slots:
             QVERIFY(!w.form->isVisible());
             QVERIFY(!QFile::exists(productfolder::inUseStamp()));
         }
+    }
+
+    // The system ends the program (SIGTERM, as a shutdown sends it) while a message box waits for
+    // the clerk, on an invoice whose close would ask the accounts-payable reminder: the box goes,
+    // nobody is asked anything, the receipt date typed into the header is stored as a normal
+    // close stores it, and the program ends.
+    void terminationSignalEndsTheProgramWithAMessageBoxOpen()
+    {
+        WorkingWindow w;
+        addClosedInvoice(w.sql(), false);
+        QVERIFY(w.startWork());
+        Dialogs::install(std::make_unique<QtDialogs>()); // boxes that wait for the clerk
+        w.form->findChild<DBNavigator*>("DBNavigator5")->button(DBNavigator::Edit)->click();
+        auto* receipt = w.form->findChild<DBEdit*>("DBEdit6");
+        receipt->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(receipt->hasFocus());
+        receipt->selectAll();
+        QTest::keyClicks(receipt, "200124");
+
+        QuitOnTerminationSignals();
+        SetTerminationHandler([&w] { w.form->endOnTerminationSignal(); });
+        QTimer::singleShot(0, [] { ShowMessage(QStringLiteral("Confira os dados da Nota Fiscal.")); });
+        QTimer signalOnceShown;
+        connect(&signalOnceShown, &QTimer::timeout, [&signalOnceShown] {
+            if (!QApplication::activeModalWidget())
+                return;
+            signalOnceShown.stop();
+            std::raise(SIGTERM);
+        });
+        signalOnceShown.start(10);
+        // Ends a failing run, which would wait for an answer.
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(30000);
+        const int exitCode = QApplication::exec();
+        SetTerminationHandler({});
+
+        QCOMPARE(exitCode, 0);
+        QVERIFY(!w.form->isVisible());
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!QFile::exists(productfolder::inUseStamp()));
+        QCOMPARE(std::get<qint64>(w.sql()
+                                      .executeRow(QStringLiteral(
+                                          "select count(*) from NFISCAL where CODIGO = 1 and DATARECEBIM = '01/20/24'"))
+                                      .front()),
+                 1);
     }
 
     // The activity file: date and time lines; a folder that is not there stops the timer, reported.
