@@ -59,13 +59,14 @@ void reopen(CachedDataset& ds, const QString& sql)
 
 // ---- the statements of one item
 
+// An item has been entered once a movement carries its own key: the workstation and CODCOMPRA of
+// its row, which no change of the invoice's date, number or supplier touches. Movements written by
+// earlier versions carry that key too (with the date, lot, supplier and name the item had then), so
+// they are found the same way.
 bool hasMovement(TDM& dm, const StockItem& item)
 {
     reopen(dm.Movest, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where Estacao = ") +
-                          q(item.workstation) + QStringLiteral(" and CodCompra = ") + q(item.purchaseKey) +
-                          QStringLiteral(" and Data = ") + sql::dateLiteral(item.date) +
-                          QStringLiteral(" and Lote = ") + q(item.lot) + QStringLiteral(" and Fornecedor = ") +
-                          q(item.supplier) + QStringLiteral(" and Descricao = ") + q(item.storedName()));
+                          q(item.workstation) + QStringLiteral(" and CodCompra = ") + q(item.purchaseKey));
     const bool found = !dm.Movest.isEmpty();
     dm.Movest.close();
     return found;
@@ -110,14 +111,16 @@ void writeMovement(TDM& dm, const StockItem& item, const Product& product, const
     CachedDataset& m = dm.Movest;
     reopen(m, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where LOTE = ") + q(item.lot) +
                   QStringLiteral(" AND FORNECEDOR = ") + q(item.supplier) + QStringLiteral(" AND CODPROD = ") +
-                  q(item.productCode) + QStringLiteral(" AND LABORATORIO = ") + q(item.location));
+                  q(product.code) + QStringLiteral(" AND LABORATORIO = ") + q(item.location));
     m.append();
     m.setInteger(QStringLiteral("CODMOVEST"), key);
     m.setText(QStringLiteral("ESTACAO"), item.workstation);
     m.setText(QStringLiteral("CODCOMPRA"), item.purchaseKey);
     m.setDate(QStringLiteral("DATA"), item.date);
     m.setValue(QStringLiteral("VALIDADE"), item.expiry.isValid() ? Value{item.expiry} : Value{});
-    m.setText(QStringLiteral("CODPROD"), item.productCode);
+    // The product's own code, also when the item was found by its name (an item whose code the
+    // catalogue does not know).
+    m.setText(QStringLiteral("CODPROD"), product.code);
     m.setText(QStringLiteral("LOTE"), item.lot);
     m.setText(QStringLiteral("FORNECEDOR"), item.supplier);
     m.setText(QStringLiteral("DESCRICAO"), item.storedName());
@@ -145,7 +148,7 @@ LotProduct lotProductOf(TDM& dm, const StockItem& item, const Product& product)
     const QString name = item.storedName();
     reopen(products, QStringLiteral("select ") + ComponenColumns +
                          QStringLiteral(" from COMPONEN where GRUPO = 'SUP' and COMPONENTE = ") + q(name));
-    LotProduct lot{item.productCode, product.unit, product.group};
+    LotProduct lot{product.code, product.unit, product.group};
     if (!products.isEmpty() && products.asText(QStringLiteral("COMPONENTE")) == name)
         lot = {products.asText(QStringLiteral("CODIGO")), cut(products.asText(QStringLiteral("UNID")), 5),
                cut(products.asText(QStringLiteral("GRUPO")), 3)};
@@ -297,12 +300,16 @@ StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList
 {
     if (hasMovement(dm, item))
         return StockEntryOutcome::AlreadyEntered;
-    if (item.productName.isEmpty() || item.lot.isEmpty() || item.supplier.isEmpty())
-        return StockEntryOutcome::Skipped;
+    if (item.productName.isEmpty())
+        return StockEntryOutcome::NoProductName;
+    if (item.lot.isEmpty())
+        return StockEntryOutcome::NoLot;
+    if (item.supplier.isEmpty())
+        return StockEntryOutcome::NoSupplier;
     const std::optional<Product> product = findProduct(dm, item);
     dm.Componentes.close();
     if (!product)
-        return StockEntryOutcome::Skipped;
+        return StockEntryOutcome::UnknownProduct;
 
     const Decimal quantity = StockQuantity(item.quantity, product->unit, item.unit);
     writeMovement(dm, item, *product, quantity, lastMovementKey(dm) + 1);
@@ -326,6 +333,34 @@ void postPendingItem(TDM& dm)
         dm.Compras.post();
 }
 
+QString leftOutReason(StockEntryOutcome outcome)
+{
+    switch (outcome) {
+    case StockEntryOutcome::NoProductName:
+        return QStringLiteral("sem descrição do produto");
+    case StockEntryOutcome::NoLot:
+        return QStringLiteral("sem lote");
+    case StockEntryOutcome::NoSupplier:
+        return QStringLiteral("sem fornecedor");
+    case StockEntryOutcome::UnknownProduct:
+        return QStringLiteral("produto não identificado");
+    case StockEntryOutcome::Entered:
+    case StockEntryOutcome::AlreadyEntered:
+        break;
+    }
+    return {};
+}
+
+void count(StockClosing& result, const StockItem& item, StockEntryOutcome outcome)
+{
+    if (outcome == StockEntryOutcome::Entered)
+        ++result.entered;
+    else if (outcome == StockEntryOutcome::AlreadyEntered)
+        ++result.alreadyEntered;
+    else
+        result.leftOut.push_back({itemName(item), leftOutReason(outcome)});
+}
+
 // Enters every item of the current invoice inside the caller's unit of work.
 StockClosing enterInvoiceItems(TDM& dm, QStringList& logLines)
 {
@@ -333,17 +368,7 @@ StockClosing enterInvoiceItems(TDM& dm, QStringList& logLines)
     const QDateTime now = QDateTime::currentDateTime();
     for (const StockItem& item : InvoiceStockItems(dm)) {
         try {
-            switch (EnterItemIntoStock(dm, item, logLines, now)) {
-            case StockEntryOutcome::Entered:
-                ++result.entered;
-                break;
-            case StockEntryOutcome::AlreadyEntered:
-                ++result.alreadyEntered;
-                break;
-            case StockEntryOutcome::Skipped:
-                ++result.skipped;
-                break;
-            }
+            count(result, item, EnterItemIntoStock(dm, item, logLines, now));
         } catch (const std::exception& e) {
             // What the datasets hold was written in the work being undone.
             for (CachedDataset* ds : {&dm.Movest, &dm.EstLote, &dm.Componentes})
@@ -386,6 +411,23 @@ void storeTotals(TDM& dm, const InvoiceTotals& totals)
 }
 
 } // namespace
+
+QString ClosingMessage(const StockClosing& closing)
+{
+    if (closing.leftOut.empty())
+        return QStringLiteral("                           * * * SUCESSO * * *\r-> A Nota Fiscal foi fechada "
+                              "corretamente");
+    QString text =
+        closing.leftOut.size() == 1
+            ? QStringLiteral("ATENÇÃO: um item da Nota Fiscal não entrou no estoque:")
+            : QStringLiteral("ATENÇÃO: %1 itens da Nota Fiscal não entraram no estoque:").arg(closing.leftOut.size());
+    for (const LeftOutItem& left : closing.leftOut)
+        text += QStringLiteral("\r- ") + left.item + QStringLiteral(": ") + left.reason;
+    text += closing.entered + closing.alreadyEntered > 0
+                ? QStringLiteral("\rOs demais itens foram lançados no estoque.")
+                : QStringLiteral("\rNenhum item foi lançado no estoque.");
+    return text + QStringLiteral("\rCorrija esses itens e clique novamente em \"Fechar Nota Fiscal\".");
+}
 
 StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
 {

@@ -41,15 +41,30 @@ struct StockItem {
 enum class StockEntryOutcome {
     Entered,        // a movement written and its lot created or raised
     AlreadyEntered, // a movement of the item exists: nothing done
-    Skipped,        // no product name, lot or supplier, or an unknown product: nothing done
+    // Left out of stock, nothing done: the item has no product name, no lot or no supplier, or
+    // no product of the catalogue has its code or its name.
+    NoProductName,
+    NoLot,
+    NoSupplier,
+    UnknownProduct,
 };
 
-// How many items of an invoice became what.
+// An item the closing left out of stock, and why ("sem lote", "produto não identificado").
+struct LeftOutItem {
+    QString item; // "item 0002 (Frasco âmbar 100 ml, lote L1)"
+    QString reason;
+};
+
+// How many items of an invoice became what, and which ones were left out.
 struct StockClosing {
     int entered = 0;
     int alreadyEntered = 0;
-    int skipped = 0;
+    std::vector<LeftOutItem> leftOut;
 };
+
+// What the clerk is told after a closing: the success message when every item is in stock;
+// otherwise each item left out and why, and that the others were entered.
+QString ClosingMessage(const StockClosing& closing);
 
 // The items of the current invoice in item order, read through `SQLQuery1`.
 std::vector<StockItem> InvoiceStockItems(TDM& dm);

@@ -10,8 +10,6 @@ struct ItemEntryValues {
     QString EnteredPriceText;
     // COMPONENTE of the current item at the same moments, for the product cell.
     QString EnteredProductText;
-    // Stock units per purchase unit of the current item, as the cost display last found it.
-    double ConversionMultiplier = 0;
     // The product name last searched for (catalogue letter case, at most 40 characters).
     QString SearchedProductName;
 };

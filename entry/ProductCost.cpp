@@ -45,6 +45,21 @@ bool matchesUnits(const CachedDataset& row, const QString& stockUnit, double div
            row.asText(QStringLiteral("UNID_COMPRAS")) == purchaseUnit;
 }
 
+// Stock units in one purchase unit, as the purchase-unit table gives them for the pair of units
+// and the product's divisor; nullopt when it does not know them.
+std::optional<double> purchaseUnitMultiplier(CachedDataset& tabFormP, const QString& stockUnit, double divisor,
+                                             const QString& purchaseUnit)
+{
+    const QString stock = ascii::lower(stockUnit).left(kUnitLength);
+    const QString unit = ascii::lower(purchaseUnit).left(kUnitLength);
+    requery(tabFormP, purchaseUnitQuery(stock, divisor, unit));
+    std::optional<double> multiplier;
+    if (matchesUnits(tabFormP, stock, divisor, unit))
+        multiplier = tabFormP.asFloat(QStringLiteral("MULTIPLICADOR"));
+    tabFormP.close();
+    return multiplier;
+}
+
 bool findByCodeThenName(CachedDataset& componentes, const QString& code, const QString& name)
 {
     requery(componentes, supplyproducts::byCode(code));
@@ -67,34 +82,28 @@ std::optional<ItemCostDisplay> ItemCostPerUnit(CachedDataset& componentes, Cache
     const double cost = componentes.asFloat(QStringLiteral("CUSTOUNITR"));
     const QString stockUnit = ascii::lower(componentes.asText(QStringLiteral("UNID"))).left(kUnitLength);
     const double divisor = componentes.asFloat(QStringLiteral("DIVISORUNID"));
-    const QString unit = ascii::lower(purchaseUnit).left(kUnitLength);
     componentes.close();
 
-    requery(tabFormP, purchaseUnitQuery(stockUnit, divisor, unit));
-    ItemCostDisplay shown;
-    if (matchesUnits(tabFormP, stockUnit, divisor, unit)) {
-        shown.multiplier = tabFormP.asFloat(QStringLiteral("MULTIPLICADOR"));
-        shown.text = formats::fixed2(cost * shown.multiplier);
-    } else {
-        // A divisor of 0 would divide by zero: the cost is shown as it is kept.
-        const double perStockUnit = divisor != 0 ? cost / divisor : cost;
-        shown.text = formats::fixed2(perStockUnit) + QStringLiteral(" / ") + stockUnit;
-    }
-    tabFormP.close();
-    return shown;
+    if (const auto multiplier = purchaseUnitMultiplier(tabFormP, stockUnit, divisor, purchaseUnit))
+        return ItemCostDisplay{formats::fixed2(cost * *multiplier)};
+    // A divisor of 0 would divide by zero: the cost is shown as it is kept.
+    const double perStockUnit = divisor != 0 ? cost / divisor : cost;
+    return ItemCostDisplay{formats::fixed2(perStockUnit) + QStringLiteral(" / ") + stockUnit};
 }
 
-CostUpdate UpdateProductCost(CachedDataset& componentes, const QString& code, const QString& name, double unitPrice,
-                             double& multiplier)
+CostUpdate UpdateProductCost(CachedDataset& componentes, CachedDataset& tabFormP, const QString& code,
+                             const QString& name, const QString& purchaseUnit, double unitPrice)
 {
     if (!findByCodeThenName(componentes, code.left(kCodeLength), name.left(kNameLength))) {
         componentes.close();
         return CostUpdate::NotFound;
     }
-    componentes.edit();
+    const double divisor = componentes.asFloat(QStringLiteral("DIVISORUNID"));
+    double multiplier =
+        purchaseUnitMultiplier(tabFormP, componentes.asText(QStringLiteral("UNID")), divisor, purchaseUnit).value_or(1);
     if (multiplier == 0)
         multiplier = 1;
-    const double divisor = componentes.asFloat(QStringLiteral("DIVISORUNID"));
+    componentes.edit();
     const bool changed = divisor != 0;
     if (changed) {
         const double cost = unitPrice / multiplier;

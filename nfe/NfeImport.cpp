@@ -24,7 +24,8 @@ constexpr int kWriteAttempts = 3;
 constexpr qsizetype kBarCodeWidth = 15; // COMPONEN.DCB
 
 const QString kProductByBarCode =
-    QStringLiteral("Select Componente, Unid, Fabricante, DivisorUnid from Componen where GRUPO = 'SUP' and DCB = ?");
+    QStringLiteral("Select Componente, Unid, Fabricante, DivisorUnid, Codigo from Componen where GRUPO = 'SUP' and "
+                   "DCB = ?");
 
 const QString kInsertHeader = QStringLiteral(
     "INSERT INTO NFISCAL (Estacao, Codigo, Data, DataRecebim, NotaFiscal, Fornecedor, CodigoFornecedor, ValBruto, "
@@ -46,6 +47,7 @@ NfeProduct productByBarCode(FbConnection& connection, const QString& barCode)
         product.found = true;
         product.componente = cursor->text(0);
         product.fabricante = cursor->text(2);
+        product.codigo = cursor->text(4);
     }
     return product;
 }
@@ -61,10 +63,10 @@ void writeRows(TDM& dm, const QString& workstation, const NfeRows& rows)
                                h.ipi, h.tipoOperacao, h.serie, h.entradaSaida});
     qint64 itemCode = rows.items.empty() ? 0 : keys::NextItemCode(dm.SQLQuery1);
     for (const NfeItemRow& r : rows.items)
-        dm.SQLConnection1.execute(kInsertItem,
-                                  {workstation, itemCode++, r.codigo, h.data, h.notaFiscal, h.fornecedor,
-                                   h.codigoFornecedor, r.fabricante, r.componente, r.responsavel, r.precoUnit,
-                                   r.precoUnit, r.quantidade, r.unidade, r.saldo, r.lote, r.fabricacao, r.validade});
+        dm.SQLConnection1.execute(kInsertItem, {workstation, itemCode++, r.codigo.isEmpty() ? Value{} : Value{r.codigo},
+                                                h.data, h.notaFiscal, h.fornecedor, h.codigoFornecedor, r.fabricante,
+                                                r.componente, r.responsavel, r.precoUnit, r.precoUnit, r.quantidade,
+                                                r.unidade, r.saldo, r.lote, r.fabricacao, r.validade});
     work.commit();
 }
 

@@ -159,7 +159,6 @@ NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const Q
         const NfeProduct product = lookup(item.cEAN);
         if (!product.found)
             ++rows.unrecognised;
-        const QString description = product.found ? product.componente : item.xProd;
 
         QString unit = ascii::lower(item.uCom);
         const bool perThousand = unit == QLatin1String("mil");
@@ -174,10 +173,13 @@ NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const Q
         const Decimal quantity = ctx.number(item.qCom, QStringLiteral("a quantidade <qCom>"));
 
         QStringList notes;
-        const QString componente =
-            fit(NormalizeProductName(description), kComponenteWidth, QStringLiteral("a descrição"), notes);
+        // A recognised item is written as a typed one is: with its product's own code and name, so
+        // that the search, the stock and the reports find it under its product.
+        const QString componente = fit(product.found ? product.componente : NormalizeProductName(item.xProd),
+                                       kComponenteWidth, QStringLiteral("a descrição"), notes);
         const QString unidade = fit(unit, kUnidadeWidth, QStringLiteral("a unidade"), notes);
-        const QString codigo = fit(item.cEAN, kCodigoWidth, QStringLiteral("o código de barras"), notes);
+        const QString codigo =
+            product.found ? fit(product.codigo, kCodigoWidth, QStringLiteral("o código do produto"), notes) : QString();
         const QString fabricante = fit(product.fabricante, kFabricanteWidth, QStringLiteral("o fabricante"), notes);
 
         for (const NfeLot& lot : item.lots) {

@@ -14,6 +14,7 @@
 // The supply product whose bar code (DCB) an item carries.
 struct NfeProduct {
     bool found = false;
+    QString codigo; // the product's CODIGO in the catalogue
     QString componente;
     QString fabricante;
 };
@@ -64,7 +65,9 @@ private:
     QString message_;
 };
 
-// The rows an NF-e becomes: products recognised by bar code, units mapped ("gr" is "g", "lt" is
+// The rows an NF-e becomes: products recognised by bar code, each such item carrying its
+// product's code and name as the catalogue writes them (an item not recognised has no product code
+// until the clerk identifies its product, and keeps the NF-e's description), units mapped ("gr" is "g", "lt" is
 // "l", "mil" is "un" with quantities times 1,000 and prices divided by 1,000), expiry 730 days
 // after `today` when the NF-e gives none, texts fit for their columns, items numbered "0001",
 // "0002"... Throws NfeValueError on a date or number that does not convert.

@@ -1,6 +1,5 @@
 #include "entry/ui/CostDetails.h"
 
-#include "entry/ItemEntryValues.h"
 #include "entry/ProductCost.h"
 #include "entry/ui/PanelParts.h"
 #include "purchase/DataModule.h"
@@ -24,7 +23,7 @@ const int kNameLength = 80;
 
 } // namespace
 
-CostDetails::CostDetails(ItemEntryValues& values, QWidget* parent) : QFrame(parent), values_(values)
+CostDetails::CostDetails(QWidget* parent) : QFrame(parent)
 {
     buildPanel();
 }
@@ -59,20 +58,24 @@ void CostDetails::setCostUpdateEnabled(bool enabled)
     BotAtuaCustoUnit->setEnabled(enabled);
 }
 
+// The label names the cost of the current item's product only: an item without a product, or
+// with one the catalogue does not hold, shows no cost rather than the one shown before.
 void CostDetails::ShowItemCostPerUnit()
 {
     CachedDataset& items = dm_->Compras;
     const QString product = items.isOpen() ? items.asText(QStringLiteral("COMPONENTE")) : QString();
     if (product.isEmpty()) {
+        LabelCustoUnit->clear();
         emit productColumnWanted();
         return;
     }
     const auto shown =
         ItemCostPerUnit(dm_->Componentes, dm_->TabFormP, product, items.asText(QStringLiteral("UNIDADE")));
-    if (!shown)
-        return; // not a product of the catalogue: the label keeps what it showed
+    if (!shown) {
+        LabelCustoUnit->clear();
+        return;
+    }
     show();
-    values_.ConversionMultiplier = shown->multiplier;
     LabelCustoUnit->setText(shown->text);
 }
 
@@ -88,8 +91,9 @@ void CostDetails::UpdateProductCost()
     CachedDataset& items = dm_->Compras;
     const QString code = items.asText(QStringLiteral("CODIGO")).left(kCodeLength);
     const QString name = items.asText(QStringLiteral("COMPONENTE")).left(kNameLength);
-    const CostUpdate result = ::UpdateProductCost(
-        dm_->Componentes, code, name, items.asFloat(QStringLiteral("PRECOUNITR")), values_.ConversionMultiplier);
+    const CostUpdate result =
+        ::UpdateProductCost(dm_->Componentes, dm_->TabFormP, code, name, items.asText(QStringLiteral("UNIDADE")),
+                            items.asFloat(QStringLiteral("PRECOUNITR")));
     if (result == CostUpdate::NotFound)
         ShowMessage(ProductNotFoundMessage(name, code));
 }

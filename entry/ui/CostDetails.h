@@ -5,7 +5,6 @@
 class QLabel;
 class QPushButton;
 class TDM;
-struct ItemEntryValues;
 struct SessionState;
 
 // The product details of the current item (`PainelDetalhes`): its cost per purchase unit in
@@ -19,7 +18,7 @@ public:
     static const QString kConfirmation;
     static const QString kDone;
 
-    CostDetails(ItemEntryValues& values, QWidget* parent);
+    explicit CostDetails(QWidget* parent);
 
     void attachDataModule(TDM& dm);
 
@@ -39,7 +38,6 @@ private:
     void AtuaCustoUnitClicked();
     bool hasCurrentItem() const;
 
-    ItemEntryValues& values_;
     TDM* dm_ = nullptr;
     SessionState* session_ = nullptr;
     QLabel* LabelCustoUnit;

@@ -8,12 +8,16 @@
 #include <QObject>
 
 ItemEntry::ItemEntry(WindowState& windowState, QWidget* workArea, QWidget* window)
-    : cost(new CostDetails(values, workArea)), units(new UnitOptions(windowState, window)),
+    : cost(new CostDetails(workArea)), units(new UnitOptions(windowState, window)),
       products(new ProductOptions(windowState, values, workArea)),
       grid(new ItemGrid(values, *products, *units, *cost, workArea))
 {
     QObject::connect(cost, &CostDetails::productColumnWanted, grid, &ItemGrid::selectProductColumn);
     QObject::connect(units, &UnitOptions::itemGridWanted, grid, &ItemGrid::focusGrid);
+    // The cost shown follows the product and the unit the item finally holds, whichever panel
+    // gave them.
+    QObject::connect(units, &UnitOptions::unitTaken, cost, &CostDetails::ShowItemCostPerUnit);
+    QObject::connect(products, &ProductOptions::itemGridWanted, cost, &CostDetails::ShowItemCostPerUnit);
     QObject::connect(products, &ProductOptions::itemGridWanted, grid, &ItemGrid::focusGrid);
 }
 

@@ -405,7 +405,10 @@ void ItemGrid::CheckStockLocation()
     if (items.isEmpty())
         return;
     items.edit();
-    if (items.state() != CachedDataset::State::Edit)
+    // A new row is checked as a saved one is, once it has its product: without one it holds
+    // nothing typed yet and goes away.
+    const bool newRow = items.state() == CachedDataset::State::Insert;
+    if (newRow ? items.asText(kProduct).isEmpty() : items.state() != CachedDataset::State::Edit)
         return;
     const StockLocationCheck check =
         CheckStockLocationText(session_->StockLocationCount, items.asText(kLocation), dm_->TabLab);

@@ -98,6 +98,7 @@ void UnitOptions::TakeUnit(bool backToItemGrid)
     if (units.isOpen() && !units.isEmpty())
         items.setText(kUnit, units.asText(kUnit));
     hide();
+    emit unitTaken();
     if (backToItemGrid)
         emit itemGridWanted();
 }

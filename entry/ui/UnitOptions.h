@@ -24,6 +24,8 @@ public:
 signals:
     // A unit was confirmed with Enter: the clerk goes on in the item grid.
     void itemGridWanted();
+    // The item took the highlighted unit (Enter or Esc).
+    void unitTaken();
 
 private:
     void buildPanel();

@@ -22,8 +22,6 @@
 namespace {
 
 const QString kRequiredField = QStringLiteral("Campo de preenchimento obrigatório: Favor corrigir");
-const QString kClosed = QStringLiteral("                           * * * SUCESSO * * *\r-> A Nota Fiscal foi fechada "
-                                       "corretamente");
 
 bool canTakeFocus(const QWidget* w)
 {
@@ -116,12 +114,13 @@ void TFormCompras::attachClosing()
 
     connect(BotFecharNF, &QPushButton::clicked, this, [this, focusAfter] {
         RunGuarded([&] {
+            StockClosing closing;
             {
                 BusyCursor busy;
-                CloseInvoice(*dm_, StockEntryLog(productfolder::stockEntryLog()));
+                closing = CloseInvoice(*dm_, StockEntryLog(productfolder::stockEntryLog()));
             }
             focusAfter(QStringLiteral("Fechar"));
-            ShowMessage(kClosed);
+            ShowMessage(ClosingMessage(closing));
             DBComboBox1->setEnabled(true);
         });
     });

@@ -274,6 +274,52 @@ private slots:
         QCOMPARE(logBytes(), logBefore);
     }
 
+    // An item is entered once, whatever its invoice's date, number or supplier becomes afterwards,
+    // and a movement written by an earlier version (its key, with the date the item had then) still
+    // counts.
+    void aChangedInvoiceIsNotEnteredAgain_data()
+    {
+        QTest::addColumn<QString>("invoiceChange");
+        QTest::addColumn<QString>("itemChange");
+        QTest::newRow("issue date") << "set DATA = '2027-01-15'"
+                                    << "set DATA = '2027-01-15'";
+        QTest::newRow("number") << "set NOTAFISCAL = '124'"
+                                << "set NOTAFISCAL = '124'";
+        QTest::newRow("supplier") << "set FORNECEDOR = 'Beta Insumos', CODIGOFORNECEDOR = '0002'"
+                                  << "set FORNECEDOR = 'Beta Insumos', CODIGOFORNECEDOR = '0002'";
+    }
+    void aChangedInvoiceIsNotEnteredAgain()
+    {
+        QFETCH(QString, invoiceChange);
+        QFETCH(QString, itemChange);
+        product({"P1", QStringLiteral("Frasco âmbar 100 ml"), "SUP", "un"});
+        invoice();
+        item({1, QStringLiteral("Frasco âmbar 100 ml"), "P1", "100", "un", "L1"});
+        item({2, QStringLiteral("Frasco âmbar 100 ml"), "P1", "5", "un", "L2"});
+        // Item 2 was entered by an earlier version, on the date the invoice had then.
+        sql().execute(QStringLiteral("insert into MOVEST (CODMOVEST, ESTACAO, CODCOMPRA, DATA, CODPROD, LOTE, "
+                                     "FORNECEDOR, DESCRICAO, QUANTIDADE, USADOESTPREV, USADOESTCOR) values (7, '01', "
+                                     "2, '2025-12-01', 'P1', 'L2', 'Acme Distribuidora', 'Frasco âmbar 100 ml', 5, "
+                                     "'1', '1')"));
+        sql().execute(QStringLiteral("insert into ESTLOTE (DESCRICAO, LOTE, FORNECEDOR, SALDOPREVISTO, SALDOCORRENTE) "
+                                     "values ('Frasco âmbar 100 ml', 'L2', 'Acme Distribuidora', 5, 5)"));
+        openInvoice();
+        QCOMPARE(close().entered, 1);
+
+        sql().execute(QStringLiteral("update NFISCAL ") + invoiceChange);
+        sql().execute(QStringLiteral("update COMPRAS ") + itemChange);
+        dm.reset();
+        openInvoice();
+        QCOMPARE(dm->Compras.recordCount(), 2);
+        const StockClosing again = close();
+        QCOMPARE(again.entered, 0);
+        QCOMPARE(again.alreadyEntered, 2);
+        QCOMPARE(rows(QStringLiteral("select CODCOMPRA, CODMOVEST from MOVEST order by CODMOVEST")),
+                 (QStringList{"2|7", "1|8"}));
+        QCOMPARE(rows(QStringLiteral("select LOTE, SALDOPREVISTO, SALDOCORRENTE from ESTLOTE order by LOTE")),
+                 (QStringList{"L1|100.00000000|100.00000000", "L2|5.00000000|5.00000000"}));
+    }
+
     void enteredValues_data()
     {
         QTest::addColumn<ProductRow>("product");
@@ -312,6 +358,11 @@ private slots:
                "Centro-Oest|1|1"
             << "Luva nitrílica|G9|Distribuidora de Insumos São João L|P1|P1|cx|Estoque|1.00000000|1.00000000|"
                "Depósito Centro-Oest";
+        QTest::newRow("a code the catalogue lacks: found by name, entered under its code")
+            << ProductRow{"P1", QStringLiteral("Luva nitrílica"), "SUP", "cx"}
+            << ItemRow{1, QStringLiteral("Luva nitrílica"), "7890000000017", "4", "cx", "G9"}
+            << "1|1|P1|G9|" + acme + "|Luva nitrílica|SUP|4.00000000|cx|N|Almoxarifado|1|1"
+            << "Luva nitrílica|G9|" + acme + "|P1|P1|cx|Estoque|4.00000000|4.00000000|Almoxarifado";
         QTest::newRow("a product for resale has no EAN code")
             << ProductRow{"R1", QStringLiteral("Protetor solar fator 50"), "REV", "un"}
             << ItemRow{1, QStringLiteral("Protetor solar fator 50"), "R1", "12", "un", "PS1"}
@@ -333,7 +384,9 @@ private slots:
         QCOMPARE(lots(), QStringList{lot});
     }
 
-    void itemsThatCannotBeEnteredLeaveNoTrace()
+    // Items that cannot go into stock are named with the reason; the others go in all the same,
+    // and the closing is no success.
+    void itemsLeftOutAreNamedWithTheirReason()
     {
         product({"P1", QStringLiteral("Frasco âmbar 100 ml"), "SUP", "un"});
         invoice();
@@ -343,8 +396,37 @@ private slots:
         openInvoice();
         const StockClosing result = close();
         QCOMPARE(result.entered, 1);
-        QCOMPARE(result.skipped, 2);
         QCOMPARE(rows(QStringLiteral("select CODCOMPRA, CODMOVEST from MOVEST")), QStringList{"3|1"});
+        QCOMPARE(ClosingMessage(result),
+                 QStringLiteral("ATENÇÃO: 2 itens da Nota Fiscal não entraram no estoque:\r"
+                                "- item 0001 (Frasco âmbar 100 ml): sem lote\r"
+                                "- item 0002 (Produto que não existe, lote L2): produto não identificado\r"
+                                "Os demais itens foram lançados no estoque.\r"
+                                "Corrija esses itens e clique novamente em \"Fechar Nota Fiscal\"."));
+
+        // Once the lot is typed, the next closing enters that item and still names the other.
+        sql().execute(QStringLiteral("update COMPRAS set LOTE = 'L1' where CODCOMPRA = 1"));
+        const StockClosing again = close();
+        QCOMPARE(again.entered, 1);
+        QCOMPARE(again.alreadyEntered, 1);
+        QCOMPARE(ClosingMessage(again),
+                 QStringLiteral("ATENÇÃO: um item da Nota Fiscal não entrou no estoque:\r"
+                                "- item 0002 (Produto que não existe, lote L2): produto não identificado\r"
+                                "Os demais itens foram lançados no estoque.\r"
+                                "Corrija esses itens e clique novamente em \"Fechar Nota Fiscal\"."));
+        QCOMPARE(rows(QStringLiteral("select CODCOMPRA from MOVEST order by CODMOVEST")), (QStringList{"3", "1"}));
+    }
+
+    void aClosingWithEveryItemInIsASuccess()
+    {
+        product({"P1", QStringLiteral("Frasco âmbar 100 ml"), "SUP", "un"});
+        invoice();
+        item({1, QStringLiteral("Frasco âmbar 100 ml"), "P1", "100", "un", "L1"});
+        openInvoice();
+        const QString success =
+            QStringLiteral("                           * * * SUCESSO * * *\r-> A Nota Fiscal foi fechada corretamente");
+        QCOMPARE(ClosingMessage(close()), success);
+        QCOMPARE(ClosingMessage(close()), success); // nothing left to enter is no failure
     }
 
     void aFailureUndoesTheWholeClosing()

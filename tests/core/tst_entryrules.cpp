@@ -93,17 +93,16 @@ private slots:
         QTest::addColumn<double>("divisor");
         QTest::addColumn<QString>("purchaseUnit");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("multiplier");
 
         // 0,05 a ml; a litre holds 1000 ml (TABFORMP).
         QTest::newRow("per purchase unit") << "ml" << 1.0 << "L"
-                                           << "50,00" << 1000.0;
+                                           << "50,00";
         QTest::newRow("unknown purchase unit: per stock unit") << "ml" << 1.0 << "un"
-                                                               << "0,05 / ml" << 1.0;
+                                                               << "0,05 / ml";
         QTest::newRow("divisor of the stock unit") << "ml" << 10.0 << "un"
-                                                   << "0,01 / ml" << 1.0;
+                                                   << "0,01 / ml";
         QTest::newRow("divisor 0: the cost as kept") << "ml" << 0.0 << "un"
-                                                     << "0,05 / ml" << 1.0;
+                                                     << "0,05 / ml";
     }
     void costPerUnit()
     {
@@ -111,7 +110,6 @@ private slots:
         QFETCH(double, divisor);
         QFETCH(QString, purchaseUnit);
         QFETCH(QString, text);
-        QFETCH(double, multiplier);
         product("S1", "Alcool", "SUP", unit.toLatin1().constData(), divisor, 0.05);
         sql().execute(QStringLiteral("insert into TABFORMP (UNID_COMPONENTE, DIV_UNID_COMPONENTE, UNID_COMPRAS, "
                                      "MULTIPLICADOR) values ('ml', 1, 'l', 1000)"));
@@ -119,7 +117,6 @@ private slots:
         const auto shown = ItemCostPerUnit(dm->Componentes, dm->TabFormP, QStringLiteral("Alcool"), purchaseUnit);
         QVERIFY(shown);
         QCOMPARE(shown->text, text);
-        QCOMPARE(shown->multiplier, multiplier);
         QVERIFY(!dm->Componentes.isOpen() && !dm->TabFormP.isOpen());
     }
     void costPerUnitOfAProductNotInTheCatalogue()
@@ -129,53 +126,54 @@ private slots:
         QVERIFY(!ItemCostPerUnit(dm->Componentes, dm->TabFormP, QStringLiteral("Luva"), QStringLiteral("un")));
     }
 
+    // The price is of one unit of what the item holds now; the multiplier comes from that unit.
     void costUpdate_data()
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("divisor");
-        QTest::addColumn<double>("multiplierIn");
+        QTest::addColumn<QString>("purchaseUnit");
         QTest::addColumn<int>("result");
         QTest::addColumn<double>("cost");
-        QTest::addColumn<double>("multiplierOut");
 
         const int updated = int(CostUpdate::Updated);
-        // A price of 20 for a purchase unit of 1000 stock units: 0,02 a stock unit.
+        // A price of 20 for a litre of 1000 ml: 0,02 a ml.
         QTest::newRow("by code") << "S1"
-                                 << "Outro nome" << 1.0 << 1000.0 << updated << 0.02 << 1000.0;
+                                 << "Outro nome" << 1.0 << "l" << updated << 0.02;
         QTest::newRow("by name when the code is unknown") << "S9"
-                                                          << "Alcool" << 1.0 << 1000.0 << updated << 0.02 << 1000.0;
-        QTest::newRow("multiplier 0 counts as 1") << "S1"
-                                                  << "Alcool" << 1.0 << 0.0 << updated << 20.0 << 1.0;
-        QTest::newRow("divisor 0: unchanged")
-            << "S1"
-            << "Alcool" << 0.0 << 1000.0 << int(CostUpdate::Unchanged) << 0.05 << 1000.0;
-        QTest::newRow("not a supply product")
-            << "R1"
-            << "Dipirona" << 1.0 << 1000.0 << int(CostUpdate::NotFound) << 0.05 << 1000.0;
+                                                          << "Alcool" << 1.0 << "L" << updated << 0.02;
+        QTest::newRow("a unit the table does not know: per stock unit") << "S1"
+                                                                        << "Alcool" << 1.0 << "un" << updated << 20.0;
+        QTest::newRow("a table row of multiplier 0 counts as 1") << "S1"
+                                                                 << "Alcool" << 1.0 << "cx" << updated << 20.0;
+        QTest::newRow("divisor 0: unchanged") << "S1"
+                                              << "Alcool" << 0.0 << "l" << int(CostUpdate::Unchanged) << 0.05;
+        QTest::newRow("not a supply product") << "R1"
+                                              << "Dipirona" << 1.0 << "l" << int(CostUpdate::NotFound) << 0.05;
         QTest::newRow("unknown product") << "S9"
-                                         << "Luva" << 1.0 << 1000.0 << int(CostUpdate::NotFound) << 0.05 << 1000.0;
+                                         << "Luva" << 1.0 << "l" << int(CostUpdate::NotFound) << 0.05;
     }
     void costUpdate()
     {
         QFETCH(QString, code);
         QFETCH(QString, name);
         QFETCH(double, divisor);
-        QFETCH(double, multiplierIn);
+        QFETCH(QString, purchaseUnit);
         QFETCH(int, result);
         QFETCH(double, cost);
-        QFETCH(double, multiplierOut);
         product("S1", "Alcool", "SUP", "ml", divisor, 0.05, 2);
         product("R1", "Dipirona", "REV", "g", 1, 0.05, 2);
+        for (const char* row : {"'ml', 1, 'l', 1000", "'ml', 0, 'l', 1000", "'ml', 1, 'cx', 0"})
+            sql().execute(QStringLiteral("insert into TABFORMP (UNID_COMPONENTE, DIV_UNID_COMPONENTE, UNID_COMPRAS, "
+                                         "MULTIPLICADOR) values (%1)")
+                              .arg(QLatin1String(row)));
 
-        double multiplier = multiplierIn;
-        QCOMPARE(int(UpdateProductCost(dm->Componentes, code, name, 20.0, multiplier)), result);
-        QCOMPARE(multiplier, multiplierOut);
+        QCOMPARE(int(UpdateProductCost(dm->Componentes, dm->TabFormP, code, name, purchaseUnit, 20.0)), result);
         const char* changed = result == int(CostUpdate::NotFound) && code == "R1" ? "R1" : "S1";
         QCOMPARE(productValue(changed, "CUSTOUNITR").value_or(-1), cost);
         if (result == int(CostUpdate::Updated))
             QCOMPARE(productValue("S1", "PRECOR").value_or(-1), cost * 2 / divisor); // cost × multiplier ÷ divisor
-        QVERIFY(!dm->Componentes.isOpen());
+        QVERIFY(!dm->Componentes.isOpen() && !dm->TabFormP.isOpen());
     }
 
     void supplyProductSearch_data()

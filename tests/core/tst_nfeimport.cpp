@@ -1,8 +1,11 @@
+#include "closing/StockEntry.h"
+#include "closing/StockEntryLog.h"
 #include "data/FieldValue.h"
 #include "nfe/NfeImport.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
+#include "search/PurchaseSearch.h"
 #include "shell/WorkQueries.h"
 #include "tests/support/NfeSample.h"
 #include "tests/support/ScopedEnv.h"
@@ -153,10 +156,10 @@ private slots:
                                      "CODIGOFORNECEDOR, FABRICANTE, COMPONENTE, RESPONSAVEL, PRECOUNITUS, PRECOUNITR, "
                                      "QUANTIDADE, UNIDADE, SALDO, LOTE, FABRICACAO, VALIDADE, SITUACAO, LABORATORIO "
                                      "from COMPRAS order by RESPONSAVEL")),
-                 (QStringList{"01|1|7890000000017|05/04/2024|1234|Distribuidora Boa Vida Ltda|0001||Luva de "
+                 (QStringList{"01|1||05/04/2024|1234|Distribuidora Boa Vida Ltda|0001||Luva de "
                               "procedimento|0001|10|10|2|cx|20|L1|02/01/2024|31/01/2026|Estoque|Almoxarifado",
-                              "01|2|7890000000024|05/04/2024|1234|Distribuidora Boa Vida Ltda|0001|Lab Sul|Alcool "
-                              "etilico 70%|0002|5,5|5,5|3|un|16,5|-|05/04/2024|10/04/2026|Estoque|Almoxarifado",
+                              "01|2|7891|05/04/2024|1234|Distribuidora Boa Vida Ltda|0001|Lab Sul|ALCOOL "
+                              "ETILICO 70%|0002|5,5|5,5|3|un|16,5|-|05/04/2024|10/04/2026|Estoque|Almoxarifado",
                               "01|3||05/04/2024|1234|Distribuidora Boa Vida Ltda|0001||Gaze|0003|3,25|3,25|1|pct|3,25|"
                               "-|05/04/2024|10/04/2026|Estoque|Almoxarifado"}));
         // The window's invoice list stands on the new invoice, in date order.
@@ -228,7 +231,7 @@ private slots:
         QCOMPARE(result.outcome, NfeImportResult::Outcome::Imported);
         QCOMPARE(rows(QStringLiteral("select FORNECEDOR, FABRICANTE, COMPONENTE, LOTE, UNIDADE from COMPRAS order by "
                                      "RESPONSAVEL")),
-                 (QStringList{"Farmacia D'Ávila Ltda|D'Or|Oleo d'amendoa|L'7|un",
+                 (QStringList{"Farmacia D'Ávila Ltda|D'Or|OLEO D'AMENDOA|L'7|un",
                               "Farmacia D'Ávila Ltda||Solucao 10 \u00B5g - " + QString(54, u'x') + "|-|fra"}));
         QCOMPARE(result.adjusted.size(), 1);
         QVERIFY2(result.adjusted.front().startsWith(QStringLiteral("Item 2 (")), qPrintable(result.adjusted.front()));
@@ -443,6 +446,38 @@ private slots:
             QVERIFY(importer->refusal().endsWith(QStringLiteral("Importação não confirmada.")));
             QCOMPARE(count(QStringLiteral("select count(*) from FORNECED")), 0);
         }
+    }
+
+    // A recognised item is filed under its product, as a typed one is: the search finds it by
+    // product, lot and expiry, and the closing enters it under the product's code.
+    void aRecognisedItemIsFoundUnderItsProduct()
+    {
+        addProduct(QStringLiteral("P-77"), QStringLiteral("Luva nitrílica"), QStringLiteral("7890000000017"),
+                   QStringLiteral("Lab Sul"));
+        SampleNfe nfe;
+        nfe.items.front().lots = SampleRastro(QStringLiteral("AMD2611A"), QStringLiteral("2"),
+                                              QStringLiteral("2024-01-10"), QStringLiteral("2026-11-30"));
+        QCOMPARE(readAndImport(nfe).unrecognised, 0);
+        QCOMPARE(rows(QStringLiteral("select CODIGO, COMPONENTE from COMPRAS")), QStringList{"P-77|Luva nitrílica"});
+
+        PurchaseSearch search(*dm);
+        search.openItems();
+        bool found = false;
+        search.productEntered(QStringLiteral("luva nitrílica"), found);
+        QVERIFY(found);
+        QVERIFY(search.lotEntered(QStringLiteral("AMD2611A")));
+        QVERIFY(search.expiryEntered(QStringLiteral("30/11/2026")));
+        search.invoiceFollowsItem();
+        search.closeItems();
+        QCOMPARE(dm->NFiscal.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("1234"));
+
+        const StockClosing closing =
+            CloseInvoice(*dm, StockEntryLog(db->productFolder() + QStringLiteral("/LOGESTLOTE.TXT")));
+        QCOMPARE(closing.entered, 1);
+        QCOMPARE(rows(QStringLiteral("select CODPROD, DESCRICAO, LOTE, QUANTIDADE, VALIDADE from MOVEST")),
+                 QStringList{"P-77|Luva nitrílica|AMD2611A|2|30/11/2026"});
+        QCOMPARE(rows(QStringLiteral("select CODIGO, DESCRICAO, LOTE, SALDOCORRENTE from ESTLOTE")),
+                 QStringList{"P-77|Luva nitrílica|AMD2611A|2"});
     }
 
     void allItemsRecognised()

@@ -273,6 +273,23 @@ private slots:
         QCOMPARE(logLines(), log);
     }
 
+    // An item that cannot go into stock is named with its reason; the others go in.
+    void aClosingThatLeavesAnItemOutSaysWhich()
+    {
+        threeItems();
+        w->sql().execute(QStringLiteral("update COMPRAS set LOTE = null where CODCOMPRA = 2"));
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+        QTest::mouseClick(control<QPushButton>("BitBtn6"), Qt::LeftButton);
+        QTest::mouseClick(form().BotFecharNF, Qt::LeftButton);
+        QCOMPARE(w->dialogs().messages,
+                 QStringList{QStringLiteral("ATENÇÃO: um item da Nota Fiscal não entrou no estoque:\r"
+                                            "- item 0002 (Talco farmacêutico): sem lote\r"
+                                            "Os demais itens foram lançados no estoque.\r"
+                                            "Corrija esses itens e clique novamente em \"Fechar Nota Fiscal\".")});
+        QCOMPARE(count("select count(*) from MOVEST"), 2);
+    }
+
     // Esc in a field of the tax panel is "Voltar": the clerk lands on "Fechar Nota Fiscal", and the
     // invoice's date is neither selected nor changed by what is typed next.
     void escapeInTheTaxPanelReturnsToClosing()

@@ -184,24 +184,30 @@ private slots:
 
     void stockLocationIsCheckedWhenTheGridIsLeft_data()
     {
+        QTest::addColumn<bool>("newRow");
         QTest::addColumn<QStringList>("locations");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("refused");
         const QStringList two = {"Deposito", "Loja"};
-        QTest::newRow("one location") << QStringList{"Deposito"} << "Outro"
+        QTest::newRow("one location") << false << QStringList{"Deposito"} << "Outro"
                                       << "Deposito" << false;
-        QTest::newRow("none") << QStringList{} << "Outro"
+        QTest::newRow("none") << false << QStringList{} << "Outro"
                               << "Almoxarifado" << false;
-        QTest::newRow("other letter case") << two << "DEPOSITO"
+        QTest::newRow("other letter case") << false << two << "DEPOSITO"
                                            << "Deposito" << false;
-        QTest::newRow("almoxarifado as typed") << two << "almoxarifado"
+        QTest::newRow("almoxarifado as typed") << false << two << "almoxarifado"
                                                << "almoxarifado" << false;
-        QTest::newRow("unknown") << two << "Outro"
+        QTest::newRow("unknown") << false << two << "Outro"
                                  << "Outro" << true;
+        QTest::newRow("new row, other letter case") << true << two << "loja"
+                                                    << "Loja" << false;
+        QTest::newRow("new row, unknown") << true << two << "Outro"
+                                          << "Outro" << true;
     }
     void stockLocationIsCheckedWhenTheGridIsLeft()
     {
+        QFETCH(bool, newRow);
         QFETCH(QStringList, locations);
         QFETCH(QString, typed);
         QFETCH(QString, stored);
@@ -214,7 +220,13 @@ private slots:
                                 .arg(sql::quoted(location)));
         w.session.StockLocationCount = int(locations.size());
         QVERIFY(w.start());
-        w.dm->Compras.edit();
+        if (newRow) {
+            w.newItem();
+            w.dm->Compras.setText("COMPONENTE", QStringLiteral("Talco"));
+            w.dm->Compras.setText("CODIGO", QStringLiteral("S1"));
+        } else {
+            w.dm->Compras.edit();
+        }
         w.dm->Compras.setText("LABORATORIO", typed);
         w.form->findChild<DBEdit*>("DBEditNotaFiscal")->setFocus(Qt::TabFocusReason);
         QCOMPARE(w.itemText("LABORATORIO"), stored);

@@ -234,6 +234,77 @@ private slots:
         QCOMPARE(w.form->findChild<QLabel*>("LabelCustoUnit")->text(), QStringLiteral("0,05 / g"));
     }
 
+    // The price typed is of one unit of what the row finally holds, whichever way the unit came
+    // into the cell: typed, or corrected in "Unidades Existentes" after a unit the table lacks.
+    // Product kept in g at 0,05; TABFORMP knows 1000 g to the kg.
+    void costFollowsTheUnitTheRowHolds_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("panelKey"); // how the panel's unit is taken; 0: no panel
+        QTest::newRow("kg typed") << "kg" << 0;
+        QTest::newRow("kgs, kg taken with Enter") << "kgs" << int(Qt::Key_Return);
+        QTest::newRow("kgs, kg taken with Esc") << "kgs" << int(Qt::Key_Escape);
+    }
+    void costFollowsTheUnitTheRowHolds()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, panelKey);
+        ItemWindow w;
+        w.session.AutoPriceUpdate = true;
+        w.sql().execute("insert into TABFORMP values ('g', 1, 'kg', 1000)");
+        w.product("S1", "Talco", "g", {}, "SUP", 0.05);
+        w.item(1, "Talco", "S1", 3, "g", 0);
+        QVERIFY(w.start());
+        auto* grid = w.form->findChild<DBGrid*>("DBGrid1");
+        grid->setSelectedIndex(ItemGrid::Unidade);
+        w.type(typed);
+        w.press(Qt::Key_Return);
+        auto* panel = w.form->findChild<QFrame*>("PainelOpUnidades");
+        QCOMPARE(panel->isVisible(), panelKey != 0);
+        if (panelKey) {
+            w.press(Qt::Key_Up); // from the nearest unit, "l", up to "kg"
+            QCOMPARE(w.dm->Unidades.asText("UNIDADE"), QStringLiteral("kg"));
+            w.press(Qt::Key(panelKey));
+            QVERIFY(!panel->isVisible());
+            grid->setFocus(Qt::MouseFocusReason);
+        }
+        QCOMPARE(w.itemText("UNIDADE"), QStringLiteral("kg"));
+        QCOMPARE(w.form->findChild<QLabel*>("LabelCustoUnit")->text(), QStringLiteral("50,00"));
+        grid->setSelectedIndex(ItemGrid::PrecoUnitR);
+        w.type("27");
+        w.press(Qt::Key_Return);
+        QCOMPARE(w.productValue("S1", "CUSTOUNITR"), 0.027);
+        QCOMPARE(w.form->findChild<QLabel*>("LabelCustoUnit")->text(), QStringLiteral("27,00"));
+    }
+
+    // The cost label names the current item's product, or nothing: never the one shown before.
+    void costLabelFollowsTheCurrentItem()
+    {
+        ItemWindow w;
+        w.product("S1", "Talco", "g", {}, "SUP", 0.05);
+        w.item(1, "Talco", "S1", 2, "g", 1);
+        w.item(2, "Produto que o catálogo não tem", {}, 1, "un", 1);
+        QVERIFY(w.start());
+        auto* label = w.form->findChild<QLabel*>("LabelCustoUnit");
+        CachedDataset& items = w.dm->Compras;
+        items.first();
+        QCOMPARE(label->text(), QStringLiteral("0,05 / g"));
+        items.next();
+        QCOMPARE(w.itemText("CODCOMPRA"), QStringLiteral("2"));
+        QCOMPARE(label->text(), QString());
+        items.first();
+        QCOMPARE(label->text(), QStringLiteral("0,05 / g"));
+        w.newItem();
+        QCOMPARE(label->text(), QString());
+        w.type("ta"); // not a product: the options open near it, and Enter takes "Talco"
+        w.press(Qt::Key_Return);
+        QVERIFY(w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
+        QCOMPARE(label->text(), QString());
+        w.press(Qt::Key_Return);
+        QCOMPARE(w.itemText("CODIGO"), QStringLiteral("S1"));
+        QCOMPARE(label->text(), QStringLiteral("0,05 / g"));
+    }
+
     void divisorZeroShowsTheCostUndivided()
     {
         ItemWindow w;
