@@ -84,6 +84,8 @@ void TFormCompras::buildMenu()
     Vencimentos1 = reports->addAction(QStringLiteral("Vencimentos"));
     Vencimentos1->setObjectName(QStringLiteral("Vencimentos1"));
     Sair1 = add(bar, QStringLiteral("Sair1"), QStringLiteral("&Sair"));
+    // Nobody reads or prints anything before logging in: the menu answers from the login on.
+    bar->setEnabled(false);
 }
 
 void TFormCompras::buildLoginPanel()
