@@ -6,6 +6,7 @@
 #include "data/ServerError.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
+#include "payments/CustomInstalments.h"
 #include "payments/PayableDescription.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
@@ -366,6 +367,13 @@ void DatasetRules::attachPaymentRules()
     dm_.ContasP.afterDelete = [](CachedDataset& ds) { Write(ds); };
 
     dm_.PagDiver.afterInsert = [this](CachedDataset&) { InstalmentDefaults(); };
+    // An instalment without due date, or one that would take the instalments above the net value,
+    // is never stored: it stays in the grid to be corrected.
+    dm_.PagDiver.beforePost = [this](CachedDataset&) {
+        const QString refusal = instalments::InstalmentRefusal(dm_);
+        if (!refusal.isEmpty())
+            throw DatasetError(refusal);
+    };
     const auto writeAndRecalc = [this](CachedDataset& ds) {
         Write(ds);
         window_.RecalcInstalmentBalance();
