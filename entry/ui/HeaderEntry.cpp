@@ -60,6 +60,7 @@ HeaderEntry::HeaderEntry(WindowState& window, QWidget* parent) : QWidget(parent)
     lookup_ = new SupplierLookup(window, *DBEditForn, parent);
     connect(lookup_, &SupplierLookup::itemGridWanted, this, &HeaderEntry::itemGridWanted);
     connect(lookup_, &SupplierLookup::exitEnabled, this, &HeaderEntry::exitEnabled);
+    connect(lookup_, &SupplierLookup::numberTaken, this, [this] { correctNumber(); });
 }
 
 void HeaderEntry::buildFields()
@@ -224,17 +225,28 @@ void HeaderEntry::LeaveDateField()
     saved.date = date.left(kSavedTextLength);
 }
 
+// Back to the number to correct it, its text selected.
+void HeaderEntry::correctNumber()
+{
+    tryFocus(DBEditNotaFiscal);
+    DBEditNotaFiscal->selectAll();
+}
+
 void HeaderEntry::LeaveNumberField()
 {
     auto& saved = session_->SavedFieldText;
+    const QString previousNumber = saved.number;
     const QString number = dm_->NFiscal.asText(QStringLiteral("NOTAFISCAL")).left(kNumberLength);
-    if (number != saved.number && !saved.number.isEmpty() && !session_->InsertingInvoice) {
+    const bool cascades = number != saved.number && !saved.number.isEmpty() && !session_->InsertingInvoice;
+    if (cascades) {
         CascadeHeaderChange(*dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier, saved.supplierCode},
                             number, kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(DBEditForn);
     }
     session_->InsertingInvoice = false;
     saved.number = number;
+    if (!cascades && number != previousNumber && TellTakenInvoiceNumber(*dm_))
+        correctNumber();
 }
 
 void HeaderEntry::LeaveSupplierField()

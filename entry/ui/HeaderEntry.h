@@ -27,6 +27,7 @@ public:
     void attachDataModule(TDM& dm);
 
     void LeaveDateField();
+    void correctNumber();
     void LeaveNumberField();
     void LeaveSupplierField();
 
