@@ -316,6 +316,15 @@ private slots:
         QCOMPARE(discount->text(), storedDiscount);
     }
 
+    // "Impostos, Desp. e Descontos" answers Alt+D from the invoice.
+    void altDOpensTheTaxPanel()
+    {
+        QVERIFY(startEditingInvoiceOf150());
+        typeInto(form().DBEdit2, QString());
+        QTest::keyClick(form().DBEdit2, Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(form().PainelOutrasDespesas->isVisible());
+    }
+
     // While the tax panel is up, the keyboard stays in it: the discount field of the invoice, left
     // by the click that opens the panel, hands the focus on to no field behind the panel.
     void keysStayInTheTaxPanel()
