@@ -48,6 +48,16 @@ bool isNewInvoiceItem(const CachedDataset& items, int row, const CachedDataset& 
 const QString HeaderEntry::kDropStoredItemsQuestion =
     QStringLiteral("Os itens já gravados desta nova Nota Fiscal serão excluídos.\rCancelar a Nota Fiscal assim mesmo?");
 
+QString HeaderEntry::DeleteQuestion(const CachedDataset& invoice)
+{
+    const QString date = QStringLiteral("DATA");
+    return QStringLiteral("Excluir a Nota Fiscal ") + invoice.asText(QStringLiteral("NOTAFISCAL")) +
+           QStringLiteral(" do fornecedor ") + invoice.asText(QStringLiteral("FORNECEDOR")) +
+           QStringLiteral(", emitida em ") +
+           (invoice.isNull(date) ? QString() : invoice.asDate(date).toString(QStringLiteral("dd/MM/yyyy"))) +
+           QStringLiteral("?");
+}
+
 const QString HeaderEntry::kEditModeMessage =
     QStringLiteral("Para alterar os dados deste registro, primeiro\rdê um clique no sétimo botão do Navegador para\r"
                    "colocar o arquivo em modo de edição.");
@@ -144,6 +154,7 @@ void HeaderEntry::connectFields()
     connect(DBEditForn, &DBEdit::entered, this, guarded([this] { SupplierFieldEntered(); }));
     connect(DBEditForn, &DBEdit::edited, this, guarded([this] { SupplierTyped(); }));
     connect(DBEditForn, &DBEdit::exited, this, guarded([this] { LeaveSupplierField(); }));
+    DBNavigator5->deleteQuestion = [this] { return DeleteQuestion(dm_->NFiscal); };
     DBNavigator5->beforeAction = [this](DBNavigator::Button b) {
         return b != DBNavigator::Cancel || ConfirmNewInvoiceCancel();
     };
