@@ -200,7 +200,7 @@ bool InstalmentPanel::gridKey(QKeyEvent& event)
 }
 
 // Stores the instalment being typed. One the rules refuse is told, stays in the grid and waits
-// in `column` to be corrected: false then.
+// in `column` to be corrected, "Voltar " off meanwhile: false then.
 bool InstalmentPanel::storeTypedInstalment(int column)
 {
     try {
@@ -210,6 +210,7 @@ bool InstalmentPanel::storeTypedInstalment(int column)
             rows.post();
     } catch (const DatasetError& refused) {
         ShowMessage(refused.message());
+        BitBtn2->setEnabled(false);
         DBGrid3->setSelectedIndex(column);
         return false;
     }

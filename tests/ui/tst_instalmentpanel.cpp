@@ -173,21 +173,20 @@ private slots:
     }
 
     // An instalment the rules refuse is told once and stays in the grid, in the cell to correct:
-    // no row is added, nothing is stored, "Voltar " stays disabled.
+    // no row is added, what is stored keeps the whole net value (the date's Enter stored the row
+    // with it) or nothing at all, and "Voltar " stays disabled.
     void refusedInstalments_data()
     {
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("column");
-        QTest::newRow("above the net value") << "050524"
-                                             << "210" << kTooMuch << 1;
-        QTest::newRow("no amount") << "050524"
-                                   << "0"
-                                   << "O valor da parcela deve ser maior que zero." << 1;
-        QTest::newRow("no due date") << ""
-                                     << ""
-                                     << "Informe a data de vencimento da parcela." << 0;
+        QTest::addColumn<int>("stored");
+        const QString zero = QStringLiteral("O valor da parcela deve ser maior que zero.");
+        const QString noDate = QStringLiteral("Informe a data de vencimento da parcela.");
+        QTest::newRow("above the net value") << QStringLiteral("050524") << QStringLiteral("210") << kTooMuch << 1 << 1;
+        QTest::newRow("no amount") << QStringLiteral("050524") << QStringLiteral("0") << zero << 1 << 1;
+        QTest::newRow("no due date") << QString() << QString() << noDate << 0 << 0;
     }
     void refusedInstalments()
     {
@@ -195,6 +194,7 @@ private slots:
         QFETCH(QString, amount);
         QFETCH(QString, message);
         QFETCH(int, column);
+        QFETCH(int, stored);
         start();
         chooseCustomInstalments();
         type(date);
@@ -207,7 +207,8 @@ private slots:
         QCOMPARE(grid()->selectedIndex(), column);
         QCOMPARE(rows().recordCount(), 1);
         QVERIFY(!voltar()->isEnabled());
-        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER where VALOR = 200")), stored);
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), stored);
     }
 
     // A due date before the issue date (20/04/2024) is kept only when the clerk confirms it.

@@ -101,16 +101,18 @@ private slots:
     {
         QFETCH(int, key);
         LoginWindow l;
-        l.w.sql().execute(QStringLiteral("insert into NFISCAL (CODIGO, DATA, NOTAFISCAL, FORNECEDOR, GRUPDESP) values "
-                                         "(1, '2024-03-01', '10', 'Alfa', 'SUP')"));
-        l.w.sql().execute(QStringLiteral("insert into NFISCAL (CODIGO, DATA, NOTAFISCAL, FORNECEDOR, GRUPDESP) values "
-                                         "(2, '2024-03-02', '11', 'Alfa', 'SUP')"));
+        l.w.sql().execute(
+            QStringLiteral("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
+                           "GRUPDESP, CODIGOFORNECEDOR) values ('01', 1, '2024-03-01', '10', 'Alfa', 'SUP', '0001')"));
+        l.w.sql().execute(
+            QStringLiteral("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
+                           "GRUPDESP, CODIGOFORNECEDOR) values ('01', 2, '2024-03-02', '11', 'Alfa', 'SUP', '0001')"));
         QVERIFY(l.up());
         TFormCompras& form = *l.w.form;
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto* name = form.findChild<QLineEdit*>("EditNome");
         QTRY_VERIFY(name->hasFocus());
-        const int row = l.w.dm->NFiscal.currentRow();
+        const qint64 invoice = l.w.dm->NFiscal.asInteger(QStringLiteral("CODIGO"));
 
         QTest::keyClick(name, Qt::Key(key), Qt::AltModifier);
         QCoreApplication::processEvents();
@@ -118,7 +120,7 @@ private slots:
         QVERIFY(form.PainelPesquisaCompras->isHidden());
         QVERIFY(form.TabelaNFiscais->isHidden());
         QCOMPARE(l.w.dm->NFiscal.state(), CachedDataset::State::Browse);
-        QCOMPARE(l.w.dm->NFiscal.currentRow(), row);
+        QCOMPARE(l.w.dm->NFiscal.asInteger(QStringLiteral("CODIGO")), invoice);
         QVERIFY(name->hasFocus());
 
         l.login(QStringLiteral("ana"), QStringLiteral("123"));
