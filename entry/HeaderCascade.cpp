@@ -188,6 +188,20 @@ void restoreHeader(TDM& dm, HeaderColumn changed, const HeaderKey& old)
     }
 }
 
+qint64 currentInvoiceCode(TDM& dm)
+{
+    const CachedDataset& nf = dm.NFiscal;
+    return nf.isOpen() && !nf.isEmpty() ? nf.asInteger(QStringLiteral("CODIGO")) : 0;
+}
+
+// The payables and instalments found by the old number and supplier name are this invoice's
+// only when no other invoice has that number and name: another invoice's are never blocked on,
+// nor moved.
+bool ownsPayablesOf(TDM& dm, const HeaderKey& old)
+{
+    return !InvoiceSharesPayables(dm.SQLQuery1, old.number, old.supplier, currentInvoiceCode(dm));
+}
+
 // A new number or supplier is refused when another invoice of the supplier carries the number,
 // or when a payable of the invoice has been taken over by the finance module.
 void refuseUnmovableChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
@@ -196,13 +210,12 @@ void refuseUnmovableChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, 
     if (changed == HeaderColumn::Date)
         return;
     const PayableKeys keys = payableKeys(changed, old, newValue);
-    const CachedDataset& nf = dm.NFiscal;
-    const qint64 ownCode = nf.isOpen() && !nf.isEmpty() ? nf.asInteger(QStringLiteral("CODIGO")) : 0;
+    const qint64 ownCode = currentInvoiceCode(dm);
     const QString code = changed == HeaderColumn::Supplier ? newSupplierCode : old.supplierCode;
     QString refusal;
     if (InvoiceNumberTaken(dm.SQLQuery1, keys.newNumber, code, keys.newSupplier, ownCode))
         refusal = InvoiceNumberTakenMessage(keys.newNumber, keys.newSupplier);
-    else if (payablesTakenOver(dm.SQLQuery1, keys.oldDescription))
+    else if (ownsPayablesOf(dm, old) && payablesTakenOver(dm.SQLQuery1, keys.oldDescription))
         refusal = kPayablesTakenOverMessage;
     if (refusal.isEmpty())
         return;
@@ -244,6 +257,7 @@ void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, co
 {
     CachedDataset& copy = dm.Compras2;
     refuseUnmovableChange(dm, changed, old, newValue, newSupplierCode);
+    const bool ownsPayments = changed == HeaderColumn::Date || ownsPayablesOf(dm, old);
     StoreTypedItem(dm.Compras); // with the old key, so that the cascade moves it too
     dm.Compras.close();
     copy.close();
@@ -251,7 +265,7 @@ void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, co
         deleteItemsWithEmptyColumn(copy, changed, cleanUpOrder);
         copy.close();
         moveItemsToNewKey(dm, changed, old, newValue, newSupplierCode, updateOrder);
-        if (changed != HeaderColumn::Date)
+        if (changed != HeaderColumn::Date && ownsPayments)
             movePaymentsToNewKey(dm, payableKeys(changed, old, newValue));
     } catch (const std::exception&) {
         // The item list comes back whatever went wrong; the cascade's error is the one reported.

@@ -51,6 +51,31 @@ Decimal InstalmentBalance(TDM& dm)
     return Decimal{net.units - field::toDecimal(paid).rescaled(2).units, 2};
 }
 
+QString InstalmentRefusal(TDM& dm)
+{
+    const CachedDataset& instalment = dm.PagDiver;
+    if (instalment.isNull(QStringLiteral("DATA")))
+        return QStringLiteral("Informe a data de vencimento da parcela.");
+    const Decimal amount = field::toDecimal(instalment.value(QStringLiteral("VALOR"))).rescaled(2);
+    if (amount.units <= 0)
+        return QStringLiteral("O valor da parcela deve ser maior que zero.");
+    QString others = QStringLiteral("Select sum(VALOR) as OUTRAS from PAGDIVER") + invoiceRows(dm);
+    if (!instalment.isNull(QStringLiteral("CODPAGDIVER")))
+        others += QStringLiteral(" and CODPAGDIVER <> ") +
+                  QString::number(instalment.asInteger(QStringLiteral("CODPAGDIVER")));
+    const Decimal othersTotal = field::toDecimal(dm.SQLQuery1.single(others, QStringLiteral("OUTRAS"))).rescaled(2);
+    const Decimal net = field::toDecimal(dm.NFiscal.value(QStringLiteral("VALLIQUIDO"))).rescaled(2);
+    if (othersTotal.units + amount.units > net.units)
+        return kInstalmentsAboveNetValue;
+    return {};
+}
+
+bool DueBeforeIssue(TDM& dm)
+{
+    const QString due = QStringLiteral("DATA");
+    return !dm.PagDiver.isNull(due) && !dm.NFiscal.isNull(due) && dm.PagDiver.asDate(due) < dm.NFiscal.asDate(due);
+}
+
 QString BalanceText(const Decimal& balance)
 {
     return balance.rescaled(2).toString().replace(QLatin1Char('.'), QLatin1Char(',')).rightJustified(kBalanceWidth);

@@ -17,6 +17,16 @@ int OpenInvoiceInstalments(TDM& dm);
 // The invoice's net value minus what its instalments add up to, to the cent.
 Decimal InstalmentBalance(TDM& dm);
 
+// Why the current instalment of `PagDiver` cannot be stored; empty when it can. It needs a due
+// date and an amount above zero, and the invoice's instalments may not add up to more than its
+// net value.
+QString InstalmentRefusal(TDM& dm);
+inline const QString kInstalmentsAboveNetValue =
+    QStringLiteral("ERRO: Total das parcelas maior que o Total da Nota Fiscal. Favor corrigir.");
+
+// Whether the current instalment falls due before the invoice's issue date.
+bool DueBeforeIssue(TDM& dm);
+
 // The balance as `EditValRest` shows it: "0.00" with a decimal comma, right-aligned in 9 characters.
 QString BalanceText(const Decimal& balance);
 

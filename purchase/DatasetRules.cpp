@@ -6,6 +6,7 @@
 #include "data/ServerError.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
+#include "payments/CustomInstalments.h"
 #include "payments/PayableDescription.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
@@ -83,10 +84,7 @@ void RefuseTakenInvoiceNumber(TDM& dm)
         throw DatasetError(InvoiceNumberTakenMessage(number, supplier));
 }
 
-namespace {
-
-// Another invoice with the same number and supplier name: its payables carry the same description.
-bool sharesPayables(SqlCommand& query, const QString& number, const QString& supplierName, qint64 ownCode)
+bool InvoiceSharesPayables(SqlCommand& query, const QString& number, const QString& supplierName, qint64 ownCode)
 {
     const Value shared =
         query.single(QStringLiteral("select count(*) as OUTRAS from NFISCAL where NOTAFISCAL = ") +
@@ -97,7 +95,16 @@ bool sharesPayables(SqlCommand& query, const QString& number, const QString& sup
     return count && *count > 0;
 }
 
-} // namespace
+bool TellTakenInvoiceNumber(TDM& dm)
+{
+    try {
+        RefuseTakenInvoiceNumber(dm);
+    } catch (const DatasetError& taken) {
+        dm.window().showMessage(taken.message());
+        return true;
+    }
+    return false;
+}
 
 DatasetRules::DatasetRules(TDM& dm)
     : dm_(dm), session_(dm.session()), window_(dm.window()), redraws_(QStringLiteral("KeyRedraw"), dm.SQLConnection1)
@@ -268,7 +275,7 @@ void DatasetRules::RemoveItemsAndPayables()
     const QString number = nf.asText(QStringLiteral("NOTAFISCAL"));
     const QString supplier = nf.asText(QStringLiteral("FORNECEDOR"));
     const QString description = PayableDescription(number, supplier);
-    if (sharesPayables(dm_.SQLQuery1, number, supplier, nf.asInteger(QStringLiteral("CODIGO")))) {
+    if (InvoiceSharesPayables(dm_.SQLQuery1, number, supplier, nf.asInteger(QStringLiteral("CODIGO")))) {
         window_.showMessage(QStringLiteral("As contas do \"Contas a Pagar\" com a descrição \"") + description +
                             QStringLiteral("\" não foram excluídas:\routra nota fiscal com o mesmo número e o mesmo "
                                            "fornecedor usa esta descrição."));
@@ -366,6 +373,13 @@ void DatasetRules::attachPaymentRules()
     dm_.ContasP.afterDelete = [](CachedDataset& ds) { Write(ds); };
 
     dm_.PagDiver.afterInsert = [this](CachedDataset&) { InstalmentDefaults(); };
+    // An instalment without due date, or one that would take the instalments above the net value,
+    // is never stored: it stays in the grid to be corrected.
+    dm_.PagDiver.beforePost = [this](CachedDataset&) {
+        const QString refusal = instalments::InstalmentRefusal(dm_);
+        if (!refusal.isEmpty())
+            throw DatasetError(refusal);
+    };
     const auto writeAndRecalc = [this](CachedDataset& ds) {
         Write(ds);
         window_.RecalcInstalmentBalance();

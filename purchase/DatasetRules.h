@@ -24,6 +24,12 @@ bool InvoiceNumberTaken(SqlCommand& query, const QString& number, const QString&
 QString InvoiceNumberTakenMessage(const QString& number, const QString& supplierName);
 // Throws DatasetError with the message above when the current `NFiscal` row's number is taken.
 void RefuseTakenInvoiceNumber(TDM& dm);
+// Tells the clerk when the current invoice's number is taken (as `RefuseTakenInvoiceNumber`
+// would refuse it); true then.
+bool TellTakenInvoiceNumber(TDM& dm);
+// Another invoice than `ownCode` has the same number and supplier name: the payables and
+// instalments found by that description may be that invoice's.
+bool InvoiceSharesPayables(SqlCommand& query, const QString& number, const QString& supplierName, qint64 ownCode);
 
 // The rules the datasets of the data module carry: keys drawn as greatest + 1, defaults from the
 // current invoice and the login identity, every posted or deleted change written at once, the

@@ -60,6 +60,11 @@ bool AskYesNo(const QString& text)
     return Dialogs::current().askYesNo(text);
 }
 
+bool AskYesNoDefaultNo(const QString& text)
+{
+    return Dialogs::current().askYesNoDefaultNo(text);
+}
+
 QString AskOpenFileName(const QString& caption, const QString& filter)
 {
     return Dialogs::current().askOpenFileName(caption, filter);

@@ -16,6 +16,8 @@ public:
     virtual ~Dialogs() = default;
     virtual void showMessage(const QString& text) = 0;
     virtual bool askYesNo(const QString& text) = 0;
+    // The same question with "Não" as the default answer (Enter answers No): for what cannot be undone.
+    virtual bool askYesNoDefaultNo(const QString& text) { return askYesNo(text); }
     // Empty when the user cancels.
     virtual QString askOpenFileName(const QString& caption, const QString& filter) = 0;
 
@@ -29,6 +31,7 @@ public:
 
 void ShowMessage(const QString& text);
 bool AskYesNo(const QString& text);
+bool AskYesNoDefaultNo(const QString& text);
 QString AskOpenFileName(const QString& caption, const QString& filter);
 
 // For tests: records what was shown and answers from queues (Yes and an empty file name when the
@@ -45,6 +48,11 @@ public:
         answers.pop_front();
         return a;
     }
+    bool askYesNoDefaultNo(const QString& text) override
+    {
+        defaultNoQuestions.append(text);
+        return askYesNo(text);
+    }
     QString askOpenFileName(const QString& caption, const QString&) override
     {
         fileCaptions.append(caption);
@@ -57,6 +65,7 @@ public:
 
     QStringList messages;
     QStringList questions;
+    QStringList defaultNoQuestions; // also in `questions`
     QStringList fileCaptions;
     std::deque<bool> answers;
     std::deque<QString> fileNames;

@@ -106,7 +106,7 @@ void DBNavigator::run(Button b)
             ds->append();
             break;
         case Delete:
-            ConfirmAndDelete(*ds);
+            ConfirmAndDelete(*ds, deleteQuestion ? deleteQuestion() : kConfirmDeleteText);
             break;
         case Edit:
             ds->edit();

@@ -28,6 +28,8 @@ public:
 
     // Asked before a button's action runs: false (or an error, reported) leaves the dataset as it is.
     std::function<bool(Button)> beforeAction;
+    // The question that confirms a deletion, naming the row; the general one when not set.
+    std::function<QString()> deleteQuestion;
 
 signals:
     // After the button's action ran (also when it failed).

@@ -8,11 +8,11 @@ bool IsEditing(const CachedDataset& dataset)
     return dataset.state() == CachedDataset::State::Edit || dataset.state() == CachedDataset::State::Insert;
 }
 
-bool ConfirmAndDelete(CachedDataset& dataset)
+bool ConfirmAndDelete(CachedDataset& dataset, const QString& question)
 {
     if (!dataset.isOpen() || dataset.isEmpty())
         return false;
-    if (!AskYesNo(kConfirmDeleteText))
+    if (!AskYesNoDefaultNo(question))
         return false;
     dataset.remove();
     return true;

@@ -17,6 +17,11 @@ bool staysInTheField(const QFocusEvent& e)
     return e.reason() == Qt::ActiveWindowFocusReason || e.reason() == Qt::PopupFocusReason;
 }
 
+bool isEscape(const QKeyEvent& e)
+{
+    return e.key() == Qt::Key_Escape && e.modifiers() == Qt::NoModifier;
+}
+
 } // namespace
 
 FieldLink::FieldLink(QWidget* control, Control access) : QObject(control), control_(control), access_(std::move(access))
@@ -95,6 +100,7 @@ void FieldLink::userChanged()
     if (access_.text() != changed)
         access_.setText(changed); // going into edit reloaded the field
     modified_ = true;
+    refusedText_ = QString();
     RunGuarded([&] { emit edited(changed); });
 }
 
@@ -124,6 +130,7 @@ QString FieldLink::fieldText(bool forTyping) const
 void FieldLink::load()
 {
     modified_ = false;
+    refusedText_ = QString();
     const QString text = fieldText(inside_);
     if (text != access_.text())
         access_.setText(text);
@@ -166,7 +173,12 @@ bool FieldLink::eventFilter(QObject* watched, QEvent* event)
         return false;
     switch (event->type()) {
     case QEvent::KeyPress: {
-        if (!access_.isEditingKey(*static_cast<QKeyEvent*>(event)))
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (isEscape(key) && holdsRefusedText()) {
+            load();
+            return false; // Esc goes on to the panel's cancel button
+        }
+        if (!access_.isEditingKey(key))
             return false;
         bool editable = false;
         RunGuarded([&] { editable = startEditing(); });
@@ -193,17 +205,29 @@ bool FieldLink::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Leaving writes the typed text; a text that does not convert keeps the focus in the control,
-// and the exit handler does not run.
+// and the exit handler does not run. A control that can no longer hold the focus (its panel was
+// closed) drops the text instead, and is left.
 void FieldLink::leave()
 {
     try {
         writePending();
     } catch (const std::exception&) {
-        control_->setFocus(Qt::OtherFocusReason);
-        ReportLater(std::current_exception());
-        return;
+        const bool told = holdsRefusedText();
+        const bool reachable = control_->isVisible() && control_->isEnabled();
+        refusedText_ = access_.text();
+        if (!told || reachable)
+            ReportLater(std::current_exception());
+        if (reachable) {
+            control_->setFocus(Qt::OtherFocusReason);
+            return;
+        }
     }
     inside_ = false;
     load();
     RunGuarded([&] { emit exited(); });
+}
+
+bool FieldLink::holdsRefusedText() const
+{
+    return modified_ && !refusedText_.isNull() && access_.text() == refusedText_;
 }

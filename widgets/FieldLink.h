@@ -16,6 +16,10 @@ class QWidget;
 // when the user starts typing and the source allows it (and refuses the key otherwise), signals
 // only the user's edits, and writes the typed text into the field when the control is left -
 // before `exited` - and when the dataset is posted. Nothing it loads itself counts as an edit.
+//
+// A typed text the field cannot take is reported and the focus stays in the control to correct
+// it; Esc drops it, and so does a control that goes out of reach (its panel closes) while holding
+// it: the field then shows its stored value again. Each refusal is told once.
 class FieldLink : public QObject {
     Q_OBJECT
 
@@ -63,6 +67,7 @@ private:
     QString fieldText(bool forTyping) const;
     void connectDataset();
     void leave();
+    bool holdsRefusedText() const;
     void onFieldChanged(int row, int column);
     void onRowChanged(int row);
 
@@ -75,4 +80,5 @@ private:
     bool modified_ = false;
     bool writing_ = false;
     bool inside_ = false; // entered and not yet left
+    QString refusedText_; // the typed text last refused and reported; null when none is held
 };

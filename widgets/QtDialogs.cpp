@@ -27,13 +27,28 @@ void QtDialogs::showMessage(const QString& text)
     box.exec();
 }
 
-bool QtDialogs::askYesNo(const QString& text)
+namespace {
+
+bool askWithDefault(const QString& text, QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), withLineBreaks(text),
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Não"));
+    box.setDefaultButton(defaultButton);
     return box.exec() == QMessageBox::Yes;
+}
+
+} // namespace
+
+bool QtDialogs::askYesNo(const QString& text)
+{
+    return askWithDefault(text, QMessageBox::Yes);
+}
+
+bool QtDialogs::askYesNoDefaultNo(const QString& text)
+{
+    return askWithDefault(text, QMessageBox::No);
 }
 
 QString QtDialogs::askOpenFileName(const QString& caption, const QString& filter)

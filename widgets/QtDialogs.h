@@ -7,6 +7,7 @@ class QtDialogs : public Dialogs {
 public:
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
+    bool askYesNoDefaultNo(const QString& text) override;
     QString askOpenFileName(const QString& caption, const QString& filter) override;
 
     // Makes Qt's dialogs what the program shows from now on, and after every `install(nullptr)`.

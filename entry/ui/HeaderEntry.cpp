@@ -48,6 +48,16 @@ bool isNewInvoiceItem(const CachedDataset& items, int row, const CachedDataset& 
 const QString HeaderEntry::kDropStoredItemsQuestion =
     QStringLiteral("Os itens já gravados desta nova Nota Fiscal serão excluídos.\rCancelar a Nota Fiscal assim mesmo?");
 
+QString HeaderEntry::DeleteQuestion(const CachedDataset& invoice)
+{
+    const QString date = QStringLiteral("DATA");
+    return QStringLiteral("Excluir a Nota Fiscal ") + invoice.asText(QStringLiteral("NOTAFISCAL")) +
+           QStringLiteral(" do fornecedor ") + invoice.asText(QStringLiteral("FORNECEDOR")) +
+           QStringLiteral(", emitida em ") +
+           (invoice.isNull(date) ? QString() : invoice.asDate(date).toString(QStringLiteral("dd/MM/yyyy"))) +
+           QStringLiteral("?");
+}
+
 const QString HeaderEntry::kEditModeMessage =
     QStringLiteral("Para alterar os dados deste registro, primeiro\rdê um clique no sétimo botão do Navegador para\r"
                    "colocar o arquivo em modo de edição.");
@@ -60,6 +70,7 @@ HeaderEntry::HeaderEntry(WindowState& window, QWidget* parent) : QWidget(parent)
     lookup_ = new SupplierLookup(window, *DBEditForn, parent);
     connect(lookup_, &SupplierLookup::itemGridWanted, this, &HeaderEntry::itemGridWanted);
     connect(lookup_, &SupplierLookup::exitEnabled, this, &HeaderEntry::exitEnabled);
+    connect(lookup_, &SupplierLookup::numberTaken, this, [this] { correctNumber(); });
 }
 
 void HeaderEntry::buildFields()
@@ -143,6 +154,7 @@ void HeaderEntry::connectFields()
     connect(DBEditForn, &DBEdit::entered, this, guarded([this] { SupplierFieldEntered(); }));
     connect(DBEditForn, &DBEdit::edited, this, guarded([this] { SupplierTyped(); }));
     connect(DBEditForn, &DBEdit::exited, this, guarded([this] { LeaveSupplierField(); }));
+    DBNavigator5->deleteQuestion = [this] { return DeleteQuestion(dm_->NFiscal); };
     DBNavigator5->beforeAction = [this](DBNavigator::Button b) {
         return b != DBNavigator::Cancel || ConfirmNewInvoiceCancel();
     };
@@ -224,17 +236,28 @@ void HeaderEntry::LeaveDateField()
     saved.date = date.left(kSavedTextLength);
 }
 
+// Back to the number to correct it, its text selected.
+void HeaderEntry::correctNumber()
+{
+    tryFocus(DBEditNotaFiscal);
+    DBEditNotaFiscal->selectAll();
+}
+
 void HeaderEntry::LeaveNumberField()
 {
     auto& saved = session_->SavedFieldText;
+    const QString previousNumber = saved.number;
     const QString number = dm_->NFiscal.asText(QStringLiteral("NOTAFISCAL")).left(kNumberLength);
-    if (number != saved.number && !saved.number.isEmpty() && !session_->InsertingInvoice) {
+    const bool cascades = number != saved.number && !saved.number.isEmpty() && !session_->InsertingInvoice;
+    if (cascades) {
         CascadeHeaderChange(*dm_, HeaderColumn::Number, {saved.date, saved.number, saved.supplier, saved.supplierCode},
                             number, kHeaderKeyOrder, kHeaderKeyOrder);
         tryFocus(DBEditForn);
     }
     session_->InsertingInvoice = false;
     saved.number = number;
+    if (!cascades && number != previousNumber && TellTakenInvoiceNumber(*dm_))
+        correctNumber();
 }
 
 void HeaderEntry::LeaveSupplierField()

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class CachedDataset;
 class DBEdit;
 class DBNavigator;
 class SupplierLookup;
@@ -18,6 +19,8 @@ class HeaderEntry : public QWidget {
     Q_OBJECT
 
 public:
+    // The question that confirms deleting `invoice`: its number, supplier and issue date.
+    static QString DeleteQuestion(const CachedDataset& invoice);
     static const QString kEditModeMessage;
     static const QString kDropStoredItemsQuestion;
 
@@ -27,6 +30,7 @@ public:
     void attachDataModule(TDM& dm);
 
     void LeaveDateField();
+    void correctNumber();
     void LeaveNumberField();
     void LeaveSupplierField();
 

@@ -5,6 +5,7 @@
 #include "entry/ui/PanelParts.h"
 #include "entry/ui/SupplierRegistration.h"
 #include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
@@ -158,12 +159,15 @@ void SupplierLookup::ResolveSupplier()
     auto& saved = session_->SavedFieldText;
     const QString newName = dm_->NFiscal.asText(QStringLiteral("FORNECEDOR"));
     const QString newCode = dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
-    if (newName != saved.supplier && !saved.supplier.isEmpty() && !session_->InsertingInvoice) {
+    const bool cascades = newName != saved.supplier && !saved.supplier.isEmpty() && !session_->InsertingInvoice;
+    if (cascades) {
         CascadeHeaderChange(*dm_, HeaderColumn::Supplier,
                             {saved.date, saved.number, saved.supplier, saved.supplierCode}, newName, kHeaderKeyOrder,
                             kHeaderKeyOrder, newCode);
         emit itemGridWanted(false);
     }
+    if (!cascades && TellTakenInvoiceNumber(*dm_))
+        emit numberTaken();
     session_->InsertingInvoice = false;
     saved.supplier = newName;
     saved.supplierCode = newCode;
@@ -259,12 +263,15 @@ void SupplierLookup::LookupLeft()
     keyroles::setCancelButton(window(), windowCancelButton_);
     const QString newName = dm_->NFiscal.asText(QStringLiteral("FORNECEDOR"));
     const QString newCode = dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR"));
-    if (newName != lookupOldName_ && !lookupOldName_.isEmpty() && !session_->InsertingInvoice) {
+    const bool cascades = newName != lookupOldName_ && !lookupOldName_.isEmpty() && !session_->InsertingInvoice;
+    if (cascades) {
         const auto& saved = session_->SavedFieldText;
         CascadeHeaderChange(*dm_, HeaderColumn::Supplier, {saved.date, saved.number, lookupOldName_, lookupOldCode_},
                             newName, kCleanUpOrderAfterLookup, kHeaderKeyOrder, newCode);
         emit itemGridWanted(true);
     }
+    if (!cascades && newName != lookupOldName_ && TellTakenInvoiceNumber(*dm_))
+        emit numberTaken();
     session_->InsertingInvoice = false;
     session_->SavedFieldText.supplier = newName;
     session_->SavedFieldText.supplierCode = newCode;

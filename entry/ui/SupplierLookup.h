@@ -41,6 +41,8 @@ signals:
     // The window's exit button follows the lookup: off while a new supplier is dropped, on again
     // when the lookup is confirmed or cancelled.
     void exitEnabled(bool enabled);
+    // The supplier taken already has an invoice of this number: the clerk corrects the number.
+    void numberTaken();
 
 private:
     void buildPanel();

@@ -23,7 +23,6 @@ const QRect kPanelGeometry(214, 44, 404, 430);
 constexpr int kDateColumn = 0;
 constexpr int kValueColumn = 1;
 
-const QString kTooMuch = QStringLiteral("ERRO: Total das parcelas maior que o Total da Nota Fiscal. Favor corrigir.");
 const QString kChangeForm = QStringLiteral("Deseja alterar esta forma de pagamento?");
 
 QLabel* newLabel(QWidget* parent, const QString& text, const QRect& geometry, const QString& name = {})
@@ -126,8 +125,13 @@ void InstalmentPanel::attach(TDM& dm)
 
 void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
 {
-    if (paymentForm != kCustomInstalmentsForm || !dm_ || isVisible())
+    if (paymentForm != kCustomInstalmentsForm || !dm_)
         return;
+    // Chosen again while the panel is up: the clerk goes on in the grid.
+    if (isVisible()) {
+        DBGrid3->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     setGeometry(kPanelGeometry);
     show();
     raise();
@@ -148,7 +152,7 @@ void InstalmentPanel::RecalcInstalmentBalance()
         return;
     balance_ = instalments::InstalmentBalance(*dm_);
     if (balance_.units < 0)
-        ShowMessage(kTooMuch);
+        ShowMessage(instalments::kInstalmentsAboveNetValue);
     EditValRest->setText(instalments::BalanceText(balance_));
     const bool settled = balance_.units == 0;
     BitBtn2->setEnabled(settled);
@@ -195,9 +199,39 @@ bool InstalmentPanel::gridKey(QKeyEvent& event)
     return true;
 }
 
+// Stores the instalment being typed. One the rules refuse is told, stays in the grid and waits
+// in `column` to be corrected, "Voltar " off meanwhile: false then.
+bool InstalmentPanel::storeTypedInstalment(int column)
+{
+    try {
+        CachedDataset& rows = dm_->PagDiver;
+        if (rows.isOpen() &&
+            (rows.state() == CachedDataset::State::Edit || rows.state() == CachedDataset::State::Insert))
+            rows.post();
+    } catch (const DatasetError& refused) {
+        ShowMessage(refused.message());
+        BitBtn2->setEnabled(false);
+        DBGrid3->setSelectedIndex(column);
+        return false;
+    }
+    return true;
+}
+
+// A due date before the invoice's issue date is kept only when the clerk confirms it.
+bool InstalmentPanel::dueDateAccepted()
+{
+    if (!instalments::DueBeforeIssue(*dm_))
+        return true;
+    const QString due = dm_->PagDiver.asDate(QStringLiteral("DATA")).toString(QStringLiteral("dd/MM/yyyy"));
+    const QString issued = dm_->NFiscal.asDate(QStringLiteral("DATA")).toString(QStringLiteral("dd/MM/yyyy"));
+    return AskYesNo(QStringLiteral("O vencimento ") + due + QStringLiteral(" é anterior à data de emissão da Nota ") +
+                    QStringLiteral("Fiscal (") + issued + QStringLiteral(").\rConfirma este vencimento?"));
+}
+
 void InstalmentPanel::EnterInValueColumn()
 {
-    postCurrentInstalment();
+    if (!storeTypedInstalment(kValueColumn))
+        return;
     RecalcInstalmentBalance();
     if (balance_.units != 0) {
         dm_->PagDiver.append();
@@ -211,7 +245,8 @@ void InstalmentPanel::EnterInValueColumn()
 
 void InstalmentPanel::EnterInDateColumn()
 {
-    postCurrentInstalment();
+    if (!dueDateAccepted() || !storeTypedInstalment(kDateColumn))
+        return;
     DBGrid3->setSelectedIndex(kValueColumn);
 }
 

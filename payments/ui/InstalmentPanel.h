@@ -53,6 +53,8 @@ private:
     void BitBtn2Click();
     void BitBtn3Click();
     void postCurrentInstalment();
+    bool storeTypedInstalment(int column);
+    bool dueDateAccepted();
 
     TDM* dm_ = nullptr;
     Decimal balance_{0, 2};

@@ -9,6 +9,7 @@
 #include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
+#include "widgets/CoveringPanels.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
@@ -46,6 +47,7 @@ void TFormCompras::attachClosing()
     panel->setDataSource(&dm_->DS_NFiscal);
     delete PainelOutrasDespesas;
     PainelOutrasDespesas = panel;
+    coveringpanels::add(panel);
 
     // Recomputes the totals, then moves the focus to the first control of the step's list that can
     // take it (the panel's own controls first).

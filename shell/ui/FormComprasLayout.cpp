@@ -84,6 +84,8 @@ void TFormCompras::buildMenu()
     Vencimentos1 = reports->addAction(QStringLiteral("Vencimentos"));
     Vencimentos1->setObjectName(QStringLiteral("Vencimentos1"));
     Sair1 = add(bar, QStringLiteral("Sair1"), QStringLiteral("&Sair"));
+    // Nobody reads or prints anything before logging in: the menu answers from the login on.
+    bar->setEnabled(false);
 }
 
 void TFormCompras::buildLoginPanel()
@@ -141,11 +143,11 @@ void TFormCompras::buildTotals()
 
 void TFormCompras::buildCommandButtons()
 {
-    BitBtn4 = newButton(PainelCompras, QStringLiteral("BitBtn4"), QStringLiteral("Impostos, Desp. e Descontos"),
+    BitBtn4 = newButton(PainelCompras, QStringLiteral("BitBtn4"), QStringLiteral("Impostos, &Desp. e Descontos"),
                         QRect(214, 412, 170, 28));
     BotFecharNF = newButton(PainelCompras, QStringLiteral("BotFecharNF"), QStringLiteral("Fechar &Nota Fiscal"),
                             QRect(388, 412, 130, 28));
-    BitBtn8 = newButton(PainelCompras, QStringLiteral("BitBtn8"), QStringLiteral("Incluir no Contas a Pagar"),
+    BitBtn8 = newButton(PainelCompras, QStringLiteral("BitBtn8"), QStringLiteral("&Incluir no Contas a Pagar"),
                         QRect(522, 412, 160, 28));
     BitBtn15 =
         newButton(PainelCompras, QStringLiteral("BitBtn15"), QStringLiteral("Importar NF-&e"), QRect(686, 412, 98, 28));

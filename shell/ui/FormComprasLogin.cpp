@@ -16,6 +16,7 @@
 #include "widgets/KeyRoles.h"
 #include "widgets/UnhandledError.h"
 
+#include <QMenuBar>
 #include <QPushButton>
 
 void TFormCompras::connectLoginHandlers()
@@ -83,6 +84,7 @@ void TFormCompras::enterWorkArea()
     keyroles::setCancelButton(this, BotSairCompras);
     BotSairCompras->setFocus(Qt::OtherFocusReason); // hidden: it does not take it
     PainelCompras->show();
+    menuBar()->setEnabled(true);
     itemEntry_->cost->show();
     if (headerEntry_->isDateFieldEnabledAndVisible())
         headerEntry_->focusDateField();

@@ -4,6 +4,7 @@
 
 #include "nfe/ui/NfeImportPanel.h"
 #include "purchase/DataModule.h"
+#include "widgets/CoveringPanels.h"
 #include "widgets/UnhandledError.h"
 
 #include <QPushButton>
@@ -11,6 +12,7 @@
 void TFormCompras::attachNfe()
 {
     Painel_NFe->attach(*dm_, session_);
+    coveringpanels::add(Painel_NFe);
     connect(BitBtn15, &QPushButton::clicked, this, [this] { RunGuarded([this] { Painel_NFe->BitBtn15Click(); }); });
     connect(Painel_NFe, &NfeImportPanel::cancelled, this, [this] { BitBtn15->setFocus(); });
     connect(Painel_NFe, &NfeImportPanel::importFinished, this, [this] {

@@ -6,6 +6,7 @@
 #include "payments/ui/InstalmentPanel.h"
 #include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
+#include "widgets/CoveringPanels.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
@@ -31,6 +32,7 @@ template <typename Handler> auto guarded(Handler handler)
 void TFormCompras::attachPayments()
 {
     PainelFormaPag->attach(*dm_);
+    coveringpanels::add(PainelFormaPag);
 
     const auto showInstalments = [this] { PainelFormaPag->ShowCustomInstalments(DBComboBox1->currentText()); };
     connect(DBComboBox1, &DBComboBox::entered, this, guarded(showInstalments));

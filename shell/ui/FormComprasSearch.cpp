@@ -5,6 +5,7 @@
 #include "search/ui/InvoiceTablePanel.h"
 #include "search/ui/PurchaseSearchPanel.h"
 #include "shell/ui/FormCompras.h"
+#include "widgets/CoveringPanels.h"
 #include "widgets/UnhandledError.h"
 
 #include <QAction>
@@ -36,6 +37,8 @@ void TFormCompras::attachSearch(TDM& dm)
     delete TabelaNFiscais;
     PainelPesquisaCompras = search;
     TabelaNFiscais = table;
+    coveringpanels::add(search);
+    coveringpanels::add(table);
 
     connect(Etiqueta1, &QAction::triggered, search, &PurchaseSearchPanel::openPanel);
     connect(BotPesquisaCompras, &QPushButton::clicked, search, &PurchaseSearchPanel::openPanel);

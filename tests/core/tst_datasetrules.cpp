@@ -105,6 +105,7 @@ private:
         nf.setText(QStringLiteral("NOTAFISCAL"), QString::fromLatin1(number));
         nf.setText(QStringLiteral("FORNECEDOR"), QStringLiteral("ACME"));
         nf.setText(QStringLiteral("CODIGOFORNECEDOR"), QStringLiteral("0001"));
+        nf.setValue(QStringLiteral("VALLIQUIDO"), Decimal{20000, 2});
         nf.post();
     }
 
@@ -164,6 +165,46 @@ private slots:
         dm().PagDiver.post();
         QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER where ORDEM = 3 and VALOR = 80")), 1);
         QCOMPARE(ws->window.calls.last(), QStringLiteral("RecalcInstalmentBalance"));
+    }
+
+    // An instalment is stored only with a due date and an amount above zero that keeps the
+    // invoice's instalments within its net value (200.00, of which 150.00 are typed already).
+    void instalmentsTheRulesRefuse_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("the rest exactly") << "15/02/24"
+                                          << "50" << true;
+        QTest::newRow("above the net value") << "15/02/24"
+                                             << "50.01" << false;
+        QTest::newRow("no due date") << ""
+                                     << "10" << false;
+        QTest::newRow("zero") << "15/02/24"
+                              << "0" << false;
+        QTest::newRow("negative") << "15/02/24"
+                                  << "-5" << false;
+    }
+    void instalmentsTheRulesRefuse()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, amount);
+        QFETCH(bool, stored);
+        addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        conn().execute(QStringLiteral("insert into PAGDIVER (CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, FORNECEDOR) "
+                                      "values (1, 1, '02/01/2024', 150, '123', 'ACME')"));
+        openInvoices();
+        CachedDataset& instalments = dm().PagDiver;
+        instalments.open();
+        instalments.append();
+        if (!date.isEmpty())
+            instalments.setText(QStringLiteral("DATA"), date);
+        instalments.setText(QStringLiteral("VALOR"), amount);
+        if (stored)
+            instalments.post();
+        else
+            QVERIFY_THROWS_EXCEPTION(DatasetError, instalments.post());
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), stored ? 2 : 1);
     }
 
     void instalmentNeedsANumberInTheRemainingField()

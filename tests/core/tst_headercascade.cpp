@@ -263,6 +263,29 @@ private slots:
         QCOMPARE(nf.asText("FORNECEDOR"), QStringLiteral("ACME"));
     }
 
+    // A new invoice typed with the number and supplier of a recorded one, whose payable finance has
+    // taken over, is corrected to another number: the payable and the instalments found by the
+    // old description are the recorded invoice's, so they neither block the change nor move.
+    void anotherInvoicesPayablesNeitherBlockNorMove()
+    {
+        conn().execute("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, CODIGOFORNECEDOR, "
+                       "GRUPDESP) values ('01', 2, '03/01/24', '100', 'ACME', '0001', 'SUP')");
+        addInstalment(1, "100");
+        addPayable(1, "N.Fiscal 100 ACME", "Pago");
+        addPayable(2, "N.Fiscal 100 ACME", "Atualizado (pagar)");
+        CachedDataset& nf = dm->NFiscal;
+        nf.close();
+        nf.open();
+        QVERIFY(nf.locate({QDate(2024, 3, 1)}));
+        nf.edit();
+        nf.setText("NOTAFISCAL", QStringLiteral("101"));
+        CascadeHeaderChange(*dm, HeaderColumn::Number, {"01/03/2024", "100", "ACME", "0001"}, "101", kHeaderKeyOrder,
+                            kHeaderKeyOrder);
+        QCOMPARE(nf.asText("NOTAFISCAL"), QStringLiteral("101"));
+        QCOMPARE(instalments(), QStringList{"100|ACME"});
+        QCOMPARE(payables(), (QStringList{"N.Fiscal 100 ACME", "N.Fiscal 100 ACME"}));
+    }
+
     void anOldKeyNobodyCarriesChangesNoItem()
     {
         CascadeHeaderChange(*dm, HeaderColumn::Date, {"15/01/2024", "999", "ACME", "0001"}, "20/01/2024",

@@ -305,6 +305,58 @@ private slots:
         QVERIFY(form().BotFecharNF->isEnabled());
     }
 
+    // A discount the field cannot take is told once. Esc drops it (the field shows the stored
+    // discount again) and returns to "Fechar Nota Fiscal", which then closes the invoice.
+    void escapeDropsARefusedDiscount()
+    {
+        threeItems();
+        QVERIFY(w->startWork());
+        QVERIFY(openTaxPanel());
+        auto* discount = control<QLineEdit>("DBEdit24");
+        const QString storedDiscount = discount->text();
+        typeInto(discount, QStringLiteral("1a0"));
+        QTest::keyClick(discount, Qt::Key_Return);
+        const QStringList refused{QStringLiteral("'1a0' não é um valor numérico válido.")};
+        QTRY_COMPARE(w->dialogs().messages, refused);
+        QCOMPARE(focused(), static_cast<QWidget*>(discount));
+
+        QTest::keyClick(discount, Qt::Key_Escape);
+        QTRY_VERIFY(!form().PainelOutrasDespesas->isVisible());
+        QTRY_COMPARE(focused(), static_cast<QWidget*>(form().BotFecharNF));
+        QCoreApplication::processEvents();
+        QCOMPARE(w->dialogs().messages, refused);
+
+        QTest::mouseClick(form().BotFecharNF, Qt::LeftButton);
+        QCOMPARE(w->dialogs().messages, refused + QStringList{kSuccess});
+        QCOMPARE(count("select count(*) from MOVEST"), 3);
+        QVERIFY(openTaxPanel());
+        QCOMPARE(discount->text(), storedDiscount);
+    }
+
+    // "Impostos, Desp. e Descontos" answers Alt+D from the invoice.
+    void altDOpensTheTaxPanel()
+    {
+        QVERIFY(startEditingInvoiceOf150());
+        typeInto(form().DBEdit2, QString());
+        QTest::keyClick(form().DBEdit2, Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(form().PainelOutrasDespesas->isVisible());
+    }
+
+    // While the tax panel is up, the keyboard stays in it: the discount field of the invoice, left
+    // by the click that opens the panel, hands the focus on to no field behind the panel.
+    void keysStayInTheTaxPanel()
+    {
+        QVERIFY(startEditingInvoiceOf150());
+        typeInto(form().DBEdit2, QStringLiteral("5"));
+        QTest::mouseClick(control<QPushButton>("BitBtn4"), Qt::LeftButton);
+        QTRY_VERIFY(form().PainelOutrasDespesas->isVisible());
+        QTRY_COMPARE(focusedName(), QStringLiteral("DBEdit10"));
+        const QDate issued = dm().NFiscal.asDate(QStringLiteral("DATA"));
+        QTest::keyClicks(focused(), QStringLiteral("zz"));
+        QCOMPARE(focusedName(), QStringLiteral("DBEdit10"));
+        QCOMPARE(dm().NFiscal.asDate(QStringLiteral("DATA")), issued);
+    }
+
     void aFailedClosingShowsTheErrorAndNoSuccess()
     {
         threeItems();

@@ -654,11 +654,15 @@ private slots:
         QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 1 and DATARECEBIM = '01/17/24'"), 1);
 
         click(DBNavigator::Last);
+        // The question names the invoice, and Enter answers it No.
+        const QStringList asked(2, HeaderEntry::DeleteQuestion(nf));
+        QVERIFY(asked.front().startsWith(QStringLiteral("Excluir a Nota Fiscal 300 do fornecedor ")));
         w->dialogs().answers = {false};
         click(DBNavigator::Delete);
         QCOMPARE(count("select count(*) from NFISCAL"), 3);
         click(DBNavigator::Delete);
-        QCOMPARE(w->dialogs().questions, (QStringList{"Excluir o registro?", "Excluir o registro?"}));
+        QCOMPARE(w->dialogs().questions, asked);
+        QCOMPARE(w->dialogs().defaultNoQuestions, asked);
         QCOMPARE(count("select count(*) from NFISCAL where CODIGO = 3"), 0);
         QCOMPARE(items().size(), 3);
         QCOMPARE(count("select count(*) from COMPRAS where NOTAFISCAL = '300'"), 0);

@@ -151,15 +151,86 @@ private slots:
         QCOMPARE(remaining()->text(), QStringLiteral("    80,00"));
     }
 
-    void instalmentsAboveTheNetValueHoldVoltarBack()
+    // The payment form taken again while the panel is up (the combo's arrow stands beside it):
+    // the grid keeps the keyboard, and nothing typed reaches the invoice's date behind the panel.
+    void choosingTheFormAgainKeepsTheGrid()
     {
         start();
+        w->sql().execute(QStringLiteral("insert into PAGDIVER (CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, FORNECEDOR) "
+                                        "values (1, 1, '05/05/2024', 50, '4711', 'ACME')"));
         chooseCustomInstalments();
-        typeInstalment(QStringLiteral("050524"), QStringLiteral("210"));
-        QVERIFY(w->dialogs().messages.contains(kTooMuch));
-        QCOMPARE(remaining()->text(), QStringLiteral("   -10,00"));
+        DBComboBox* combo = w->form->DBComboBox1;
+        combo->setFocus(Qt::MouseFocusReason);
+        emit combo->activated(combo->findText(kCustom));
+        QTRY_VERIFY(grid()->hasFocus());
+        rows().last();
+        grid()->setSelectedIndex(0);
+        type(QStringLiteral("150127"));
+        press(Qt::Key_Return);
+        QVERIFY(grid()->hasFocus());
+        QCOMPARE(w->dm->NFiscal.asDate(QStringLiteral("DATA")), QDate(2024, 4, 20));
+        QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where DATA = '01/15/2027'")), 0);
+    }
+
+    // An instalment the rules refuse is told once and stays in the grid, in the cell to correct:
+    // no row is added, what is stored keeps the whole net value (the date's Enter stored the row
+    // with it) or nothing at all, and "Voltar " stays disabled.
+    void refusedInstalments_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("stored");
+        const QString zero = QStringLiteral("O valor da parcela deve ser maior que zero.");
+        const QString noDate = QStringLiteral("Informe a data de vencimento da parcela.");
+        QTest::newRow("above the net value") << QStringLiteral("050524") << QStringLiteral("210") << kTooMuch << 1 << 1;
+        QTest::newRow("no amount") << QStringLiteral("050524") << QStringLiteral("0") << zero << 1 << 1;
+        QTest::newRow("no due date") << QString() << QString() << noDate << 0 << 0;
+    }
+    void refusedInstalments()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, amount);
+        QFETCH(QString, message);
+        QFETCH(int, column);
+        QFETCH(int, stored);
+        start();
+        chooseCustomInstalments();
+        type(date);
+        press(Qt::Key_Return);
+        if (!amount.isEmpty()) {
+            type(amount);
+            press(Qt::Key_Return);
+        }
+        QCOMPARE(w->dialogs().messages, QStringList{message});
+        QCOMPARE(grid()->selectedIndex(), column);
+        QCOMPARE(rows().recordCount(), 1);
         QVERIFY(!voltar()->isEnabled());
-        QCOMPARE(count(QStringLiteral("select cast(sum(VALOR) as integer) from PAGDIVER")), 210);
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER where VALOR = 200")), stored);
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), stored);
+    }
+
+    // A due date before the issue date (20/04/2024) is kept only when the clerk confirms it.
+    void dueDateBeforeTheIssueDateAsks_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes: on to the amount") << true;
+        QTest::newRow("No: the date is corrected") << false;
+    }
+    void dueDateBeforeTheIssueDateAsks()
+    {
+        QFETCH(bool, yes);
+        start();
+        chooseCustomInstalments();
+        w->dialogs().answers = {yes};
+        type(QStringLiteral("100424"));
+        press(Qt::Key_Return);
+        QCOMPARE(w->dialogs().questions,
+                 QStringList{QStringLiteral("O vencimento 10/04/2024 é anterior à data de emissão da Nota Fiscal "
+                                            "(20/04/2024).\rConfirma este vencimento?")});
+        QCOMPARE(grid()->selectedIndex(), yes ? 1 : 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), yes ? 1 : 0);
     }
 
     // Deleting an instalment in the middle: the balance follows, and the next one goes after the

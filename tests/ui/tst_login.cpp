@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -84,6 +85,48 @@ class TestLogin : public QObject {
     Q_OBJECT
 
 private slots:
+    // Until someone logs in, nothing but the login panel answers the keyboard: not the menu, not
+    // the navigator. After the login the menu answers.
+    void onlyTheLoginPanelAnswersBeforeLogin_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Alt+P: Pesquisa") << int(Qt::Key_P);
+        QTest::newRow("Alt+T: Tabela") << int(Qt::Key_T);
+        QTest::newRow("Alt+R: Relatórios") << int(Qt::Key_R);
+        QTest::newRow("Alt+Ins: new invoice") << int(Qt::Key_Insert);
+        QTest::newRow("Alt+Home: first invoice") << int(Qt::Key_Home);
+    }
+
+    void onlyTheLoginPanelAnswersBeforeLogin()
+    {
+        QFETCH(int, key);
+        LoginWindow l;
+        l.w.sql().execute(
+            QStringLiteral("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
+                           "GRUPDESP, CODIGOFORNECEDOR) values ('01', 1, '2024-03-01', '10', 'Alfa', 'SUP', '0001')"));
+        l.w.sql().execute(
+            QStringLiteral("insert into NFISCAL (ESTACAO, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
+                           "GRUPDESP, CODIGOFORNECEDOR) values ('01', 2, '2024-03-02', '11', 'Alfa', 'SUP', '0001')"));
+        QVERIFY(l.up());
+        TFormCompras& form = *l.w.form;
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* name = form.findChild<QLineEdit*>("EditNome");
+        QTRY_VERIFY(name->hasFocus());
+        const qint64 invoice = l.w.dm->NFiscal.asInteger(QStringLiteral("CODIGO"));
+
+        QTest::keyClick(name, Qt::Key(key), Qt::AltModifier);
+        QCoreApplication::processEvents();
+        QVERIFY(!QApplication::activePopupWidget());
+        QVERIFY(form.PainelPesquisaCompras->isHidden());
+        QVERIFY(form.TabelaNFiscais->isHidden());
+        QCOMPARE(l.w.dm->NFiscal.state(), CachedDataset::State::Browse);
+        QCOMPARE(l.w.dm->NFiscal.asInteger(QStringLiteral("CODIGO")), invoice);
+        QVERIFY(name->hasFocus());
+
+        l.login(QStringLiteral("ana"), QStringLiteral("123"));
+        QVERIFY(form.menuBar()->isEnabled());
+    }
+
     // Typed by keyboard: Enter in the name goes to the password, Enter in the password logs in.
     void lowerCaseNameByKeyboard()
     {
