@@ -161,6 +161,7 @@ create table MOVEST (
 create descending index IX_MOVEST_CODMOVEST_DESC on MOVEST (CODMOVEST);
 create index IX_MOVEST_COMPRA on MOVEST (ESTACAO, CODCOMPRA, DATA, LOTE, FORNECEDOR, DESCRICAO);
 create index IX_MOVEST_LOTE on MOVEST (LOTE, FORNECEDOR, CODPROD);
+create descending index IX_MOVEST_CODCOMPRA_DESC on MOVEST (CODCOMPRA);
 
 -- Suppliers.
 create table FORNECED (

@@ -4,6 +4,8 @@
 #include "data/FieldValue.h"
 #include "data/SqlCommand.h"
 
+#include <algorithm>
+
 namespace keys {
 
 namespace {
@@ -30,14 +32,21 @@ qint64 NextInvoiceCode(SqlCommand& q)
            1;
 }
 
+// Above every item and every stock movement of an item: an item whose row was deleted after its
+// invoice was closed keeps its movement, and a new item under the same code would count as entered
+// already and never reach the stock.
 qint64 NextItemCode(SqlCommand& q)
 {
     const Value v = q.single(QStringLiteral("select Max(CODCOMPRA) as UltCod from Compras"), QStringLiteral("UltCod"));
+    qint64 greatestItem = 0;
     try {
-        return field::toInteger(v) + 1;
+        greatestItem = field::toInteger(v);
     } catch (const ConversionError&) {
-        return field::toInteger(QStringLiteral("99") + field::toText(v).mid(2)) + 1;
+        greatestItem = field::toInteger(QStringLiteral("99") + field::toText(v).mid(2));
     }
+    const qint64 greatestEntered =
+        greatest(q, QStringLiteral("select Max(CODCOMPRA) as UltCod from Movest"), QStringLiteral("UltCod"), true);
+    return std::max(greatestItem, greatestEntered) + 1;
 }
 
 qint64 SupplierCodeBase(SqlCommand& q)

@@ -5,6 +5,7 @@
 #include "data/SqlText.h"
 #include "data/Win1252.h"
 #include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "shell/TextFiles.h"
@@ -318,6 +319,20 @@ private slots:
                  (QStringList{"2|7", "1|8"}));
         QCOMPARE(rows(QStringLiteral("select LOTE, SALDOPREVISTO, SALDOCORRENTE from ESTLOTE order by LOTE")),
                  (QStringList{"L1|100.00000000|100.00000000", "L2|5.00000000|5.00000000"}));
+    }
+
+    // An item deleted after its invoice was closed keeps its movement: the next item's code is drawn
+    // above it, or the new item would count as entered already and never reach the stock.
+    void aNewItemNeverTakesTheKeyOfAnEnteredOne()
+    {
+        product({"P1", QStringLiteral("Frasco âmbar 100 ml"), "SUP", "un"});
+        invoice();
+        item({1, QStringLiteral("Frasco âmbar 100 ml"), "P1", "100", "un", "L1"});
+        item({2, QStringLiteral("Frasco âmbar 100 ml"), "P1", "5", "un", "L2"});
+        openInvoice();
+        QCOMPARE(close().entered, 2);
+        sql().execute(QStringLiteral("delete from COMPRAS where CODCOMPRA = 2"));
+        QCOMPARE(keys::NextItemCode(dm->SQLQuery1), 3);
     }
 
     void enteredValues_data()
