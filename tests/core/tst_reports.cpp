@@ -175,11 +175,11 @@ private slots:
     {
         QCOMPARE(VencimentosStatement(QDate(2012, 10, 1), QDate(2012, 10, 30)),
                  QStringLiteral("Select Componen.DCB,Compras.* From Compras,Componen where Compras.Validade between "
-                                "'10/01/12' and '10/30/12' and (Compras.componente = Componen.Componente)Order by "
+                                "'10/01/2012' and '10/30/2012' and (Compras.componente = Componen.Componente)Order by "
                                 "Validade,Componente"));
         QCOMPARE(RotulosStatement(QDate(2024, 3, 5), QStringLiteral("12'3"), QStringLiteral("D'Ávila é")),
                  QStringLiteral("Select Componen.DCB, Compras.* from Compras, Componen where upper(Compras.Componente) "
-                                "= upper(Componen.Componente) and COMPRAS.DATA = '03/05/24' AND COMPRAS.NOTAFISCAL = "
+                                "= upper(Componen.Componente) and COMPRAS.DATA = '03/05/2024' AND COMPRAS.NOTAFISCAL = "
                                 "'12''3' AND Upper(COMPRAS.FORNECEDOR) = Upper('D''ÁVILA é') order by Componente"));
     }
 
@@ -192,6 +192,18 @@ private slots:
         QCOMPARE(lotsOf(dm->qryRotulos), (QStringList{"L-A1", "L-G2", "L-V3"}));
         storePeriod(QDate(2025, 1, 1), QDate(2025, 12, 31));
         QCOMPARE(lotsOf(dm->qryVencimentos), (QStringList{"L-X9", "L-A1", "L-V3"}));
+    }
+
+    // A two-digit year would reach the server as 1999 for 2099, and the period would list nothing.
+    void aFarPeriodReachesTheStatementWhole()
+    {
+        threeItemInvoice();
+        item(5, QStringLiteral("888"), QStringLiteral("Outro Fornecedor"), QStringLiteral("VASELINA"),
+             QStringLiteral("L-2080"), QStringLiteral("15/06/2080"), QStringLiteral("P3"));
+        item(6, QStringLiteral("888"), QStringLiteral("Outro Fornecedor"), QStringLiteral("VASELINA"),
+             QStringLiteral("L-1999"), QStringLiteral("31/12/1999"), QStringLiteral("P3"));
+        storePeriod(QDate(2000, 1, 1), QDate(2099, 12, 31));
+        QCOMPARE(lotsOf(dm->qryVencimentos), (QStringList{"L-G2", "L-X9", "L-A1", "L-V3", "L-2080"}));
     }
 
     void thePeriodIsKeptOnTheWorkstation()
