@@ -91,7 +91,7 @@ int ImportNfeFiles(const NfeBatchOptions& options, const QStringList& files, QTe
     session.WorkstationCode = workstationOf(dm);
     NfeImporter importer(dm, session);
     importer.setPositionsDatasets(false);
-    const QString receipt = formats::shortDate2(options.receipt);
+    const QString receipt = formats::shortDate(options.receipt);
 
     int imported = 0;
     for (qsizetype i = 0; i < files.size(); ++i) {

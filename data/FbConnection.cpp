@@ -103,6 +103,20 @@ ColumnType columnTypeOf(unsigned sqlType, int scale)
     }
 }
 
+// The digits an exact number of this storage holds whole: a SMALLINT 32,767, an INTEGER
+// 2,147,483,647, a BIGINT 9,223,372,036,854,775,807.
+int digitsOf(unsigned sqlType)
+{
+    switch (sqlType) {
+    case SQL_SHORT:
+        return 4;
+    case SQL_LONG:
+        return 9;
+    default:
+        return Decimal::kMaxDigits;
+    }
+}
+
 RowLayout layoutOf(IMessageMetadata* meta)
 {
     Status st;
@@ -118,6 +132,7 @@ RowLayout layoutOf(IMessageMetadata* meta)
         const int scale = meta->getScale(&st, i);
         c.type = columnTypeOf(c.sqlType, scale);
         c.scale = scale < 0 ? -scale : 0;
+        c.precision = digitsOf(c.sqlType);
         c.length = meta->getLength(&st, i);
         c.offset = meta->getOffset(&st, i);
         c.nullOffset = meta->getNullOffset(&st, i);

@@ -6,6 +6,15 @@
 
 #include <cmath>
 
+ValueOutOfRange::ValueOutOfRange(const QString& value, const Column& column)
+    : ConversionError(
+          QStringLiteral("O valor %1 não cabe no campo %2 (no máximo %3 dígitos antes da vírgula e %4 depois).")
+              .arg(value, column.name)
+              .arg(field::precisionOf(column) - column.scale)
+              .arg(column.scale))
+{
+}
+
 namespace field {
 
 Decimal toDecimal(const Value& value)
@@ -93,12 +102,23 @@ QDateTime fromDays(double days)
     return QDateTime(zeroDate().addDays(qint64(whole)), QTime(0, 0)).addMSecs(msecs);
 }
 
+// A typed date whose year is far off is a typing error, refused before it reaches a statement.
+QDate typedYearChecked(const QDate& date, const QString& text)
+{
+    if (!formats::isTypedYear(date))
+        throw ConversionError(QStringLiteral("'%1' não é uma data aceita: o ano deve estar entre %2 e %3.")
+                                  .arg(text.trimmed())
+                                  .arg(formats::kFirstTypedYear)
+                                  .arg(formats::kLastTypedYear));
+    return date;
+}
+
 QDate parseDateText(const QString& text)
 {
     if (const auto d = formats::parseDate(text))
-        return *d;
+        return typedYearChecked(*d, text);
     if (const auto dt = formats::parseDateTime(text))
-        return dt->date();
+        return typedYearChecked(dt->date(), text);
     notConvertible(text, "uma data válida");
 }
 
@@ -129,7 +149,7 @@ Value forTextColumn(const Value& value, const Column& column)
     return text;
 }
 
-Value forDecimalColumn(const Value& value, const Column& column)
+Decimal decimalFor(const Value& value, const Column& column)
 {
     if (const auto* s = std::get_if<QString>(&value)) {
         const auto d = parseDecimal(*s);
@@ -144,7 +164,33 @@ Value forDecimalColumn(const Value& value, const Column& column)
     return Decimal::fromDouble(toFloat(value), column.scale);
 }
 
+// A value as a message shows it: a computed number in full, at the column's decimals.
+QString shownValue(const Value& value, const Column& column)
+{
+    if (const auto* f = std::get_if<double>(&value))
+        return QString::number(*f, 'f', column.scale).replace(QLatin1Char('.'), QLatin1Char(','));
+    return toText(value);
+}
+
+// A number too large for its column is refused rather than wrapped around.
+Value forDecimalColumn(const Value& value, const Column& column)
+{
+    try {
+        const Decimal d = decimalFor(value, column);
+        if (!d.fits(precisionOf(column), column.scale))
+            throw ValueOutOfRange(shownValue(value, column), column);
+        return d;
+    } catch (const DecimalOverflow&) {
+        throw ValueOutOfRange(shownValue(value, column), column);
+    }
+}
+
 } // namespace
+
+int precisionOf(const Column& column)
+{
+    return column.precision > 0 ? column.precision : Decimal::kMaxDigits;
+}
 
 QDateTime zeroDateTime()
 {

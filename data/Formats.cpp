@@ -34,6 +34,11 @@ int expandYear(int twoDigitYear, int currentYear)
     return year;
 }
 
+bool isTypedYear(const QDate& date)
+{
+    return date.year() >= kFirstTypedYear && date.year() <= kLastTypedYear;
+}
+
 std::optional<QDate> parseDate(const QString& text)
 {
     static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));

@@ -23,6 +23,11 @@ QString dateTimeText(const QDateTime& dateTime);
 
 // A two-digit year placed in the 50-year window around the current year, as the server does.
 int expandYear(int twoDigitYear, int currentYear = QDate::currentDate().year());
+// The years a date typed by the clerk may have: a year past them is a typing error (2206, 9999).
+constexpr int kFirstTypedYear = 1900;
+constexpr int kLastTypedYear = 2100;
+bool isTypedYear(const QDate& date);
+
 // Reads "dd/mm/yy" or "dd/mm/yyyy" (one-digit day and month accepted); nullopt when not a date.
 std::optional<QDate> parseDate(const QString& text);
 // Reads the standard date-time text ("dd/mm/yyyy hh:nn:ss", seconds optional).

@@ -16,6 +16,7 @@ struct Column {
     ColumnType type = ColumnType::Text;
     unsigned sqlType = 0;
     int scale = 0;       // decimals of a Decimal column
+    int precision = 0;   // digits a Decimal column's storage holds (4, 9 or 18); 0: 18
     unsigned length = 0; // bytes in the message (text: maximum characters)
     unsigned offset = 0;
     unsigned nullOffset = 0;

@@ -14,7 +14,7 @@ QString quoted(const QString& text)
 
 QString dateLiteral(const QDate& date)
 {
-    return QLatin1Char('\'') + date.toString(QStringLiteral("MM/dd/yy")) + QLatin1Char('\'');
+    return QLatin1Char('\'') + date.toString(QStringLiteral("MM/dd/yyyy")) + QLatin1Char('\'');
 }
 
 QString number(double value, int decimals)

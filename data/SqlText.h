@@ -14,7 +14,8 @@ namespace sql {
 QString quoted(const QString& text);
 // The inside of a quoted literal, without the surrounding quotes.
 QString escaped(QString text);
-// A date as the literal 'mm/dd/yy' (month, day, two-digit year), quotes included.
+// A date as the literal 'mm/dd/yyyy' (month, day, the whole year), quotes included: a two-digit
+// year would be placed by the server in its 50-year window, and 2099 would come back as 1999.
 QString dateLiteral(const QDate& date);
 // A number with a point and the given decimals ("1234.50"), as money and quantities are written.
 QString number(double value, int decimals = 2);

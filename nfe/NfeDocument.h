@@ -77,6 +77,8 @@ struct NfeDocument {
     // The items in document order, at most `kMaxItems`; `detCount` counts every `det` of the
     // walk, so a document with more than the limit is recognised.
     static constexpr int kMaxItems = 300;
+    // The layout allows at most 500 `rastro` lots in one item.
+    static constexpr int kMaxLots = 500;
     std::vector<NfeItem> items;
     int detCount = 0;
     int ItemCount() const { return static_cast<int>(items.size()); }

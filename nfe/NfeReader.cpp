@@ -3,6 +3,9 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include <optional>
 
 namespace {
 
@@ -107,9 +110,11 @@ NfeLot lotOf(const QDomElement& source, const NfeItem& item, const NfeDocument& 
     return lot;
 }
 
-NfeItem itemOf(const QDomElement& prod, const NfeDocument& doc)
+// The item, and the number of its `rastro` lots; past `kMaxLots` no more are read.
+NfeItem itemOf(const QDomElement& prod, const NfeDocument& doc, int& lotCount)
 {
     NfeItem item;
+    lotCount = 0;
     item.xProd = text(prod, QStringLiteral("xProd"));
     item.cEAN = text(prod, QStringLiteral("cEAN"));
     item.uCom = text(prod, QStringLiteral("uCom"));
@@ -117,26 +122,43 @@ NfeItem itemOf(const QDomElement& prod, const NfeDocument& doc)
     item.vUnCom = text(prod, QStringLiteral("vUnCom"));
     // Layout 4.00 keeps the lots in `rastro`, one element per lot; earlier layouts in `med`.
     for (QDomElement e = prod.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
-        if (localName(e) == QLatin1String("rastro"))
+        if (localName(e) == QLatin1String("rastro") && ++lotCount <= NfeDocument::kMaxLots)
             item.lots.push_back(lotOf(e, item, doc));
     if (item.lots.empty())
         item.lots.push_back(lotOf(child(prod, QStringLiteral("med")), item, doc));
     return item;
 }
 
+QString tooManyLotsMessage(int item, const QString& product, int count)
+{
+    return QStringLiteral("O item %1 (%2) tem %3 lotes <rastro>. O limite é de %4 lotes por item.\rNada foi "
+                          "importado.")
+        .arg(item)
+        .arg(product)
+        .arg(count)
+        .arg(NfeDocument::kMaxLots);
+}
+
 // From the first `det` on, every element in turn until one without a product description
 // (in the layout, `total` follows the last `det`). Only elements count: comments, whitespace
-// and processing instructions between them are passed over.
-void readItems(const QDomElement& firstDet, NfeDocument& doc)
+// and processing instructions between them are passed over. An item of too many lots ends the
+// read with its message.
+std::optional<QString> readItems(const QDomElement& firstDet, NfeDocument& doc)
 {
     for (QDomElement e = firstDet; !e.isNull(); e = e.nextSiblingElement()) {
         const QDomElement prod = child(e, QStringLiteral("prod"));
         if (text(prod, QStringLiteral("xProd")).isEmpty())
             break;
         ++doc.detCount;
-        if (doc.detCount <= NfeDocument::kMaxItems)
-            doc.items.push_back(itemOf(prod, doc));
+        if (doc.detCount > NfeDocument::kMaxItems)
+            continue;
+        int lotCount = 0;
+        NfeItem item = itemOf(prod, doc, lotCount);
+        if (lotCount > NfeDocument::kMaxLots)
+            return tooManyLotsMessage(doc.detCount, item.xProd, lotCount);
+        doc.items.push_back(std::move(item));
     }
+    return std::nullopt;
 }
 
 void readProtocol(const QDomElement& root, NfeDocument& doc)
@@ -157,6 +179,37 @@ QString tooManyItemsMessage(int count)
         .arg(NfeDocument::kMaxItems);
 }
 
+// Elements nested deeper than an NF-e ever is: the tree of such a file takes minutes to build.
+// Read as a stream, which takes no time; a file that is no XML is left for the full read to
+// report.
+bool nestsTooDeep(const QByteArray& xml)
+{
+    QXmlStreamReader reader(xml);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kMaxNfeDepth)
+            return true;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return false;
+}
+
+QString tooDeepMessage()
+{
+    return QStringLiteral("O arquivo tem elementos aninhados em mais de %1 níveis, o que uma NF-e não tem.\rNada foi "
+                          "importado.")
+        .arg(kMaxNfeDepth);
+}
+
+QString tooLargeMessage(qint64 bytes)
+{
+    return QStringLiteral("O arquivo tem %1 bytes, mais do que os %2 bytes que uma NF-e pode ter.\rNada foi importado.")
+        .arg(bytes)
+        .arg(kMaxNfeBytes);
+}
+
 NfeReadResult fail(NfeReadResult result, const QString& message)
 {
     result.ok = false;
@@ -172,6 +225,10 @@ NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc)
     doc = NfeDocument{};
     doc.path = path;
     NfeReadResult result;
+    if (xml.size() > kMaxNfeBytes)
+        return fail(result, tooLargeMessage(xml.size()));
+    if (nestsTooDeep(xml))
+        return fail(result, tooDeepMessage());
 
     QDomDocument dom;
     QString error;
@@ -211,7 +268,8 @@ NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc)
     const QDomElement det = child(infNFe, QStringLiteral("det"));
     if (det.isNull())
         return fail(result, xmlError(QStringLiteral("det")));
-    readItems(det, doc);
+    if (const auto tooManyLots = readItems(det, doc))
+        return fail(result, *tooManyLots);
     if (doc.tooManyItems())
         return fail(result, tooManyItemsMessage(doc.detCount));
 
@@ -236,6 +294,11 @@ NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc, QByteArray& con
         NfeReadResult result;
         result.messages << QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(path, file.errorString());
         return result;
+    }
+    if (file.size() > kMaxNfeBytes) {
+        doc = NfeDocument{};
+        doc.path = path;
+        return fail(NfeReadResult{}, tooLargeMessage(file.size()));
     }
     content = file.readAll();
     return ReadNfe(content, doc);

@@ -14,6 +14,11 @@ struct NfeReadResult {
     QStringList messages;
 };
 
+// The layout nests its elements fewer than 10 levels deep, and an authorised NF-e is far smaller
+// than this: a file past either limit is refused before its tree is built.
+constexpr int kMaxNfeDepth = 64;
+constexpr qint64 kMaxNfeBytes = 16 * 1024 * 1024;
+
 // Reads an NF-e into `doc` (which is cleared first). Elements are matched by their local name,
 // whatever their namespace; the encoding the document declares is honoured. A read that ends on
 // an error leaves in `doc` what was read before it.

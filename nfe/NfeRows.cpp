@@ -1,6 +1,7 @@
 #include "nfe/NfeRows.h"
 
 #include "data/AsciiCase.h"
+#include "data/FieldValue.h"
 #include "data/Formats.h"
 #include "entry/ProductNames.h"
 #include "nfe/ColumnText.h"
@@ -24,49 +25,54 @@ constexpr int kNotaFiscalWidth = 10;
 constexpr int kItemScale = 5;
 constexpr int kDaysOfDefaultExpiry = 730;
 
-__extension__ typedef __int128 Wide;
+// The decimal columns an NF-e fills: COMPRAS's DECIMAL(15,5) and NFISCAL's DECIMAL(15,2).
+constexpr int kDecimalPrecision = 15;
+constexpr int kTotalScale = 2;
 
-Decimal rescaledWide(Wide units, int scale, int newScale)
+Column decimalColumn(const QString& name, int scale)
 {
-    for (; scale < newScale; ++scale)
-        units *= 10;
-    if (scale > newScale) {
-        Wide divisor = 1;
-        for (int s = newScale; s < scale; ++s)
-            divisor *= 10;
-        const Wide half = divisor / 2;
-        units = units >= 0 ? (units + half) / divisor : -((-units + half) / divisor);
+    Column c;
+    c.name = name;
+    c.type = ColumnType::Decimal;
+    c.scale = scale;
+    c.precision = kDecimalPrecision;
+    return c;
+}
+
+// `compute()` as a value of `column`; throws ValueOutOfRange, naming the column and `shown`, when
+// it does not fit.
+template <typename Compute> Decimal fitted(const Column& column, const QString& shown, Compute compute)
+{
+    try {
+        const Decimal d = compute().rescaled(column.scale);
+        if (d.fits(column.precision, column.scale))
+            return d;
+    } catch (const DecimalOverflow&) {
     }
-    if (units > std::numeric_limits<qint64>::max() || units < std::numeric_limits<qint64>::min())
-        throw std::overflow_error("decimal");
-    return Decimal{static_cast<qint64>(units), newScale};
-}
-
-Decimal times(const Decimal& a, const Decimal& b, int scale)
-{
-    return rescaledWide(Wide(a.units) * b.units, a.scale + b.scale, scale);
-}
-
-Decimal times1000(const Decimal& d)
-{
-    return d.scale >= 3 ? Decimal{d.units, d.scale - 3} : rescaledWide(Wide(d.units) * 1000, d.scale, 0);
-}
-
-Decimal per1000(const Decimal& d)
-{
-    return Decimal{d.units, d.scale + 3};
+    throw ValueOutOfRange(shown, column);
 }
 
 class ItemContext {
 public:
     ItemContext(const NfeDocument& doc, int number, const NfeItem& item) : doc_(doc), number_(number), item_(item) {}
 
+    // A quantity or a price: a number, and never negative.
     Decimal number(const QString& text, const QString& what) const
     {
         const auto d = Decimal::parse(text);
         if (!d)
             fail(QStringLiteral("%1 \"%2\" não é um número válido.").arg(what, text));
+        if (d->units < 0)
+            fail(QStringLiteral("%1 \"%2\" é um valor negativo.").arg(what, text));
         return *d;
+    }
+    template <typename Compute> Decimal column(const QString& name, const QString& shown, Compute compute) const
+    {
+        try {
+            return fitted(decimalColumn(name, kItemScale), shown, compute);
+        } catch (const ValueOutOfRange& e) {
+            fail(e.message());
+        }
     }
     QDate date(const QString& text, const QString& what) const
     {
@@ -104,14 +110,21 @@ QDate headerDate(const NfeDocument& doc, const QString& text, const QString& wha
     return *d;
 }
 
-Value total(const NfeDocument& doc, const QString& text, const QString& element)
+// A total of the invoice, never negative, as a value of its NFISCAL column.
+Value total(const NfeDocument& doc, const QString& text, const QString& element, const QString& column)
 {
     if (text.isEmpty())
         return {};
     const auto d = Decimal::parse(text);
     if (!d)
         failHeader(doc, QStringLiteral("O valor <%1> \"%2\" não é um número válido.").arg(element, text));
-    return *d;
+    if (d->units < 0)
+        failHeader(doc, QStringLiteral("O valor <%1> \"%2\" é negativo.").arg(element, text));
+    try {
+        return fitted(decimalColumn(column, kTotalScale), text, [&] { return *d; });
+    } catch (const ValueOutOfRange& e) {
+        failHeader(doc, e.message());
+    }
 }
 
 NfeHeaderRow headerOf(const NfeDocument& doc, const QString& receiptDate)
@@ -122,12 +135,12 @@ NfeHeaderRow headerOf(const NfeDocument& doc, const QString& receiptDate)
     h.notaFiscal = FitColumn(doc.nNF, kNotaFiscalWidth).text;
     h.fornecedor = doc.NfeSupplierName.left(40);
     h.codigoFornecedor = doc.NfeSupplierCode;
-    h.valBruto = total(doc, doc.vProd, QStringLiteral("vProd"));
-    h.descontoTotal = total(doc, doc.vDesc, QStringLiteral("vDesc"));
-    h.outrosImp = total(doc, doc.vOutro, QStringLiteral("vOutro"));
-    h.valLiquido = total(doc, doc.vNF, QStringLiteral("vNF"));
-    h.icms = total(doc, doc.vICMS, QStringLiteral("vICMS"));
-    h.ipi = total(doc, doc.vIPI, QStringLiteral("vIPI"));
+    h.valBruto = total(doc, doc.vProd, QStringLiteral("vProd"), QStringLiteral("VALBRUTO"));
+    h.descontoTotal = total(doc, doc.vDesc, QStringLiteral("vDesc"), QStringLiteral("DESCONTOTOTAL"));
+    h.outrosImp = total(doc, doc.vOutro, QStringLiteral("vOutro"), QStringLiteral("OUTROSIMP"));
+    h.valLiquido = total(doc, doc.vNF, QStringLiteral("vNF"), QStringLiteral("VALLIQUIDO"));
+    h.icms = total(doc, doc.vICMS, QStringLiteral("vICMS"), QStringLiteral("ICMS"));
+    h.ipi = total(doc, doc.vIPI, QStringLiteral("vIPI"), QStringLiteral("IPI"));
     h.tipoOperacao = FitColumn(doc.natOp, kTipoOperacaoWidth).text;
     h.serie = FitColumn(doc.serie, kSerieWidth).text;
     h.entradaSaida = FitColumn(doc.tpNF, 1).text;
@@ -194,16 +207,16 @@ NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const Q
             row.fabricacao = ctx.date(lot.dFab, QStringLiteral("a data de fabricação <dFab>"));
             row.validade = lot.dVal.isEmpty() ? today.addDays(kDaysOfDefaultExpiry)
                                               : ctx.date(lot.dVal, QStringLiteral("a data de validade <dVal>"));
-            try {
-                const Decimal lineQuantity = lotQuantity.units != 0 ? lotQuantity : quantity;
-                row.saldo = times(price, lineQuantity, kItemScale);
-                // A price per thousand becomes a price per unit, so that quantity × price is
-                // still the line value of the NF-e.
-                row.precoUnit = (perThousand ? per1000(price) : price).rescaled(kItemScale);
-                row.quantidade = (perThousand ? times1000(lotQuantity) : lotQuantity).rescaled(kItemScale);
-            } catch (const std::overflow_error&) {
-                ctx.fail(QStringLiteral("o valor da linha (%1 × %2) é grande demais.").arg(item.vUnCom, lot.qLote));
-            }
+            // A price per thousand becomes a price per unit, so that quantity × price is still the
+            // line value of the NF-e.
+            row.quantidade = ctx.column(QStringLiteral("QUANTIDADE"), lot.qLote,
+                                        [&] { return perThousand ? lotQuantity.shifted(3) : lotQuantity; });
+            row.precoUnit = ctx.column(QStringLiteral("PRECOUNITR"), item.vUnCom,
+                                       [&] { return perThousand ? price.shifted(-3) : price; });
+            const Decimal lineQuantity = lotQuantity.units != 0 ? lotQuantity : quantity;
+            row.saldo =
+                ctx.column(QStringLiteral("SALDO"), item.vUnCom + QStringLiteral(" × ") + lineQuantity.toString(),
+                           [&] { return Decimal::product(price, lineQuantity, kItemScale); });
             rows.items.push_back(row);
         }
         notes.removeDuplicates();

@@ -2,6 +2,7 @@
 
 #include "data/DbError.h"
 #include "data/DbErrorText.h"
+#include "data/FieldValue.h"
 #include "data/Formats.h"
 #include "data/ServerError.h"
 #include "data/SqlText.h"
@@ -307,6 +308,7 @@ void DatasetRules::attachItemRules()
     };
     items.afterInsert = [this](CachedDataset&) { ItemDefaults(); };
     items.beforePost = [](CachedDataset& ds) {
+        ItemLineTotal(ds); // an item whose total would not fit is not stored
         if (!ds.isNull(QStringLiteral("LOTE")))
             ds.setText(QStringLiteral("LOTE"), ds.asText(QStringLiteral("LOTE")).remove(QLatin1Char(' ')));
     };
@@ -322,6 +324,22 @@ void DatasetRules::attachItemRules()
     items.afterDelete = [](CachedDataset& ds) { Write(ds); };
     items.afterScroll = [this](CachedDataset&) { window_.ShowItemCostPerUnit(); };
     items.onPostError = [](CachedDataset& ds, const std::exception&) { ds.cancel(); };
+}
+
+Decimal DatasetRules::ItemLineTotal(const CachedDataset& items)
+{
+    const Decimal quantity = field::toDecimal(items.value(QStringLiteral("QUANTIDADE")));
+    const Decimal price = field::toDecimal(items.value(QStringLiteral("PRECOUNITR")));
+    const Column& column = items.layout().at(items.fieldIndex(QStringLiteral("SALDO")));
+    const QString product = field::toText(quantity) + QStringLiteral(" × ") + field::toText(price);
+    try {
+        const Decimal total = Decimal::product(quantity, price, column.scale);
+        if (!total.fits(field::precisionOf(column), column.scale))
+            throw ValueOutOfRange(product, column);
+        return total;
+    } catch (const DecimalOverflow&) {
+        throw ValueOutOfRange(product, column);
+    }
 }
 
 void DatasetRules::ItemDefaults()

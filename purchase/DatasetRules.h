@@ -44,6 +44,9 @@ public:
     // Applies every pending change of the dataset and reads it again; throws the database's error
     // when a change was refused (the change stays pending for the next write).
     static void Write(CachedDataset& dataset);
+    // The item's line total, quantity × unit price, exact and at the scale of its column (SALDO);
+    // throws ValueOutOfRange, naming the column and the product, when it does not fit.
+    static Decimal ItemLineTotal(const CachedDataset& items);
 
 private:
     void attachInvoiceRules();

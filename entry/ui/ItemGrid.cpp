@@ -9,6 +9,7 @@
 #include "entry/ui/ProductOptions.h"
 #include "entry/ui/UnitOptions.h"
 #include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "widgets/DBGrid.h"
@@ -293,7 +294,7 @@ void ItemGrid::UpdateLineTotal()
 {
     CachedDataset& items = dm_->Compras;
     items.edit();
-    items.setFloat(kLineTotal, items.asFloat(kQuantity) * items.asFloat(kPrice));
+    items.setValue(kLineTotal, DatasetRules::ItemLineTotal(items));
 }
 
 // Moving to another row leaves the quantity or price cell as surely as leaving its column: the

@@ -453,6 +453,20 @@ private slots:
         QCOMPARE(count(c, QStringLiteral("select count(*) from COMPRAS")), 1);
     }
 
+    // A receipt date past the 50-year window of two-digit years keeps its year.
+    void importNfeKeepsTheWholeYearOfTheReceipt()
+    {
+        QCOMPARE(run({QStringLiteral("init")}).code, 0);
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        const QString file = nfe.writeTo(folder->path());
+        QCOMPARE(
+            run({QStringLiteral("import-nfe"), QStringLiteral("--receipt"), QStringLiteral("08/04/2099"), file}).code,
+            0);
+        FbConnection c(sharedParams());
+        QCOMPARE(count(c, QStringLiteral("select count(*) from NFISCAL where DATARECEBIM = '2099-04-08'")), 1);
+    }
+
     void importNfeAnswersTheQuestionsNo_data()
     {
         QTest::addColumn<bool>("accept");

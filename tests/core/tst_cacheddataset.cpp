@@ -226,6 +226,59 @@ private slots:
         QCOMPARE(ds->isNull(field), readBack.isEmpty());
     }
 
+    // A number past its column, or a date typed with a far-off year, is refused with a message
+    // naming it; the field keeps its value and nothing of it reaches the database.
+    void refusesWhatTheColumnCannotHold_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("asFloat");
+        QTest::addColumn<QString>("message");
+        const QString qtyTooLarge = QStringLiteral(" não cabe no campo QTY (no máximo 16 dígitos antes da vírgula e 2 "
+                                                   "depois).");
+        QTest::newRow("typed, past the column's digits")
+            << "QTY"
+            << "99999999999999999" << false << "O valor 99999999999999999" + qtyTooLarge;
+        QTest::newRow("typed, past every exact number")
+            << "QTY"
+            << "100000000000000000" << false << "O valor 100000000000000000" + qtyTooLarge;
+        QTest::newRow("computed") << "QTY"
+                                  << "1e17" << true << "O valor 100000000000000000,00" + qtyTooLarge;
+        QTest::newRow("year 9999") << "D"
+                                   << "31/12/9999" << false
+                                   << "'31/12/9999' não é uma data aceita: o ano deve estar entre 1900 e 2100.";
+        QTest::newRow("year 2206") << "D"
+                                   << "01/02/2206" << false
+                                   << "'01/02/2206' não é uma data aceita: o ano deve estar entre 1900 e 2100.";
+        QTest::newRow("year 1899") << "D"
+                                   << "31/12/1899" << false
+                                   << "'31/12/1899' não é uma data aceita: o ano deve estar entre 1900 e 2100.";
+    }
+    void refusesWhatTheColumnCannotHold()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, written);
+        QFETCH(bool, asFloat);
+        fill(1);
+        auto ds = items();
+        ds->open();
+        ds->edit();
+        const QString before = ds->asText(field);
+        try {
+            if (asFloat)
+                ds->setFloat(field, written.toDouble());
+            else
+                ds->setText(field, written);
+            QFAIL("the value was taken");
+        } catch (const ConversionError& e) {
+            QTEST(e.message(), "message");
+        }
+        QCOMPARE(ds->asText(field), before);
+        ds->post();
+        QCOMPARE(ds->applyUpdates(), 0);
+        QCOMPARE(count(QStringLiteral("where QTY = 1 and D is null")), 1);
+    }
+
     void nullsReadAsEmptyZeroAndZeroDate()
     {
         fill(1);

@@ -260,6 +260,56 @@ private slots:
             << nfe << kReceipt
             << "Não foi possível importar a N. Fiscal 1234.\rItem 2 (FITA): a data de fabricação <dFab> \"2024-02-30\" "
                "não é uma data válida.\rNada foi gravado.";
+
+        const QString refused = QStringLiteral("Não foi possível importar a N. Fiscal 1234.\r");
+        const QString nothing = QStringLiteral("\rNada foi gravado.");
+        const QString lotOf = QStringLiteral("2024-01-01");
+        nfe.items = {SampleNfeItem{}, item("FITA", "3", "UN", "-1000", "2.00")};
+        QTest::newRow("a negative quantity")
+            << nfe << kReceipt
+            << refused + "Item 2 (FITA): a quantidade <qCom> \"-1000\" é um valor negativo." + nothing;
+        nfe.items = {item("FITA", "3", "UN", "1000", "2.00", SampleRastro("L", "-1000", lotOf, {}))};
+        QTest::newRow("a negative lot quantity")
+            << nfe << kReceipt
+            << refused + "Item 1 (FITA): a quantidade do lote <qLote> \"-1000\" é um valor negativo." + nothing;
+        nfe.items = {item("FITA", "3", "UN", "1", "-2.00")};
+        QTest::newRow("a negative price")
+            << nfe << kReceipt
+            << refused + "Item 1 (FITA): o valor unitário <vUnCom> \"-2.00\" é um valor negativo." + nothing;
+        nfe = SampleNfe{};
+        nfe.vNF = QStringLiteral("-20.00");
+        QTest::newRow("a negative total")
+            << nfe << kReceipt << refused + "O valor <vNF> \"-20.00\" é negativo." + nothing;
+        nfe = SampleNfe{};
+        nfe.vProd = QStringLiteral("9999999999999999.00");
+        QTest::newRow("a total past its column")
+            << nfe << kReceipt
+            << refused +
+                   "O valor 9999999999999999.00 não cabe no campo VALBRUTO (no máximo 13 dígitos antes da vírgula e 2 "
+                   "depois)." +
+                   nothing;
+        nfe.vProd = QStringLiteral("20.00");
+        nfe.items = {item("FITA", "3", "UN", "1", "2.00", SampleRastro("L", "184467440737096", lotOf, {}))};
+        QTest::newRow("a lot quantity past its column")
+            << nfe << kReceipt
+            << refused +
+                   "Item 1 (FITA): O valor 184467440737096 não cabe no campo QUANTIDADE (no máximo 10 dígitos antes "
+                   "da vírgula e 5 depois)." +
+                   nothing;
+        nfe.items = {item("FITA", "3", "UN", "1", "9999999999999999")};
+        QTest::newRow("a price past its column")
+            << nfe << kReceipt
+            << refused +
+                   "Item 1 (FITA): O valor 9999999999999999 não cabe no campo PRECOUNITR (no máximo 10 dígitos antes "
+                   "da vírgula e 5 depois)." +
+                   nothing;
+        nfe.items = {item("FITA", "3", "UN", "100000", "1000000")};
+        QTest::newRow("a line total past its column")
+            << nfe << kReceipt
+            << refused +
+                   "Item 1 (FITA): O valor 1000000 × 100000 não cabe no campo SALDO (no máximo 10 dígitos antes da "
+                   "vírgula e 5 depois)." +
+                   nothing;
     }
     void refusesWithoutWritingAnything()
     {

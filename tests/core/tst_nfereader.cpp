@@ -170,6 +170,62 @@ private slots:
                  QStringLiteral("L2|3.000|2024-04-05T10:20:00-03:00|2026-06-30"));
     }
 
+    // A file past what an NF-e can be is refused before its tree is built: 100,000 nested elements
+    // kept the parser busy for minutes.
+    void refusesAFileTooDeepOrTooLarge_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QString>("message");
+        SampleNfe nfe;
+        nfe.items[0].lots =
+            QString(QStringLiteral("<x>")).repeated(100000) + QString(QStringLiteral("</x>")).repeated(100000);
+        QTest::newRow("100,000 nested elements")
+            << nfe.xml()
+            << "O arquivo tem elementos aninhados em mais de 64 níveis, o que uma NF-e não tem.\rNada foi importado.";
+        nfe = SampleNfe{};
+        nfe.beforeNFe = QStringLiteral("<!--") + QString(int(kMaxNfeBytes), u'x') + QStringLiteral("-->");
+        const QByteArray large = nfe.xml();
+        QTest::newRow("larger than an NF-e can be")
+            << large
+            << QStringLiteral("O arquivo tem %1 bytes, mais do que os 16777216 bytes que uma NF-e pode ter.\rNada foi "
+                              "importado.")
+                   .arg(large.size());
+    }
+    void refusesAFileTooDeepOrTooLarge()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QString, message);
+        NfeDocument doc;
+        const NfeReadResult result = ReadNfe(xml, doc);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.messages, QStringList{message});
+    }
+
+    void refusesMoreLotsThanAnItemMayHave_data()
+    {
+        QTest::addColumn<int>("lots");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("500 lots") << 500 << true << QStringList{};
+        QTest::newRow("501 lots") << 501 << false
+                                  << QStringList{
+                                         "O item 2 (PRODUTO DE TESTE) tem 501 lotes <rastro>. O limite é de 500 "
+                                         "lotes por item.\rNada foi importado."};
+    }
+    void refusesMoreLotsThanAnItemMayHave()
+    {
+        QFETCH(int, lots);
+        SampleNfe nfe = withItems(2);
+        const QString lot = SampleRastro(QStringLiteral("L"), QStringLiteral("1"), {}, QStringLiteral("2026-01-01"));
+        nfe.items[1].lots = lot.repeated(lots);
+        NfeDocument doc;
+        const NfeReadResult result = ReadNfe(nfe.xml(), doc);
+        QTEST(result.ok, "ok");
+        QTEST(result.messages, "messages");
+        if (result.ok)
+            QCOMPARE(int(doc.items.back().lots.size()), lots);
+    }
+
     void refusesWhatIsNotXml()
     {
         NfeDocument doc;

@@ -384,6 +384,18 @@ private slots:
                  (QStringList{"L-G2=04521", "L-X9=04521", "L-B5=7891234567895", "L-U6=", "L-A1=00123", "L-V3=09876"}));
     }
 
+    // A two-digit year would reach the server as 1999 for 2099, and the period would list nothing.
+    void aFarPeriodReachesTheStatementWhole()
+    {
+        threeItemInvoice();
+        item(5, QStringLiteral("888"), QStringLiteral("Outro Fornecedor"), QStringLiteral("VASELINA"),
+             QStringLiteral("L-2080"), QStringLiteral("15/06/2080"), QStringLiteral("P3"));
+        item(6, QStringLiteral("888"), QStringLiteral("Outro Fornecedor"), QStringLiteral("VASELINA"),
+             QStringLiteral("L-1999"), QStringLiteral("31/12/1999"), QStringLiteral("P3"));
+        storePeriod(QDate(2000, 1, 1), QDate(2099, 12, 31));
+        QCOMPARE(lotsOf(dm->qryVencimentos), (QStringList{"L-X9", "L-A1", "L-V3", "L-2080"}));
+    }
+
     void thePeriodIsKeptOnTheWorkstation()
     {
         storePeriod(QDate(2012, 10, 1), QDate(2012, 10, 30));

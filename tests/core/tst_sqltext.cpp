@@ -26,10 +26,19 @@ private slots:
         QCOMPARE(sql::quoted(text), literal);
     }
 
-    void writesDatesMonthFirst()
+    void writesDatesMonthFirstWithTheWholeYear_data()
     {
-        QCOMPARE(sql::dateLiteral(QDate(2026, 3, 4)), QStringLiteral("'03/04/26'"));
-        QCOMPARE(sql::dateLiteral(QDate(1999, 12, 31)), QStringLiteral("'12/31/99'"));
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("literal");
+        QTest::newRow("this century") << QDate(2026, 3, 4) << "'03/04/2026'";
+        QTest::newRow("last century") << QDate(1999, 12, 31) << "'12/31/1999'";
+        QTest::newRow("past the 50-year window") << QDate(2099, 12, 31) << "'12/31/2099'";
+        QTest::newRow("far off") << QDate(9999, 12, 31) << "'12/31/9999'";
+    }
+    void writesDatesMonthFirstWithTheWholeYear()
+    {
+        QFETCH(QDate, date);
+        QTEST(sql::dateLiteral(date), "literal");
     }
 
     void writesNumbersWithAPoint()

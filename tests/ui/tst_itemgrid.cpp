@@ -1,3 +1,4 @@
+#include "data/FieldValue.h"
 #include "entry/ui/CostDetails.h"
 #include "entry/ui/ItemGrid.h"
 #include "tests/ui/ItemWindow.h"
@@ -263,6 +264,19 @@ private slots:
                                        << "10"
                                        << "DENSIDADE"
                                        << "10";
+        QTest::newRow("date of a far-off year")
+            << int(ItemGrid::Fabricacao) << "31129999" << int(Qt::Key_Return) << "31/12/9999"
+            << "'31/12/9999' não é uma data aceita: o ano deve estar entre 1900 e "
+               "2100."
+            << "280224"
+            << "FABRICACAO"
+            << "28/02/2024";
+        QTest::newRow("price past its column")
+            << int(ItemGrid::PrecoUnitR) << "10000000000000" << int(Qt::Key_Return) << "10000000000000"
+            << "O valor 10000000000000 não cabe no campo PRECOUNITR (no máximo 13 dígitos antes da vírgula e 5 depois)."
+            << "3"
+            << "PRECOUNITR"
+            << "3";
     }
     void refusedCellTextStaysInItsCell()
     {
@@ -302,6 +316,30 @@ private slots:
         w.press(Qt::Key_Return);
         QCOMPARE(dialogs.messages.size(), 1);
         QCOMPARE(w.dm->Compras.asText(field), stored);
+    }
+
+    // 1,000,000 × 99,999,999 once came back as a negative total: a line total its column cannot hold
+    // is refused, naming the column and the values, and the item is not stored with it.
+    void aLineTotalPastItsColumnIsRefused()
+    {
+        ItemWindow w;
+        w.product("S1", "Talco", "g");
+        w.item(1, "Talco", "S1", 1000000, "g", 1);
+        QVERIFY(w.start());
+        w.form->findChild<DBGrid*>("DBGrid1")->setSelectedIndex(ItemGrid::PrecoUnitR);
+        w.type("99999999");
+        w.press(Qt::Key_Return);
+        const QString refused = QStringLiteral(
+            "O valor 1000000 × 99999999 não cabe no campo SALDO (no máximo 13 dígitos antes da vírgula e 5 depois).");
+        QCOMPARE(w.dialogs().messages, QStringList{refused});
+        try {
+            w.dm->Compras.post();
+            QFAIL("the item was stored");
+        } catch (const ConversionError& e) {
+            QCOMPARE(e.message(), refused);
+        }
+        const Values stored = w.sql().executeRow(QStringLiteral("select PRECOUNITR, SALDO from COMPRAS"));
+        QCOMPARE(field::toText(stored.at(0)) + u'|' + field::toText(stored.at(1)), QStringLiteral("1|"));
     }
 
     // Closing the window writes the text typed in a cell before the invoice is posted; a text the
