@@ -55,8 +55,9 @@ public:
 
     // Starts the action on the embedded engine's service manager and waits until it ends; the
     // service's own failure comes back from the last query.
-    void run(const QString& user, const QString& password, unsigned char action,
-             const std::vector<std::pair<unsigned char, QByteArray>>& strings, unsigned options)
+    // Returns what the service wrote (gbak's messages, errors included).
+    QByteArray run(const QString& user, const QString& password, unsigned char action,
+                   const std::vector<std::pair<unsigned char, QByteArray>>& strings, unsigned options)
     {
         IUtil* util = master()->getUtilInterface();
         attach_ = util->getXpbBuilder(&status_, IXpbBuilder::SPB_ATTACH, nullptr, 0);
@@ -79,22 +80,28 @@ public:
             start_->insertString(&status_, tag, value.constData());
         start_->insertInt(&status_, isc_spb_options, int(options));
         service_->start(&status_, start_->getBufferLength(&status_), start_->getBuffer(&status_));
-        waitUntilDone();
+        return outputUntilDone();
     }
 
 private:
-    void waitUntilDone()
+    // Reads the service's output (only errors: it runs quietly) until its end. A query waits at most a
+    // second for output and may come back with none yet ("not ready"); only an empty answer that
+    // ends the information block means the service has ended.
+    QByteArray outputUntilDone()
     {
+        QByteArray output;
+        const unsigned char wait[] = {isc_info_svc_timeout, 4, 0, 1, 0, 0, 0};
         const unsigned char request[] = {isc_info_svc_to_eof};
-        std::vector<unsigned char> buffer(64 * 1024);
+        std::vector<unsigned char> buffer(32 * 1024); // the length travels as 16 bits
         for (;;) {
-            service_->query(&status_, 0, nullptr, sizeof request, request, unsigned(buffer.size()), buffer.data());
+            service_->query(&status_, sizeof wait, wait, sizeof request, request, unsigned(buffer.size()),
+                            buffer.data());
             if (buffer[0] != isc_info_svc_to_eof)
-                return;
+                return output;
             const int length = int(isc_portable_integer(buffer.data() + 1, 2));
-            const unsigned char next = buffer[3 + length];
-            if (length == 0 && next != isc_info_truncated)
-                return;
+            output.append(reinterpret_cast<const char*>(buffer.data() + 3), length);
+            if (length == 0 && buffer[3] == isc_info_end)
+                return output;
         }
     }
 
@@ -104,16 +111,26 @@ private:
     IService* service_ = nullptr;
 };
 
+// The service hands its parameters to gbak in the order given, as gbak's command line: the source
+// first (the database for a backup, the backup file for a restore), then the destination.
 void runService(const FbConnection::Params& database, unsigned char action, const QString& file, unsigned options)
 {
+    const std::pair<unsigned char, QByteArray> databaseName{isc_spb_dbname, QFile::encodeName(database.database)};
+    const std::pair<unsigned char, QByteArray> backupFile{isc_spb_bkp_file, QFile::encodeName(file)};
+    QByteArray output;
     try {
         ServiceCall call;
-        call.run(database.user, database.password, action,
-                 {{isc_spb_dbname, QFile::encodeName(database.database)}, {isc_spb_bkp_file, QFile::encodeName(file)}},
-                 options);
+        output = call.run(database.user, database.password, action,
+                          action == isc_action_svc_backup ? std::vector{databaseName, backupFile}
+                                                          : std::vector{backupFile, databaseName},
+                          options);
     } catch (const FbException& e) {
         throw errorOf(e);
     }
+    // A quiet gbak writes nothing but its errors.
+    const QString text = QString::fromLocal8Bit(output).trimmed();
+    if (text.contains(QLatin1String("ERROR"), Qt::CaseInsensitive))
+        throw DbError(text, DbError::kCannotOpen);
 }
 
 // Runs the gbak tool with the administrator's credentials in its environment (never on its
