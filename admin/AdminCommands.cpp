@@ -2,7 +2,9 @@
 
 #include "admin/AdminError.h"
 #include "admin/AdminReports.h"
+#include "admin/Backups.h"
 #include "admin/DemoData.h"
+#include "admin/FirebirdBackup.h"
 #include "admin/Generator.h"
 #include "admin/ModuleUser.h"
 #include "admin/NfeBatch.h"
@@ -14,9 +16,11 @@
 #include "db/Schema.h"
 #include "purchase/ConnectionConfig.h"
 #include "shell/AccessRights.h"
+#include "shell/BackupStatus.h"
 #include "shell/Credential.h"
 #include "shell/LogonUser.h"
 #include "shell/ProductFolder.h"
+#include "shell/TextFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -53,8 +57,7 @@ FbConnection::Params paramsFor(const QString& database)
 // "host:path" and "host/port:path" name a database on a server; anything else is a local file.
 bool isServerName(const QString& name)
 {
-    static const QRegularExpression server(QStringLiteral("^[A-Za-z0-9_.\\-]{2,}(/[0-9A-Za-z_]+)?:"));
-    return server.match(name).hasMatch();
+    return fbbackup::isServerName(name);
 }
 
 QString localName(const QString& name)
@@ -426,6 +429,105 @@ int importNfe(const QStringList& args, QTextStream& out, QTextStream& err)
     return ImportNfeFiles(options, parsed.positional, out, err);
 }
 
+// ---- Backups ------------------------------------------------------------------------------------
+
+void refuseMissing(const FbConnection::Params& params)
+{
+    if (!isServerName(params.database) && !QFileInfo::exists(params.database))
+        throw AdminError(QStringLiteral("O banco de dados %1 não existe. Crie-o antes com \"korvanis-admin init\".")
+                             .arg(params.database));
+}
+
+// The databases a backup copies: the one --database names, the two of the server --server names,
+// or the product folder's two.
+std::vector<backups::Source> backupSources(const Arguments& parsed)
+{
+    const std::optional<QString> database = databaseOption(parsed);
+    const QString server = parsed.options.value(QStringLiteral("--server")).trimmed();
+    if (database && parsed.options.contains(QStringLiteral("--server")))
+        throw UsageError(QStringLiteral("Use --database ou --server, não os dois."));
+    if (database) {
+        const Target target = namedTarget(*database);
+        refuseMissing(target.shared);
+        return {{backups::labelOf(*database), target.shared}};
+    }
+    if (parsed.options.contains(QStringLiteral("--server"))) {
+        if (server.isEmpty())
+            throw UsageError(
+                QStringLiteral("Informe o servidor com --server, como no KORVANIS.INI (ex.: 192.168.0.10)."));
+        const ConnectionConfig config = ComposeConnections(server, QString(), QString(), QString());
+        return {{QStringLiteral("dados"), config.shared}, {QStringLiteral("interfac"), config.workstation}};
+    }
+    const Target target = productFolderTarget();
+    refuseMissing(target.shared);
+    refuseMissing(*target.workstation);
+    return {{QStringLiteral("dados"), target.shared}, {QStringLiteral("interfac"), *target.workstation}};
+}
+
+void noteFailure(bool recorded, const QString& folder, const QString& error, const QDateTime& when)
+{
+    if (!recorded)
+        return;
+    try {
+        backupstatus::recordFailure(folder, error, when);
+    } catch (const FileError&) {
+        // The failure itself is what the administrator reads.
+    }
+}
+
+int backup(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const Arguments parsed = parse(
+        args,
+        {QStringLiteral("--to"), QStringLiteral("--keep"), QStringLiteral("--database"), QStringLiteral("--server")},
+        {});
+    expectPositional(parsed, 0, QStringLiteral("backup"));
+    const int keep = integerOption(parsed, QStringLiteral("--keep"), backups::kDefaultKeep, 1, 100000);
+    const QString folder =
+        QFileInfo(parsed.options.value(QStringLiteral("--to"), backups::defaultFolder())).absoluteFilePath();
+    // Only the product folder's own databases are what the window's warning is about.
+    const bool recorded =
+        !parsed.options.contains(QStringLiteral("--database")) && !parsed.options.contains(QStringLiteral("--server"));
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList written;
+    try {
+        written = backups::backUp(backupSources(parsed), folder, keep, now);
+    } catch (const AdminError& e) {
+        noteFailure(recorded, folder, e.message(), now);
+        throw;
+    } catch (const DbError& e) {
+        noteFailure(recorded, folder, e.message(), now);
+        throw;
+    }
+    if (recorded) {
+        try {
+            backupstatus::recordSuccess(folder, now);
+        } catch (const FileError& e) {
+            err << QStringLiteral("Atenção: %1\n").arg(e.message());
+        }
+    }
+    for (const QString& file : written)
+        out << QStringLiteral("Backup feito e conferido: %1\n").arg(file);
+    out << QStringLiteral("Ficam na pasta os %1 backups mais recentes de cada banco de dados.\n").arg(keep);
+    return kSuccess;
+}
+
+int restore(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--to")}, {QStringLiteral("--replace")});
+    expectPositional(parsed, 1, QStringLiteral("restore"));
+    if (!parsed.options.contains(QStringLiteral("--to")))
+        throw UsageError(QStringLiteral("Informe com --to o banco de dados a criar."));
+    const FbConnection::Params target = namedTarget(parsed.options.value(QStringLiteral("--to"))).shared;
+    const QString file = QFileInfo(parsed.positional.front()).absoluteFilePath();
+    const QString kept = backups::restore(file, target, parsed.flags.contains(QStringLiteral("--replace")),
+                                          QDateTime::currentDateTime());
+    out << QStringLiteral("Backup %1 restaurado em %2.\n").arg(file, target.database);
+    if (!kept.isEmpty())
+        out << QStringLiteral("O banco de dados anterior foi guardado em %1.\n").arg(kept);
+    return kSuccess;
+}
+
 } // namespace
 
 QString usage()
@@ -449,6 +551,14 @@ QString usage()
                "                                     importa os arquivos XML de NF-e como a janela de compras;\n"
                "                                     --accept-unsigned aceita arquivos sem protocolo de\n"
                "                                     autorização ou sem assinatura digital\n"
+               "  backup [--to PASTA] [--keep N] [--database NOME | --server ENDERECO]\n"
+               "                                     faz o backup (formato do gbak) dos dois bancos de dados em\n"
+               "                                     PASTA (padrão: backups/ na pasta do produto), confere cada\n"
+               "                                     um restaurando-o em um banco temporário e guarda os N mais\n"
+               "                                     recentes (padrão: 14)\n"
+               "  restore ARQUIVO --to NOME [--replace]\n"
+               "                                     restaura um backup em um banco de dados novo; --replace\n"
+               "                                     substitui um arquivo existente e guarda o antigo ao lado\n"
                "Os bancos de dados locais ficam na pasta do produto: KORVANIS_DIR, ou ~/.local/share/korvanis.\n"
                "Em um servidor, NOME é host:caminho ou host/porta:caminho; o usuário e a senha vêm de\n"
                "ISC_USER (SYSDBA quando vazio) e ISC_PASSWORD.\n") +
@@ -480,6 +590,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return importNfe(args, out, err);
         if (command == QLatin1String("report"))
             return report(args, out, err);
+        if (command == QLatin1String("backup"))
+            return backup(args, out, err);
+        if (command == QLatin1String("restore"))
+            return restore(args, out);
         if (command.isEmpty())
             err << QStringLiteral("Nenhum comando informado.\n") << usage();
         else

@@ -24,6 +24,10 @@ std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("korvanis-admin (Korvanis Compras) %s\n", KORVANIS_VERSION);
+        return 0;
+    }
     const std::unique_ptr<QCoreApplication> app = applicationFor(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -13,6 +13,9 @@
 #include "widgets/QtDialogs.h"
 #include "widgets/UnhandledError.h"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 const QString kApplicationTitle = QStringLiteral("Cadastro de Compras de Produtos e Componentes");
@@ -60,6 +63,11 @@ int run(QApplication& app)
 
 int main(int argc, char** argv)
 {
+    // Answered before anything needs a display or a settings file.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("korvanis (Korvanis Compras) %s\n", KORVANIS_VERSION);
+        return 0;
+    }
     GuardedApplication app(argc, argv);
     QtDialogs::makeDefault();
     QtReportOutput::makeDefault();

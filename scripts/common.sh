@@ -11,11 +11,11 @@ cd "$KORVANIS_ROOT" || exit 1
 # Portuguese translations (print and preview dialogs); the XML Security Library with its OpenSSL back
 # end for the NF-e signatures, and the xmlsec1 and openssl tools (the tests sign their NF-e samples
 # with a throw-away certificate); dpkg-dev (dpkg-shlibdeps) and lintian for the workstation's Debian
-# package and its tests.
+# package and its tests, and appstream (appstreamcli checks the package's AppStream file).
 # shellcheck disable=SC2034 # used by the scripts that source this file
 KORVANIS_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev firebird-dev firebird3.0-server-core
     firebird3.0-server firebird3.0-utils libzint-dev fonts-dejavu-core poppler-utils qt6-translations-l10n
-    libxmlsec1-dev xmlsec1 openssl dpkg-dev lintian)
+    libxmlsec1-dev xmlsec1 openssl dpkg-dev lintian appstream)
 
 die() {
     echo "$(basename "$0"): $*" >&2

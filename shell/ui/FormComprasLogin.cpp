@@ -1,5 +1,6 @@
 // The login panel: name and password checked against the users, the rights of the access string,
 // then the workstation of the user and the work area.
+#include "shell/ui/BackupWarning.h"
 #include "shell/ui/FormCompras.h"
 #include "shell/ui/LoginPanel.h"
 
@@ -74,7 +75,9 @@ void TFormCompras::BotOkSenhaClick()
         // Without a workstation nobody works here: the program ends, whatever the reminder's answer.
         closingWithoutReminder_ = true;
         close();
+        return;
     }
+    ShowBackupWarningIfDue();
 }
 
 void TFormCompras::enterWorkArea()

@@ -3,11 +3,13 @@
 #
 #   package-test.sh build BUILD_DIR     makes the package (cpack) from the programs already built
 #   package-test.sh contents BUILD_DIR  checks what the package installs and where its links point,
-#                                       unpacks it into a temporary folder, makes a demo pharmacy with
-#                                       the unpacked korvanis-admin and starts the unpacked window
-#                                       (offscreen, through its /usr/bin link) until the login panel
-#                                       shows
-#   package-test.sh lintian BUILD_DIR   lintian finds no error in it
+#                                       that both programs print the package's version, the AppStream
+#                                       file and the completion; unpacks it into a temporary folder,
+#                                       makes a demo pharmacy with the unpacked korvanis-admin, backs
+#                                       it up, deletes the shared database, restores it, and starts
+#                                       the unpacked window (offscreen, through its /usr/bin link)
+#                                       until the login panel shows
+#   package-test.sh lintian BUILD_DIR   lintian finds no error and no warning in it
 #
 # Exit status 77 (skipped) only when the tool the step needs is not installed.
 set -euo pipefail
@@ -76,6 +78,12 @@ check_tree() {
     expect_file "$root" /usr/share/icons/hicolor/scalable/apps/korvanis-compras.svg
     expect_file "$root" /usr/share/doc/korvanis-compras/README.md
     expect_file "$root" /usr/share/doc/korvanis-compras/copyright
+    expect_file "$root" /usr/share/man/man1/korvanis.1.gz
+    expect_file "$root" /usr/share/man/man1/korvanis-admin.1.gz
+    expect_file "$root" /usr/share/bash-completion/completions/korvanis-admin
+    expect_file "$root" /usr/share/metainfo/br.com.korvanis.compras.metainfo.xml
+    expect_file "$root" /usr/lib/systemd/user/korvanis-backup.service
+    expect_file "$root" /usr/lib/systemd/user/korvanis-backup.timer
     expect_link "$root" /usr/lib/korvanis/KORVANIS.INI /etc/korvanis/KORVANIS.INI
     expect_link "$root" /usr/bin/korvanis ../lib/korvanis/korvanis
     expect_link "$root" /usr/bin/korvanis-admin ../lib/korvanis/korvanis-admin
@@ -84,6 +92,59 @@ check_tree() {
     # The packaged settings file selects the embedded databases.
     grep -q $'^IP DO SERVIDOR CENTRAL\.*: *\r$' "$root/etc/korvanis/KORVANIS.INI" ||
         fail "o KORVANIS.INI do pacote não é o de uma estação com bancos locais"
+}
+
+# Both programs print the version the package carries, without a display or a settings file.
+check_versions() {
+    local deb=$1 root=$2 version program
+    version=$(dpkg-deb -f "$deb" Version)
+    for program in korvanis korvanis-admin; do
+        env -u DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/$program" --version | grep -qx "$program (Korvanis Compras) $version" ||
+            fail "$program --version não mostra a versão $version do pacote"
+    done
+}
+
+check_metainfo() {
+    need appstreamcli appstream
+    appstreamcli validate --no-net "$1/usr/share/metainfo/br.com.korvanis.compras.metainfo.xml" ||
+        fail "appstreamcli recusa o arquivo AppStream"
+}
+
+# The completion's answers for a command line whose last word is being typed. The two helpers of
+# the bash-completion package it calls are given plain stand-ins.
+complete_words() {
+    local script=$1
+    shift
+    bash -c '
+        _init_completion() { words=("${COMP_WORDS[@]}"); cword=$COMP_CWORD; cur=${words[cword]}; prev=${words[cword-1]}; }
+        _filedir() { COMPREPLY=(ARQUIVOS); }
+        complete() { :; }
+        . "$0"
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+        _korvanis_admin
+        echo "${COMPREPLY[*]}"' "$script" "$@"
+}
+
+check_completion() {
+    local script=$1/usr/share/bash-completion/completions/korvanis-admin
+    [ "$(complete_words "$script" korvanis-admin ba)" = backup ] || fail "a completação não completa \"ba\""
+    [ "$(complete_words "$script" korvanis-admin backup --k)" = --keep ] ||
+        fail "a completação não completa \"backup --k\""
+    [ "$(complete_words "$script" korvanis-admin restore --to x --r)" = --replace ] ||
+        fail "a completação não completa \"restore --r\""
+    [ "$(complete_words "$script" korvanis-admin backup --to '')" = ARQUIVOS ] ||
+        fail "a completação não oferece pastas depois de --to"
+}
+
+# A pharmacy that loses its shared database gets it back from the backup.
+backup_and_restore() {
+    local root=$1 backup
+    "$root/usr/bin/korvanis-admin" backup || fail "korvanis-admin backup falhou"
+    backup=$(find "$KORVANIS_DIR/backups" -name 'dados-*.fbk' | head -n 1)
+    [ -n "$backup" ] || fail "korvanis-admin backup não gravou o backup do banco compartilhado"
+    rm "$KORVANIS_DIR/dados/korvanis.bd"
+    "$root/usr/bin/korvanis-admin" restore "$backup" --to "$KORVANIS_DIR/dados/korvanis.bd" ||
+        fail "korvanis-admin restore falhou"
 }
 
 # Starts the unpacked window through its /usr/bin link and waits until it reports the login panel.
@@ -121,12 +182,16 @@ contents() {
     root=$work/root
     dpkg-deb -x "$deb" "$root"
     check_tree "$root"
+    check_versions "$deb" "$root"
+    check_metainfo "$root"
+    check_completion "$root"
 
     # The link to /etc points outside the unpacked tree: there it points at the unpacked conffile.
     ln -sfn "$root/etc/korvanis/KORVANIS.INI" "$root/usr/lib/korvanis/KORVANIS.INI"
     export KORVANIS_DIR=$work/produto
     "$root/usr/bin/korvanis-admin" demo || fail "korvanis-admin demo falhou"
     [ -f "$KORVANIS_DIR/dados/korvanis.bd" ] || fail "korvanis-admin demo não criou o banco compartilhado"
+    backup_and_restore "$root"
     start_window_until_login "$root" "$work/janela.log"
     echo "O painel de login apareceu."
 }
@@ -135,7 +200,7 @@ run_lintian() {
     need lintian lintian
     local deb
     deb=$(the_package)
-    lintian --fail-on error "$deb" || fail "lintian encontrou erros em $deb"
+    lintian --fail-on error,warning "$deb" || fail "lintian encontrou erros ou avisos em $deb"
 }
 
 case "$step" in
