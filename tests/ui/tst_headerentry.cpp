@@ -275,6 +275,33 @@ private slots:
         }
     }
 
+    // A supplier look-up that failed (the database did not answer) is made again by Enter in the
+    // field left as it was, once the database answers.
+    void aFailedSupplierLookupIsMadeAgainByEnter()
+    {
+        addSupplier("0003", "ACME");
+        exec("create table BLOQUEIO (CONEXAO bigint)");
+        exec("create exception SEM_RESPOSTA 'o servidor não respondeu'");
+        exec("create trigger BLOQUEIA on transaction start as begin if (exists (select 1 from BLOQUEIO where "
+             "CONEXAO = current_connection)) then exception SEM_RESPOSTA; end");
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        const Values window = dm().SQLConnection1.executeRow("select current_connection from RDB$DATABASE");
+        w->sql().execute("insert into BLOQUEIO (CONEXAO) values (?)", {window.front()});
+        auto* supplier = form().findChild<DBEdit*>("DBEditForn");
+        typeInto(supplier, "ACME");
+        pressEnter();
+        QVERIFY(dm().NFiscal.asText("CODIGOFORNECEDOR").isEmpty());
+
+        exec("delete from BLOQUEIO");
+        supplier->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(supplier->hasFocus());
+        QCOMPARE(supplier->text(), QStringLiteral("ACME"));
+        pressEnter();
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), QStringLiteral("0003"));
+    }
+
     void escRestoresTheNameOfTheField()
     {
         recordedInvoice();
