@@ -328,6 +328,7 @@ private slots:
         FbConnection old(asModuleUser(admin_.shared, password_));
         QVERIFY_THROWS_EXCEPTION(DbError, old.open());
         FbConnection renewed(asModuleUser(admin_.shared, newPassword));
+        renewed.setRole(schema::kModuleRole);
         const Values row = renewed.executeRow(QStringLiteral("select count(*) from NFISCAL"));
         QVERIFY(std::get<qint64>(row.front()) > 0);
     }

@@ -280,6 +280,7 @@ private slots:
     void aFailedSupplierLookupIsMadeAgainByEnter()
     {
         addSupplier("0003", "ACME");
+        addSupplier("0009", "Zeta");
         exec("create table BLOQUEIO (CONEXAO bigint)");
         exec("create exception SEM_RESPOSTA 'o servidor não respondeu'");
         exec("create trigger BLOQUEIA on transaction start as begin if (exists (select 1 from BLOQUEIO where "
@@ -605,8 +606,10 @@ private slots:
     {
         addInvoice(3, "01/17/24", "300", "ACME", "0001");
         addItem(4, "01/17/24", "300", "ACME", "0001");
-        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (1, 'N.Fiscal 100 ACME', 10)");
-        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (2, 'N.Fiscal 300 ACME', 10)");
+        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values (1, 'N.Fiscal 100 ACME', 10, "
+             "'Atualizado (pagar)')");
+        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values (2, 'N.Fiscal 300 ACME', 10, "
+             "'Atualizado (pagar)')");
         recordedInvoice();
         CachedDataset& nf = dm().NFiscal;
 
