@@ -302,8 +302,7 @@ int workstation(const QStringList& args, QTextStream& out)
 }
 
 // The database user of the workstations, on the server the settings file names: created (or given
-// a new password) by the server's administrator, with reading and writing on the module's tables
-// in both databases.
+// a new password) by the server's administrator, with the module's rights in both databases.
 int dbuser(const QStringList& args, QTextStream& out)
 {
     const Arguments parsed = parse(args, {QStringLiteral("--server")}, {});
@@ -329,10 +328,12 @@ int dbuser(const QStringList& args, QTextStream& out)
         }
     }
     moduleuser::createOrAlter(shared, name, password);
-    moduleuser::grantTables(shared, QStringLiteral("shared.sql"), name);
-    moduleuser::grantTables(workstation, QStringLiteral("workstation.sql"), name);
+    moduleuser::grantModuleRights(shared, QStringLiteral("shared.sql"), moduleuser::sharedDatabaseRights(),
+                                  moduleuser::sharedDatabaseProcedures(), name);
+    moduleuser::grantModuleRights(workstation, QStringLiteral("workstation.sql"),
+                                  moduleuser::workstationDatabaseRights(), {}, name);
     const QString user = ascii::upper(name);
-    out << QStringLiteral("Usuário %1 do banco de dados pronto no servidor %2, com leitura e gravação nas tabelas de\n"
+    out << QStringLiteral("Usuário %1 do banco de dados pronto no servidor %2, com o que o módulo de compras usa de\n"
                           "  %3\n  %4\n")
                .arg(user, server, config.shared.database, config.workstation.database);
     out << QStringLiteral("Nas estações: ISC_USER=%1 e ISC_PASSWORD com esta senha.\n").arg(user);
@@ -394,6 +395,10 @@ int indexes(const QStringList& args, QTextStream& out)
     FbConnection shared(existingShared(parsed));
     const QStringList created = schema::createMissingIndexes(shared);
     schema::updateIndexStatistics(shared);
+    const QStringList access = schema::createMissingAccess(shared, QStringLiteral("shared-access.sql"));
+    if (!access.isEmpty())
+        out << QStringLiteral("Objetos de acesso criados em %1: %2\n")
+                   .arg(shared.params().database, access.join(QStringLiteral(", ")));
     if (created.isEmpty())
         out << QStringLiteral("O banco de dados %1 já tem todos os índices.\n").arg(shared.params().database);
     else

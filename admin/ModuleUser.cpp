@@ -5,6 +5,7 @@
 #include "data/SqlText.h"
 #include "db/Schema.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace moduleuser {
@@ -53,11 +54,64 @@ void createOrAlter(FbConnection& admin, const QString& name, const QString& pass
                       .arg(ascii::upper(name), sql::quoted(password)));
 }
 
-void grantTables(FbConnection& admin, const QString& scriptName, const QString& name)
+const QList<TableRights>& sharedDatabaseRights()
 {
-    for (const QString& table : tablesOf(scriptName))
-        admin.execute(
-            QStringLiteral("grant select, insert, update, delete on %1 to user %2").arg(table, ascii::upper(name)));
+    static const QList<TableRights> rights = {
+        {QStringLiteral("NFISCAL"), QStringLiteral("SIUD")},  {QStringLiteral("COMPRAS"), QStringLiteral("SIUD")},
+        {QStringLiteral("ESTLOTE"), QStringLiteral("SIU")},   {QStringLiteral("MOVEST"), QStringLiteral("SI")},
+        {QStringLiteral("FORNECED"), QStringLiteral("SI")},   {QStringLiteral("COMPONEN"), QStringLiteral("SU")},
+        {QStringLiteral("SINONIMO"), QStringLiteral("S")},    {QStringLiteral("UNIDADES"), QStringLiteral("S")},
+        {QStringLiteral("TABFORMP"), QStringLiteral("S")},    {QStringLiteral("COTDOLAR"), QStringLiteral("S")},
+        {QStringLiteral("ESTACOES"), QStringLiteral("SU")},   {QStringLiteral("TABLAB"), QStringLiteral("S")},
+        {QStringLiteral("FORMASPG"), QStringLiteral("S")},    {QStringLiteral("CTAPAGAR"), QStringLiteral("SIUD")},
+        {QStringLiteral("PAGDIVER"), QStringLiteral("SIUD")},
+    };
+    return rights;
+}
+
+const QList<TableRights>& workstationDatabaseRights()
+{
+    static const QList<TableRights> rights = {{QStringLiteral("PERIODO"), QStringLiteral("SIU")}};
+    return rights;
+}
+
+QStringList sharedDatabaseProcedures()
+{
+    return {QStringLiteral("VERIFICAR_USUARIO")};
+}
+
+namespace {
+
+QString privilegeList(const QString& operations)
+{
+    static const QHash<QChar, QString> names = {{u'S', QStringLiteral("select")},
+                                                {u'I', QStringLiteral("insert")},
+                                                {u'U', QStringLiteral("update")},
+                                                {u'D', QStringLiteral("delete")}};
+    QStringList privileges;
+    for (const QChar op : operations)
+        privileges << names.value(op);
+    return privileges.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+void grantModuleRights(FbConnection& admin, const QString& scriptName, const QList<TableRights>& rights,
+                       const QStringList& procedures, const QString& name)
+{
+    const QString user = ascii::upper(name);
+    const QString role = schema::kModuleRole;
+    schema::createMissingAccess(admin,
+                                QString(scriptName).replace(QStringLiteral(".sql"), QStringLiteral("-access.sql")));
+    for (const QString& table : tablesOf(scriptName)) {
+        admin.execute(QStringLiteral("revoke all on %1 from user %2").arg(table, user));
+        admin.execute(QStringLiteral("revoke all on %1 from role %2").arg(table, role));
+    }
+    for (const TableRights& r : rights)
+        admin.execute(QStringLiteral("grant %1 on %2 to role %3").arg(privilegeList(r.operations), r.table, role));
+    for (const QString& procedure : procedures)
+        admin.execute(QStringLiteral("grant execute on procedure %1 to role %2").arg(procedure, role));
+    admin.execute(QStringLiteral("grant %1 to user %2").arg(role, user));
 }
 
 } // namespace moduleuser

@@ -129,10 +129,20 @@ int flush(CachedDataset& dataset)
     return dataset.pendingChanges();
 }
 
-void runGuarded(int writer, const std::function<void()>& step)
+// A row left half typed by a failed step is dropped, as the clerk would with Esc, so that the
+// writer goes on with the next row.
+void dropUnposted(CachedDataset& dataset)
+{
+    if (dataset.state() == CachedDataset::State::Insert || dataset.state() == CachedDataset::State::Edit)
+        dataset.cancel();
+}
+
+// Runs one step; false (with the reason on the standard error) when it failed.
+bool runGuarded(TDM& dm, int writer, const std::function<void()>& step)
 {
     try {
         step();
+        return true;
     } catch (const DbError& e) {
         complain(QStringLiteral("gravador %1: %2").arg(writer).arg(DbErrorText({}, e).replace(u'\r', u' ')));
     } catch (const DatasetError& e) {
@@ -140,6 +150,10 @@ void runGuarded(int writer, const std::function<void()>& step)
     } catch (const std::exception& e) {
         complain(QStringLiteral("gravador %1: %2").arg(writer).arg(QString::fromUtf8(e.what())));
     }
+    dropUnposted(dm.Compras);
+    dropUnposted(dm.NFiscal);
+    dropUnposted(dm.Fornecedor);
+    return false;
 }
 
 } // namespace
@@ -171,14 +185,18 @@ int runConcurrencyWriter(const QStringList& args)
         for (int i = 1; i <= count; ++i) {
             if (scenario == QLatin1String("suppliers")) {
                 const QString name = supplierNamePrefix(tag) + QStringLiteral(" G%1 N%2").arg(writer).arg(i);
-                runGuarded(writer, [&] { writeSupplier(dm, name); });
+                runGuarded(dm, writer, [&] { writeSupplier(dm, name); });
                 continue;
             }
             const QString number =
                 tag + QString::number(writer).rightJustified(2, u'0') + QString::number(i).rightJustified(4, u'0');
-            runGuarded(writer, [&] { writeInvoice(dm, number, tag); });
+            runGuarded(dm, writer, [&] { writeInvoice(dm, number, tag); });
+            // A header refused before it was taken (it is not the current invoice) takes no items:
+            // they would go to the invoice before it.
+            if (dm.NFiscal.asText(QStringLiteral("NOTAFISCAL")) != number)
+                continue;
             for (int item = 1; item <= kItemsPerInvoice; ++item)
-                runGuarded(writer, [&] { writeItem(dm, item); });
+                runGuarded(dm, writer, [&] { writeItem(dm, item); });
         }
         left = flush(dm.NFiscal) + flush(dm.Compras) + flush(dm.Fornecedor);
     } catch (const std::exception& e) {

@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -20,6 +21,10 @@ constexpr qint64 kKeyRedrawMillis = 5000;
 // The longest pause between two draws; the pause is random, so that workstations drawing at the
 // same moment part ways.
 constexpr int kLongestRedrawPauseMillis = 80;
+// A redraw skips up to this many values past the greatest + 1 for each refusal so far, and never
+// more than the widest skip.
+constexpr int kRedrawSkipStep = 32;
+constexpr int kWidestRedrawSkip = 1024;
 
 // The first refusal of each dataset's last write, with the server's codes (see LastApplyFailure).
 QHash<const CachedDataset*, ServerError>& lastFailures()
@@ -236,14 +241,22 @@ bool CachedDataset::Impl::settleUnknownWrite(CachedRow& row, bool removal)
 }
 
 // Two workstations may draw the same greatest + 1 at the same moment; the one refused draws again.
-// The redraws go on for a few seconds, with a short random pause between them, however many it
-// takes; past that the row stays pending, refused.
+// Many drawing at once would keep refusing one another on the same value (each refusal after a wait
+// for the other's commit), so a redraw skips a random number of values past the greatest + 1, more
+// as the refusals go on: a gap in the codes costs nothing, a row that cannot be stored does. The
+// redraws go on for a few seconds, with a short random pause between them, however many it takes;
+// past that the row stays pending, refused.
 void CachedDataset::Impl::insertWithFreshKeys(CachedRow& row)
 {
     QElapsedTimer clock;
     clock.start();
     for (int attempt = 1;; ++attempt) {
         try {
+            // A key drawn by another workstation a moment ago is refused at once: waiting for its
+            // commit, many workstations drawing the same key wait on one another in turn.
+            std::optional<FbConnection::NoLockWait> noWait;
+            if (draw)
+                noWait.emplace(connection);
             writer.insert(connection, row);
             return;
         } catch (const DbError& e) {
@@ -259,7 +272,9 @@ void CachedDataset::Impl::insertWithFreshKeys(CachedRow& row)
                                   e.sqlcode(), dberror::codes(e));
             const int longest = std::min(kLongestRedrawPauseMillis, 5 * attempt);
             QThread::msleep(unsigned(QRandomGenerator::global()->bounded(1, longest + 1)));
-            row.changes->pending.set(col, field::forColumn(draw(), layout.at(col)));
+            const int widest = std::min(kWidestRedrawSkip, kRedrawSkipStep * attempt);
+            const qint64 skip = QRandomGenerator::global()->bounded(widest + 1);
+            row.changes->pending.set(col, field::forColumn(draw(skip), layout.at(col)));
         }
     }
 }

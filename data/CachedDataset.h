@@ -61,8 +61,9 @@ public:
 
     using Event = std::function<void(CachedDataset&)>;
     using ErrorEvent = std::function<void(CachedDataset&, const std::exception&)>;
-    // Draws a fresh value for a key column of a new row (greatest + 1).
-    using KeyDraw = std::function<Value()>;
+    // Draws a fresh value for a key column of a new row: greatest + 1 + `skip`. Workstations that
+    // keep drawing the same value part ways by skipping a few.
+    using KeyDraw = std::function<Value(qint64 skip)>;
 
     // `table` is the table that writes go to; `keyColumns` the columns that identify a row in
     // UPDATE and DELETE (WriteMode::KeyColumns); `requiredColumns` those that must not be null
@@ -160,7 +161,7 @@ public:
     // Sends pending changes to the database; returns how many were rejected. The first rejection's
     // error is kept in `lastApplyError()`. A new row whose key was drawn by `setKeyDraw` and that
     // the database refuses as a duplicate (SQLCODE -803) gets a freshly drawn key and is written
-    // again, a few times at most.
+    // again, for a few seconds at most.
     int applyUpdates();
     int pendingChanges() const;
     QString lastApplyError() const;

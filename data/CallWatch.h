@@ -9,9 +9,9 @@ class IAttachment;
 // Watches the calls a connection makes to a server. A call that has waited for its answer longer
 // than `connectionpolicy::unansweredCallSeconds()` makes the watch ask the server, on a connection
 // of its own, whether it still answers: a server that is busy answers at once, and the call goes on
-// waiting. A server that does not answer within the connect timeout (stopped, frozen, or cut off
-// by the network without the connection noticing) has the waiting call cut off on this side, so
-// that it fails as a lost connection instead of holding the program for ever.
+// waiting. A server that does not answer within `connectionpolicy::probeTimeoutSeconds()` (stopped,
+// frozen, or cut off by the network without the connection noticing) has the waiting call cut off
+// on this side, so that it fails as a lost connection instead of holding the program for ever.
 namespace callwatch {
 
 // Tries a new connection to the server; true when the server answered (even with a refusal).

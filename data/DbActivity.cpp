@@ -19,6 +19,12 @@ void install(Hooks h)
     hooks() = std::move(h);
 }
 
+void statementSent(const QString& sql)
+{
+    if (hooks().statement)
+        hooks().statement(sql);
+}
+
 Notice::Notice(const QString& text)
 {
     if (hooks().notice)

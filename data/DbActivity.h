@@ -11,12 +11,16 @@
 namespace dbactivity {
 
 struct Hooks {
-    std::function<void()> callBegins;           // the outermost database call begins
-    std::function<void()> callEnds;             // ... and ends (also by an error)
-    std::function<void(const QString&)> notice; // shows a notice at once; an empty text hides it
+    std::function<void()> callBegins;              // the outermost database call begins
+    std::function<void()> callEnds;                // ... and ends (also by an error)
+    std::function<void(const QString&)> notice;    // shows a notice at once; an empty text hides it
+    std::function<void(const QString&)> statement; // a statement is sent to a database
 };
 
 void install(Hooks hooks);
+
+// Tells the hook the text of a statement about to be sent.
+void statementSent(const QString& sql);
 
 // A notice shown for as long as this lives, however the work it announces ends.
 class Notice {

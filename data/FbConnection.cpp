@@ -465,7 +465,30 @@ namespace {
 struct BlockOptions {
     bool create = false;
     int pageSize = 0;
-    int forcedWrites = -1; // -1 leaves the database's setting alone
+    int forcedWrites = -1;  // -1 leaves the database's setting alone
+    int connectTimeout = 0; // seconds; 0 takes attachTimeoutSeconds()
+    QString role;
+};
+
+// A call that lost its connection makes it again within what is left of its time (see
+// reconnecting); 0 when no call limits the attachments made on this thread.
+thread_local int attachTimeoutLimit = 0;
+
+int attachTimeoutSeconds()
+{
+    return attachTimeoutLimit > 0 ? attachTimeoutLimit : connectionpolicy::connectTimeoutSeconds();
+}
+
+// Limits the connect timeout of the attachments made on this thread while it lives.
+class AttachWithin {
+public:
+    explicit AttachWithin(int seconds) : previous_(std::exchange(attachTimeoutLimit, seconds)) {}
+    ~AttachWithin() { attachTimeoutLimit = previous_; }
+    AttachWithin(const AttachWithin&) = delete;
+    AttachWithin& operator=(const AttachWithin&) = delete;
+
+private:
+    int previous_;
 };
 
 IXpbBuilder* connectionBlock(const FbConnection::Params& p, const BlockOptions& options)
@@ -478,12 +501,15 @@ IXpbBuilder* connectionBlock(const FbConnection::Params& p, const BlockOptions& 
         dpb->insertString(&st, isc_dpb_user_name, user.constData());
     if (!password.isEmpty())
         dpb->insertString(&st, isc_dpb_password, password.constData());
+    if (!options.role.isEmpty())
+        dpb->insertString(&st, isc_dpb_sql_role_name, win1252::encode(options.role).constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1252");
     dpb->insertInt(&st, isc_dpb_sql_dialect, int(kDialect));
     // A server that does not answer is given up after this many seconds, and an idle connection
     // whose other end went away is found out by the keep-alive packets.
-    if (connectionpolicy::connectTimeoutSeconds() > 0)
-        dpb->insertInt(&st, isc_dpb_connect_timeout, connectionpolicy::connectTimeoutSeconds());
+    const int timeout = options.connectTimeout > 0 ? options.connectTimeout : attachTimeoutSeconds();
+    if (timeout > 0)
+        dpb->insertInt(&st, isc_dpb_connect_timeout, timeout);
     dpb->insertInt(&st, isc_dpb_dummy_packet_interval, kKeepAliveSeconds);
     if (options.create) {
         dpb->insertInt(&st, isc_dpb_page_size, options.pageSize);
@@ -584,23 +610,31 @@ void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment
 
 // Runs a call; when the server went away, drops the dead attachment and runs it once more on a
 // new one. Work whose commit may have reached the server is never sent again blindly, nor any
-// part of a unit of work: the caller decides.
+// part of a unit of work: the caller decides. The connection is made again within what is left of
+// the connect timeout since the call began, so that the clerk hears of a silent server within that
+// time, with the notice on screen meanwhile.
 template <typename Call, typename Drop>
 auto reconnecting(const FbConnection* connection, Call call, Drop drop, const int& workDepth)
 {
     dbactivity::Call busy;
-    callwatch::Busy watched(connection);
-    try {
-        return call();
-    } catch (const DbError& e) {
-        if (!dberror::connectionLost(e))
-            throw;
-        drop();
-        if (dberror::outcomeUnknown(e) || workDepth > 0)
-            throw;
+    QElapsedTimer clock;
+    clock.start();
+    {
+        callwatch::Busy watched(connection);
+        try {
+            return call();
+        } catch (const DbError& e) {
+            if (!dberror::connectionLost(e))
+                throw;
+            drop();
+            if (dberror::outcomeUnknown(e) || workDepth > 0)
+                throw;
+        }
     }
     dbactivity::Notice notice(
         QStringLiteral("A conexão com o servidor de banco de dados foi perdida. Reconectando..."));
+    AttachWithin limit(connectionpolicy::reconnectTimeoutSeconds(clock.elapsed()));
+    callwatch::Busy watched(connection);
     return call();
 }
 
@@ -632,7 +666,9 @@ bool silentServer(const DbError& e)
 bool serverAnswers(const FbConnection::Params& params)
 {
     try {
-        detachOrThrow(attachWith(params, {}));
+        BlockOptions options;
+        options.connectTimeout = connectionpolicy::probeTimeoutSeconds();
+        detachOrThrow(attachWith(params, options));
         return true;
     } catch (const DbError& e) {
         return !silentServer(e);
@@ -672,6 +708,17 @@ int unansweredCallSeconds()
     return unansweredCall;
 }
 
+int probeTimeoutSeconds()
+{
+    return std::max(1, (connectTimeout - unansweredCall) / 2);
+}
+
+int reconnectTimeoutSeconds(qint64 elapsedMillis)
+{
+    const qint64 usedSeconds = (elapsedMillis + 999) / 1000;
+    return int(std::max<qint64>(1, connectTimeout - usedSeconds - 1));
+}
+
 } // namespace connectionpolicy
 
 // A server that does not answer is given up after the connect timeout, with a message naming it.
@@ -685,31 +732,41 @@ void FbConnection::open()
     clock.start();
     dbactivity::Call call;
     try {
-        attachment_ = attachWith(params_, {});
+        BlockOptions options;
+        options.role = role_;
+        attachment_ = attachWith(params_, options);
         throughServer_ = !serverOf(params_.database).isEmpty();
         if (throughServer_)
             callwatch::watch(this, attachment_, [params = params_] { return serverAnswers(params); });
     } catch (const DbError& e) {
         const QString server = serverOf(params_.database);
-        const int timeout = connectionpolicy::connectTimeoutSeconds();
+        const int timeout = attachTimeoutSeconds();
         const bool gaveUp = timeout > 0 && clock.elapsed() >= (timeout - 1) * 1000;
         if (server.isEmpty() || !gaveUp || !silentServer(e))
             throw;
+        // Named with the whole connect timeout: a connection made again after a call was given up
+        // only had what was left of it.
         throw ServerError(QStringLiteral("O servidor de banco de dados \"%1\" não respondeu em %2 segundos.")
                               .arg(server)
-                              .arg(timeout),
+                              .arg(connectionpolicy::connectTimeoutSeconds()),
                           DbError::kCannotOpen, dberror::codes(e));
     }
 }
 
 void FbConnection::createDatabase(const Params& params, int pageSize, bool forcedWrites)
 {
-    detachOrThrow(attachWith(params, {true, pageSize, forcedWrites ? 1 : 0}));
+    BlockOptions options;
+    options.create = true;
+    options.pageSize = pageSize;
+    options.forcedWrites = forcedWrites ? 1 : 0;
+    detachOrThrow(attachWith(params, options));
 }
 
 void FbConnection::setForcedWrites(const Params& params, bool forced)
 {
-    detachOrThrow(attachWith(params, {false, 0, forced ? 1 : 0}));
+    BlockOptions options;
+    options.forcedWrites = forced ? 1 : 0;
+    detachOrThrow(attachWith(params, options));
 }
 
 void FbConnection::freeStatements()
@@ -756,7 +813,7 @@ ITransaction* FbConnection::startTransaction(bool readOnly)
     IXpbBuilder* tpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
     tpb->insertTag(&st, isc_tpb_read_committed);
     tpb->insertTag(&st, isc_tpb_rec_version);
-    tpb->insertTag(&st, isc_tpb_wait);
+    tpb->insertTag(&st, lockWait_ ? isc_tpb_wait : isc_tpb_nowait);
     tpb->insertTag(&st, readOnly ? isc_tpb_read : isc_tpb_write);
     ITransaction* tx = attachment_->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
     tpb->dispose();
@@ -847,6 +904,7 @@ IStatement* FbConnection::prepared(ITransaction* tx, const QString& sql)
 
 unsigned FbConnection::execute(const QString& sql, const Values& params)
 {
+    dbactivity::statementSent(sql);
     const auto once = [&]() -> unsigned {
         ITransaction* tx = nullptr;
         bool owned = false;
@@ -879,6 +937,7 @@ unsigned FbConnection::execute(const QString& sql, const Values& params)
 
 void FbConnection::executeMany(const QString& sql, const std::vector<Values>& rows)
 {
+    dbactivity::statementSent(sql);
     const auto once = [&]() -> int {
         ITransaction* tx = nullptr;
         bool owned = false;
@@ -911,6 +970,7 @@ void FbConnection::executeMany(const QString& sql, const std::vector<Values>& ro
 
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
 {
+    dbactivity::statementSent(sql);
     const auto once = [&]() -> std::unique_ptr<FbCursor> {
         ITransaction* tx = nullptr;
         IStatement* s = nullptr;

@@ -87,6 +87,9 @@ public:
 
     const Params& params() const { return params_; }
     void setParams(const Params& params);
+    // The SQL role the next attachment connects with; a role the user was not granted (or that
+    // the database lacks) is ignored by the server.
+    void setRole(const QString& role) { role_ = role; }
 
     // Attaches when not attached yet; throws DbError with the server's text.
     void open();
@@ -116,6 +119,21 @@ public:
     // The columns a SELECT would return, without running it.
     RowLayout describe(const QString& sql);
 
+    // While it lives, a statement committed on its own does not wait for the locks of other
+    // transactions: a row another workstation is still writing under the same key is refused at
+    // once as a duplicate (SQLCODE -803), as if stored. Inside a unit of work statements wait as
+    // the unit's transaction does.
+    class NoLockWait {
+    public:
+        explicit NoLockWait(FbConnection& connection) : connection_(connection) { connection_.lockWait_ = false; }
+        ~NoLockWait() { connection_.lockWait_ = true; }
+        NoLockWait(const NoLockWait&) = delete;
+        NoLockWait& operator=(const NoLockWait&) = delete;
+
+    private:
+        FbConnection& connection_;
+    };
+
     // The unit of work (use UnitOfWork rather than these). Units nest: an inner unit joins the
     // outer one, and only the outermost commit reaches the database. A unit left without commit
     // dooms the whole work: the outermost unit then rolls back.
@@ -137,10 +155,12 @@ private:
     void freeStatements();
 
     Params params_;
+    QString role_;
     Firebird::IAttachment* attachment_ = nullptr;
     QHash<QString, Firebird::IStatement*> statements_;
     Firebird::ITransaction* work_ = nullptr;
     int workDepth_ = 0;
     bool workDoomed_ = false;
+    bool lockWait_ = true;
     bool throughServer_ = false; // attached through a server, not to a local file
 };

@@ -1,5 +1,6 @@
 #include "db/Schema.h"
 
+#include "data/AsciiCase.h"
 #include "data/DbError.h"
 
 #include <QFile>
@@ -23,6 +24,9 @@ QStringList statements(const QString& scriptName)
     QFile file(QStringLiteral(":/db/") + scriptName);
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("Script do banco de dados não encontrado: %1").arg(scriptName), -902);
+    // A PSQL body holds statements of its own: it ends only at a line "end;" at the line's start.
+    static const QRegularExpression psqlModule(QStringLiteral("^\\s*create\\s+(procedure|trigger)\\s"),
+                                               QRegularExpression::CaseInsensitiveOption);
     QStringList out;
     QString current;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
@@ -31,7 +35,10 @@ QStringList statements(const QString& scriptName)
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--")))
             continue;
         current += line + QLatin1Char('\n');
-        if (trimmed.endsWith(QLatin1Char(';'))) {
+        const bool ends = psqlModule.match(current).hasMatch()
+                              ? line.trimmed() == line && trimmed == QLatin1String("end;")
+                              : trimmed.endsWith(QLatin1Char(';'));
+        if (ends) {
             current = current.trimmed();
             current.chop(1);
             out << current;
@@ -73,11 +80,66 @@ void create(const FbConnection::Params& params, const QString& scriptName, bool 
 void createSharedDatabase(const FbConnection::Params& params, bool forcedWrites)
 {
     create(params, QStringLiteral("shared.sql"), forcedWrites);
+    FbConnection connection(params);
+    createMissingAccess(connection, QStringLiteral("shared-access.sql"));
 }
 
 void createWorkstationDatabase(const FbConnection::Params& params, bool forcedWrites)
 {
     create(params, QStringLiteral("workstation.sql"), forcedWrites);
+    FbConnection connection(params);
+    createMissingAccess(connection, QStringLiteral("workstation-access.sql"));
+}
+
+namespace {
+
+// The system table and name column where an object of a kind of the access scripts is listed.
+struct ObjectKind {
+    const char* kind;
+    const char* table;
+    const char* column;
+};
+
+constexpr ObjectKind kObjectKinds[] = {
+    {"role", "RDB$ROLES", "RDB$ROLE_NAME"},
+    {"procedure", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME"},
+    {"exception", "RDB$EXCEPTIONS", "RDB$EXCEPTION_NAME"},
+    {"trigger", "RDB$TRIGGERS", "RDB$TRIGGER_NAME"},
+};
+
+bool objectExists(FbConnection& connection, const QString& kind, const QString& name)
+{
+    for (const ObjectKind& k : kObjectKinds)
+        if (kind.compare(QLatin1String(k.kind), Qt::CaseInsensitive) == 0) {
+            const Values row = connection.executeRow(QStringLiteral("select count(*) from %1 where %2 = ?")
+                                                         .arg(QLatin1String(k.table), QLatin1String(k.column)),
+                                                     {ascii::upper(name)});
+            return !row.empty() && std::get<qint64>(row.front()) > 0;
+        }
+    return false;
+}
+
+} // namespace
+
+QStringList createMissingAccess(FbConnection& connection, const QString& scriptName)
+{
+    static const QRegularExpression createObject(QStringLiteral("^\\s*create\\s+(\\w+)\\s+(\\w+)"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    QStringList created;
+    bool objectCreated = false;
+    for (const QString& statement : statements(scriptName)) {
+        const QRegularExpressionMatch match = createObject.match(statement);
+        if (match.hasMatch()) {
+            objectCreated = !objectExists(connection, match.captured(1), match.captured(2));
+            if (!objectCreated)
+                continue;
+            created << ascii::upper(match.captured(2));
+        } else if (!objectCreated) {
+            continue; // the grant of an object that was there already
+        }
+        connection.execute(statement);
+    }
+    return created;
 }
 
 namespace {

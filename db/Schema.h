@@ -24,6 +24,17 @@ void updateIndexStatistics(FbConnection& connection);
 // without them, followed by one rebuild of each, is faster than keeping them up to date row by row.
 void setSecondaryIndexesActive(FbConnection& connection, bool active);
 
+// The role the module connects with (see shared-access.sql): the module's tables are granted to
+// it, and it to the workstations' database user.
+inline const QString kModuleRole = QStringLiteral("KORVANIS_COMPRAS");
+
+// Creates in a database the objects of an access script ("shared-access.sql",
+// "workstation-access.sql": the module's role, the login procedure, the trigger that keeps the
+// payables the finance module took over) that it lacks, with their grants; returns their names.
+// New databases get them at once; one made by an earlier version at its first start, or by
+// `korvanis-admin indexes` and `dbuser add`.
+QStringList createMissingAccess(FbConnection& connection, const QString& scriptName);
+
 // Creates in an existing database the indexes of a schema script that it lacks (found by name), so
 // that a database made before an index joined the script gets it too; returns their names.
 QStringList createMissingIndexes(FbConnection& connection, const QString& scriptName = QStringLiteral("shared.sql"));

@@ -1,6 +1,7 @@
 #include "purchase/DataModule.h"
 
 #include "db/ColumnLists.h"
+#include "db/Schema.h"
 #include "purchase/DatasetRules.h"
 
 #include <stdexcept>
@@ -172,6 +173,11 @@ TDM::TDM(const FbConnection::Params& shared, const FbConnection::Params& worksta
       DS_Rotulos(QStringLiteral("DS_Rotulos"), &qryRotulos), session_(session), window_(window)
 {
     setObjectName(QStringLiteral("DM"));
+    // The module connects with its role: the workstations' database user holds its rights only
+    // through it (an administrator, or the embedded engine's user, is not granted it and keeps his
+    // own).
+    SQLConnection1.setRole(schema::kModuleRole);
+    SQLConnection2.setRole(schema::kModuleRole);
     if (datasets().size() != qsizetype(definitions().size()))
         throw std::logic_error("a dataset definition has no member of the data module");
     for (CachedDataset* ds : datasets())

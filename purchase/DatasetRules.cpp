@@ -130,7 +130,12 @@ void DatasetRules::Write(CachedDataset& dataset)
 void DatasetRules::attachInvoiceRules()
 {
     CachedDataset& nf = dm_.NFiscal;
-    nf.beforeInsert = [this](CachedDataset&) { InvoiceEditingStarts(true); };
+    // A new invoice is refused, before its row exists, while items of the current one are still
+    // refused: its items query would read the list again over them.
+    nf.beforeInsert = [this](CachedDataset&) {
+        WritePendingItems(dm_);
+        InvoiceEditingStarts(true);
+    };
     nf.afterInsert = [this](CachedDataset&) { InvoiceDefaults(); };
     nf.beforeEdit = [this](CachedDataset&) {
         if (window_.isPainelComprasVisible() && !window_.isPainelOutrasDespesasVisible())
@@ -282,7 +287,9 @@ void DatasetRules::RemoveItemsAndPayables()
                                            "fornecedor usa esta descrição."));
         return;
     }
-    dm_.execute(QStringLiteral("Delete from CTAPAGAR where DESCRICAO = ") + sql::quoted(description));
+    // Payables the finance module has taken over stay: the server refuses this module their deletion.
+    dm_.execute(QStringLiteral("Delete from CTAPAGAR where DESCRICAO = ") + sql::quoted(description) +
+                QStringLiteral(" and SITUACAO = ") + sql::quoted(kPayableAwaitingPayment));
 }
 
 void DatasetRules::ReloadItems()
@@ -443,12 +450,18 @@ void DatasetRules::attachWriteRules()
 // duplicate draws its key again.
 void DatasetRules::attachKeyRedraws()
 {
-    dm_.NFiscal.setKeyDraw(QStringLiteral("CODIGO"), [this] { return Value{keys::NextInvoiceCode(redraws_)}; });
-    dm_.Compras.setKeyDraw(QStringLiteral("CODCOMPRA"), [this] { return Value{keys::NextItemCode(redraws_)}; });
-    dm_.Movest.setKeyDraw(QStringLiteral("CODMOVEST"), [this] { return Value{keys::NextMovementCode(redraws_)}; });
-    dm_.Fornecedor.setKeyDraw(QStringLiteral("CODIGO"),
-                              [this] { return Value{keys::SupplierCodeText(keys::SupplierCodeBase(redraws_) + 1)}; });
-    dm_.ContasP.setKeyDraw(QStringLiteral("CODCTAPAGAR"), [this] { return Value{keys::NextPayableCode(redraws_)}; });
+    dm_.NFiscal.setKeyDraw(QStringLiteral("CODIGO"),
+                           [this](qint64 skip) { return Value{keys::NextInvoiceCode(redraws_) + skip}; });
+    dm_.Compras.setKeyDraw(QStringLiteral("CODCOMPRA"),
+                           [this](qint64 skip) { return Value{keys::NextItemCode(redraws_) + skip}; });
+    dm_.Movest.setKeyDraw(QStringLiteral("CODMOVEST"),
+                          [this](qint64 skip) { return Value{keys::NextMovementCode(redraws_) + skip}; });
+    // A supplier code has four digits: it skips no more than a few.
+    dm_.Fornecedor.setKeyDraw(QStringLiteral("CODIGO"), [this](qint64 skip) {
+        return Value{keys::SupplierCodeText(keys::SupplierCodeBase(redraws_) + 1 + skip % 5)};
+    });
+    dm_.ContasP.setKeyDraw(QStringLiteral("CODCTAPAGAR"),
+                           [this](qint64 skip) { return Value{keys::NextPayableCode(redraws_) + skip}; });
     dm_.PagDiver.setKeyDraw(QStringLiteral("CODPAGDIVER"),
-                            [this] { return Value{keys::NextInstalmentCode(redraws_)}; });
+                            [this](qint64 skip) { return Value{keys::NextInstalmentCode(redraws_) + skip}; });
 }

@@ -49,6 +49,11 @@ int SweepExpiredLots(CachedDataset& compras2, const QDate& today, const SweepPro
         // Without the index (no right to create it, the table in use) the server reads every lot:
         // slower, with the same result.
     }
+    try {
+        schema::createMissingAccess(compras2.connection(), QStringLiteral("shared-access.sql"));
+    } catch (const DbError&) {
+        // Only the administrator may create them (embedded, or korvanis-admin on the server).
+    }
     compras2.close();
     compras2.setCommandText(ExpiredLotCandidatesQuery());
     compras2.open();

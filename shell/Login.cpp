@@ -1,39 +1,42 @@
 #include "shell/Login.h"
 
 #include "data/AsciiCase.h"
-#include "data/CachedDataset.h"
+#include "data/FbConnection.h"
+#include "data/FieldValue.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
 
 namespace {
 
 constexpr int kNameChars = 60;
-constexpr int kPasswordChars = 20;
 constexpr int kAccessChars = 100;
+
+// What VERIFICAR_USUARIO answers in SITUACAO.
+constexpr qint64 kUnknownUser = 0;
+constexpr qint64 kPasswordRight = 2;
 
 } // namespace
 
-LoginCheck CheckLogin(CachedDataset& usuarios, const QString& typedName, const QString& typedPassword)
+LoginCheck CheckLogin(FbConnection& shared, const QString& typedName, const QString& typedPassword)
 {
     LoginCheck check;
     if (typedName.isEmpty())
         return check;
-    usuarios.open();
     check.name = ascii::upper(typedName).left(kNameChars);
     const QChar initial = check.name.at(0);
-    if (!usuarios.locate({EncodeCredential(ascii::upper(typedName)).left(kNameChars)})) {
-        usuarios.close();
+    const Values answer = shared.executeRow(
+        QStringLiteral("select SITUACAO, ACESSO from VERIFICAR_USUARIO(?, ?)"),
+        {EncodeCredential(ascii::upper(typedName)).left(kNameChars), EncodeCredential(ascii::upper(typedPassword))});
+    const qint64 outcome = answer.empty() ? kUnknownUser : field::toInteger(answer.at(0));
+    if (outcome == kUnknownUser) {
         check.outcome = LoginCheck::Outcome::UnknownUser;
         return check;
     }
-    const QString stored = usuarios.asText(QStringLiteral("SENHA")).left(kPasswordChars);
-    if (EncodeCredential(ascii::upper(typedPassword)) != stored) {
-        usuarios.close();
+    if (outcome != kPasswordRight) {
         check.outcome = LoginCheck::Outcome::WrongPassword;
         return check;
     }
-    const QString access = usuarios.asText(QStringLiteral("ACESSO")).left(kAccessChars);
-    usuarios.close();
+    const QString access = field::toText(answer.at(1)).left(kAccessChars);
     check.financialAccess = rights::holdsFinancialRight(access, initial);
     check.financialAccessRead = true;
     check.outcome =

@@ -2,11 +2,13 @@
 
 #include <QString>
 
-class CachedDataset;
+class FbConnection;
 
-// Checks a typed name and password against USUARIOS (dataset `Usuarios`, searched by its key,
-// the encoded upper-case name). Passwords ignore letter case; an empty password matches an empty
-// SENHA. The user needs the module right of his access string; the financial right is read too.
+// Checks a typed name and password against USUARIOS through the server's procedure
+// VERIFICAR_USUARIO, which takes the encoded upper-case name and password and gives the access
+// string only for the right password: the workstations' database user may not read the table.
+// Passwords ignore letter case; an empty password matches an empty SENHA. The user needs the
+// module right of his access string; the financial right is read too.
 struct LoginCheck {
     enum class Outcome { Accepted, NoName, UnknownUser, WrongPassword, NoModuleRight };
 
@@ -16,7 +18,7 @@ struct LoginCheck {
     bool financialAccessRead = false;
 };
 
-LoginCheck CheckLogin(CachedDataset& usuarios, const QString& typedName, const QString& typedPassword);
+LoginCheck CheckLogin(FbConnection& shared, const QString& typedName, const QString& typedPassword);
 
 // The messages of a refused login (`typedName` as the name field shows it).
 QString LoginRefusalMessage(LoginCheck::Outcome outcome, const QString& typedName);

@@ -194,6 +194,17 @@ void HeaderEntry::CaptureSavedFieldText()
         return onInvoice ? nf.asText(QLatin1String(column)).left(kSavedTextLength) : QString();
     };
     session_->SavedFieldText = {text("DATA"), text("NOTAFISCAL"), text("FORNECEDOR"), text("CODIGOFORNECEDOR")};
+    if (failedLookupOfCurrentInvoice()) {
+        session_->SavedFieldText.supplier = failedSupplierLookup_->supplier;
+        session_->SavedFieldText.supplierCode = failedSupplierLookup_->supplierCode;
+    }
+}
+
+bool HeaderEntry::failedLookupOfCurrentInvoice() const
+{
+    const CachedDataset& nf = dm_->NFiscal;
+    return failedSupplierLookup_ && nf.isOpen() && nf.currentRow() >= 0 &&
+           nf.asInteger(QStringLiteral("CODIGO")) == failedSupplierLookup_->invoiceCode;
 }
 
 void HeaderEntry::DateFieldEntered()
@@ -260,11 +271,23 @@ void HeaderEntry::LeaveNumberField()
         correctNumber();
 }
 
+// A look-up that failed is made again by leaving the field, even with its text unchanged.
 void HeaderEntry::LeaveSupplierField()
 {
     supplierFieldActive_ = false;
-    if (dm_->NFiscal.asText(QStringLiteral("FORNECEDOR")) != session_->SavedFieldText.supplier)
+    const bool retry = failedLookupOfCurrentInvoice();
+    if (!retry && dm_->NFiscal.asText(QStringLiteral("FORNECEDOR")) == session_->SavedFieldText.supplier)
+        return;
+    const auto& saved = session_->SavedFieldText;
+    const FailedSupplierLookup before{dm_->NFiscal.asInteger(QStringLiteral("CODIGO")), saved.supplier,
+                                      saved.supplierCode};
+    try {
         lookup_->ResolveSupplier();
+    } catch (...) {
+        failedSupplierLookup_ = before;
+        throw;
+    }
+    failedSupplierLookup_.reset();
 }
 
 // A new invoice is not stored until its header is posted, but its items are stored as they are

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QWidget>
 
 class CachedDataset;
@@ -76,4 +78,14 @@ private:
     DBEdit* DBEditForn;
     SupplierLookup* lookup_;
     bool supplierFieldActive_ = false;
+    // The supplier the header had before a look-up that failed (the server did not answer), for
+    // the invoice of that CODIGO: the name typed then is still to be looked up, and any change
+    // carried from that supplier.
+    struct FailedSupplierLookup {
+        qint64 invoiceCode = 0;
+        QString supplier;
+        QString supplierCode;
+    };
+    std::optional<FailedSupplierLookup> failedSupplierLookup_;
+    bool failedLookupOfCurrentInvoice() const;
 };

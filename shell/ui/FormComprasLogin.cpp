@@ -44,7 +44,7 @@ void TFormCompras::BotCancSenhaClick()
 
 void TFormCompras::BotOkSenhaClick()
 {
-    const LoginCheck check = CheckLogin(dm_->Usuarios, PainelLogin->userName(), PainelLogin->password());
+    const LoginCheck check = CheckLogin(dm_->SQLConnection1, PainelLogin->userName(), PainelLogin->password());
     if (check.financialAccessRead)
         session_.FinancialAccess = check.financialAccess;
     switch (check.outcome) {

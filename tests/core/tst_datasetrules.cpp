@@ -289,16 +289,18 @@ private slots:
         addItem(4, "124", "0001", "0001", "01/16/24");
         for (const char* d : {"N.Fiscal 123 ACME", "N.Fiscal 123 ACME", "N.Fiscal 124 ACME"})
             addPayable(d);
+        addPayable("N.Fiscal 123 ACME", "Pago"); // taken over by the finance module: it stays
         openInvoices();
         CachedDataset& nf = dm().NFiscal;
         QVERIFY(nf.locate({QDate(2024, 1, 15)}));
         QCOMPARE(dm().Compras.recordCount(), 3);
         nf.remove();
         QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where NOTAFISCAL = '123'")), 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR where DESCRICAO = 'N.Fiscal 123 ACME'")), 0);
+        QCOMPARE(text(QStringLiteral("select SITUACAO from CTAPAGAR where DESCRICAO = 'N.Fiscal 123 ACME'")),
+                 QStringLiteral("Pago"));
         QCOMPARE(count(QStringLiteral("select count(*) from NFISCAL where NOTAFISCAL = '123'")), 0);
         QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS")), 1);
-        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR")), 2);
         QCOMPARE(nf.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("124"));
         QCOMPARE(dm().Compras.recordCount(), 1); // the items of the invoice now current
     }
@@ -518,6 +520,11 @@ private slots:
             // neither it nor a move to another invoice reads the list again over the item.
             QVERIFY_THROWS_EXCEPTION(DatasetError, ds.append());
             QVERIFY_THROWS_EXCEPTION(DatasetError, dm().NFiscal.next());
+            // A new invoice waits too, refused before its row exists: no half-made header is left
+            // in the list to refuse every later one for its empty date.
+            QVERIFY_THROWS_EXCEPTION(DatasetError, dm().NFiscal.append());
+            QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Browse);
+            QCOMPARE(dm().NFiscal.recordCount(), 1);
             QCOMPARE(ds.recordCount(), 1);
             QCOMPARE(ds.asText(column), QStringLiteral("RECUSADO"));
             QCOMPARE(ds.pendingChanges(), 1);

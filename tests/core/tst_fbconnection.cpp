@@ -239,6 +239,17 @@ private slots:
         QVERIFY2(shown.contains(QStringLiteral("\"%1\" não respondeu em 2 segundos").arg(server)), qPrintable(shown));
     }
 
+    // With the program's own times, the clerk hears of a frozen server within the connect timeout
+    // from the start of the call: the call is watched, the server is given the probe's time to
+    // answer a new connection, and the connection made again gets what is left.
+    void aFrozenServerIsReportedWithinTheConnectTimeout()
+    {
+        const int watched = connectionpolicy::unansweredCallSeconds();
+        const int cutOff = watched + connectionpolicy::probeTimeoutSeconds();
+        const int reported = cutOff + connectionpolicy::reconnectTimeoutSeconds(qint64(cutOff) * 1000);
+        QVERIFY2(reported <= connectionpolicy::connectTimeoutSeconds(), qPrintable(QString::number(reported)));
+    }
+
     void cursorFetchesRowsInOrderAndTwoCursorsShareText()
     {
         for (int k = 1; k <= 5; ++k)

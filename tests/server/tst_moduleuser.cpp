@@ -1,7 +1,9 @@
 #include "admin/AdminCommands.h"
 #include "admin/DemoData.h"
+#include "admin/ModuleUser.h"
 #include "closing/StockEntry.h"
 #include "closing/StockEntryLog.h"
+#include "data/DbActivity.h"
 #include "data/DbError.h"
 #include "db/Schema.h"
 #include "purchase/ConnectionConfig.h"
@@ -9,11 +11,61 @@
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"
+#include "shell/Login.h"
 #include "shell/Workstation.h"
 #include "tests/support/TestServer.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+// The rights a statement needs, as "TABLE:S" (select), I, U, D, and "PROCEDURE:X" (execute): the
+// table it writes, and every table (or procedure) it reads from. The system tables are left out.
+QSet<QString> rightsNeededBy(const QString& statement, const QStringList& procedures)
+{
+    const QString sql = statement.simplified().toUpper();
+    QSet<QString> needed;
+    const auto read = [&](const QString& name) {
+        if (!name.startsWith(QLatin1String("RDB$")) && !name.startsWith(QLatin1String("MON$")))
+            needed << name + (procedures.contains(name) ? QStringLiteral(":X") : QStringLiteral(":S"));
+    };
+    static const QRegularExpression write(QStringLiteral("^(INSERT INTO|UPDATE|DELETE FROM) (\\w+)"));
+    if (const QRegularExpressionMatch m = write.match(sql); m.hasMatch()) {
+        const QString op = m.captured(1).left(1);
+        needed << m.captured(2) + QLatin1Char(':') + op;
+        if (op != QLatin1String("I")) // their conditions read the table
+            read(m.captured(2));
+    } else if (!sql.startsWith(QLatin1String("SELECT"))) {
+        return needed; // a change of the schema, which the user is refused anyway
+    }
+    // "from A, B C where", "from A left join B", "from PROC(?, ?)": each name listed after FROM, JOIN
+    // or a comma of a FROM list.
+    static const QRegularExpression fromList(QStringLiteral(
+        "\\b(?:FROM|JOIN) ([^()]*?)(?= WHERE | ORDER | GROUP | HAVING | LEFT | INNER | JOIN |\\(|\\)| ROWS |$)"));
+    for (auto it = fromList.globalMatch(sql); it.hasNext();)
+        for (const QString& piece : it.next().captured(1).split(QLatin1Char(','))) {
+            const QString name = piece.trimmed().section(QLatin1Char(' '), 0, 0);
+            if (!name.isEmpty())
+                read(name);
+        }
+    return needed;
+}
+
+QSet<QString> declaredRights(const QList<moduleuser::TableRights>& tables, const QStringList& procedures)
+{
+    QSet<QString> rights;
+    for (const moduleuser::TableRights& t : tables)
+        for (const QChar op : t.operations)
+            rights << t.table + QLatin1Char(':') + op;
+    for (const QString& procedure : procedures)
+        rights << procedure + QStringLiteral(":X");
+    return rights;
+}
+
+} // namespace
 
 // The workstations log in to the server as the module's database user that korvanis-admin makes,
 // never as SYSDBA: under it the module reads and writes its tables, and it can change no table.
@@ -78,14 +130,41 @@ private slots:
         QVERIFY2(out.contains(QStringLiteral("ISC_USER=KORVANIS_BALCAO")), qPrintable(out));
     }
 
-    // The start-up sweep, the login and the closing of the open invoice, under the module's user.
+    // What the role holds on the server, as "TABLE:S" ... and "PROCEDURE:X".
+    QSet<QString> grantedToTheRole(const FbConnection::Params& params)
+    {
+        FbConnection connection(params);
+        auto cursor = connection.openCursor(
+            QStringLiteral("select trim(RDB$RELATION_NAME) || ':' || trim(RDB$PRIVILEGE) from RDB$USER_PRIVILEGES "
+                           "where RDB$USER = ? and RDB$PRIVILEGE in ('S', 'I', 'U', 'D', 'X')"),
+            {schema::kModuleRole});
+        QSet<QString> granted;
+        while (cursor->fetch())
+            granted << cursor->text(0);
+        return granted;
+    }
+
+    // The start-up sweep, the login, a new invoice with an item, the closing of the open invoice
+    // and the deletion of the new one, under the module's user; every statement they send needs
+    // only what the user was granted.
     void theModuleWorksUnderItsUser()
     {
+        QStringList statements;
+        dbactivity::Hooks hooks;
+        hooks.statement = [&](const QString& sql) { statements << sql; };
+        dbactivity::install(hooks);
+        const auto uninstall = qScopeGuard([] { dbactivity::install({}); });
         SessionState session;
         NoWindow window;
         TDM dm(asModuleUser(admin_.shared, password_), asModuleUser(admin_.workstation, password_), session, window);
         QVERIFY(SweepExpiredLots(dm.Compras2, QDate::currentDate()) > 0);
 
+        QCOMPARE(CheckLogin(dm.SQLConnection1, firstLogin_, QStringLiteral("123")).outcome,
+                 LoginCheck::Outcome::Accepted);
+        QCOMPARE(CheckLogin(dm.SQLConnection1, firstLogin_, QStringLiteral("999")).outcome,
+                 LoginCheck::Outcome::WrongPassword);
+        QCOMPARE(CheckLogin(dm.SQLConnection1, QStringLiteral("NINGUEM"), QStringLiteral("123")).outcome,
+                 LoginCheck::Outcome::UnknownUser);
         session.CurrentUserName = firstLogin_;
         const WorkstationBinding binding = IdentifyWorkstation(dm, session);
         QVERIFY2(binding.messages.isEmpty(), qPrintable(binding.messages.join(QLatin1Char('\n'))));
@@ -101,6 +180,115 @@ private slots:
         const StockClosing closing =
             CloseInvoiceIntoStock(dm, StockEntryLog(folder.filePath(QStringLiteral("log.txt"))));
         QVERIFY(closing.entered > 0);
+
+        CachedDataset& nf = dm.NFiscal;
+        nf.append();
+        nf.setDate(QStringLiteral("DATA"), QDate::currentDate());
+        nf.setText(QStringLiteral("NOTAFISCAL"), QStringLiteral("Z1"));
+        nf.setText(QStringLiteral("FORNECEDOR"), QStringLiteral("BALCAO"));
+        nf.setText(QStringLiteral("CODIGOFORNECEDOR"), QStringLiteral("9999"));
+        nf.post();
+        dm.Compras.append();
+        dm.Compras.setText(QStringLiteral("COMPONENTE"), QStringLiteral("ITEM DO BALCAO"));
+        dm.Compras.post();
+        QCOMPARE(dm.Compras.pendingChanges(), 0);
+        nf.remove();
+        QCOMPARE(nf.pendingChanges(), 0);
+
+        const QSet<QString> granted =
+            declaredRights(moduleuser::sharedDatabaseRights(), moduleuser::sharedDatabaseProcedures()) +
+            declaredRights(moduleuser::workstationDatabaseRights(), {});
+        QSet<QString> used;
+        for (const QString& sql : std::as_const(statements)) {
+            const QSet<QString> needed = rightsNeededBy(sql, moduleuser::sharedDatabaseProcedures());
+            used += needed;
+            for (const QString& right : needed)
+                QVERIFY2(granted.contains(right), qPrintable(right + QStringLiteral(" needed by: ") + sql));
+        }
+        // The login reads no table of users.
+        QVERIFY(!used.contains(QStringLiteral("USUARIOS:S")));
+        QVERIFY(used.contains(QStringLiteral("VERIFICAR_USUARIO:X")));
+    }
+
+    // The server holds for the module's role exactly the list the module declares, and the user
+    // holds nothing on the tables but through the role.
+    void theRoleHoldsTheDeclaredRights()
+    {
+        QCOMPARE(grantedToTheRole(admin_.shared),
+                 declaredRights(moduleuser::sharedDatabaseRights(), moduleuser::sharedDatabaseProcedures()));
+        QCOMPARE(grantedToTheRole(admin_.workstation), declaredRights(moduleuser::workstationDatabaseRights(), {}));
+        FbConnection shared(admin_.shared);
+        const Values direct = shared.executeRow(
+            QStringLiteral("select count(*) from RDB$USER_PRIVILEGES where RDB$USER = ? and RDB$PRIVILEGE <> 'M'"),
+            {userName_.toUpper()});
+        QCOMPARE(std::get<qint64>(direct.front()), qint64(0));
+    }
+
+    // What the user may not do, even with the module's role: read or change the users, write the
+    // tables the module only reads, and change or delete the payables the finance module took over.
+    void theUserIsRefusedWhatTheModuleDoesNotDo_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::newRow("read the users") << "select USUARIO, SENHA, ACESSO from USUARIOS";
+        QTest::newRow("give a user rights") << "update USUARIOS set ACESSO = 'X'";
+        QTest::newRow("add a user") << "insert into USUARIOS (USUARIO, SENHA) values ('AAAA', 'BB')";
+        QTest::newRow("delete a workstation") << "delete from ESTACOES";
+        QTest::newRow("delete stock movements") << "delete from MOVEST";
+        QTest::newRow("delete a product") << "delete from COMPONEN";
+        QTest::newRow("delete a taken-over payable") << "delete from CTAPAGAR where CODCTAPAGAR = 9001";
+        QTest::newRow("change a taken-over payable") << "update CTAPAGAR set VALOR = 1 where CODCTAPAGAR = 9001";
+    }
+    void theUserIsRefusedWhatTheModuleDoesNotDo()
+    {
+        QFETCH(QString, statement);
+        FbConnection administrator(admin_.shared);
+        administrator.execute(
+            QStringLiteral("update or insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) "
+                           "values (9001, 'N.Fiscal 1 FINANCEIRO', 50, 'Pago') matching (CODCTAPAGAR)"));
+        // The users, workstations and movements, and the taken-over payable.
+        const auto state = [&] {
+            return administrator.executeRow(QStringLiteral(
+                "select (select count(*) from USUARIOS), (select count(*) from ESTACOES), (select count(*) from "
+                "MOVEST), (select VALOR from CTAPAGAR where CODCTAPAGAR = 9001) from RDB$DATABASE"));
+        };
+        const Values before = state();
+        FbConnection withRole(asModuleUser(admin_.shared, password_));
+        withRole.setRole(schema::kModuleRole);
+        QVERIFY_THROWS_EXCEPTION(DbError, withRole.execute(statement));
+        FbConnection withoutRole(asModuleUser(admin_.shared, password_));
+        QVERIFY_THROWS_EXCEPTION(DbError, withoutRole.execute(statement));
+        QCOMPARE(state(), before);
+    }
+
+    // A payable still "Atualizado (pagar)" is the module's to change; the finance module's own users
+    // (who do not connect with the role) change the taken-over ones as before.
+    void openPayablesStayTheModules()
+    {
+        FbConnection administrator(admin_.shared);
+        administrator.execute(QStringLiteral("update or insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) "
+                                             "values (9002, 'N.Fiscal 2 BALCAO', 50, 'Atualizado (pagar)') matching "
+                                             "(CODCTAPAGAR)"));
+        FbConnection withRole(asModuleUser(admin_.shared, password_));
+        withRole.setRole(schema::kModuleRole);
+        QCOMPARE(withRole.execute(QStringLiteral("update CTAPAGAR set VALOR = 60 where CODCTAPAGAR = 9002")), 1u);
+        QCOMPARE(withRole.execute(QStringLiteral("delete from CTAPAGAR where CODCTAPAGAR = 9002")), 1u);
+        administrator.execute(
+            QStringLiteral("update or insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) "
+                           "values (9003, 'N.Fiscal 3 FINANCEIRO', 50, 'Pago') matching (CODCTAPAGAR)"));
+        QCOMPARE(administrator.execute(QStringLiteral("update CTAPAGAR set VALOR = 70 where CODCTAPAGAR = 9003")), 1u);
+    }
+
+    // A user an earlier version made held every right on every table: running the command again
+    // takes them back.
+    void aSecondRunTakesBackWhatAnEarlierVersionGranted()
+    {
+        FbConnection shared(admin_.shared);
+        shared.execute(QStringLiteral("grant select, insert, update, delete on USUARIOS to user %1").arg(userName_));
+        QCOMPARE(runAdmin({QStringLiteral("dbuser"), QStringLiteral("add"), userName_, password_,
+                           QStringLiteral("--server"), testserver::serverAddress()}),
+                 int(admin::kSuccess));
+        FbConnection withoutRole(asModuleUser(admin_.shared, password_));
+        QVERIFY_THROWS_EXCEPTION(DbError, withoutRole.execute(QStringLiteral("select SENHA from USUARIOS")));
     }
 
     void theUserChangesNoTable_data()
@@ -140,6 +328,7 @@ private slots:
         FbConnection old(asModuleUser(admin_.shared, password_));
         QVERIFY_THROWS_EXCEPTION(DbError, old.open());
         FbConnection renewed(asModuleUser(admin_.shared, newPassword));
+        renewed.setRole(schema::kModuleRole);
         const Values row = renewed.executeRow(QStringLiteral("select count(*) from NFISCAL"));
         QVERIFY(std::get<qint64>(row.front()) > 0);
     }

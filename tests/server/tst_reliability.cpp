@@ -65,6 +65,7 @@ private slots:
         QTest::addColumn<int>("writers");
         QTest::addColumn<int>("rows");
         QTest::newRow("8 writers x 50 invoices of 3 items") << "invoices" << 8 << 50;
+        QTest::newRow("16 writers x 50 invoices of 3 items") << "invoices" << 16 << 50;
         QTest::newRow("4 writers x 50 suppliers") << "suppliers" << 4 << 50;
     }
 

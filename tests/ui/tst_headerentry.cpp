@@ -275,6 +275,34 @@ private slots:
         }
     }
 
+    // A supplier look-up that failed (the database did not answer) is made again by Enter in the
+    // field left as it was, once the database answers.
+    void aFailedSupplierLookupIsMadeAgainByEnter()
+    {
+        addSupplier("0003", "ACME");
+        addSupplier("0009", "Zeta");
+        exec("create table BLOQUEIO (CONEXAO bigint)");
+        exec("create exception SEM_RESPOSTA 'o servidor não respondeu'");
+        exec("create trigger BLOQUEIA on transaction start as begin if (exists (select 1 from BLOQUEIO where "
+             "CONEXAO = current_connection)) then exception SEM_RESPOSTA; end");
+        QVERIFY(w->startWork());
+        click(DBNavigator::Insert);
+        const Values window = dm().SQLConnection1.executeRow("select current_connection from RDB$DATABASE");
+        w->sql().execute("insert into BLOQUEIO (CONEXAO) values (?)", {window.front()});
+        auto* supplier = form().findChild<DBEdit*>("DBEditForn");
+        typeInto(supplier, "ACME");
+        pressEnter();
+        QVERIFY(dm().NFiscal.asText("CODIGOFORNECEDOR").isEmpty());
+
+        exec("delete from BLOQUEIO");
+        supplier->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(supplier->hasFocus());
+        QCOMPARE(supplier->text(), QStringLiteral("ACME"));
+        pressEnter();
+        QTRY_COMPARE(focused(), form().findChild<DBGrid*>("DBGrid1"));
+        QCOMPARE(dm().NFiscal.asText("CODIGOFORNECEDOR"), QStringLiteral("0003"));
+    }
+
     void escRestoresTheNameOfTheField()
     {
         recordedInvoice();
@@ -629,8 +657,10 @@ private slots:
     {
         addInvoice(3, "01/17/24", "300", "ACME", "0001");
         addItem(4, "01/17/24", "300", "ACME", "0001");
-        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (1, 'N.Fiscal 100 ACME', 10)");
-        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR) values (2, 'N.Fiscal 300 ACME', 10)");
+        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values (1, 'N.Fiscal 100 ACME', 10, "
+             "'Atualizado (pagar)')");
+        exec("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values (2, 'N.Fiscal 300 ACME', 10, "
+             "'Atualizado (pagar)')");
         recordedInvoice();
         CachedDataset& nf = dm().NFiscal;
 

@@ -1,4 +1,5 @@
 #include "admin/Users.h"
+#include "db/Schema.h"
 #include "shell/Credential.h"
 #include "shell/ErrorLog.h"
 #include "shell/ProductFolder.h"
@@ -276,21 +277,21 @@ private slots:
         InstallCrashReporter(l.w.session);
         l.w.session.CurrentUserName = QStringLiteral("ANA");
         l.w.session.WorkstationCode = QStringLiteral("01");
-        const QString usersQuery = l.w.dm->Usuarios.commandText();
-        l.w.dm->Usuarios.setCommandText(QStringLiteral("select USUARIO, SEM_COLUNA from USUARIOS order by USUARIO"));
+        FbConnection& shared = l.w.dm->SQLConnection1;
+        shared.execute(QStringLiteral("drop procedure VERIFICAR_USUARIO"));
         l.login(QStringLiteral("ANA"), QStringLiteral("123"));
         SetErrorReporter({});
 
         QCOMPARE(l.messages().size(), 1);
-        QVERIFY2(l.messages().at(0).contains(QStringLiteral("SEM_COLUNA")), qPrintable(l.messages().at(0)));
+        QVERIFY2(l.messages().at(0).contains(QStringLiteral("VERIFICAR_USUARIO")), qPrintable(l.messages().at(0)));
         QFile log(productfolder::errorLog());
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString line = QString::fromLatin1(log.readAll());
         QVERIFY2(line.contains(QStringLiteral("ANA")) && line.contains(QStringLiteral("01")) &&
-                     line.contains(QStringLiteral("SEM_COLUNA")),
+                     line.contains(QStringLiteral("VERIFICAR_USUARIO")),
                  qPrintable(line));
 
-        l.w.dm->Usuarios.setCommandText(usersQuery);
+        schema::createMissingAccess(shared, QStringLiteral("shared-access.sql"));
         l.login(QStringLiteral("ANA"), QStringLiteral("123"));
         QCOMPARE(l.messages().size(), 1);
         QVERIFY(l.w.form->PainelCompras->isVisible());
