@@ -63,6 +63,7 @@ private:
     void SupplierFieldEntered();
     void SupplierTyped();
     bool ConfirmNewInvoiceCancel();
+    void leaveItemsForTheHeader();
     void HeaderCancelled();
     bool isHeaderBeingEdited() const;
 
