@@ -188,6 +188,8 @@ NfeReadOutcome NfeImporter::read(const QString& path)
         refusal_ = result.messages.value(result.messages.size() - 1);
         return NfeReadOutcome::Failed;
     }
+    if (documentRead_)
+        documentRead_();
     if (!checkEvidence(content))
         return NfeReadOutcome::Failed;
     readOk_ = true;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class TDM;
@@ -71,6 +72,10 @@ public:
     // question the clerk answered No. Empty when it did.
     const QString& refusal() const { return refusal_; }
 
+    // Called once the file is read and before any question about it is asked, so that the clerk
+    // sees which invoice the questions are about.
+    void setOnDocumentRead(std::function<void()> documentRead) { documentRead_ = std::move(documentRead); }
+
     // Whether the import leaves the invoice list and the item list positioned on the invoice
     // (the window wants it; a batch does not).
     void setPositionsDatasets(bool on) { positionsDatasets_ = on; }
@@ -94,4 +99,5 @@ private:
     bool readOk_ = false;
     bool indexesChecked_ = false;
     bool positionsDatasets_ = true;
+    std::function<void()> documentRead_;
 };

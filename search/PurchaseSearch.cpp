@@ -1,6 +1,8 @@
 #include "search/PurchaseSearch.h"
 
 #include "data/CachedDataset.h"
+#include "data/DbError.h"
+#include "data/DbErrorText.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
@@ -55,6 +57,17 @@ template <typename F> void ignoringFailure(F&& search)
 void searchFailed(const QString& message)
 {
     ShowMessage(message);
+}
+
+// A search that failed: a failure of the database is told as one, with its cause; any other
+// failure means the text typed cannot be searched for (`refusal`).
+void searchFailed(const std::exception& failure, const QString& text, const QString& refusal)
+{
+    if (const auto* dbError = dynamic_cast<const DbError*>(&failure))
+        searchFailed(
+            DbErrorText(QStringLiteral("Não foi possível pesquisar \"") + text + QStringLiteral("\"."), *dbError));
+    else
+        searchFailed(refusal);
 }
 
 // The buttons go to the date in the field; an empty field stays on the first row, and a text that
@@ -167,8 +180,8 @@ bool PurchaseSearch::dateEntered(const QString& text)
             searchFailed(QStringLiteral("Data ") + text + QStringLiteral(" não encontrada."));
             return false;
         }
-    } catch (const std::exception&) {
-        searchFailed(text + QStringLiteral(" não é uma data válida."));
+    } catch (const std::exception& e) {
+        searchFailed(e, text, text + QStringLiteral(" não é uma data válida."));
         return false;
     }
     return true;
@@ -203,8 +216,8 @@ bool PurchaseSearch::numberEntered(const QString& text)
             searchFailed(QStringLiteral("Nota Fiscal ") + key + QStringLiteral(" não encontrada."));
             return false;
         }
-    } catch (const std::exception&) {
-        searchFailed(key + QStringLiteral(" não é um nº válido para Nota Fiscal."));
+    } catch (const std::exception& e) {
+        searchFailed(e, key, key + QStringLiteral(" não é um nº válido para Nota Fiscal."));
         return false;
     }
     return true;
@@ -239,9 +252,10 @@ bool PurchaseSearch::supplierEntered(const QString& text)
             searchFailed(key + QStringLiteral(" não encontrado."));
             return false;
         }
-    } catch (const std::exception&) {
-        searchFailed(QStringLiteral("Não foi possível pesquisar ") + text + QStringLiteral(" não Cadastro ") +
-                     QStringLiteral("de Compras."));
+    } catch (const std::exception& e) {
+        searchFailed(e, key,
+                     QStringLiteral("Não foi possível pesquisar ") + text + QStringLiteral(" não Cadastro ") +
+                         QStringLiteral("de Compras."));
         return false;
     }
     return true;
@@ -291,9 +305,10 @@ QString PurchaseSearch::productEntered(const QString& text, bool& found)
             found = !items_.isEmpty() && items_.asText(kProduct) == key;
             if (!found)
                 searchFailed(key + QStringLiteral(" não encontrado."));
-        } catch (const std::exception&) {
-            searchFailed(QStringLiteral("Não foi possível pesquisar ") + text + QStringLiteral(" não Cadastro ") +
-                         QStringLiteral("de Compras."));
+        } catch (const std::exception& e) {
+            searchFailed(e, key,
+                         QStringLiteral("Não foi possível pesquisar ") + text + QStringLiteral(" não Cadastro ") +
+                             QStringLiteral("de Compras."));
         }
     }
     invoiceFollowsItem();
@@ -331,8 +346,8 @@ bool PurchaseSearch::expiryEntered(const QString& text)
     try {
         requeryItems(ItemOrder::Expiry);
         items_.findNearest({*date});
-    } catch (const std::exception&) {
-        searchFailed(text + QStringLiteral(" não é uma data válida."));
+    } catch (const std::exception& e) {
+        searchFailed(e, text, text + QStringLiteral(" não é uma data válida."));
         return false;
     }
     if (items_.isEmpty() || items_.asDate(kExpiry) != *date) {
@@ -370,8 +385,8 @@ bool PurchaseSearch::lotEntered(const QString& text)
             searchFailed(QStringLiteral("Lote ") + text + QStringLiteral(" não encontrado."));
             return false;
         }
-    } catch (const std::exception&) {
-        searchFailed(text + QStringLiteral(" não é um lote válido."));
+    } catch (const std::exception& e) {
+        searchFailed(e, key, text + QStringLiteral(" não é um lote válido."));
         return false;
     }
     return true;

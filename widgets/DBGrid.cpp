@@ -341,6 +341,10 @@ bool DBGrid::handleKey(QKeyEvent& event, bool fromEditor)
     if ((event.key() == Qt::Key_Up || event.key() == Qt::Key_PageUp) && currentIndex().row() == 0 && dataset() &&
         dataset()->hasRowsBefore())
         RunGuarded([&] { dataset()->fetchMoreBefore(kRowsAbove); });
+    // Rows after the last fetched one are read before moving, so the first Down already moves.
+    if ((event.key() == Qt::Key_Down || event.key() == Qt::Key_PageDown) &&
+        currentIndex().row() >= model_.rowCount() - 1 && model_.canFetchMore({}))
+        model_.fetchMore({});
     if (!readOnly_ && event.key() == Qt::Key_Insert && modifiers == Qt::NoModifier) {
         appendRow();
         return true;

@@ -15,6 +15,7 @@
 #include "widgets/FieldText.h"
 #include "widgets/UnhandledError.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 #include <exception>
@@ -156,14 +157,19 @@ void HeaderEntry::connectFields()
     connect(DBEditForn, &DBEdit::exited, this, guarded([this] { LeaveSupplierField(); }));
     DBNavigator5->deleteQuestion = [this] { return DeleteQuestion(dm_->NFiscal); };
     DBNavigator5->beforeAction = [this](DBNavigator::Button b) {
+        if (b == DBNavigator::Insert)
+            leaveItemsForTheHeader();
         return b != DBNavigator::Cancel || ConfirmNewInvoiceCancel();
     };
     connect(DBNavigator5, &DBNavigator::clicked, this, [this](DBNavigator::Button b) {
         if (b == DBNavigator::Cancel)
             RunGuarded([this] { HeaderCancelled(); });
-        // The new row's empty date replaced the text selected when the field was entered.
-        if (b == DBNavigator::Insert && DBEditData->hasFocus())
+        // The new invoice starts in its date, wherever the clerk stood; the new row's empty date
+        // replaced the text selected when the field was entered.
+        if (b == DBNavigator::Insert && dm_->NFiscal.state() == CachedDataset::State::Insert) {
+            tryFocus(DBEditData);
             DBEditData->selectAll();
+        }
     });
 }
 
@@ -179,6 +185,14 @@ bool HeaderEntry::eventFilter(QObject* watched, QEvent* event)
     }
     ShowMessage(kEditModeMessage);
     return false;
+}
+
+// The items are left (their typing ended, their checks run) before a new invoice starts, so that
+// nothing they do afterwards takes the new invoice's focus or posts it.
+void HeaderEntry::leaveItemsForTheHeader()
+{
+    if (!isAncestorOf(QApplication::focusWidget()))
+        tryFocus(DBEditData);
 }
 
 bool HeaderEntry::isHeaderBeingEdited() const

@@ -65,6 +65,7 @@ private:
     void SupplierFieldEntered();
     void SupplierTyped();
     bool ConfirmNewInvoiceCancel();
+    void leaveItemsForTheHeader();
     void HeaderCancelled();
     bool isHeaderBeingEdited() const;
 

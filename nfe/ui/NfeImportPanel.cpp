@@ -94,6 +94,8 @@ void NfeImportPanel::buildControls()
 void NfeImportPanel::attach(TDM& dm, const SessionState& session)
 {
     importer_ = std::make_unique<NfeImporter>(dm, session);
+    // What was read is on the panel before any question about the file.
+    importer_->setOnDocumentRead([this] { showDocument(false); });
 }
 
 // Enter in the receipt date goes to "Importar NF-e".

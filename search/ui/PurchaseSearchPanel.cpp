@@ -67,6 +67,7 @@ PurchaseSearchPanel::Column PurchaseSearchPanel::addColumn(const QString& button
     c.grid->setColumns({{dataField, title, 0, {}, dateField ? FieldFormat::date() : FieldFormat{}, true}});
     c.grid->setGridReadOnly(true);
     c.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    c.grid->setTabLeavesGrid(true); // Tab goes on to the next control, not to the next row
     c.grid->horizontalHeader()->setStretchLastSection(true);
     columns_.push_back(c);
     return c;

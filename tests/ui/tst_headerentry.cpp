@@ -699,6 +699,53 @@ private slots:
         QCOMPARE(count("select count(*) from CTAPAGAR where DESCRICAO = 'N.Fiscal 100 ACME'"), 1);
         QCOMPARE(count("select count(*) from CTAPAGAR"), 1);
     }
+
+    // Alt+Ins starts a new invoice in "Data Emissão" wherever the clerk stood: the header typed
+    // next goes into the header, never into an item cell.
+    void altInsStartsInTheIssueDate_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::newRow("item grid") << "grid";
+        QTest::newRow("quantity being typed") << "cell";
+        QTest::newRow("new item row") << "new row";
+        QTest::newRow("items of a new invoice") << "new invoice";
+    }
+    void altInsStartsInTheIssueDate()
+    {
+        QFETCH(QString, from);
+        recordedInvoice();
+        auto* grid = form().findChild<DBGrid*>("DBGrid1");
+        auto* date = form().findChild<DBEdit*>("DBEditData");
+        if (from == "new invoice") {
+            click(DBNavigator::Insert);
+            QTRY_COMPARE(focused(), date);
+            QTest::keyClicks(date, "150124");
+            pressEnter();
+            QTest::keyClicks(focused(), "160124");
+            pressEnter();
+            QTest::keyClicks(focused(), "555");
+            pressEnter();
+            QTest::keyClicks(focused(), "ACME");
+            pressEnter();
+        } else {
+            click(DBNavigator::Edit);
+            grid->setFocus(Qt::MouseFocusReason);
+        }
+        QTRY_VERIFY(grid->hasFocus());
+        if (from == "cell") {
+            grid->setSelectedIndex(grid->model()->columnCount() > 3 ? 3 : 0);
+            QTest::keyClicks(focused(), "7");
+        } else if (from == "new row") {
+            QTest::keyClick(grid, Qt::Key_Insert);
+        }
+        QTest::keyClick(focused(), Qt::Key_Insert, Qt::AltModifier);
+        QCoreApplication::processEvents();
+        QCOMPARE(dm().NFiscal.state(), CachedDataset::State::Insert);
+        QCOMPARE(focused(), date);
+        QTest::keyClicks(focused(), "170224");
+        QCOMPARE(focused(), date);
+        QCOMPARE(date->text(), QStringLiteral("17/02/24"));
+    }
 };
 
 QTEST_MAIN(TestHeaderEntry)

@@ -117,6 +117,47 @@ private slots:
         QCOMPARE(count("select count(*) from NFISCAL"), 1);
     }
 
+    // A file without protocol or signature: the question about it comes with the invoice it is
+    // about already on the panel.
+    void questionsComeWithTheInvoiceShown_data()
+    {
+        QTest::addColumn<bool>("withProtocol");
+        QTest::addColumn<bool>("signedByIssuer");
+        QTest::newRow("no protocol") << false << true;
+        QTest::newRow("no signature") << true << false;
+    }
+    void questionsComeWithTheInvoiceShown()
+    {
+        QFETCH(bool, withProtocol);
+        QFETCH(bool, signedByIssuer);
+        struct LabelsAtQuestion : RecordingDialogs {
+            std::function<QString()> labels;
+            QStringList seen;
+            bool askYesNo(const QString& text) override
+            {
+                seen << labels();
+                return RecordingDialogs::askYesNo(text);
+            }
+        };
+        auto dialogs = std::make_unique<LabelsAtQuestion>();
+        LabelsAtQuestion& asked = *dialogs;
+        asked.labels = [this] {
+            return QStringList{label("lblNFiscal"), label("lblData"), label("lblFornecedor"), label("lblTotalNFe")}
+                .join(u'|');
+        };
+        asked.answers = {false};
+        Dialogs::install(std::move(dialogs));
+        SampleNfe nfe;
+        nfe.withProtocol = withProtocol;
+        nfe.signedByIssuer = signedByIssuer;
+        asked.fileNames.push_back(nfe.writeTo(w->db.productFolder()));
+        form().BitBtn15->click();
+        QCOMPARE(asked.questions.size(), 1);
+        QCOMPARE(asked.seen, QStringList{"1234|05/04/2024|BOA VIDA|R$ 20,00"});
+        QVERIFY(!button("BitBtn16")->isEnabled());
+        QCOMPARE(count("select count(*) from NFISCAL"), 0);
+    }
+
     void aFileThatIsNoNfe()
     {
         openFile(writeInvoice());

@@ -136,6 +136,43 @@ private slots:
         QCOMPARE(w.itemText("CODIGOFORNECEDOR"), supplierCode);
     }
 
+    // The options panel opens on the nearest product, in view, highlighted and current in the
+    // list, so the first arrow moves from it.
+    void optionsPanelOpensOnTheNearestProduct_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("nearest"); // number of the product in the catalogue below
+        QTest::newRow("first") << "a" << 0;
+        QTest::newRow("out of the first screen") << "produto 45x" << 46;
+        QTest::newRow("past the last") << "zzz" << 79;
+    }
+    void optionsPanelOpensOnTheNearestProduct()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, nearest);
+        ItemWindow w;
+        const auto name = [](int n) { return QStringLiteral("Produto %1").arg(n, 2, 10, QChar(u'0')); };
+        for (int n = 0; n < 80; ++n)
+            w.product(QStringLiteral("P%1").arg(n), name(n));
+        QVERIFY(w.start());
+        w.newItem();
+        w.type(typed);
+        w.press(Qt::Key_Return);
+        auto* list = w.form->findChild<DBGrid*>("GradeOpCompras");
+        QTRY_VERIFY(list->hasFocus());
+        const CachedDataset& options = w.dm->CompNomes;
+        QCOMPARE(options.asText("COMPONENTE"), name(nearest));
+        const QModelIndex current = list->currentIndex();
+        QCOMPARE(current.row(), options.currentRow());
+        QVERIFY(list->selectionModel()->isRowSelected(current.row(), {}));
+        QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(current)));
+
+        const Qt::Key away = nearest == 0 ? Qt::Key_Down : Qt::Key_Up;
+        w.press(away);
+        QCOMPARE(options.asText("COMPONENTE"), name(nearest == 0 ? 1 : nearest - 1));
+        QCOMPARE(w.form->findChild<QLabel*>("grp1COMPONENTE")->text(), options.asText("COMPONENTE"));
+    }
+
     // A saved item bought in kg of a product kept in g keeps its unit while the clerk walks through
     // the product cell; only a product typed anew is looked up again.
     void productCellLooksUpOnlyAChangedText_data()

@@ -221,6 +221,63 @@ private slots:
             QCOMPARE(dm().NFiscal.asText("NOTAFISCAL"), invoice);
     }
 
+    // A search the database fails is told as a database failure, never as a number or lot that is
+    // not valid.
+    void aDatabaseFailureIsToldAsOne_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("number") << "EditNotaFiscal";
+        QTest::newRow("supplier") << "EditFornecedor";
+        QTest::newRow("lot") << "EditLote";
+    }
+    void aDatabaseFailureIsToldAsOne()
+    {
+        QFETCH(QString, field);
+        auto* edit = find<QLineEdit>(field.toLatin1().constData());
+        openSearch();
+        // The invoices and items lose the column the lists are ordered by.
+        w->sql().execute("alter table NFISCAL alter column NOTAFISCAL to NOTAFISCAL_OLD");
+        w->sql().execute("alter table COMPRAS alter column LOTE to LOTE_OLD");
+        edit->setFocus();
+        edit->setText(QStringLiteral("300"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(messages().size(), 1);
+        const QString shown = messages().front();
+        QVERIFY2(shown.startsWith(QStringLiteral("Não foi possível pesquisar \"300\".\r\r")), qPrintable(shown));
+        QVERIFY2(!shown.contains(QStringLiteral("válido")), qPrintable(shown));
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+    }
+
+    // Tab and Shift+Tab leave a list for the next and the previous control, the list keeping its row.
+    void tabLeavesAList_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("backwards");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("Tab from the dates") << "GradeData" << false << "EditNotaFiscal";
+        QTest::newRow("Shift+Tab from the dates") << "GradeData" << true << "PesqData";
+        QTest::newRow("Tab from the products") << "GradeComp" << false << "EditValidade";
+        QTest::newRow("Shift+Tab from the lots") << "GradeLote" << true << "EditLote";
+        QTest::newRow("Tab from the lots") << "GradeLote" << false << "BotSairPesquisa";
+    }
+    void tabLeavesAList()
+    {
+        QFETCH(QString, list);
+        QFETCH(bool, backwards);
+        QFETCH(QString, focus);
+        openSearch();
+        auto* grid = find<DBGrid>(list.toLatin1().constData());
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        CachedDataset* rows = grid->dataset();
+        rows->first(); // a row with rows after it
+        const int row = rows->currentRow();
+        QTest::keyClick(grid, backwards ? Qt::Key_Backtab : Qt::Key_Tab,
+                        backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QTRY_COMPARE(QApplication::focusWidget()->objectName(), focus);
+        QCOMPARE(rows->currentRow(), row);
+    }
+
     void productFieldShowsTheNameSearched()
     {
         search("EditComponente", "folato");
