@@ -393,7 +393,7 @@ private slots:
         item(6, QStringLiteral("888"), QStringLiteral("Outro Fornecedor"), QStringLiteral("VASELINA"),
              QStringLiteral("L-1999"), QStringLiteral("31/12/1999"), QStringLiteral("P3"));
         storePeriod(QDate(2000, 1, 1), QDate(2099, 12, 31));
-        QCOMPARE(lotsOf(dm->qryVencimentos), (QStringList{"L-X9", "L-A1", "L-V3", "L-2080"}));
+        QCOMPARE(lotsOf(dm->qryVencimentos), (QStringList{"L-G2", "L-X9", "L-A1", "L-V3", "L-2080"}));
     }
 
     void thePeriodIsKeptOnTheWorkstation()
