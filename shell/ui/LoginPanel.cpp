@@ -116,6 +116,10 @@ bool LoginPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (!reporting_)
         return false;
+    // Before the login the menu answers no Alt key; the letter of one is no text for the name or
+    // the password either.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier))
+        return true;
     // The name is kept in capitals, as the users table holds it.
     if (watched == EditNome && event->type() == QEvent::FocusOut)
         EditNome->setText(ascii::upper(EditNome->text()));

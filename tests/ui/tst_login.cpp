@@ -114,6 +114,7 @@ private slots:
         auto* name = form.findChild<QLineEdit*>("EditNome");
         QTRY_VERIFY(name->hasFocus());
         const qint64 invoice = l.w.dm->NFiscal.asInteger(QStringLiteral("CODIGO"));
+        const QString typedName = name->text();
 
         QTest::keyClick(name, Qt::Key(key), Qt::AltModifier);
         QCoreApplication::processEvents();
@@ -123,6 +124,7 @@ private slots:
         QCOMPARE(l.w.dm->NFiscal.state(), CachedDataset::State::Browse);
         QCOMPARE(l.w.dm->NFiscal.asInteger(QStringLiteral("CODIGO")), invoice);
         QVERIFY(name->hasFocus());
+        QCOMPARE(name->text(), typedName); // a shortcut that answers nothing is no text either
 
         l.login(QStringLiteral("ana"), QStringLiteral("123"));
         QVERIFY(form.menuBar()->isEnabled());
