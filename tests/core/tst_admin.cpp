@@ -10,6 +10,7 @@
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
 #include "shell/Workstation.h"
+#include "tests/support/AdminRun.h"
 #include "tests/support/NfeSample.h"
 #include "tests/support/TestDatabase.h"
 
@@ -21,22 +22,9 @@ class TestAdmin : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> folder;
 
-    struct Outcome {
-        int code;
-        QString out;
-        QString err;
-    };
+    using Outcome = AdminOutcome;
 
-    Outcome run(const QStringList& args)
-    {
-        Outcome o{0, {}, {}};
-        QTextStream out(&o.out);
-        QTextStream err(&o.err);
-        o.code = admin::run(args, out, err);
-        out.flush();
-        err.flush();
-        return o;
-    }
+    Outcome run(const QStringList& args) { return runAdmin(args); }
 
     QString sharedPath() const { return folder->filePath(QStringLiteral("dados/korvanis.bd")); }
     QString workstationPath() const { return folder->filePath(QStringLiteral("interfac/korvanis.bd")); }

@@ -3,6 +3,7 @@
 #include "data/FbConnection.h"
 #include "shell/BackupStatus.h"
 #include "shell/ProductFolder.h"
+#include "tests/support/AdminRun.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <QtTest>
@@ -14,22 +15,7 @@
 
 namespace {
 
-struct Outcome {
-    int code;
-    QString out;
-    QString err;
-};
-
-Outcome runAdmin(const QStringList& args)
-{
-    Outcome o{0, {}, {}};
-    QTextStream out(&o.out);
-    QTextStream err(&o.err);
-    o.code = admin::run(args, out, err);
-    out.flush();
-    err.flush();
-    return o;
-}
+using Outcome = AdminOutcome;
 
 FbConnection::Params local(const QString& path)
 {
