@@ -123,6 +123,18 @@ void ProductOptions::showHighlightedProduct()
         label->setText(shown ? products.asText(field) : QString());
 }
 
+namespace {
+
+// A new row takes the product's unit; a row that already holds one (an NF-e item bought by the box,
+// a row whose product is corrected) keeps it: its quantity and price are in that unit.
+void TakeUnitUnlessHeld(CachedDataset& items, const CachedDataset& products)
+{
+    if (items.asText(QStringLiteral("UNIDADE")).trimmed().isEmpty())
+        items.setText(QStringLiteral("UNIDADE"), products.asText(QStringLiteral("UNID")));
+}
+
+} // namespace
+
 void ProductOptions::FindItemProduct()
 {
     CachedDataset& items = dm_->Compras;
@@ -135,7 +147,7 @@ void ProductOptions::FindItemProduct()
     if (FindSupplyProduct(products, typed)) {
         items.setText(QStringLiteral("COMPONENTE"), products.asText(QStringLiteral("COMPONENTE")));
         items.setText(QStringLiteral("CODIGO"), products.asText(QStringLiteral("CODIGO")));
-        items.setText(QStringLiteral("UNIDADE"), products.asText(QStringLiteral("UNID")));
+        TakeUnitUnlessHeld(items, products);
         return;
     }
     endSearching.dismiss();
@@ -170,7 +182,7 @@ void ProductOptions::TakeProduct()
         items.setText(QStringLiteral("COMPONENTE"), products.asText(QStringLiteral("COMPONENTE")));
         items.setText(QStringLiteral("CODIGO"), products.asText(QStringLiteral("CODIGO")));
         items.setText(QStringLiteral("CODIGOFORNECEDOR"), dm_->NFiscal.asText(QStringLiteral("CODIGOFORNECEDOR")));
-        items.setText(QStringLiteral("UNIDADE"), products.asText(QStringLiteral("UNID")));
+        TakeUnitUnlessHeld(items, products);
     }
     hidePanel();
 }

@@ -183,9 +183,10 @@ private slots:
         QTest::newRow("walked through") << ""
                                         << "S1"
                                         << "kg";
+        // The row's quantity is in the unit it holds: another product does not turn 2 kg into 2 g.
         QTest::newRow("another product typed") << "zinco"
                                                << "S4"
-                                               << "g";
+                                               << "kg";
     }
     void productCellLooksUpOnlyAChangedText()
     {
@@ -203,6 +204,24 @@ private slots:
         QVERIFY(!w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
         QCOMPARE(w.itemText("CODIGO"), code);
         QCOMPARE(w.itemText("UNIDADE"), unit);
+    }
+
+    // An item bought by the box (an NF-e item identified in the grid) keeps its box when its product
+    // is taken from "Opções de produtos mais próximos".
+    void aProductTakenFromTheOptionsKeepsTheRowsUnit()
+    {
+        ItemWindow w;
+        catalogue(w);
+        w.item(1, "VITAMINA C 500MG CX", {}, 3, "cx", 40);
+        QVERIFY(w.start());
+        w.dm->Compras.edit(); // as once the clerk has walked the row
+        w.type("vitamina");
+        w.press(Qt::Key_Return);
+        QVERIFY(w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
+        w.press(Qt::Key_Return);
+        QVERIFY(!w.form->findChild<QFrame*>("PainelOpCompras")->isVisible());
+        QVERIFY(!w.itemText("CODIGO").isEmpty());
+        QCOMPARE(w.itemText("UNIDADE"), QStringLiteral("cx"));
     }
 
     // A saved item whose product is typed anew and not taken from the panel no longer belongs to
