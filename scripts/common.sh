@@ -49,12 +49,17 @@ install_packages() {
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# How many builds and tests run at once: every core (KORVANIS_JOBS overrides). The tests that share
+# the private server's databases hold a resource lock, so the rest run beside them.
+korvanis_jobs() {
+    echo "${KORVANIS_JOBS:-$(nproc)}"
+}
+
 # Configures and builds with one of the presets of CMakePresets.json (default: build/).
 build_preset() {
     local preset=$1
-    local jobs=${KORVANIS_JOBS:-$(nproc)}
     cmake --preset "$preset"
-    cmake --build --preset "$preset" -j "$jobs"
+    cmake --build --preset "$preset" -j "$(korvanis_jobs)"
 }
 
 # A process that is not root may not write the embedded engine's default lock folder (it belongs to
