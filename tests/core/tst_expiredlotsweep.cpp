@@ -104,12 +104,6 @@ private slots:
         QCOMPARE(SweepExpiredLots(dm.Compras2, kToday, [&](int done, int total) { heard.append({done, total}); }), 1);
         QCOMPARE(heard, (QList<QPair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
     }
-
-    void countMessage()
-    {
-        QCOMPARE(ExpiredLotsMessage(3), QStringLiteral("Foi feita a identificação e o registro automático de 3 lotes "
-                                                       "vencidos que não haviam sido utilizados ainda."));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestExpiredLotSweep)

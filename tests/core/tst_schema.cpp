@@ -132,15 +132,6 @@ private slots:
         QCOMPARE(list.trimmed(), columns.join(QStringLiteral(", ")));
     }
 
-    void movestColumnsEndWithABlank()
-    {
-        QVERIFY(MovestColumns.endsWith(QStringLiteral("VALIDADE ")));
-        QVERIFY(!NFiscalColumns.endsWith(QLatin1Char(' ')));
-        const RowLayout layout = db->connection().describe(QStringLiteral("select FIRST 1 ") + MovestColumns +
-                                                           QStringLiteral("from MOVEST ORDER BY CODMOVEST DESC"));
-        QCOMPARE(layout.count(), 21);
-    }
-
     void columnTypes_data()
     {
         QTest::addColumn<QString>("table");
