@@ -23,7 +23,7 @@ QPoint besideLabel(QWidget* area, const QString& text)
 {
     for (const QLabel* label : area->findChildren<QLabel*>())
         if (label->text() == text)
-            return label->mapTo(area, QPoint(label->fontMetrics().horizontalAdvance(text) + 2, -2));
+            return label->mapTo(area, QPoint(label->fontMetrics().horizontalAdvance(text) + 1, -2));
     return {};
 }
 

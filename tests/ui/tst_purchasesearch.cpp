@@ -1,5 +1,6 @@
 #include "tests/ui/WorkingWindow.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -401,21 +402,37 @@ private slots:
     }
 
     // Each sort button stands after its label's text and covers none of it.
-    void sortButtonsLeaveTheLabelsWhole()
+    // Every caption of the work area can be read whole: no control that stands beside it (the sort
+    // buttons next to their column captions, say) covers any part of its text.
+    void noControlCoversACaption()
     {
-        const QWidget* area = find("PainelCompras");
-        const std::pair<const char*, QString> pairs[] = {{"SpeedButton1", QStringLiteral("Data Emissão")},
-                                                         {"SpeedButton5", QStringLiteral("Nota Fiscal")},
-                                                         {"SpeedButton3", QStringLiteral("Fornecedor")}};
-        for (const auto& [button, text] : pairs) {
-            const QLabel* label = nullptr;
-            for (const QLabel* l : area->findChildren<QLabel*>())
-                if (l->text() == text)
-                    label = l;
-            QVERIFY2(label, qPrintable(text));
-            const int textEnd = label->mapTo(area, QPoint(label->fontMetrics().horizontalAdvance(text), 0)).x();
-            QVERIFY2(find<QToolButton>(button)->geometry().left() >= textEnd, button);
+        QWidget* area = find("PainelCompras");
+        QStringList covered;
+        for (const QLabel* label : area->findChildren<QLabel*>()) {
+            if (!label->isVisibleTo(area) || label->text().isEmpty())
+                continue;
+            const QRect text = QRect(label->mapTo(area, label->contentsRect().topLeft()),
+                                     label->fontMetrics().size(Qt::TextSingleLine, label->text()))
+                                   .intersected(QRect(label->mapTo(area, QPoint(0, 0)), label->size()));
+            for (const QWidget* control : area->findChildren<QWidget*>()) {
+                if (control == label || !control->isVisibleTo(area) || control->isAncestorOf(label) ||
+                    label->isAncestorOf(control) || qobject_cast<const QLabel*>(control) ||
+                    control->findChildren<QLabel*>().contains(label))
+                    continue;
+                if (!qobject_cast<const QAbstractButton*>(control) && control->focusPolicy() == Qt::NoFocus)
+                    continue;
+                const QRect box(control->mapTo(area, QPoint(0, 0)), control->size());
+                if (box.intersects(text))
+                    covered << QStringLiteral("\"%1\" (x %2 a %3) sob %4 (x %5 a %6)")
+                                   .arg(label->text())
+                                   .arg(text.left())
+                                   .arg(text.right())
+                                   .arg(control->objectName())
+                                   .arg(box.left())
+                                   .arg(box.right());
+            }
         }
+        QVERIFY2(covered.isEmpty(), qPrintable(covered.join(QStringLiteral("; "))));
     }
 };
 
