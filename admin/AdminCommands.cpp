@@ -19,8 +19,8 @@
 #include "shell/BackupStatus.h"
 #include "shell/Credential.h"
 #include "shell/LogonUser.h"
-#include "shell/ProductFolder.h"
-#include "shell/TextFiles.h"
+#include "platform/ProductFolder.h"
+#include "platform/TextFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -10,7 +10,7 @@
 #include "reports/ReportError.h"
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -3,7 +3,7 @@
 #include "admin/AdminError.h"
 #include "admin/FirebirdBackup.h"
 #include "data/DbError.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,7 +11,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

@@ -8,7 +8,7 @@
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "shell/WorkQueries.h"
 
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "nfe/NfeChecks.h"
 #include "nfe/NfeReader.h"
 #include "nfe/NfeSignature.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

@@ -10,7 +10,7 @@
 #include "purchase/WindowState.h"
 #include "search/PurchaseSearch.h"
 #include "shell/Dialogs.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QRandomGenerator>
 

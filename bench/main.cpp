@@ -15,7 +15,7 @@
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
 #include "db/ColumnLists.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 #include "entry/UnitConversion.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 
 #include <cmath>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "closing/StockEntryLog.h"
 
 #include "data/Formats.h"
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "data/DbError.h"
 #include "data/Win1252.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QFile>
 

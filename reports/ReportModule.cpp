@@ -8,7 +8,7 @@
 #include "reports/ReportError.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRows.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 using namespace reports;
 

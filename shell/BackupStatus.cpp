@@ -2,8 +2,8 @@
 
 #include "data/Formats.h"
 #include "data/Win1252.h"
-#include "shell/ProductFolder.h"
-#include "shell/TextFiles.h"
+#include "platform/ProductFolder.h"
+#include "platform/TextFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "shell/InUseStamp.h"
 
 #include "data/Formats.h"
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "entry/ui/CostDetails.h"
 
 #include "entry/ProductCost.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"

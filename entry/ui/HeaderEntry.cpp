@@ -1,7 +1,7 @@
 #include "entry/ui/HeaderEntry.h"
 
 #include "entry/HeaderCascade.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "entry/ui/SupplierLookup.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"

@@ -5,7 +5,7 @@
 #include "entry/ItemEntryValues.h"
 #include "entry/StockLocation.h"
 #include "entry/ui/CostDetails.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "entry/ui/ProductOptions.h"
 #include "entry/ui/UnitOptions.h"
 #include "purchase/DataModule.h"

@@ -3,7 +3,7 @@
 #include "entry/ItemEntryValues.h"
 #include "entry/SupplyProducts.h"
 #include "entry/ui/KeyLine.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"

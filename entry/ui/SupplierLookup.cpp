@@ -2,7 +2,7 @@
 
 #include "entry/HeaderCascade.h"
 #include "entry/ui/KeyLine.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "entry/ui/SupplierRegistration.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"

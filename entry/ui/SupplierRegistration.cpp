@@ -1,6 +1,6 @@
 #include "entry/ui/SupplierRegistration.h"
 
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "nfe/NameNormalization.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"

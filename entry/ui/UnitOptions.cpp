@@ -2,7 +2,7 @@
 
 #include "data/AsciiCase.h"
 #include "entry/ui/KeyLine.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"

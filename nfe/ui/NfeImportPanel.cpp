@@ -2,7 +2,7 @@
 
 #include "data/Decimal.h"
 #include "data/Formats.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "nfe/NfeImport.h"
 #include "nfe/NfeReader.h"
 #include "shell/Dialogs.h"

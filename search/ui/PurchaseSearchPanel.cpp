@@ -1,7 +1,7 @@
 #include "search/ui/PurchaseSearchPanel.h"
 
 #include "data/CachedDataset.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"

@@ -2,7 +2,7 @@
 #include "data/DbError.h"
 #include "data/FbConnection.h"
 #include "shell/BackupStatus.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "tests/support/AdminRun.h"
 #include "tests/support/ScopedEnv.h"
 

@@ -8,7 +8,7 @@
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "shell/Dialogs.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 

@@ -1,7 +1,7 @@
 #include "shell/AccessRights.h"
 #include "shell/ErrorLog.h"
 #include "shell/InUseStamp.h"
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

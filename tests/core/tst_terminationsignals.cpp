@@ -1,4 +1,4 @@
-#include "shell/TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QTimer>

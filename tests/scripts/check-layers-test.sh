@@ -13,7 +13,7 @@ failures=0
 # A repository with an engine, one subsystem (with its ui) and the window, in the shape of the real one.
 make_repo() {
     local repo=$1
-    mkdir -p "$repo"/{data,shell/ui,entry/ui}
+    mkdir -p "$repo"/{data,shell,window,entry/ui}
     cat >"$repo/CMakeLists.txt" <<'CMAKE'
 set(KORVANIS_SUBSYSTEMS shell entry)
 add_subdirectory(data)
@@ -22,13 +22,14 @@ foreach(subsystem IN LISTS KORVANIS_SUBSYSTEMS)
         add_subdirectory(${folder})
     endforeach()
 endforeach()
+add_subdirectory(window)
 CMAKE
     echo 'target_sources(korvanis_engine PRIVATE Rows.h)' >"$repo/data/CMakeLists.txt"
     echo 'target_sources(korvanis_domain PRIVATE Rules.h)' >"$repo/entry/CMakeLists.txt"
     echo 'target_sources(korvanis_ui PRIVATE Panel.cpp)' >"$repo/entry/ui/CMakeLists.txt"
     echo 'target_sources(korvanis_domain PRIVATE)' >"$repo/shell/CMakeLists.txt"
-    echo 'target_sources(korvanis_ui PRIVATE Window.h)' >"$repo/shell/ui/CMakeLists.txt"
-    touch "$repo/data/Rows.h" "$repo/shell/ui/Window.h"
+    echo 'target_sources(korvanis_ui PRIVATE Window.h)' >"$repo/window/CMakeLists.txt"
+    touch "$repo/data/Rows.h" "$repo/window/Window.h"
     echo '#include "data/Rows.h"' >"$repo/entry/Rules.h"
     printf '#include "entry/Rules.h"\n#include <QtWidgets/QFrame>\n' >"$repo/entry/ui/Panel.cpp"
     git -C "$repo" init -q
@@ -54,7 +55,7 @@ expect in_order pass true
 expect domain_includes_the_engine_and_a_subsystem pass 'echo "#include \"entry/Rules.h\"" >data/../entry/Other.h; echo "target_sources(korvanis_domain PRIVATE Rules.h Other.h)" >entry/CMakeLists.txt'
 expect engine_includes_the_domain refuse 'echo "#include \"entry/Rules.h\"" >>data/Rows.h'
 expect domain_includes_qtwidgets refuse 'echo "#include <QtWidgets/QWidget>" >>entry/Rules.h'
-expect panel_includes_the_window refuse 'echo "#include \"shell/ui/Window.h\"" >>entry/ui/Panel.cpp'
+expect panel_includes_the_window refuse 'echo "#include \"window/Window.h\"" >>entry/ui/Panel.cpp'
 expect file_not_listed refuse 'touch entry/Unlisted.cpp'
 expect folder_unknown_to_the_build refuse 'mkdir stray && echo "int x;" >stray/X.cpp && echo "target_sources(korvanis_domain PRIVATE X.cpp)" >stray/CMakeLists.txt'
 expect folder_without_cmake refuse 'mkdir -p stray/deep && echo "int x;" >stray/deep/X.cpp'

@@ -3,7 +3,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/WorkQueries.h"
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestDatabase.h"

@@ -1,5 +1,5 @@
 #include "closing/StockEntryLog.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "tests/ui/ItemWindow.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/FocusColours.h"

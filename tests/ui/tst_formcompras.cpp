@@ -4,7 +4,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBNavigator.h"
 
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 #include "widgets/DBGrid.h"
 #include <QLineEdit>
 #include <QToolButton>

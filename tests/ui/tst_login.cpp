@@ -2,8 +2,8 @@
 #include "db/Schema.h"
 #include "shell/Credential.h"
 #include "shell/ErrorLog.h"
-#include "shell/ProductFolder.h"
-#include "shell/ui/CrashReport.h"
+#include "platform/ProductFolder.h"
+#include "window/CrashReport.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/UnhandledError.h"
 

@@ -1,7 +1,7 @@
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportProject.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"

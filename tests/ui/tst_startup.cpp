@@ -1,6 +1,6 @@
 #include "data/Win1252.h"
 #include "shell/Dialogs.h"
-#include "shell/ui/StartUp.h"
+#include "window/StartUp.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
 

@@ -1,14 +1,14 @@
 #include "data/Formats.h"
 #include "shell/InUseStamp.h"
 #include "shell/LogonUser.h"
-#include "shell/ProductFolder.h"
-#include "shell/TerminationSignals.h"
+#include "platform/ProductFolder.h"
+#include "platform/TerminationSignals.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBGrid.h"
 #include "widgets/DBNavigator.h"
-#include "widgets/QtDialogs.h"
+#include "window/QtDialogs.h"
 
 #include <QDir>
 #include <QFile>

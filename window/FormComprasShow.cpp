@@ -1,7 +1,7 @@
 // The window's start: the sequence run once when it is first shown, activation, the single-module
 // guard and the timers that keep the stamp and the activity file fresh.
-#include "shell/ui/FormCompras.h"
-#include "shell/ui/LoginPanel.h"
+#include "window/FormCompras.h"
+#include "window/LoginPanel.h"
 
 #include "entry/ui/CostDetails.h"
 #include "entry/ui/ItemEntry.h"
@@ -12,9 +12,9 @@
 #include "shell/ExpiredLotSweep.h"
 #include "shell/InUseStamp.h"
 #include "shell/LogonUser.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "shell/StartUpLists.h"
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 #include "shell/WorkQueries.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

@@ -1,6 +1,6 @@
 // Totals, the tax panel and closing the invoice into stock: the totals fields of the work area,
 // the receipt-date rule, the tax panel `PainelOutrasDespesas` and "Fechar Nota Fiscal".
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 
 #include "closing/InvoiceTotals.h"
 #include "closing/StockEntry.h"
@@ -8,7 +8,7 @@
 #include "closing/ui/TaxPanel.h"
 #include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "widgets/CoveringPanels.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"

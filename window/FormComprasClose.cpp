@@ -1,7 +1,7 @@
 // Closing the window: the reminder of an invoice not yet in accounts payable, the pending changes
 // posted, the in-use stamp removed and the datasets closed; and the same close when the system
 // asks the program to end, with nobody there to answer.
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
@@ -11,7 +11,7 @@
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "shell/ErrorLog.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
 #include "widgets/UnhandledError.h"

@@ -1,12 +1,12 @@
 // Where the controls of the invoice window stand. Sizes and places are those of the screens;
 // what the screens leave free is laid out to fit the 800 × 560 window.
-#include "shell/ui/FormCompras.h"
-#include "shell/ui/LoginPanel.h"
+#include "window/FormCompras.h"
+#include "window/LoginPanel.h"
 
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
 #include "entry/ui/ItemGrid.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "nfe/ui/NfeImportPanel.h"
 #include "payments/ui/InstalmentPanel.h"
 #include "reports/ui/ExpiryPanel.h"

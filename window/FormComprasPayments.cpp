@@ -1,6 +1,6 @@
 // The payment form of the invoice and its way to accounts payable: the payment-form combo, the
 // instalment panel and "Incluir no Contas a Pagar".
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 
 #include "payments/IncludeInPayables.h"
 #include "payments/ui/InstalmentPanel.h"

@@ -1,4 +1,4 @@
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 
 #include "entry/ui/CostDetails.h"
 #include "entry/ui/HeaderEntry.h"

@@ -1,4 +1,4 @@
-#include "widgets/GuardedApplication.h"
+#include "window/GuardedApplication.h"
 
 #include "widgets/UnhandledError.h"
 

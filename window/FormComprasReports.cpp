@@ -1,6 +1,6 @@
 // The report entries of the main menu: labels of the current invoice ("Etiquetas") and the
 // expiry listing over the workstation's period ("Vencimentos").
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 
 #include "purchase/DataModule.h"
 #include "reports/ReportData.h"

@@ -1,9 +1,9 @@
-#include "shell/ui/CrashReport.h"
+#include "window/CrashReport.h"
 
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "shell/ErrorLog.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 #include "widgets/UnhandledError.h"
 
 void InstallCrashReporter(const SessionState& session)

@@ -1,4 +1,4 @@
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 
 #include "widgets/DBEdit.h"
 

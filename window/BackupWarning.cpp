@@ -1,4 +1,4 @@
-#include "shell/ui/BackupWarning.h"
+#include "window/BackupWarning.h"
 
 #include "shell/BackupStatus.h"
 #include "shell/Dialogs.h"

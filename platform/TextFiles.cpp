@@ -1,4 +1,4 @@
-#include "shell/TextFiles.h"
+#include "platform/TextFiles.h"
 
 #include "data/Win1252.h"
 

@@ -1,7 +1,7 @@
-#include "shell/ui/LoginPanel.h"
+#include "window/LoginPanel.h"
 
 #include "data/AsciiCase.h"
-#include "entry/ui/PanelParts.h"
+#include "widgets/PanelParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FocusColours.h"
 #include "widgets/UnhandledError.h"

@@ -1,4 +1,4 @@
-#include "widgets/QtDialogs.h"
+#include "window/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
-#include "shell/ui/StartUp.h"
+#include "window/StartUp.h"
 
 #include "data/DbError.h"
 #include "shell/Dialogs.h"
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 int StartUp::exitCode(Outcome outcome)
 {

@@ -1,8 +1,8 @@
 // The login panel: name and password checked against the users, the rights of the access string,
 // then the workstation of the user and the work area.
-#include "shell/ui/BackupWarning.h"
-#include "shell/ui/FormCompras.h"
-#include "shell/ui/LoginPanel.h"
+#include "window/BackupWarning.h"
+#include "window/FormCompras.h"
+#include "window/LoginPanel.h"
 
 #include "data/AsciiCase.h"
 #include "entry/ui/CostDetails.h"

@@ -4,7 +4,7 @@
 #include "search/PurchaseSearch.h"
 #include "search/ui/InvoiceTablePanel.h"
 #include "search/ui/PurchaseSearchPanel.h"
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 #include "widgets/CoveringPanels.h"
 #include "widgets/UnhandledError.h"
 

@@ -1,6 +1,6 @@
 // The NF-e import in the invoice window: "Importar NF-&e" opens the import panel, which reads the
 // file and writes the invoice; the window takes the focus back when the panel closes.
-#include "shell/ui/FormCompras.h"
+#include "window/FormCompras.h"
 
 #include "nfe/ui/NfeImportPanel.h"
 #include "purchase/DataModule.h"

@@ -1,4 +1,4 @@
-#include "shell/ProductFolder.h"
+#include "platform/ProductFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
