@@ -33,7 +33,8 @@ void takeSettings(SessionState& session, const LocalSettings& settings)
 // Qt's own texts (the print dialog, the preview's tools, the edit menus) in Portuguese, when the
 // translations are installed.
 // The settings and the databases first (either missing ends the program with its message), then
-// the window and the data module; showing the window starts the work.
+// the data module and the report module, and the window on them; showing the window starts the
+// work.
 int run(QApplication& app)
 {
     StartUp startUp(QCoreApplication::applicationDirPath());
@@ -46,11 +47,9 @@ int run(QApplication& app)
     SessionState session;
     takeSettings(session, startUp.settings());
     InstallCrashReporter(session);
-    TFormCompras form(session);
-    TDM dm(startUp.connections().shared, startUp.connections().workstation, session, form);
-    form.attachDataModule(dm);
+    TDM dm(startUp.connections().shared, startUp.connections().workstation, session);
     TRM RM(dm, session);
-    form.attachReports(RM);
+    TFormCompras form(dm, RM);
     form.show();
     SetTerminationHandler([&form] { form.endOnTerminationSignal(); });
     const int exitCode = app.exec();

@@ -10,7 +10,6 @@
 #include "db/ColumnLists.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/ProductFolder.h"
 
 #include <QRandomGenerator>
@@ -189,8 +188,7 @@ void measureClosing(FbConnection& c)
 
     SessionState session;
     session.WorkstationCode = QStringLiteral("01");
-    NoWindow window;
-    TDM dm(shared, workstation, session, window);
+    TDM dm(shared, workstation, session);
 
     std::vector<double> totals, nativeTotalsMs, first, nativeFirst, second, nativeSecond, firstCpu, nativeFirstCpu;
     for (int run = 0; run < kInvoices; ++run) {

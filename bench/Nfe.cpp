@@ -6,7 +6,6 @@
 #include "nfe/NfeImport.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
 #include "shell/WorkQueries.h"
@@ -36,10 +35,9 @@ void measureNfeImport()
                     .arg(kRuns));
     SessionState session;
     session.WorkstationCode = QStringLiteral("01");
-    NoWindow window;
     const QString database = productfolder::sharedDatabase();
     const FbConnection::Params params{database, FbConnection::defaultUser(), FbConnection::defaultPassword()};
-    TDM dm(params, {productfolder::workstationDatabase(), params.user, params.password}, session, window);
+    TDM dm(params, {productfolder::workstationDatabase(), params.user, params.password}, session);
     dm.NFiscal.setCommandText(workqueries::nfiscal());
     dm.NFiscal.open();
     dm.NFiscal.last();

@@ -8,7 +8,6 @@
 #include "payments/PayableDescription.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
 #include "shell/ProductFolder.h"
 
@@ -168,8 +167,7 @@ void measurePayables(FbConnection& c)
 {
     Dialogs::install(std::make_unique<RecordingDialogs>()); // the success messages are not shown
     SessionState session;
-    NoWindow window;
-    TDM dm(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password}, session, window);
+    TDM dm(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password}, session);
     measureInclusion(c, dm);
     measurePanelOpening(c, dm);
     Dialogs::install(nullptr);

@@ -1,6 +1,6 @@
 #include "reports/ReportModule.h"
 
-#include "purchase/DataModule.h"
+#include "data/CachedDataset.h"
 #include "purchase/SessionState.h"
 #include "reports/LabelSheetLayout.h"
 #include "reports/ListingLayout.h"
@@ -12,7 +12,7 @@
 
 using namespace reports;
 
-TRM::TRM(TDM& dm, const SessionState& session, QObject* parent)
+TRM::TRM(ReportDatasets dm, const SessionState& session, QObject* parent)
     : QObject(parent), rvdsVencimentos(dm.qryVencimentos), rvdsPeriodo(dm.Periodo), rvdsRotulos(dm.qryRotulos),
       session_(session)
 {

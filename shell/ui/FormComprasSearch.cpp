@@ -29,12 +29,11 @@ QPoint besideLabel(QWidget* area, const QString& text)
 
 } // namespace
 
-void TFormCompras::attachSearch(TDM& dm)
+void TFormCompras::buildSearch()
 {
+    TDM& dm = *dm_;
     auto* search = new PurchaseSearchPanel(centralWidget(), dm, *this);
     auto* table = new InvoiceTablePanel(centralWidget(), dm, *this);
-    delete PainelPesquisaCompras;
-    delete TabelaNFiscais;
     PainelPesquisaCompras = search;
     TabelaNFiscais = table;
     coveringpanels::add(search);
