@@ -144,7 +144,7 @@ void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
 
 void InstalmentPanel::RecalcInstalmentBalance()
 {
-    if (!dm_ || !dm_->NFiscal.isOpen())
+    if (!dm_->NFiscal.isOpen())
         return;
     balance_ = instalments::InstalmentBalance(*dm_);
     if (balance_.units < 0)
@@ -179,7 +179,7 @@ void InstalmentPanel::CloseInstalmentPanel()
 
 bool InstalmentPanel::gridKey(QKeyEvent& event)
 {
-    if (!IsEnterKey(event) || !dm_)
+    if (!IsEnterKey(event))
         return false;
     RunGuarded([this] {
         if (DBGrid3->selectedIndex() == kValueColumn)

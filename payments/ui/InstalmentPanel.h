@@ -53,7 +53,7 @@ private:
     bool storeTypedInstalment(int column);
     bool dueDateAccepted();
 
-    TDM* dm_;
+    TDM* const dm_;
     WindowState& window_;
     Decimal balance_{0, 2};
 
