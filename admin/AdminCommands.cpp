@@ -14,13 +14,13 @@
 #include "data/DbError.h"
 #include "data/Formats.h"
 #include "db/Schema.h"
+#include "platform/ProductFolder.h"
+#include "platform/TextFiles.h"
 #include "purchase/ConnectionConfig.h"
 #include "shell/AccessRights.h"
 #include "shell/BackupStatus.h"
 #include "shell/Credential.h"
 #include "shell/LogonUser.h"
-#include "platform/ProductFolder.h"
-#include "platform/TextFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

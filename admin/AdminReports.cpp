@@ -3,14 +3,13 @@
 #include "admin/AdminCommands.h"
 #include "data/DbError.h"
 #include "data/Formats.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "reports/ReportData.h"
 #include "reports/ReportError.h"
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
-#include "platform/ProductFolder.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -71,8 +70,7 @@ FbConnection::Params paramsOf(const QString& database)
 // login at the workstation (its store's CNPJ heads the listing).
 struct ReportSession {
     explicit ReportSession(const QString& workstation)
-        : dm(paramsOf(productfolder::sharedDatabase()), paramsOf(productfolder::workstationDatabase()), session,
-             window),
+        : dm(paramsOf(productfolder::sharedDatabase()), paramsOf(productfolder::workstationDatabase()), session),
           rm(dm, session)
     {
         const QString sql = workstation.isEmpty()
@@ -88,7 +86,6 @@ struct ReportSession {
     }
 
     SessionState session;
-    NoWindow window;
     TDM dm;
     TRM rm;
 };

@@ -6,7 +6,6 @@
 #include "nfe/NfeImport.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
 
 #include <QScopeGuard>
@@ -86,8 +85,7 @@ int ImportNfeFiles(const NfeBatchOptions& options, const QStringList& files, QTe
     const auto restoreDialogs = qScopeGuard([] { Dialogs::install(nullptr); });
 
     SessionState session;
-    NoWindow window;
-    TDM dm(options.shared, options.workstation, session, window);
+    TDM dm(options.shared, options.workstation, session);
     session.WorkstationCode = workstationOf(dm);
     NfeImporter importer(dm, session);
     importer.setPositionsDatasets(false);

@@ -1,17 +1,17 @@
+#include "platform/TerminationSignals.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "reports/ReportModule.h"
 #include "reports/ui/QtReportOutput.h"
 #include "shell/Dialogs.h"
 #include "shell/QtTranslations.h"
-#include "platform/TerminationSignals.h"
+#include "widgets/DatabaseActivity.h"
+#include "widgets/UnhandledError.h"
 #include "window/CrashReport.h"
 #include "window/FormCompras.h"
-#include "window/StartUp.h"
-#include "widgets/DatabaseActivity.h"
 #include "window/GuardedApplication.h"
 #include "window/QtDialogs.h"
-#include "widgets/UnhandledError.h"
+#include "window/StartUp.h"
 
 #include <cstdio>
 #include <cstring>
@@ -33,7 +33,8 @@ void takeSettings(SessionState& session, const LocalSettings& settings)
 // Qt's own texts (the print dialog, the preview's tools, the edit menus) in Portuguese, when the
 // translations are installed.
 // The settings and the databases first (either missing ends the program with its message), then
-// the window and the data module; showing the window starts the work.
+// the data module and the report module, and the window on them; showing the window starts the
+// work.
 int run(QApplication& app)
 {
     StartUp startUp(QCoreApplication::applicationDirPath());
@@ -46,11 +47,9 @@ int run(QApplication& app)
     SessionState session;
     takeSettings(session, startUp.settings());
     InstallCrashReporter(session);
-    TFormCompras form(session);
-    TDM dm(startUp.connections().shared, startUp.connections().workstation, session, form);
-    form.attachDataModule(dm);
+    TDM dm(startUp.connections().shared, startUp.connections().workstation, session);
     TRM RM(dm, session);
-    form.attachReports(RM);
+    TFormCompras form(dm, RM);
     form.show();
     SetTerminationHandler([&form] { form.endOnTerminationSignal(); });
     const int exitCode = app.exec();

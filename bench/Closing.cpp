@@ -8,10 +8,9 @@
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
-#include "platform/ProductFolder.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -189,8 +188,7 @@ void measureClosing(FbConnection& c)
 
     SessionState session;
     session.WorkstationCode = QStringLiteral("01");
-    NoWindow window;
-    TDM dm(shared, workstation, session, window);
+    TDM dm(shared, workstation, session);
 
     std::vector<double> totals, nativeTotalsMs, first, nativeFirst, second, nativeSecond, firstCpu, nativeFirstCpu;
     for (int run = 0; run < kInvoices; ++run) {

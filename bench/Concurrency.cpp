@@ -6,7 +6,6 @@
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -71,19 +70,13 @@ QString supplierNamePrefix(const QString& tag)
     return QStringLiteral("CARGA ") + tag;
 }
 
-// A window that is not there, whose messages go to the standard error: a writer reports every
-// refusal the rules report.
-class ReportingWindow : public NoWindow {
-public:
-    explicit ReportingWindow(int writer) : writer_(writer) {}
-    void showMessage(const QString& text) override
-    {
-        complain(QStringLiteral("gravador %1: %2").arg(writer_).arg(QString(text).replace(u'\r', u' ')));
-    }
-
-private:
-    int writer_;
-};
+// A writer reports every refusal the rules report on the standard error.
+ListenerHandle reportRefusals(TDM& dm, int writer)
+{
+    return dm.rules().messageRaised.add([writer](const QString& text) {
+        complain(QStringLiteral("gravador %1: %2").arg(writer).arg(QString(text).replace(u'\r', u' ')));
+    });
+}
 
 // ---- one writer
 
@@ -172,8 +165,8 @@ int runConcurrencyWriter(const QStringList& args)
     SessionState session;
     session.WorkstationCode = QString::number(writer % 100).rightJustified(2, u'0');
     session.DefaultStockLocation = QStringLiteral("CARGA");
-    ReportingWindow window(writer);
-    TDM dm(paramsOf(database), paramsOf(database), session, window);
+    TDM dm(paramsOf(database), paramsOf(database), session);
+    const ListenerHandle reporting = reportRefusals(dm, writer);
     int left = 0;
     try {
         dm.NFiscal.open();

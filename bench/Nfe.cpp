@@ -4,11 +4,10 @@
 #include "NfeSamples.h"
 
 #include "nfe/NfeImport.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
-#include "platform/ProductFolder.h"
 #include "shell/WorkQueries.h"
 
 #include <QTemporaryDir>
@@ -36,10 +35,9 @@ void measureNfeImport()
                     .arg(kRuns));
     SessionState session;
     session.WorkstationCode = QStringLiteral("01");
-    NoWindow window;
     const QString database = productfolder::sharedDatabase();
     const FbConnection::Params params{database, FbConnection::defaultUser(), FbConnection::defaultPassword()};
-    TDM dm(params, {productfolder::workstationDatabase(), params.user, params.password}, session, window);
+    TDM dm(params, {productfolder::workstationDatabase(), params.user, params.password}, session);
     dm.NFiscal.setCommandText(workqueries::nfiscal());
     dm.NFiscal.open();
     dm.NFiscal.last();

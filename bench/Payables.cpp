@@ -6,11 +6,10 @@
 #include "payments/CustomInstalments.h"
 #include "payments/IncludeInPayables.h"
 #include "payments/PayableDescription.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
-#include "platform/ProductFolder.h"
 
 #include <QRandomGenerator>
 
@@ -168,8 +167,7 @@ void measurePayables(FbConnection& c)
 {
     Dialogs::install(std::make_unique<RecordingDialogs>()); // the success messages are not shown
     SessionState session;
-    NoWindow window;
-    TDM dm(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password}, session, window);
+    TDM dm(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password}, session);
     measureInclusion(c, dm);
     measurePanelOpening(c, dm);
     Dialogs::install(nullptr);

@@ -5,12 +5,11 @@
 #include "data/CachedDataset.h"
 #include "data/FbConnection.h"
 #include "entry/SupplyProducts.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "search/PurchaseSearch.h"
 #include "shell/Dialogs.h"
-#include "platform/ProductFolder.h"
 
 #include <QRandomGenerator>
 
@@ -98,9 +97,8 @@ void measurePurchaseSearch(FbConnection& c)
         QStringLiteral("\n-- Purchase search panel (each line: the panel's work beside a native indexed select)"));
     Dialogs::install(std::make_unique<Silent>());
     SessionState session;
-    NoWindow window;
     const FbConnection::Params shared = c.params();
-    TDM dm(shared, {productfolder::workstationDatabase(), shared.user, shared.password}, session, window);
+    TDM dm(shared, {productfolder::workstationDatabase(), shared.user, shared.password}, session);
     dm.SQLConnection1.open();
     PurchaseSearch search(dm);
     const int samples = 30;

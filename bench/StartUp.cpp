@@ -6,7 +6,6 @@
 #include "data/DbError.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"
 #include "shell/StartUpLists.h"
 #include "shell/WorkQueries.h"
@@ -84,7 +83,6 @@ StartUpRun startUp(const FbConnection::Params& shared, const FbConnection::Param
 {
     StartUpRun run;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
     Values lastInvoice;
     const auto step = [&](const char* name, const std::function<void()>& work) {
@@ -94,7 +92,7 @@ StartUpRun startUp(const FbConnection::Params& shared, const FbConnection::Param
         run.steps.push_back({QString::fromLatin1(name), t});
     };
     step("data module and connection", [&] {
-        dm = std::make_unique<TDM>(shared, workstation, session, window);
+        dm = std::make_unique<TDM>(shared, workstation, session);
         dm->SQLConnection1.open();
     });
     step("stock locations, supplier counter, payment forms", [&] {

@@ -4,8 +4,6 @@
 #include "data/SqlText.h"
 #include "purchase/DataModule.h"
 
-#include <QHash>
-
 namespace {
 
 constexpr int kMoneyScale = 2;
@@ -72,18 +70,27 @@ InvoiceTotals RecalcInvoiceTotals(TDM& dm)
     return t;
 }
 
-QStringList FocusAfterTotals(const QString& step)
+QList<TotalsNext> FocusAfterTotals(TotalsStep step)
 {
-    static const QHash<QString, QStringList> next = {
-        {QStringLiteral("Frete"), {QStringLiteral("DBEdit20")}},
-        {QStringLiteral("Seguro"), {QStringLiteral("DBEdit16")}},
-        {QStringLiteral("IRRF"), {QStringLiteral("DBEdit19")}},
-        {QStringLiteral("Outras"), {QStringLiteral("DBEdit15")}},
-        {QStringLiteral("ValorIPI"), {QStringLiteral("DBEdit18")}},
-        {QStringLiteral("ICMSST"), {QStringLiteral("DBEdit24")}},
-        {QStringLiteral("Desconto"), {QStringLiteral("BitBtn6")}},
-        {QStringLiteral("DescFin"), {QStringLiteral("DBComboBox1"), QStringLiteral("DBEditData")}},
-        {QStringLiteral("Fechar"), {QStringLiteral("DBEdit2")}},
-    };
-    return next.value(step);
+    switch (step) {
+    case TotalsStep::Freight:
+        return {TotalsNext::Insurance};
+    case TotalsStep::Insurance:
+        return {TotalsNext::Irrf};
+    case TotalsStep::Irrf:
+        return {TotalsNext::OtherExpenses};
+    case TotalsStep::OtherExpenses:
+        return {TotalsNext::IpiRate};
+    case TotalsStep::IpiValue:
+        return {TotalsNext::IpiExempt};
+    case TotalsStep::IcmsWithheld:
+        return {TotalsNext::Discount};
+    case TotalsStep::Discount:
+        return {TotalsNext::BackToInvoice};
+    case TotalsStep::DiscountOnInvoice:
+        return {TotalsNext::PaymentForm, TotalsNext::IssueDate};
+    case TotalsStep::Closing:
+        return {TotalsNext::DiscountOnInvoice};
+    }
+    return {};
 }

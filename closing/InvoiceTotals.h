@@ -2,8 +2,7 @@
 
 #include "data/Decimal.h"
 
-#include <QString>
-#include <QStringList>
+#include <QList>
 
 class TDM;
 
@@ -29,9 +28,39 @@ InvoiceTotals ComputeInvoiceTotals(TDM& dm);
 // when there is one, in edit. Nothing happens without a current invoice.
 InvoiceTotals RecalcInvoiceTotals(TDM& dm);
 
-// The keys naming the field just left, with the controls that take the focus after the totals
-// were recomputed: the first of them that can take it.
-//   "Frete" DBEdit20, "Seguro" DBEdit16, "IRRF" DBEdit19, "Outras" DBEdit15, "ValorIPI" DBEdit18,
-//   "ICMSST" DBEdit24, "Desconto" BitBtn6, "DescFin" DBComboBox1 then DBEditData, "Fechar" DBEdit2.
-// An unknown key gives no control.
-QStringList FocusAfterTotals(const QString& step);
+// What was just done when the totals are recomputed: a field of the tax panel left (freight,
+// insurance, IRRF, other expenses, IPI value, ICMS withheld, discount), the discount of the work
+// area left, or the invoice closed.
+enum class TotalsStep {
+    Freight,
+    Insurance,
+    Irrf,
+    OtherExpenses,
+    IpiValue,
+    IcmsWithheld,
+    Discount,
+    DiscountOnInvoice,
+    Closing,
+};
+
+// Where the clerk goes on once the totals are recomputed: a field of the tax panel (insurance,
+// IRRF, other expenses, IPI rate, IPI exemption, discount), its way back to the invoice, or the
+// payment form, the issue date or the discount of the work area.
+enum class TotalsNext {
+    Insurance,
+    Irrf,
+    OtherExpenses,
+    IpiRate,
+    IpiExempt,
+    Discount,
+    BackToInvoice,
+    PaymentForm,
+    IssueDate,
+    DiscountOnInvoice,
+};
+
+// The places that take the focus after the totals of a step were recomputed, the first that can
+// take it: freight → insurance → IRRF → other expenses → IPI rate; IPI value → IPI exemption;
+// ICMS withheld → discount → back to the invoice; the work area's discount → payment form, else
+// issue date; closing → the work area's discount.
+QList<TotalsNext> FocusAfterTotals(TotalsStep step);

@@ -8,9 +8,9 @@
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"
 #include "entry/UnitConversion.h"
+#include "platform/TextFiles.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
-#include "platform/TextFiles.h"
 
 #include <cmath>
 #include <optional>

@@ -154,7 +154,7 @@ QString TDM::standingQuery(const QString& datasetName)
            definition(#member).table, definition(#member).mode, definition(#member).key, definition(#member).required)
 
 TDM::TDM(const FbConnection::Params& shared, const FbConnection::Params& workstation, SessionState& session,
-         WindowState& window, QObject* parent)
+         QObject* parent)
     : QObject(parent), SQLConnection1(shared), SQLConnection2(workstation),
       SQLQuery1(QStringLiteral("SQLQuery1"), SQLConnection1), KORVANIS_DATASET(NFiscal), KORVANIS_DATASET(Compras),
       KORVANIS_DATASET(Compras2), KORVANIS_DATASET(Movest), KORVANIS_DATASET(EstLote), KORVANIS_DATASET(Fornecedor),
@@ -170,7 +170,7 @@ TDM::TDM(const FbConnection::Params& shared, const FbConnection::Params& worksta
       DS_Periodo(QStringLiteral("DS_Periodo"), &Periodo), DS_FormasPG(QStringLiteral("DS_FormasPG"), &FormasPG),
       DS_ContasP(QStringLiteral("DS_ContasP"), &ContasP), DS_PagDiver(QStringLiteral("DS_PagDiver"), &PagDiver),
       DS_Vencimentos(QStringLiteral("DS_Vencimentos"), &qryVencimentos),
-      DS_Rotulos(QStringLiteral("DS_Rotulos"), &qryRotulos), session_(session), window_(window)
+      DS_Rotulos(QStringLiteral("DS_Rotulos"), &qryRotulos), session_(session)
 {
     setObjectName(QStringLiteral("DM"));
     // The module connects with its role: the workstations' database user holds its rights only

@@ -9,20 +9,20 @@
 #include <memory>
 
 struct SessionState;
-class WindowState;
 class DatasetRules;
 
 // The data module: the shared database (`SQLConnection1`) and the workstation database
 // (`SQLConnection2`), every cached dataset under its own name with its table, write mode, key and
 // required columns and standing query, the data sources, and the command object `SQLQuery1`.
-// The dataset rules are attached when it is created; they reach the window only through
-// `WindowState` and share the counters and the login identity through `SessionState`.
+// The dataset rules are attached when it is created; they share the counters and the login
+// identity through `SessionState`, hold the invoice's mode and reach no window: the window is
+// built on the data module and listens to its rules.
 class TDM : public QObject {
     Q_OBJECT
 
 public:
     TDM(const FbConnection::Params& shared, const FbConnection::Params& workstation, SessionState& session,
-        WindowState& window, QObject* parent = nullptr);
+        QObject* parent = nullptr);
     ~TDM() override;
 
     FbConnection SQLConnection1;
@@ -77,10 +77,9 @@ public:
     unsigned execute(const QString& sql);
 
     SessionState& session() const { return session_; }
-    WindowState& window() const { return window_; }
+    DatasetRules& rules() const { return *rules_; }
 
 private:
     SessionState& session_;
-    WindowState& window_;
     std::unique_ptr<DatasetRules> rules_;
 };

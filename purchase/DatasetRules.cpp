@@ -3,7 +3,6 @@
 #include "data/DbError.h"
 #include "data/DbErrorText.h"
 #include "data/FieldValue.h"
-#include "data/Formats.h"
 #include "data/ServerError.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
@@ -12,7 +11,6 @@
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 
 namespace {
 
@@ -80,7 +78,8 @@ void RefuseTakenInvoiceNumber(TDM& dm)
     const CachedDataset& nf = dm.NFiscal;
     const QString number = nf.asText(QStringLiteral("NOTAFISCAL"));
     const QString supplier = nf.asText(QStringLiteral("FORNECEDOR"));
-    if (InvoiceNumberTaken(dm.SQLQuery1, number, nf.asText(QStringLiteral("CODIGOFORNECEDOR")), supplier,
+    SqlCommand query(QStringLiteral("NumberTaken"), dm.SQLConnection1);
+    if (InvoiceNumberTaken(query, number, nf.asText(QStringLiteral("CODIGOFORNECEDOR")), supplier,
                            nf.asInteger(QStringLiteral("CODIGO"))))
         throw DatasetError(InvoiceNumberTakenMessage(number, supplier));
 }
@@ -101,14 +100,13 @@ bool TellTakenInvoiceNumber(TDM& dm)
     try {
         RefuseTakenInvoiceNumber(dm);
     } catch (const DatasetError& taken) {
-        dm.window().showMessage(taken.message());
+        dm.rules().tell(taken.message());
         return true;
     }
     return false;
 }
 
-DatasetRules::DatasetRules(TDM& dm)
-    : dm_(dm), session_(dm.session()), window_(dm.window()), redraws_(QStringLiteral("KeyRedraw"), dm.SQLConnection1)
+DatasetRules::DatasetRules(TDM& dm) : dm_(dm), session_(dm.session())
 {
     attachInvoiceRules();
     attachItemRules();
@@ -116,6 +114,40 @@ DatasetRules::DatasetRules(TDM& dm)
     attachPaymentRules();
     attachWriteRules();
     attachKeyRedraws();
+}
+
+const char* InvoiceModeName(InvoiceMode mode)
+{
+    switch (mode) {
+    case InvoiceMode::Starting:
+        return "Starting";
+    case InvoiceMode::Browsing:
+        return "Browsing";
+    case InvoiceMode::EditingHeader:
+        return "EditingHeader";
+    case InvoiceMode::Taxes:
+        return "Taxes";
+    }
+    return "?";
+}
+
+void DatasetRules::setMode(InvoiceMode mode)
+{
+    const InvoiceMode from = std::exchange(mode_, mode);
+    if (from != mode)
+        modeChanged.notify(from, mode);
+}
+
+void DatasetRules::leaveTaxes()
+{
+    const CachedDataset::State state = dm_.NFiscal.state();
+    const bool editing = state == CachedDataset::State::Edit || state == CachedDataset::State::Insert;
+    setMode(editing ? InvoiceMode::EditingHeader : InvoiceMode::Browsing);
+}
+
+SqlCommand DatasetRules::command() const
+{
+    return SqlCommand(QStringLiteral("DatasetRules"), dm_.SQLConnection1);
 }
 
 void DatasetRules::Write(CachedDataset& dataset)
@@ -137,8 +169,10 @@ void DatasetRules::attachInvoiceRules()
         InvoiceEditingStarts(true);
     };
     nf.afterInsert = [this](CachedDataset&) { InvoiceDefaults(); };
+    // An edit begun while browsing starts editing the header; under the tax panel, or before the
+    // work area is shown, the mode stays.
     nf.beforeEdit = [this](CachedDataset&) {
-        if (window_.isPainelComprasVisible() && !window_.isPainelOutrasDespesasVisible())
+        if (mode_ == InvoiceMode::Browsing || mode_ == InvoiceMode::EditingHeader)
             InvoiceEditingStarts(false);
     };
     nf.afterEdit = [this](CachedDataset& ds) {
@@ -154,15 +188,8 @@ void DatasetRules::attachInvoiceRules()
         PostCurrentItem(ds.state() == CachedDataset::State::Edit);
     };
     nf.afterPost = [this](CachedDataset& ds) {
-        if (!window_.isPainelOutrasDespesasVisible()) {
-            window_.EnableMainButtons();
-            window_.LockInvoiceFields();
-            try {
-                window_.focusDateField();
-            } catch (const std::exception&) {
-                // Focus is a courtesy; the header is posted either way.
-            }
-        }
+        if (mode_ == InvoiceMode::EditingHeader)
+            setMode(InvoiceMode::Browsing);
         Write(ds);
     };
     // Items the database refused are written again before the list changes invoice; still
@@ -201,17 +228,7 @@ void DatasetRules::InvoiceEditingStarts(bool inserting)
 {
     if (inserting)
         session_.InsertingInvoice = true;
-    window_.DisableMainButtons();
-    window_.UnlockInvoiceFields();
-    const bool dateFieldUsable = window_.isDateFieldEnabledAndVisible();
-    if (inserting) {
-        if (dateFieldUsable)
-            window_.focusDateField();
-        window_.makeDateFieldWritable();
-    } else if (dateFieldUsable) {
-        window_.makeDateFieldWritable();
-        window_.focusDateField();
-    }
+    setMode(InvoiceMode::EditingHeader);
 }
 
 void DatasetRules::InvoiceDefaults()
@@ -219,9 +236,8 @@ void DatasetRules::InvoiceDefaults()
     CachedDataset& nf = dm_.NFiscal;
     session_.ItemCounter = 0;
     nf.setText(QStringLiteral("TIPOOPERACAO"), QStringLiteral("1"));
-    if (window_.isDateFieldEnabledAndVisible())
-        window_.focusDateField();
-    nf.setInteger(QStringLiteral("CODIGO"), keys::NextInvoiceCode(dm_.SQLQuery1));
+    SqlCommand draw = command();
+    nf.setInteger(QStringLiteral("CODIGO"), keys::NextInvoiceCode(draw));
     nf.setText(QStringLiteral("ESTACAO"), session_.WorkstationCode);
     nf.setText(QStringLiteral("LOJA"), session_.StoreCnpj);
     nf.setText(QStringLiteral("GRUPDESP"), QStringLiteral("SUP"));
@@ -229,7 +245,7 @@ void DatasetRules::InvoiceDefaults()
 
 void DatasetRules::CopyHeaderIntoItem()
 {
-    if (window_.isPainelOutrasDespesasVisible())
+    if (!headerKeyFollowsEdits())
         return;
     session_.SavedFieldText.date = dm_.NFiscal.asText(QStringLiteral("DATA")).left(40);
     CopyHeaderKey();
@@ -257,7 +273,7 @@ void DatasetRules::PostCurrentItem(bool editingHeader)
     if (!items.isOpen() || items.isEmpty())
         return;
     try {
-        if (editingHeader && !window_.isPainelOutrasDespesasVisible())
+        if (editingHeader && headerKeyFollowsEdits())
             CopyHeaderKey();
         items.edit();
         items.post();
@@ -281,10 +297,11 @@ void DatasetRules::RemoveItemsAndPayables()
     const QString number = nf.asText(QStringLiteral("NOTAFISCAL"));
     const QString supplier = nf.asText(QStringLiteral("FORNECEDOR"));
     const QString description = PayableDescription(number, supplier);
-    if (InvoiceSharesPayables(dm_.SQLQuery1, number, supplier, nf.asInteger(QStringLiteral("CODIGO")))) {
-        window_.showMessage(QStringLiteral("As contas do \"Contas a Pagar\" com a descrição \"") + description +
-                            QStringLiteral("\" não foram excluídas:\routra nota fiscal com o mesmo número e o mesmo "
-                                           "fornecedor usa esta descrição."));
+    SqlCommand query = command();
+    if (InvoiceSharesPayables(query, number, supplier, nf.asInteger(QStringLiteral("CODIGO")))) {
+        tell(QStringLiteral("As contas do \"Contas a Pagar\" com a descrição \"") + description +
+             QStringLiteral("\" não foram excluídas:\routra nota fiscal com o mesmo número e o mesmo "
+                            "fornecedor usa esta descrição."));
         return;
     }
     // Payables the finance module has taken over stay: the server refuses this module their deletion.
@@ -323,13 +340,13 @@ void DatasetRules::attachItemRules()
         try {
             Write(ds);
         } catch (const DbError& e) {
-            window_.showMessage(DbErrorText(kItemNotSaved, e));
+            tell(DbErrorText(kItemNotSaved, e));
         } catch (const std::exception&) {
-            window_.showMessage(kItemNotSaved);
+            tell(kItemNotSaved);
         }
     };
     items.afterDelete = [](CachedDataset& ds) { Write(ds); };
-    items.afterScroll = [this](CachedDataset&) { window_.ShowItemCostPerUnit(); };
+    items.afterScroll = [this](CachedDataset&) { itemScrolled.notify(); };
     items.onPostError = [](CachedDataset& ds, const std::exception&) { ds.cancel(); };
 }
 
@@ -359,9 +376,10 @@ void DatasetRules::ItemDefaults()
     items.setText(QStringLiteral("RESPONSAVEL"), QString::number(session_.ItemCounter).rightJustified(4, u'0'));
     items.setText(QStringLiteral("SITUACAO"), QStringLiteral("Estoque"));
     items.setText(QStringLiteral("LABORATORIO"), session_.DefaultStockLocation);
-    items.setInteger(QStringLiteral("CODCOMPRA"), keys::NextItemCode(dm_.SQLQuery1));
+    SqlCommand draw = command();
+    items.setInteger(QStringLiteral("CODCOMPRA"), keys::NextItemCode(draw));
     items.setText(QStringLiteral("ESTACAO"), session_.WorkstationCode);
-    window_.selectItemGridFirstColumn();
+    itemAdded.notify();
 }
 
 // ---- Fornecedor: the supplier code
@@ -369,7 +387,10 @@ void DatasetRules::ItemDefaults()
 void DatasetRules::attachSupplierRules()
 {
     CachedDataset& suppliers = dm_.Fornecedor;
-    suppliers.beforeInsert = [this](CachedDataset&) { supplierCodeBase_ = keys::SupplierCodeBase(dm_.SQLQuery1); };
+    suppliers.beforeInsert = [this](CachedDataset&) {
+        SqlCommand draw = command();
+        supplierCodeBase_ = keys::SupplierCodeBase(draw);
+    };
     // The code drawn replaces any provisional code another panel put into the row.
     suppliers.beforePost = [this](CachedDataset& ds) {
         if (ds.state() == CachedDataset::State::Insert)
@@ -381,7 +402,7 @@ void DatasetRules::attachSupplierRules()
         try {
             Write(ds);
         } catch (const DbError& e) {
-            window_.showMessage(DbErrorText(QStringLiteral("Não foi possível gravar o fornecedor no cadastro."), e));
+            tell(DbErrorText(QStringLiteral("Não foi possível gravar o fornecedor no cadastro."), e));
         }
     };
     suppliers.afterDelete = [](CachedDataset& ds) { Write(ds); };
@@ -392,7 +413,8 @@ void DatasetRules::attachSupplierRules()
 void DatasetRules::attachPaymentRules()
 {
     dm_.ContasP.afterInsert = [this](CachedDataset& ds) {
-        ds.setInteger(QStringLiteral("CODCTAPAGAR"), keys::NextPayableCode(dm_.SQLQuery1));
+        SqlCommand draw = command();
+        ds.setInteger(QStringLiteral("CODCTAPAGAR"), keys::NextPayableCode(draw));
     };
     dm_.ContasP.afterPost = [](CachedDataset& ds) { Write(ds); };
     dm_.ContasP.afterDelete = [](CachedDataset& ds) { Write(ds); };
@@ -407,7 +429,7 @@ void DatasetRules::attachPaymentRules()
     };
     const auto writeAndRecalc = [this](CachedDataset& ds) {
         Write(ds);
-        window_.RecalcInstalmentBalance();
+        instalmentsChanged.notify();
     };
     dm_.PagDiver.afterPost = writeAndRecalc;
     dm_.PagDiver.afterDelete = writeAndRecalc;
@@ -417,17 +439,15 @@ void DatasetRules::InstalmentDefaults()
 {
     CachedDataset& nf = dm_.NFiscal;
     CachedDataset& instalments = dm_.PagDiver;
-    instalments.setInteger(QStringLiteral("CODPAGDIVER"), keys::NextInstalmentCode(dm_.SQLQuery1));
+    SqlCommand draw = command();
+    instalments.setInteger(QStringLiteral("CODPAGDIVER"), keys::NextInstalmentCode(draw));
     instalments.setText(QStringLiteral("NFISCAL"), nf.asText(QStringLiteral("NOTAFISCAL")));
     instalments.setText(QStringLiteral("FORNECEDOR"), nf.asText(QStringLiteral("FORNECEDOR")));
     ++session_.InstalmentCounter;
     instalments.setInteger(QStringLiteral("ORDEM"), session_.InstalmentCounter);
     instalments.setValue(QStringLiteral("VALORTOTAL"), nf.value(QStringLiteral("VALLIQUIDO")));
-    const QString remaining = window_.editValRestText();
-    const auto amount = formats::parseNumber(remaining);
-    if (!amount)
-        throw ConversionError(QStringLiteral("'%1' não é um valor numérico válido.").arg(remaining.trimmed()));
-    instalments.setFloat(QStringLiteral("VALOR"), *amount);
+    // What the stored instalments leave of the net value, as the panel shows it.
+    instalments.setValue(QStringLiteral("VALOR"), instalments::InstalmentBalance(dm_));
 }
 
 // ---- the other datasets: write what is posted and deleted
@@ -442,7 +462,7 @@ void DatasetRules::attachWriteRules()
     dm_.EstLote.afterPost = write;
     dm_.Movest.onPostError = [this](CachedDataset&, const std::exception& e) {
         const auto* db = dynamic_cast<const DbError*>(&e);
-        window_.showMessage(db ? db->message() : QString::fromUtf8(e.what()));
+        tell(db ? db->message() : QString::fromUtf8(e.what()));
     };
 }
 
@@ -450,18 +470,29 @@ void DatasetRules::attachWriteRules()
 // duplicate draws its key again.
 void DatasetRules::attachKeyRedraws()
 {
-    dm_.NFiscal.setKeyDraw(QStringLiteral("CODIGO"),
-                           [this](qint64 skip) { return Value{keys::NextInvoiceCode(redraws_) + skip}; });
-    dm_.Compras.setKeyDraw(QStringLiteral("CODCOMPRA"),
-                           [this](qint64 skip) { return Value{keys::NextItemCode(redraws_) + skip}; });
-    dm_.Movest.setKeyDraw(QStringLiteral("CODMOVEST"),
-                          [this](qint64 skip) { return Value{keys::NextMovementCode(redraws_) + skip}; });
+    dm_.NFiscal.setKeyDraw(QStringLiteral("CODIGO"), [this](qint64 skip) {
+        SqlCommand draw = command();
+        return Value{keys::NextInvoiceCode(draw) + skip};
+    });
+    dm_.Compras.setKeyDraw(QStringLiteral("CODCOMPRA"), [this](qint64 skip) {
+        SqlCommand draw = command();
+        return Value{keys::NextItemCode(draw) + skip};
+    });
+    dm_.Movest.setKeyDraw(QStringLiteral("CODMOVEST"), [this](qint64 skip) {
+        SqlCommand draw = command();
+        return Value{keys::NextMovementCode(draw) + skip};
+    });
     // A supplier code has four digits: it skips no more than a few.
     dm_.Fornecedor.setKeyDraw(QStringLiteral("CODIGO"), [this](qint64 skip) {
-        return Value{keys::SupplierCodeText(keys::SupplierCodeBase(redraws_) + 1 + skip % 5)};
+        SqlCommand draw = command();
+        return Value{keys::SupplierCodeText(keys::SupplierCodeBase(draw) + 1 + skip % 5)};
     });
-    dm_.ContasP.setKeyDraw(QStringLiteral("CODCTAPAGAR"),
-                           [this](qint64 skip) { return Value{keys::NextPayableCode(redraws_) + skip}; });
-    dm_.PagDiver.setKeyDraw(QStringLiteral("CODPAGDIVER"),
-                            [this](qint64 skip) { return Value{keys::NextInstalmentCode(redraws_) + skip}; });
+    dm_.ContasP.setKeyDraw(QStringLiteral("CODCTAPAGAR"), [this](qint64 skip) {
+        SqlCommand draw = command();
+        return Value{keys::NextPayableCode(draw) + skip};
+    });
+    dm_.PagDiver.setKeyDraw(QStringLiteral("CODPAGDIVER"), [this](qint64 skip) {
+        SqlCommand draw = command();
+        return Value{keys::NextInstalmentCode(draw) + skip};
+    });
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data/SqlCommand.h"
+#include "purchase/InvoiceMode.h"
+#include "purchase/Listeners.h"
 
 #include <QDate>
 #include <QString>
@@ -9,7 +11,6 @@
 class TDM;
 class CachedDataset;
 struct SessionState;
-class WindowState;
 
 // The items of an invoice: its COMPRAS rows by number, supplier code and, when given, issue date
 // (two invoices of one supplier may share a number on different days), in the server's order.
@@ -34,12 +35,33 @@ bool InvoiceSharesPayables(SqlCommand& query, const QString& number, const QStri
 // The rules the datasets of the data module carry: keys drawn as greatest + 1, defaults from the
 // current invoice and the login identity, every posted or deleted change written at once, the
 // items and payables removed with their invoice, the items reloaded when the invoice changes,
-// and the window switched between browsing and editing an invoice.
+// and the invoice's mode (`InvoiceMode`): a header edit begun while browsing starts editing the
+// header, a header posted while editing it goes back to browsing, and under the tax panel neither
+// happens nor does a header change reach the current item.
+//
+// The rules reach no window: what the clerk is to see is told to whoever listens.
 class DatasetRules {
 public:
     explicit DatasetRules(TDM& dm);
     DatasetRules(const DatasetRules&) = delete;
     DatasetRules& operator=(const DatasetRules&) = delete;
+
+    InvoiceMode mode() const { return mode_; }
+    // Changes the mode; the listeners of `modeChanged` hear of a real change only.
+    void setMode(InvoiceMode mode);
+    // The tax panel is left: back to editing the header while the invoice is being edited, to
+    // browsing otherwise.
+    void leaveTaxes();
+
+    // What the rules tell whoever shows the invoice.
+    Listeners<InvoiceMode, InvoiceMode> modeChanged; // from, to
+    Listeners<const QString&> messageRaised;         // a text for the clerk
+    Listeners<> itemAdded;                           // a new item row holds its defaults
+    Listeners<> itemScrolled;                        // another item is current
+    Listeners<> instalmentsChanged;                  // an instalment was stored or deleted
+
+    // Tells the listeners of `messageRaised`.
+    void tell(const QString& text) { messageRaised.notify(text); }
 
     // Applies every pending change of the dataset and reads it again; throws the database's error
     // when a change was refused (the change stays pending for the next write).
@@ -58,6 +80,10 @@ private:
 
     void ReloadItems();
     void InvoiceEditingStarts(bool inserting);
+    bool headerKeyFollowsEdits() const { return mode_ != InvoiceMode::Taxes; }
+    // A command of its own for each statement: a key redraw may run while another command walks
+    // rows.
+    SqlCommand command() const;
     void InvoiceDefaults();
     void CopyHeaderIntoItem();
     void CopyHeaderKey();
@@ -69,9 +95,7 @@ private:
 
     TDM& dm_;
     SessionState& session_;
-    WindowState& window_;
-    // Redraws of refused keys run while `SQLQuery1` may be walking rows of its own.
-    SqlCommand redraws_;
+    InvoiceMode mode_ = InvoiceMode::Starting;
     qint64 supplierCodeBase_ = 0;
     // Number, supplier code and supplier name of the header when its edit began.
     QStringList editStartKey_;

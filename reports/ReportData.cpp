@@ -1,9 +1,9 @@
 #include "reports/ReportData.h"
 
 #include "data/AsciiCase.h"
+#include "data/CachedDataset.h"
 #include "data/Formats.h"
 #include "data/SqlText.h"
-#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 
 namespace reports {
@@ -39,27 +39,27 @@ QString VencimentosStatement(const QDate& start, const QDate& end)
            QStringLiteral(" Order by Compras.Validade, Compras.Componente, Compras.Lote");
 }
 
-void PrepareRotulos(TDM& dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier)
+void PrepareRotulos(ReportDatasets dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier)
 {
     dm.qryRotulos.close();
     dm.qryRotulos.setCommandText(RotulosStatement(invoiceDate, invoiceNumber, supplier));
     dm.qryRotulos.open();
 }
 
-void OpenPeriodo(TDM& dm)
+void OpenPeriodo(ReportDatasets dm)
 {
     dm.Periodo.open();
     dm.Periodo.edit(); // on an empty table this appends the row
 }
 
-void CancelPeriodo(TDM& dm)
+void CancelPeriodo(ReportDatasets dm)
 {
     if (dm.Periodo.isOpen())
         dm.Periodo.cancel();
     dm.Periodo.close();
 }
 
-bool Calcula_Vencimentos_SQL(TDM& dm)
+bool Calcula_Vencimentos_SQL(ReportDatasets dm)
 {
     dm.Periodo.updateRecord();
     if (dm.Periodo.isNull(QStringLiteral("DATAINICIAL")) || dm.Periodo.isNull(QStringLiteral("DATAFINAL"))) {

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "reports/ReportDatasets.h"
 #include "reports/ReportRows.h"
 
 #include <QDate>
 #include <QString>
-
-class TDM;
 
 // The data of the two reports: the statements of `qryRotulos` and `qryVencimentos`, and the
 // period row of the workstation database (`Periodo`) that the expiry listing keeps between uses.
@@ -23,16 +22,16 @@ QString RotulosStatement(const QDate& invoiceDate, const QString& invoiceNumber,
 QString VencimentosStatement(const QDate& start, const QDate& end);
 
 // Closes `qryRotulos`, gives it the statement of the invoice's items and opens it.
-void PrepareRotulos(TDM& dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier);
+void PrepareRotulos(ReportDatasets dm, const QDate& invoiceDate, const QString& invoiceNumber, const QString& supplier);
 
 // Opens `Periodo` and puts its row into edit (an empty table gets a new row).
-void OpenPeriodo(TDM& dm);
+void OpenPeriodo(ReportDatasets dm);
 // Discards the change of the period and closes `Periodo`.
-void CancelPeriodo(TDM& dm);
+void CancelPeriodo(ReportDatasets dm);
 
 // Stores the period, closes `Periodo`, and opens `qryVencimentos` over it. A period without its
 // first or last date is not stored: the clerk is told and false returned, `Periodo` still in edit.
-bool Calcula_Vencimentos_SQL(TDM& dm);
+bool Calcula_Vencimentos_SQL(ReportDatasets dm);
 
 // The field of a listing row that reads "VENCIDO" when the lot's expiry date (VALIDADE) is past.
 inline const QString kVencido = QStringLiteral("VENCIDO");

@@ -1,6 +1,7 @@
 #include "reports/ReportModule.h"
 
-#include "purchase/DataModule.h"
+#include "data/CachedDataset.h"
+#include "platform/ProductFolder.h"
 #include "purchase/SessionState.h"
 #include "reports/LabelSheetLayout.h"
 #include "reports/ListingLayout.h"
@@ -8,11 +9,10 @@
 #include "reports/ReportError.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRows.h"
-#include "platform/ProductFolder.h"
 
 using namespace reports;
 
-TRM::TRM(TDM& dm, const SessionState& session, QObject* parent)
+TRM::TRM(ReportDatasets dm, const SessionState& session, QObject* parent)
     : QObject(parent), rvdsVencimentos(dm.qryVencimentos), rvdsPeriodo(dm.Periodo), rvdsRotulos(dm.qryRotulos),
       session_(session)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/ReportDatasets.h"
 #include "reports/ReportLayout.h"
 #include "reports/ReportProject.h"
 
@@ -11,7 +12,7 @@
 #include <optional>
 
 class CachedDataset;
-class TDM;
+
 struct SessionState;
 
 // The report module `RM`: the report project (rptNFiscal.xml in the product folder), the data
@@ -21,7 +22,7 @@ class TRM : public QObject {
     Q_OBJECT
 
 public:
-    TRM(TDM& dm, const SessionState& session, QObject* parent = nullptr);
+    TRM(ReportDatasets dm, const SessionState& session, QObject* parent = nullptr);
     ~TRM() override;
 
     // Data connections, by the names the project file uses.

@@ -8,7 +8,6 @@
 #include "db/ColumnLists.h"
 #include "entry/ProductNames.h"
 #include "entry/SupplyProducts.h"
-#include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
 
 #include <QStringList>
@@ -117,7 +116,7 @@ QString synonym(const QString& name)
 
 } // namespace searchqueries
 
-PurchaseSearch::PurchaseSearch(TDM& dm) : dm_(dm), invoices_(dm.NFiscal), items_(dm.Compras2) {}
+PurchaseSearch::PurchaseSearch(SearchData dm) : dm_(dm), invoices_(dm.NFiscal), items_(dm.Compras2) {}
 
 void PurchaseSearch::requeryInvoices(InvoiceOrder order)
 {

@@ -3,7 +3,7 @@
 #include <QString>
 
 class CachedDataset;
-class TDM;
+#include "search/SearchData.h"
 
 // The orders of the invoice list `NFiscal` (supply invoices) and of the supply-item list `Compras2`.
 enum class InvoiceOrder { DateNumber, Number, Supplier, DateNumberSupplier, SupplierDateNumber, NumberSupplier };
@@ -23,7 +23,7 @@ QString synonym(const QString& name);
 // was shown and the focus stays in the field. Searches while typing ignore their failures.
 class PurchaseSearch {
 public:
-    explicit PurchaseSearch(TDM& dm);
+    explicit PurchaseSearch(SearchData dm);
 
     // The item list opens with the last item search (the product order the first time); it is open
     // only while the search panel is.
@@ -69,7 +69,7 @@ private:
     void requeryItems(ItemOrder order);
     QString productSearchName(const QString& name);
 
-    TDM& dm_;
+    SearchData dm_;
     CachedDataset& invoices_;
     CachedDataset& items_;
 };

@@ -1,9 +1,9 @@
 #include "window/CrashReport.h"
 
+#include "platform/ProductFolder.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "shell/ErrorLog.h"
-#include "platform/ProductFolder.h"
 #include "widgets/UnhandledError.h"
 
 void InstallCrashReporter(const SessionState& session)

@@ -5,7 +5,9 @@
 #include "entry/ui/ItemEntry.h"
 #include "entry/ui/ItemGrid.h"
 #include "entry/ui/ProductOptions.h"
+#include "payments/ui/InstalmentPanel.h"
 #include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "widgets/AccessibleNames.h"
@@ -48,7 +50,7 @@ void centreOnScreen(QWidget& window, QSize outer)
 
 } // namespace
 
-TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow(parent), session_(session)
+TFormCompras::TFormCompras(TDM& dm, TRM& rm, QWidget* parent) : QMainWindow(parent), dm_(&dm), session_(dm.session())
 {
     setObjectName(QStringLiteral("FormCompras"));
     setWindowTitle(QStringLiteral(" Notas Fiscais de Compras"));
@@ -76,6 +78,14 @@ TFormCompras::TFormCompras(SessionState& session, QWidget* parent) : QMainWindow
     connectLifeHandlers();
     connectLoginHandlers();
     connectEntryPanels();
+
+    bindTotals();
+    buildClosing();
+    buildPayments();
+    buildNfe();
+    buildSearch();
+    buildReports(rm);
+    listenToRules();
 }
 
 // While the window is taken apart its controls lose the focus one by one: no panel may follow the
@@ -87,18 +97,40 @@ TFormCompras::~TFormCompras()
         disconnect(qApp, nullptr, child, nullptr);
 }
 
-void TFormCompras::attachDataModule(TDM& dm)
+void TFormCompras::bindTotals()
 {
-    dm_ = &dm;
     for (DBEdit* edit : {DBEdit1, DBEdit2, DBEdit3})
-        edit->setDataSource(&dm.DS_NFiscal);
-    DBComboBox1->setDataSource(&dm.DS_NFiscal);
-    headerEntry_->attachDataModule(dm);
-    itemEntry_->attachDataModule(dm);
-    attachClosing();
-    attachPayments();
-    attachNfe();
-    attachSearch(dm);
+        edit->setDataSource(&dm_->DS_NFiscal);
+    DBComboBox1->setDataSource(&dm_->DS_NFiscal);
+}
+
+// The rules tell what the clerk is to see; the window shows it while it lives.
+void TFormCompras::listenToRules()
+{
+    DatasetRules& rules = dm_->rules();
+    ruleListeners_.push_back(rules.modeChanged.add([this](InvoiceMode from, InvoiceMode to) { followMode(from, to); }));
+    ruleListeners_.push_back(rules.messageRaised.add([](const QString& text) { ShowMessage(text); }));
+    ruleListeners_.push_back(rules.itemAdded.add([this] { itemEntry_->grid->selectFirstColumnAndFocus(); }));
+    ruleListeners_.push_back(rules.itemScrolled.add([this] { itemEntry_->ShowItemCostPerUnit(); }));
+    ruleListeners_.push_back(rules.instalmentsChanged.add([this] { PainelFormaPag->RecalcInstalmentBalance(); }));
+}
+
+// Editing the header begins from browsing (or before the work area, for a new invoice): the main
+// buttons wait, the invoice fields open and the issue date takes the focus. Editing ends in
+// browsing: the buttons come back, the fields lock and the focus goes back to the issue date.
+// The tax panel locks and unlocks the window itself.
+void TFormCompras::followMode(InvoiceMode from, InvoiceMode to)
+{
+    if (to == InvoiceMode::EditingHeader && (from == InvoiceMode::Browsing || from == InvoiceMode::Starting)) {
+        DisableMainButtons();
+        UnlockInvoiceFields();
+        headerEntry_->makeDateFieldWritable();
+        focusDateFieldIfUsable();
+    } else if (from == InvoiceMode::EditingHeader && to == InvoiceMode::Browsing) {
+        EnableMainButtons();
+        LockInvoiceFields();
+        headerEntry_->focusDateField();
+    }
 }
 
 DBEdit* TFormCompras::headerField(const char* name) const
@@ -153,43 +185,8 @@ void TFormCompras::EnableMainButtons()
     itemEntry_->cost->setCostUpdateEnabled(true);
 }
 
-bool TFormCompras::isPainelComprasVisible() const
+void TFormCompras::focusDateFieldIfUsable()
 {
-    return PainelCompras->isVisible();
-}
-
-bool TFormCompras::isPainelOutrasDespesasVisible() const
-{
-    return PainelOutrasDespesas->isVisible();
-}
-
-bool TFormCompras::isDateFieldEnabledAndVisible() const
-{
-    return headerEntry_->isDateFieldEnabledAndVisible();
-}
-
-void TFormCompras::makeDateFieldWritable()
-{
-    headerEntry_->makeDateFieldWritable();
-}
-
-void TFormCompras::focusDateField()
-{
-    headerEntry_->focusDateField();
-}
-
-void TFormCompras::selectItemGridFirstColumn()
-{
-    itemEntry_->grid->selectFirstColumnAndFocus();
-}
-
-void TFormCompras::ShowItemCostPerUnit()
-{
-    if (dm_)
-        itemEntry_->ShowItemCostPerUnit();
-}
-
-void TFormCompras::showMessage(const QString& text)
-{
-    ShowMessage(text);
+    if (headerEntry_->isDateFieldEnabledAndVisible())
+        headerEntry_->focusDateField();
 }

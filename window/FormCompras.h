@@ -1,10 +1,13 @@
 #pragma once
 
+#include "purchase/InvoiceMode.h"
+#include "purchase/Listeners.h"
 #include "purchase/WindowState.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class DBComboBox;
 class DBEdit;
@@ -36,8 +39,9 @@ class TRM;
 // and the items (`ItemEntry`: the item grid, the product and unit options, the product details)
 // own their controls and reach the window through `WindowState` and their signals.
 //
-// The window exists before the data module (the module's rules talk back to the window through
-// `WindowState`), so the bound controls are tied to their data sources by `attachDataModule`.
+// The window is built on the data module and the report module, with every panel in its place
+// and bound to its data; it follows the mode of the dataset rules (`InvoiceMode`) and shows what
+// they tell the clerk.
 class TFormCompras : public QMainWindow, public WindowState {
     Q_OBJECT
 
@@ -45,11 +49,9 @@ public:
     static constexpr int kOuterWidth = 800;
     static constexpr int kOuterHeight = 560;
 
-    explicit TFormCompras(SessionState& session, QWidget* parent = nullptr);
+    TFormCompras(TDM& dm, TRM& rm, QWidget* parent = nullptr);
     ~TFormCompras() override;
 
-    void attachDataModule(TDM& dm);
-    void attachReports(TRM& rm); // the report entries of the menu, after the data module
     TDM* dataModule() const { return dm_; }
     SessionState& session() const { return session_; }
 
@@ -58,18 +60,7 @@ public:
     void UnlockInvoiceFields() override;
     void DisableMainButtons() override;
     void EnableMainButtons() override;
-
-    // What the dataset rules ask of the window.
-    bool isPainelComprasVisible() const override;
-    bool isPainelOutrasDespesasVisible() const override;
-    bool isDateFieldEnabledAndVisible() const override;
-    void makeDateFieldWritable() override;
-    void focusDateField() override;
-    void selectItemGridFirstColumn() override;
-    QString editValRestText() const override;
-    void ShowItemCostPerUnit() override;
-    void RecalcInstalmentBalance() override;
-    void showMessage(const QString& text) override;
+    void focusDateFieldIfUsable() override;
 
     // The window's life: shown once (the start-up sequence), activated, closed.
     void FormShow();
@@ -128,7 +119,7 @@ public:
     QProgressBar* ProgressAguarde; // in PainelAguarde, while the sweep walks many rows
     QFrame* Painel_Procurando;
 
-    // Panels that the subsystems fill in.
+    // The subsystems' panels.
     QFrame* PainelOutrasDespesas;
     InstalmentPanel* PainelFormaPag;
     NfeImportPanel* Painel_NFe;
@@ -174,18 +165,24 @@ private:
     void buildCommandButtons();
     void buildSmallPanels();
     void buildSubsystemPanels();
-    void attachClosing();
-    void attachPayments();
-    void attachNfe();
-    void attachSearch(TDM& dm);
+    void bindTotals();
+    void buildClosing();
+    void buildPayments();
+    void buildNfe();
+    void buildSearch();
+    void buildReports(TRM& rm);
     void chainTabOrder();
+    void listenToRules();
+    // What the window does when the rules change the invoice's mode.
+    void followMode(InvoiceMode from, InvoiceMode to);
     // A field of the invoice header, by its name (DBEditData, DBEdit6, DBEditNotaFiscal, DBEditForn).
     DBEdit* headerField(const char* name) const;
     void connectEntryPanels();
     void showSearching(bool running);
 
+    TDM* dm_;
     SessionState& session_;
-    TDM* dm_ = nullptr;
+    std::vector<ListenerHandle> ruleListeners_;
     HeaderEntry* headerEntry_ = nullptr;
     std::unique_ptr<ItemEntry> itemEntry_;
     bool shown_ = false;

@@ -6,9 +6,9 @@
 #include "closing/StockEntry.h"
 #include "closing/StockEntryLog.h"
 #include "closing/ui/TaxPanel.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "shell/Dialogs.h"
-#include "platform/ProductFolder.h"
 #include "widgets/CoveringPanels.h"
 #include "widgets/DBComboBox.h"
 #include "widgets/DBEdit.h"
@@ -40,36 +40,45 @@ public:
 
 } // namespace
 
-void TFormCompras::attachClosing()
+void TFormCompras::buildClosing()
 {
-    // The tax panel takes the place of the empty frame the layout keeps for it.
-    auto* panel = new TaxPanel(*this, PainelOutrasDespesas->parentWidget());
+    auto* panel = new TaxPanel(*this, dm_->rules(), PainelCompras);
     panel->setDataSource(&dm_->DS_NFiscal);
-    delete PainelOutrasDespesas;
     PainelOutrasDespesas = panel;
     coveringpanels::add(panel);
 
-    // Recomputes the totals, then moves the focus to the first control of the step's list that can
-    // take it (the panel's own controls first).
-    const auto focusAfter = [this, panel](const QString& step) {
-        for (const QString& name : FocusAfterTotals(step)) {
-            auto* target = panel->findChild<QWidget*>(name);
-            if (!target)
-                target = findChild<QWidget*>(name);
+    // The control of the work area, or of the tax panel, that stands for a place of the totals.
+    const auto controlOf = [this, panel](TotalsNext next) -> QWidget* {
+        switch (next) {
+        case TotalsNext::PaymentForm:
+            return DBComboBox1;
+        case TotalsNext::IssueDate:
+            return headerField("DBEditData");
+        case TotalsNext::DiscountOnInvoice:
+            return DBEdit2;
+        default:
+            return panel->control(next);
+        }
+    };
+    // Recomputes the totals, then moves the focus to the first place of the step's list whose
+    // control can take it.
+    const auto focusAfter = [controlOf](TotalsStep step) {
+        for (const TotalsNext next : FocusAfterTotals(step)) {
+            QWidget* target = controlOf(next);
             if (canTakeFocus(target)) {
                 target->setFocus(Qt::OtherFocusReason);
                 return;
             }
         }
     };
-    const auto recalc = [this, focusAfter](const QString& step) {
+    const auto recalc = [this, focusAfter](TotalsStep step) {
         RecalcInvoiceTotals(*dm_);
         focusAfter(step);
     };
 
     connect(BitBtn4, &QPushButton::clicked, panel, [panel] { RunGuarded([panel] { panel->Open(); }); });
     // A field is left while the focus moves: an error is reported once the move is over.
-    const auto recalcOnExit = [recalc](const QString& step) {
+    const auto recalcOnExit = [recalc](TotalsStep step) {
         try {
             recalc(step);
         } catch (const std::exception&) {
@@ -99,7 +108,7 @@ void TFormCompras::attachClosing()
     // Locking the invoice fields takes the focus away too: that is no leaving by the clerk.
     connect(DBEdit2, &DBEdit::exited, this, [this, recalcOnExit] {
         if (DBEdit2->isEnabled())
-            recalcOnExit(QStringLiteral("DescFin"));
+            recalcOnExit(TotalsStep::DiscountOnInvoice);
     });
 
     // The receipt date is required while the header is being entered.
@@ -121,7 +130,7 @@ void TFormCompras::attachClosing()
                 BusyCursor busy;
                 closing = CloseInvoice(*dm_, StockEntryLog(productfolder::stockEntryLog()));
             }
-            focusAfter(QStringLiteral("Fechar"));
+            focusAfter(TotalsStep::Closing);
             ShowMessage(ClosingMessage(closing));
             DBComboBox1->setEnabled(true);
         });

@@ -6,7 +6,6 @@
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
 #include "entry/ui/ItemGrid.h"
-#include "widgets/PanelParts.h"
 #include "nfe/ui/NfeImportPanel.h"
 #include "payments/ui/InstalmentPanel.h"
 #include "reports/ui/ExpiryPanel.h"
@@ -15,6 +14,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/FieldText.h"
 #include "widgets/FocusColours.h"
+#include "widgets/PanelParts.h"
 
 #include <QAction>
 #include <QFrame>
@@ -99,8 +99,8 @@ void TFormCompras::buildPainelCompras()
     central->setObjectName(QStringLiteral("AreaCliente"));
     setCentralWidget(central);
     PainelCompras = newPanel(central, QStringLiteral("PainelCompras"), QRect(0, 0, 622, 445));
-    headerEntry_ = new HeaderEntry(*this, PainelCompras);
-    itemEntry_ = std::make_unique<ItemEntry>(*this, PainelCompras, this);
+    headerEntry_ = new HeaderEntry(*dm_, *this, PainelCompras);
+    itemEntry_ = std::make_unique<ItemEntry>(*dm_, *this, PainelCompras, this);
     buildTotals();
     buildCommandButtons();
     buildSmallPanels();
@@ -203,11 +203,8 @@ void TFormCompras::buildSmallPanels()
 
 void TFormCompras::buildSubsystemPanels()
 {
-    PainelOutrasDespesas = newPanel(PainelCompras, QStringLiteral("PainelOutrasDespesas"));
-    PainelFormaPag = new InstalmentPanel(PainelCompras);
+    PainelFormaPag = new InstalmentPanel(*dm_, *this, PainelCompras);
     Painel_NFe = new NfeImportPanel(PainelCompras);
     PainelVencimentos = new ExpiryPanel(PainelCompras);
     PainelPeriodo4 = new PeriodPanel(PainelCompras);
-    PainelPesquisaCompras = newPanel(centralWidget(), QStringLiteral("PainelPesquisaCompras"));
-    TabelaNFiscais = newPanel(centralWidget(), QStringLiteral("TabelaNFiscais"));
 }

@@ -9,6 +9,7 @@
 #include "entry/ui/HeaderEntry.h"
 #include "entry/ui/ItemEntry.h"
 #include "purchase/DataModule.h"
+#include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "shell/Login.h"
@@ -89,7 +90,7 @@ void TFormCompras::enterWorkArea()
     PainelCompras->show();
     menuBar()->setEnabled(true);
     itemEntry_->cost->show();
-    if (headerEntry_->isDateFieldEnabledAndVisible())
-        headerEntry_->focusDateField();
+    focusDateFieldIfUsable();
     EnableMainButtons();
+    dm_->rules().setMode(InvoiceMode::Browsing);
 }

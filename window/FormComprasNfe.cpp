@@ -9,14 +9,12 @@
 
 #include <QPushButton>
 
-void TFormCompras::attachNfe()
+void TFormCompras::buildNfe()
 {
     Painel_NFe->attach(*dm_, session_);
     coveringpanels::add(Painel_NFe);
     connect(BitBtn15, &QPushButton::clicked, this, [this] { RunGuarded([this] { Painel_NFe->BitBtn15Click(); }); });
     connect(Painel_NFe, &NfeImportPanel::cancelled, this, [this] { BitBtn15->setFocus(); });
-    connect(Painel_NFe, &NfeImportPanel::importFinished, this, [this] {
-        if (isDateFieldEnabledAndVisible())
-            RunGuarded([this] { focusDateField(); });
-    });
+    connect(Painel_NFe, &NfeImportPanel::importFinished, this,
+            [this] { RunGuarded([this] { focusDateFieldIfUsable(); }); });
 }

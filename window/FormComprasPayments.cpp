@@ -29,9 +29,8 @@ template <typename Handler> auto guarded(Handler handler)
 
 } // namespace
 
-void TFormCompras::attachPayments()
+void TFormCompras::buildPayments()
 {
-    PainelFormaPag->attach(*dm_);
     coveringpanels::add(PainelFormaPag);
 
     const auto showInstalments = [this] { PainelFormaPag->ShowCustomInstalments(DBComboBox1->currentText()); };
@@ -92,14 +91,4 @@ void TFormCompras::BitBtn8Click()
         return;
     }
     IncludeInPayables(*dm_);
-}
-
-QString TFormCompras::editValRestText() const
-{
-    return PainelFormaPag->editValRestText();
-}
-
-void TFormCompras::RecalcInstalmentBalance()
-{
-    PainelFormaPag->RecalcInstalmentBalance();
 }

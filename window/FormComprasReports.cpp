@@ -13,7 +13,7 @@
 
 #include <QAction>
 
-void TFormCompras::attachReports(TRM& rm)
+void TFormCompras::buildReports(TRM& rm)
 {
     TDM& dm = *dm_;
     PainelPeriodo4->setDataSource(&dm.DS_Periodo);
@@ -64,8 +64,7 @@ void TFormCompras::attachReports(TRM& rm)
             reports::CancelPeriodo(dm);
             EnableMainButtons();
             PainelPeriodo4->hide();
-            if (isDateFieldEnabledAndVisible())
-                focusDateField();
+            focusDateFieldIfUsable();
         });
     });
 

@@ -4,9 +4,9 @@
 #include "search/PurchaseSearch.h"
 #include "search/ui/InvoiceTablePanel.h"
 #include "search/ui/PurchaseSearchPanel.h"
-#include "window/FormCompras.h"
 #include "widgets/CoveringPanels.h"
 #include "widgets/UnhandledError.h"
+#include "window/FormCompras.h"
 
 #include <QAction>
 #include <QFrame>
@@ -29,12 +29,11 @@ QPoint besideLabel(QWidget* area, const QString& text)
 
 } // namespace
 
-void TFormCompras::attachSearch(TDM& dm)
+void TFormCompras::buildSearch()
 {
+    TDM& dm = *dm_;
     auto* search = new PurchaseSearchPanel(centralWidget(), dm, *this);
     auto* table = new InvoiceTablePanel(centralWidget(), dm, *this);
-    delete PainelPesquisaCompras;
-    delete TabelaNFiscais;
     PainelPesquisaCompras = search;
     TabelaNFiscais = table;
     coveringpanels::add(search);

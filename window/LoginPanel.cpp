@@ -1,9 +1,9 @@
 #include "window/LoginPanel.h"
 
 #include "data/AsciiCase.h"
-#include "widgets/PanelParts.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FocusColours.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QApplication>

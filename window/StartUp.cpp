@@ -1,8 +1,8 @@
 #include "window/StartUp.h"
 
 #include "data/DbError.h"
-#include "shell/Dialogs.h"
 #include "platform/ProductFolder.h"
+#include "shell/Dialogs.h"
 
 int StartUp::exitCode(Outcome outcome)
 {

@@ -1,5 +1,6 @@
 #include "closing/ui/TaxPanel.h"
 
+#include "purchase/DatasetRules.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
@@ -40,7 +41,8 @@ void showReadOnly(DBEdit* edit)
 
 } // namespace
 
-TaxPanel::TaxPanel(WindowState& window, QWidget* parent) : QFrame(parent), window_(window)
+TaxPanel::TaxPanel(WindowState& window, DatasetRules& rules, QWidget* parent)
+    : QFrame(parent), window_(window), rules_(rules)
 {
     setObjectName(QStringLiteral("PainelOutrasDespesas"));
     setFrameShape(QFrame::StyledPanel);
@@ -155,9 +157,8 @@ void TaxPanel::buildFields()
 
     for (DBEdit* field : tabOrder_) {
         EnterMovesToNextControl(field);
-        const QString step = TotalsStepOf(field->objectName());
-        if (!step.isEmpty())
-            connect(field, &DBEdit::exited, this, [this, step] { emit totalsFieldLeft(step); });
+        if (const std::optional<TotalsStep> left = TotalsStepOf(field->objectName()))
+            connect(field, &DBEdit::exited, this, [this, step = *left] { emit totalsFieldLeft(step); });
     }
 }
 
@@ -178,18 +179,42 @@ void TaxPanel::setDataSource(DataSource* source)
         field->setDataSource(source);
 }
 
-QString TaxPanel::TotalsStepOf(const QString& fieldName)
+std::optional<TotalsStep> TaxPanel::TotalsStepOf(const QString& fieldName)
 {
-    static const QHash<QString, QString> steps = {
-        {QStringLiteral("DBEdit12"), QStringLiteral("Frete")},
-        {QStringLiteral("DBEdit20"), QStringLiteral("Seguro")},
-        {QStringLiteral("DBEdit16"), QStringLiteral("IRRF")},
-        {QStringLiteral("DBEdit19"), QStringLiteral("Outras")},
-        {QStringLiteral("DBEdit23"), QStringLiteral("ValorIPI")},
-        {QStringLiteral("DBEdit14"), QStringLiteral("ICMSST")},
-        {QStringLiteral("DBEdit24"), QStringLiteral("Desconto")},
+    static const QHash<QString, TotalsStep> steps = {
+        {QStringLiteral("DBEdit12"), TotalsStep::Freight},  {QStringLiteral("DBEdit20"), TotalsStep::Insurance},
+        {QStringLiteral("DBEdit16"), TotalsStep::Irrf},     {QStringLiteral("DBEdit19"), TotalsStep::OtherExpenses},
+        {QStringLiteral("DBEdit23"), TotalsStep::IpiValue}, {QStringLiteral("DBEdit14"), TotalsStep::IcmsWithheld},
+        {QStringLiteral("DBEdit24"), TotalsStep::Discount},
     };
-    return steps.value(fieldName);
+    const auto found = steps.constFind(fieldName);
+    return found == steps.constEnd() ? std::nullopt : std::optional<TotalsStep>(*found);
+}
+
+QWidget* TaxPanel::control(TotalsNext next) const
+{
+    const auto named = [this](const char* name) { return findChild<QWidget*>(QLatin1String(name)); };
+    switch (next) {
+    case TotalsNext::Insurance:
+        return named("DBEdit20");
+    case TotalsNext::Irrf:
+        return named("DBEdit16");
+    case TotalsNext::OtherExpenses:
+        return named("DBEdit19");
+    case TotalsNext::IpiRate:
+        return named("DBEdit15");
+    case TotalsNext::IpiExempt:
+        return named("DBEdit18");
+    case TotalsNext::Discount:
+        return named("DBEdit24");
+    case TotalsNext::BackToInvoice:
+        return BitBtn6;
+    case TotalsNext::PaymentForm:
+    case TotalsNext::IssueDate:
+    case TotalsNext::DiscountOnInvoice:
+        return nullptr;
+    }
+    return nullptr;
 }
 
 void TaxPanel::Open()
@@ -197,6 +222,7 @@ void TaxPanel::Open()
     setGeometry(kPlace);
     show();
     raise();
+    rules_.setMode(InvoiceMode::Taxes); // before the focus leaves the work area
     tabOrder_.front()->setFocus(Qt::OtherFocusReason);
     window_.LockInvoiceFields();
     window_.DisableMainButtons();
@@ -204,8 +230,10 @@ void TaxPanel::Open()
 
 void TaxPanel::Close()
 {
-    // Hidden first: the field being left recomputes the totals as the focus goes, and must find
-    // none of the panel's fields to hand the focus on to.
+    // The mode goes first and the panel is hidden next: the field being left recomputes the totals
+    // as the focus goes, out of the tax panel's mode, and must find none of the panel's fields to
+    // hand the focus on to.
+    rules_.leaveTaxes();
     hide();
     window_.UnlockInvoiceFields();
     window_.EnableMainButtons();

@@ -1,10 +1,10 @@
 #include "entry/ui/CostDetails.h"
 
 #include "entry/ProductCost.h"
-#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
+#include "widgets/PanelParts.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,7 +1,6 @@
 #include "entry/ui/HeaderEntry.h"
 
 #include "entry/HeaderCascade.h"
-#include "widgets/PanelParts.h"
 #include "entry/ui/SupplierLookup.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
@@ -13,6 +12,7 @@
 #include "widgets/DatasetActions.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FieldText.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QApplication>
@@ -63,7 +63,7 @@ const QString HeaderEntry::kEditModeMessage =
     QStringLiteral("Para alterar os dados deste registro, primeiro\rdê um clique no sétimo botão do Navegador para\r"
                    "colocar o arquivo em modo de edição.");
 
-HeaderEntry::HeaderEntry(WindowState& window, QWidget* parent) : QWidget(parent), window_(window)
+HeaderEntry::HeaderEntry(TDM& dm, WindowState& window, QWidget* parent) : QWidget(parent), window_(window)
 {
     setObjectName(QStringLiteral("headerEntry"));
     setGeometry(kHeaderGeometry);
@@ -72,6 +72,7 @@ HeaderEntry::HeaderEntry(WindowState& window, QWidget* parent) : QWidget(parent)
     connect(lookup_, &SupplierLookup::itemGridWanted, this, &HeaderEntry::itemGridWanted);
     connect(lookup_, &SupplierLookup::exitEnabled, this, &HeaderEntry::exitEnabled);
     connect(lookup_, &SupplierLookup::numberTaken, this, [this] { correctNumber(); });
+    attachDataModule(dm);
 }
 
 void HeaderEntry::buildFields()
@@ -351,6 +352,8 @@ void HeaderEntry::HeaderCancelled()
     dm_->Compras.setCommandText(
         InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))));
     dm_->Compras.open();
+    if (dm_->rules().mode() == InvoiceMode::EditingHeader)
+        dm_->rules().setMode(InvoiceMode::Browsing);
     window_.EnableMainButtons();
     window_.LockInvoiceFields();
     tryFocus(DBEditData);

@@ -26,10 +26,9 @@ public:
     static const QString kEditModeMessage;
     static const QString kDropStoredItemsQuestion;
 
-    // The header stands at the top of the work area `parent`; the supplier lookup opens over it.
-    HeaderEntry(WindowState& window, QWidget* parent);
-
-    void attachDataModule(TDM& dm);
+    // The header stands at the top of the work area `parent`, bound to the invoice of `dm`; the
+    // supplier lookup opens over it.
+    HeaderEntry(TDM& dm, WindowState& window, QWidget* parent);
 
     void LeaveDateField();
     void correctNumber();
@@ -58,6 +57,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void attachDataModule(TDM& dm);
     void buildFields();
     void connectFields();
     void CaptureSavedFieldText();

@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-ItemEntry::ItemEntry(WindowState& windowState, QWidget* workArea, QWidget* window)
+ItemEntry::ItemEntry(TDM& dm, WindowState& windowState, QWidget* workArea, QWidget* window)
     : cost(new CostDetails(workArea)), units(new UnitOptions(windowState, window)),
       products(new ProductOptions(windowState, values, workArea)),
       grid(new ItemGrid(values, *products, *units, *cost, workArea))
@@ -19,6 +19,7 @@ ItemEntry::ItemEntry(WindowState& windowState, QWidget* workArea, QWidget* windo
     QObject::connect(units, &UnitOptions::unitTaken, cost, &CostDetails::ShowItemCostPerUnit);
     QObject::connect(products, &ProductOptions::itemGridWanted, cost, &CostDetails::ShowItemCostPerUnit);
     QObject::connect(products, &ProductOptions::itemGridWanted, grid, &ItemGrid::focusGrid);
+    attachDataModule(dm);
 }
 
 void ItemEntry::attachDataModule(TDM& dm)

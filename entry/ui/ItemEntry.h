@@ -16,10 +16,9 @@ class WindowState;
 class ItemEntry {
 public:
     // The grid, the product details and the product options stand in the work area; the unit
-    // options over the whole `window`.
-    ItemEntry(WindowState& windowState, QWidget* workArea, QWidget* window);
+    // options over the whole `window`. Each is bound to the data of `dm`.
+    ItemEntry(TDM& dm, WindowState& windowState, QWidget* workArea, QWidget* window);
 
-    void attachDataModule(TDM& dm);
     void ShowItemCostPerUnit();
 
     ItemEntryValues values;
@@ -27,4 +26,7 @@ public:
     UnitOptions* const units;
     ProductOptions* const products;
     ItemGrid* const grid;
+
+private:
+    void attachDataModule(TDM& dm);
 };

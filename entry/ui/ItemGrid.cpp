@@ -5,7 +5,6 @@
 #include "entry/ItemEntryValues.h"
 #include "entry/StockLocation.h"
 #include "entry/ui/CostDetails.h"
-#include "widgets/PanelParts.h"
 #include "entry/ui/ProductOptions.h"
 #include "entry/ui/UnitOptions.h"
 #include "purchase/DataModule.h"
@@ -17,6 +16,7 @@
 #include "widgets/FieldText.h"
 #include "widgets/FocusColours.h"
 #include "widgets/GridColumn.h"
+#include "widgets/PanelParts.h"
 
 #include <algorithm>
 

@@ -3,11 +3,11 @@
 #include "entry/ItemEntryValues.h"
 #include "entry/SupplyProducts.h"
 #include "entry/ui/KeyLine.h"
-#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 
 #include <QApplication>
 #include <QGridLayout>

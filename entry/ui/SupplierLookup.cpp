@@ -2,7 +2,6 @@
 
 #include "entry/HeaderCascade.h"
 #include "entry/ui/KeyLine.h"
-#include "widgets/PanelParts.h"
 #include "entry/ui/SupplierRegistration.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
@@ -13,6 +12,7 @@
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QApplication>

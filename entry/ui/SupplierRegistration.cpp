@@ -1,6 +1,5 @@
 #include "entry/ui/SupplierRegistration.h"
 
-#include "widgets/PanelParts.h"
 #include "nfe/NameNormalization.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
@@ -9,6 +8,7 @@
 #include "widgets/DBEdit.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QPushButton>

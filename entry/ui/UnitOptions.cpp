@@ -2,11 +2,11 @@
 
 #include "data/AsciiCase.h"
 #include "entry/ui/KeyLine.h"
-#include "widgets/PanelParts.h"
 #include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 
 #include <QLabel>
 #include <QPushButton>

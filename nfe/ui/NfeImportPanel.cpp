@@ -2,13 +2,13 @@
 
 #include "data/Decimal.h"
 #include "data/Formats.h"
-#include "widgets/PanelParts.h"
 #include "nfe/NfeImport.h"
 #include "nfe/NfeReader.h"
 #include "shell/Dialogs.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FocusColours.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QDate>

@@ -44,7 +44,8 @@ QPushButton* newButton(QWidget* parent, const QString& name, const QString& capt
 
 } // namespace
 
-InstalmentPanel::InstalmentPanel(QWidget* parent) : QFrame(parent)
+InstalmentPanel::InstalmentPanel(TDM& dm, WindowState& window, QWidget* parent)
+    : QFrame(parent), dm_(&dm), window_(window)
 {
     setObjectName(QStringLiteral("PainelFormaPag"));
     setFrameShape(QFrame::StyledPanel);
@@ -53,6 +54,8 @@ InstalmentPanel::InstalmentPanel(QWidget* parent) : QFrame(parent)
     setGeometry(kPanelGeometry);
     buildControls();
     connectControls();
+    DBGrid3->setDataSource(&dm.DS_PagDiver);
+    DBEdit28->setDataSource(&dm.DS_NFiscal);
     hide();
 }
 
@@ -116,16 +119,9 @@ void InstalmentPanel::connectControls()
     connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
 }
 
-void InstalmentPanel::attach(TDM& dm)
-{
-    dm_ = &dm;
-    DBGrid3->setDataSource(&dm.DS_PagDiver);
-    DBEdit28->setDataSource(&dm.DS_NFiscal);
-}
-
 void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
 {
-    if (paymentForm != kCustomInstalmentsForm || !dm_)
+    if (paymentForm != kCustomInstalmentsForm)
         return;
     // Chosen again while the panel is up: the clerk goes on in the grid.
     if (isVisible()) {
@@ -135,7 +131,7 @@ void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
     setGeometry(kPanelGeometry);
     show();
     raise();
-    dm_->window().DisableMainButtons();
+    window_.DisableMainButtons();
     dm_->session().InstalmentCounter = instalments::OpenInvoiceInstalments(*dm_);
     RecalcInstalmentBalance();
     DBGrid3->setSelectedIndex(kDateColumn);
@@ -148,7 +144,7 @@ void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
 
 void InstalmentPanel::RecalcInstalmentBalance()
 {
-    if (!dm_ || !dm_->NFiscal.isOpen())
+    if (!dm_->NFiscal.isOpen())
         return;
     balance_ = instalments::InstalmentBalance(*dm_);
     if (balance_.units < 0)
@@ -159,11 +155,6 @@ void InstalmentPanel::RecalcInstalmentBalance()
     for (QWidget* w :
          {static_cast<QWidget*>(LabelRestante), static_cast<QWidget*>(EditValRest), static_cast<QWidget*>(Bevel12)})
         w->setVisible(!settled);
-}
-
-QString InstalmentPanel::editValRestText() const
-{
-    return EditValRest->text();
 }
 
 void InstalmentPanel::postCurrentInstalment()
@@ -188,7 +179,7 @@ void InstalmentPanel::CloseInstalmentPanel()
 
 bool InstalmentPanel::gridKey(QKeyEvent& event)
 {
-    if (!IsEnterKey(event) || !dm_)
+    if (!IsEnterKey(event))
         return false;
     RunGuarded([this] {
         if (DBGrid3->selectedIndex() == kValueColumn)
@@ -255,7 +246,7 @@ void InstalmentPanel::BitBtn2Click()
     if (!BitBtn2->isEnabled())
         return;
     CloseInstalmentPanel();
-    dm_->window().EnableMainButtons();
+    window_.EnableMainButtons();
     emit instalmentsConfirmed();
 }
 
@@ -272,7 +263,7 @@ void InstalmentPanel::BitBtn3Click()
     if (change)
         instalments::DeleteInvoiceInstalments(*dm_);
     hide();
-    dm_->window().EnableMainButtons();
+    window_.EnableMainButtons();
     if (change)
         emit customFormDropped();
     else

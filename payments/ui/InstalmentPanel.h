@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TDM;
+class WindowState;
 
 // The instalment panel `PainelFormaPag` ("Forma de Pagamento"): the instalments of the current
 // invoice typed one by one, each with its due date and amount, until they add up to the net value.
@@ -18,10 +19,8 @@ class InstalmentPanel : public QFrame {
     Q_OBJECT
 
 public:
-    explicit InstalmentPanel(QWidget* parent = nullptr);
-
-    // Binds the grid and the net value to the data module; before it the panel cannot open.
-    void attach(TDM& dm);
+    // The grid bound to the invoice's instalments, the net value to the invoice.
+    InstalmentPanel(TDM& dm, WindowState& window, QWidget* parent);
 
     // Opens the panel on the invoice's instalments when `paymentForm` is "Datas e valores diversos";
     // any other text does nothing.
@@ -29,8 +28,6 @@ public:
     // The remaining amount recomputed from the stored instalments: shown in `EditValRest`, with
     // "Voltar " enabled only when nothing remains.
     void RecalcInstalmentBalance();
-    // The text of `EditValRest`, which a new instalment takes as its amount.
-    QString editValRestText() const;
     // Posts the current instalment, hides the panel and removes the invoice's rows left without date.
     void CloseInstalmentPanel();
 
@@ -56,7 +53,8 @@ private:
     bool storeTypedInstalment(int column);
     bool dueDateAccepted();
 
-    TDM* dm_ = nullptr;
+    TDM* const dm_;
+    WindowState& window_;
     Decimal balance_{0, 2};
 
     QLabel* title_;

@@ -1,6 +1,6 @@
 #include "search/ui/InvoiceTablePanel.h"
 
-#include "purchase/DataModule.h"
+#include "data/CachedDataset.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
@@ -19,7 +19,8 @@ const QRect kPanelGeometry(2, 2, 627, 441);
 
 } // namespace
 
-InvoiceTablePanel::InvoiceTablePanel(QWidget* parent, TDM& dm, WindowState& window) : QFrame(parent), window_(window)
+InvoiceTablePanel::InvoiceTablePanel(QWidget* parent, SearchData dm, WindowState& window)
+    : QFrame(parent), window_(window)
 {
     setObjectName(QStringLiteral("TabelaNFiscais"));
     setFrameShape(QFrame::Panel);
@@ -37,7 +38,7 @@ InvoiceTablePanel::InvoiceTablePanel(QWidget* parent, TDM& dm, WindowState& wind
     hide();
 }
 
-void InvoiceTablePanel::buildPanel(TDM& dm)
+void InvoiceTablePanel::buildPanel(const SearchData& dm)
 {
     setGeometry(kPanelGeometry);
     auto* layout = new QVBoxLayout(this);
@@ -104,6 +105,6 @@ void InvoiceTablePanel::focusMoved(QWidget* from, QWidget* to)
         BitBtn5->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (from == BitBtn5 && to != DBGrid2 && window_.isDateFieldEnabledAndVisible())
-        RunGuarded([this] { window_.focusDateField(); });
+    if (from == BitBtn5 && to != DBGrid2)
+        RunGuarded([this] { window_.focusDateFieldIfUsable(); });
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "search/SearchData.h"
+
 #include <QFrame>
 
 class DBGrid;
 class QPushButton;
-class TDM;
 class WindowState;
 
 // The invoice table `TabelaNFiscais` ("Listagem das Notas Fiscais"): the supply invoices of the
@@ -14,7 +15,7 @@ class InvoiceTablePanel : public QFrame {
     Q_OBJECT
 
 public:
-    InvoiceTablePanel(QWidget* parent, TDM& dm, WindowState& window);
+    InvoiceTablePanel(QWidget* parent, SearchData dm, WindowState& window);
 
     void toggle();     // the menu "Tabela": opens the table, or closes it when shown
     void closeTable(); // "&Fechar"
@@ -23,7 +24,7 @@ signals:
     void opened();
 
 private:
-    void buildPanel(TDM& dm);
+    void buildPanel(const SearchData& dm);
     void focusMoved(QWidget* from, QWidget* to);
 
     WindowState& window_;

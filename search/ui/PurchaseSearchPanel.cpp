@@ -1,12 +1,11 @@
 #include "search/ui/PurchaseSearchPanel.h"
 
 #include "data/CachedDataset.h"
-#include "widgets/PanelParts.h"
-#include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QApplication>
@@ -30,7 +29,7 @@ bool inside(const QWidget* panel, const QWidget* w)
 
 } // namespace
 
-PurchaseSearchPanel::PurchaseSearchPanel(QWidget* parent, TDM& dm, WindowState& window)
+PurchaseSearchPanel::PurchaseSearchPanel(QWidget* parent, SearchData dm, WindowState& window)
     : QFrame(parent), window_(window), search_(dm)
 {
     setObjectName(QStringLiteral("PainelPesquisaCompras"));
@@ -73,7 +72,7 @@ PurchaseSearchPanel::Column PurchaseSearchPanel::addColumn(const QString& button
     return c;
 }
 
-void PurchaseSearchPanel::buildPanel(TDM& dm)
+void PurchaseSearchPanel::buildPanel(const SearchData& dm)
 {
     setGeometry(kPanelGeometry);
     auto* layout = new QVBoxLayout(this);
@@ -257,8 +256,7 @@ void PurchaseSearchPanel::closePanel()
 void PurchaseSearchPanel::focusMoved(QWidget* from, QWidget* to)
 {
     // Focus lent to a message box is not the panel being left.
-    if (!to || to->window() != window() || !inside(this, from) || inside(this, to) ||
-        !window_.isDateFieldEnabledAndVisible())
+    if (!to || to->window() != window() || !inside(this, from) || inside(this, to))
         return;
-    RunGuarded([this] { window_.focusDateField(); });
+    RunGuarded([this] { window_.focusDateFieldIfUsable(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/PurchaseSearch.h"
+#include "search/SearchData.h"
 
 #include <QFrame>
 
@@ -9,7 +10,6 @@
 class DBGrid;
 class QLineEdit;
 class QPushButton;
-class TDM;
 class WindowState;
 
 // The purchase search panel `PainelPesquisaCompras` ("Pesquisa de Notas Fiscais"): six columns
@@ -21,7 +21,7 @@ class PurchaseSearchPanel : public QFrame {
     Q_OBJECT
 
 public:
-    PurchaseSearchPanel(QWidget* parent, TDM& dm, WindowState& window);
+    PurchaseSearchPanel(QWidget* parent, SearchData dm, WindowState& window);
 
     void openPanel();  // the menu "Pesquisa"
     void closePanel(); // `BotSairPesquisa`
@@ -40,7 +40,7 @@ private:
     };
     Column addColumn(const QString& buttonName, const QString& caption, const QString& fieldName,
                      const QString& gridName, const QString& dataField, const QString& title, bool dateField);
-    void buildPanel(TDM& dm);
+    void buildPanel(const SearchData& dm);
     void connectColumns();
     void enterInField(QLineEdit* field);
     void followFromGrid(DBGrid* grid);

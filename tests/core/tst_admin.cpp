@@ -6,12 +6,12 @@
 #include "nfe/NfeImport.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/AccessRights.h"
 #include "shell/Credential.h"
 #include "shell/Workstation.h"
 #include "tests/support/AdminRun.h"
 #include "tests/support/NfeSample.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -511,8 +511,8 @@ private slots:
             int(admin::kSuccess));
 
         SessionState session;
-        NoWindow window;
-        TDM dm(sharedParams(), {workstationPath(), QStringLiteral("SYSDBA"), {}}, session, window);
+        const auto module = testdm::open(sharedParams(), {workstationPath(), QStringLiteral("SYSDBA"), {}}, session);
+        TDM& dm = *module;
         for (const auto& [user, code] : {std::pair{"JOANA", "01"}, std::pair{"PEDRO", "2"}}) {
             session.CurrentUserName = QString::fromLatin1(user);
             const WorkstationBinding binding = IdentifyWorkstation(dm, session);

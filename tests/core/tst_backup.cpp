@@ -1,8 +1,8 @@
 #include "admin/AdminCommands.h"
 #include "data/DbError.h"
 #include "data/FbConnection.h"
-#include "shell/BackupStatus.h"
 #include "platform/ProductFolder.h"
+#include "shell/BackupStatus.h"
 #include "tests/support/AdminRun.h"
 #include "tests/support/ScopedEnv.h"
 

@@ -4,11 +4,11 @@
 #include "data/DbError.h"
 #include "data/SqlText.h"
 #include "data/Win1252.h"
+#include "platform/TextFiles.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
-#include "platform/TextFiles.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QFile>
@@ -63,7 +63,6 @@ class TestClosing : public QObject {
 private:
     std::unique_ptr<TestDatabase> db;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
 
     FbConnection& sql() { return db->connection(); }
@@ -128,7 +127,7 @@ private:
     // The data module standing on the invoice, as the window has it.
     void openInvoice()
     {
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
         dm->NFiscal.open();
     }
     // As the window closes an invoice: totals and stock entry together.

@@ -1,6 +1,6 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -11,7 +11,6 @@ class TestDataModule : public QObject {
 private:
     std::unique_ptr<TestDatabase> db;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
 
 private slots:
@@ -19,7 +18,7 @@ private slots:
     void initTestCase()
     {
         db = std::make_unique<TestDatabase>();
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
     }
     void cleanupTestCase()
     {

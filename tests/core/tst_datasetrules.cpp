@@ -1,56 +1,52 @@
 #include "data/DbError.h"
+#include "data/FieldValue.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "tests/support/PurchaseRows.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
 
 namespace {
 
-// A window that records what the rules asked of it.
-class FakeWindow : public WindowState {
-public:
-    QStringList calls;
-    QStringList messages;
-    bool painelCompras = true;
-    bool painelOutrasDespesas = false;
-    bool dateField = true;
-    QString valRest = QStringLiteral("   80,00");
+// A change of the invoice's mode as the rules tell it: "from>to".
+QString modeChange(InvoiceMode from, InvoiceMode to)
+{
+    return QLatin1String(InvoiceModeName(from)) + QLatin1Char('>') + QLatin1String(InvoiceModeName(to));
+}
 
-    void DisableMainButtons() override { calls << QStringLiteral("DisableMainButtons"); }
-    void EnableMainButtons() override { calls << QStringLiteral("EnableMainButtons"); }
-    void LockInvoiceFields() override { calls << QStringLiteral("LockInvoiceFields"); }
-    void UnlockInvoiceFields() override { calls << QStringLiteral("UnlockInvoiceFields"); }
-    bool isPainelComprasVisible() const override { return painelCompras; }
-    bool isPainelOutrasDespesasVisible() const override { return painelOutrasDespesas; }
-    bool isDateFieldEnabledAndVisible() const override { return dateField; }
-    void makeDateFieldWritable() override { calls << QStringLiteral("makeDateFieldWritable"); }
-    void focusDateField() override { calls << QStringLiteral("focusDateField"); }
-    void selectItemGridFirstColumn() override { calls << QStringLiteral("selectItemGridFirstColumn"); }
-    QString editValRestText() const override { return valRest; }
-    void ShowItemCostPerUnit() override {}
-    void RecalcInstalmentBalance() override { calls << QStringLiteral("RecalcInstalmentBalance"); }
-    void showMessage(const QString& text) override { messages << text; }
-};
-
+// A workstation's data module with no window, and what its rules told: the messages, the mode
+// changes and how often a new item and a stored instalment were announced.
 struct Workstation {
     SessionState session;
-    FakeWindow window;
     std::unique_ptr<TDM> dm;
+    std::unique_ptr<testdm::Messages> messages;
+    QStringList modeChanges;
+    int itemsAdded = 0;
+    int instalmentChanges = 0;
+    std::vector<ListenerHandle> listening;
 
     explicit Workstation(const TestDatabase& db)
     {
         session.WorkstationCode = QStringLiteral("01");
         session.StoreCnpj = QStringLiteral("11222333444455");
         session.DefaultStockLocation = QStringLiteral("Almoxarifado");
-        dm = std::make_unique<TDM>(db.sharedParams(), db.workstationParams(), session, window);
+        dm = testdm::open(db, session);
+        messages = std::make_unique<testdm::Messages>(*dm);
+        DatasetRules& rules = dm->rules();
+        listening.push_back(
+            rules.modeChanged.add([this](InvoiceMode from, InvoiceMode to) { modeChanges << modeChange(from, to); }));
+        listening.push_back(rules.itemAdded.add([this] { ++itemsAdded; }));
+        listening.push_back(rules.instalmentsChanged.add([this] { ++instalmentChanges; }));
     }
+    const QStringList& told() const { return messages->texts; }
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(InvoiceMode)
 
 class TestDatasetRules : public QObject {
     Q_OBJECT
@@ -140,7 +136,7 @@ private slots:
         items.setText(QStringLiteral("LOTE"), QStringLiteral("L 12 3"));
         items.post();
         QCOMPARE(text(QStringLiteral("select LOTE from COMPRAS where CODCOMPRA = 1")), QStringLiteral("L123"));
-        QVERIFY(ws->window.calls.contains(QStringLiteral("selectItemGridFirstColumn")));
+        QCOMPARE(ws->itemsAdded, 1);
 
         CachedDataset& suppliers = dm().Fornecedor;
         suppliers.open();
@@ -159,12 +155,12 @@ private slots:
         dm().PagDiver.append();
         QCOMPARE(dm().PagDiver.asInteger(QStringLiteral("CODPAGDIVER")), 1);
         QCOMPARE(dm().PagDiver.asInteger(QStringLiteral("ORDEM")), 3);
-        QCOMPARE(dm().PagDiver.asText(QStringLiteral("VALOR")), QStringLiteral("80"));
+        QCOMPARE(dm().PagDiver.asText(QStringLiteral("VALOR")), QStringLiteral("200"));
         QCOMPARE(dm().PagDiver.asText(QStringLiteral("NFISCAL")), QStringLiteral("123"));
         dm().PagDiver.setText(QStringLiteral("DATA"), QStringLiteral("15/02/24"));
         dm().PagDiver.post();
-        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER where ORDEM = 3 and VALOR = 80")), 1);
-        QCOMPARE(ws->window.calls.last(), QStringLiteral("RecalcInstalmentBalance"));
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER where ORDEM = 3 and VALOR = 200")), 1);
+        QCOMPARE(ws->instalmentChanges, 1);
     }
 
     // An instalment is stored only with a due date and an amount above zero that keeps the
@@ -207,73 +203,130 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), stored ? 2 : 1);
     }
 
-    void instalmentNeedsANumberInTheRemainingField()
+    // A new instalment proposes what the stored ones leave of the net value (200.00), whoever shows
+    // it: the rules read it from the data.
+    void newInstalmentProposesWhatIsLeft_data()
     {
+        QTest::addColumn<QList<int>>("stored");
+        QTest::addColumn<qint64>("proposed");
+        QTest::newRow("none stored") << QList<int>{} << qint64(200);
+        QTest::newRow("part stored") << QList<int>{120, 30} << qint64(50);
+        QTest::newRow("all stored") << QList<int>{200} << qint64(0);
+    }
+    void newInstalmentProposesWhatIsLeft()
+    {
+        QFETCH(QList<int>, stored);
+        QFETCH(qint64, proposed);
         addInvoice(1, "01/15/24", "123", "ACME", "0001");
+        addInvoice(2, "01/16/24", "124", "ACME", "0001"); // another invoice's instalment counts not
+        conn().execute(QStringLiteral("insert into PAGDIVER (CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, FORNECEDOR) "
+                                      "values (99, 1, '02/01/2024', 70, '124', 'ACME')"));
+        for (int i = 0; i < stored.size(); ++i)
+            conn().execute(QStringLiteral("insert into PAGDIVER (CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, "
+                                          "FORNECEDOR) values (?, ?, '02/01/2024', ?, '123', 'ACME')"),
+                           {qint64(i + 1), qint64(i + 1), qint64(stored[i])});
         openInvoices();
-        ws->window.valRest = QStringLiteral("abc");
+        QVERIFY(dm().NFiscal.locate({QDate(2024, 1, 15)}));
         dm().PagDiver.open();
-        QVERIFY_THROWS_EXCEPTION(ConversionError, dm().PagDiver.append());
+        dm().PagDiver.append();
+        QCOMPARE(field::toDecimal(dm().PagDiver.value(QStringLiteral("VALOR"))).rescaled(2).units, proposed * 100);
     }
 
-    void invoiceWindowStates_data()
+    // The rules' own mode: an edit begun while browsing starts editing the header, a post while
+    // editing goes back to browsing, and under the tax panel, or before the work area is shown,
+    // the mode stays. Leaving the tax panel goes back to editing while the invoice is in edit.
+    void invoiceModes_data()
     {
+        QTest::addColumn<InvoiceMode>("from");
         QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("outrasDespesas");
-        QTest::addColumn<QStringList>("calls");
-        QTest::newRow("insert") << "insert" << false
-                                << QStringList{"DisableMainButtons", "UnlockInvoiceFields", "focusDateField",
-                                               "makeDateFieldWritable", "focusDateField"};
-        QTest::newRow("edit") << "edit" << false
-                              << QStringList{"DisableMainButtons", "UnlockInvoiceFields", "makeDateFieldWritable",
-                                             "focusDateField"};
-        QTest::newRow("edit under the tax panel") << "edit" << true << QStringList{};
-        QTest::newRow("post") << "post" << false
-                              << QStringList{"EnableMainButtons", "LockInvoiceFields", "focusDateField"};
-        QTest::newRow("post under the tax panel") << "post" << true << QStringList{};
+        QTest::addColumn<InvoiceMode>("to");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("insert while browsing")
+            << InvoiceMode::Browsing << "insert" << InvoiceMode::EditingHeader << QStringList{"Browsing>EditingHeader"};
+        QTest::newRow("insert before the work area")
+            << InvoiceMode::Starting << "insert" << InvoiceMode::EditingHeader << QStringList{"Starting>EditingHeader"};
+        QTest::newRow("edit while browsing")
+            << InvoiceMode::Browsing << "edit" << InvoiceMode::EditingHeader << QStringList{"Browsing>EditingHeader"};
+        QTest::newRow("edit under the tax panel")
+            << InvoiceMode::Taxes << "edit" << InvoiceMode::Taxes << QStringList{};
+        QTest::newRow("edit before the work area")
+            << InvoiceMode::Starting << "edit" << InvoiceMode::Starting << QStringList{};
+        QTest::newRow("post while editing") << InvoiceMode::Browsing << "post" << InvoiceMode::Browsing
+                                            << QStringList{"Browsing>EditingHeader", "EditingHeader>Browsing"};
+        QTest::newRow("post under the tax panel")
+            << InvoiceMode::Taxes << "post" << InvoiceMode::Taxes << QStringList{};
+        QTest::newRow("tax panel left, header in edit")
+            << InvoiceMode::Taxes << "edit, leave taxes" << InvoiceMode::EditingHeader
+            << QStringList{"Taxes>EditingHeader"};
+        QTest::newRow("tax panel left, header stored")
+            << InvoiceMode::Taxes << "leave taxes" << InvoiceMode::Browsing << QStringList{"Taxes>Browsing"};
     }
-    void invoiceWindowStates()
+    void invoiceModes()
     {
+        QFETCH(InvoiceMode, from);
         QFETCH(QString, action);
-        QFETCH(bool, outrasDespesas);
-        QFETCH(QStringList, calls);
+        QFETCH(InvoiceMode, to);
+        QFETCH(QStringList, told);
         addInvoice(1, "01/15/24", "123", "ACME", "0001");
         openInvoices();
         CachedDataset& nf = dm().NFiscal;
-        ws->window.painelOutrasDespesas = outrasDespesas;
-        if (action == QLatin1String("post")) {
+        DatasetRules& rules = dm().rules();
+        rules.setMode(from);
+        ws->modeChanges.clear();
+        if (action == QLatin1String("insert")) {
+            nf.append();
+        } else if (action == QLatin1String("post")) {
             nf.edit();
             nf.setText(QStringLiteral("OBSERVACAO"), QStringLiteral("x"));
-        }
-        ws->window.calls.clear();
-        if (action == QLatin1String("insert"))
-            nf.append();
-        else if (action == QLatin1String("edit"))
-            nf.edit();
-        else
             nf.post();
-        QCOMPARE(ws->window.calls, calls);
+        } else {
+            if (action.startsWith(QLatin1String("edit")))
+                nf.edit();
+            if (action.endsWith(QLatin1String("leave taxes")))
+                rules.leaveTaxes();
+        }
+        QCOMPARE(rules.mode(), to);
+        QCOMPARE(ws->modeChanges, told);
         QCOMPARE(ws->session.InsertingInvoice, action == QLatin1String("insert"));
     }
 
+    // A listener is told only while its handle lives: a window taken apart hears nothing more.
+    void aListenerGoneHearsNothing()
+    {
+        DatasetRules& rules = dm().rules();
+        int heard = 0;
+        {
+            const ListenerHandle listening = rules.modeChanged.add([&heard](InvoiceMode, InvoiceMode) { ++heard; });
+            rules.setMode(InvoiceMode::Browsing);
+            rules.setMode(InvoiceMode::Browsing); // no change, nothing told
+        }
+        rules.setMode(InvoiceMode::Taxes);
+        QCOMPARE(heard, 1);
+        QCOMPARE(rules.mode(), InvoiceMode::Taxes);
+    }
+
+    // A header change reaches the current item except under the tax panel, where the header's key
+    // is not what is edited.
     void headerEditReachesTheCurrentItem_data()
     {
-        QTest::addColumn<bool>("outrasDespesas");
+        QTest::addColumn<InvoiceMode>("mode");
         QTest::addColumn<QString>("itemDate");
-        QTest::newRow("work area") << false << "20/02/2024";
-        QTest::newRow("tax panel") << true << "15/01/2024";
+        QTest::newRow("browsing") << InvoiceMode::Browsing << "20/02/2024";
+        QTest::newRow("before the work area") << InvoiceMode::Starting << "20/02/2024";
+        QTest::newRow("tax panel") << InvoiceMode::Taxes << "15/01/2024";
     }
     void headerEditReachesTheCurrentItem()
     {
-        QFETCH(bool, outrasDespesas);
+        QFETCH(InvoiceMode, mode);
         QFETCH(QString, itemDate);
         addInvoice(1, "01/15/24", "123", "ACME", "0001");
         addItem(1, "123", "0001", "0001");
         openInvoices();
-        ws->window.painelOutrasDespesas = outrasDespesas;
+        dm().rules().setMode(mode);
         CachedDataset& nf = dm().NFiscal;
         nf.edit();
-        QCOMPARE(ws->session.SavedFieldText.date, outrasDespesas ? QString() : QStringLiteral("15/01/2024"));
+        const bool taxes = mode == InvoiceMode::Taxes;
+        QCOMPARE(ws->session.SavedFieldText.date, taxes ? QString() : QStringLiteral("15/01/2024"));
         nf.setText(QStringLiteral("DATA"), QStringLiteral("20/02/24"));
         nf.post();
         const Values item = conn().executeRow(QStringLiteral("select DATA from COMPRAS"));
@@ -324,8 +377,8 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where DATA = '01/15/24'")), 2);
         QCOMPARE(count(QStringLiteral("select count(*) from COMPRAS where DATA = '01/20/24'")), 0);
         QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR")), 1);
-        QCOMPARE(ws->window.messages.size(), 1);
-        QVERIFY(ws->window.messages.front().contains(QStringLiteral("N.Fiscal 123 ACME")));
+        QCOMPARE(ws->told().size(), 1);
+        QVERIFY(ws->told().front().contains(QStringLiteral("N.Fiscal 123 ACME")));
     }
 
     // A new invoice whose number another invoice of the supplier (by code or by name) carries is
@@ -460,8 +513,8 @@ private slots:
         items.edit();
         items.setText(QStringLiteral("LOTE"), QStringLiteral("X"));
         items.post();
-        QCOMPARE(ws->window.messages.size(), 1);
-        QCOMPARE(ws->window.messages.front(),
+        QCOMPARE(ws->told().size(), 1);
+        QCOMPARE(ws->told().front(),
                  QStringLiteral("Erro tentando salvar o registro corrente na tabela COMPRAS.\r\rRegistro não "
                                 "encontrado ou alterado por outro usuário."));
         QCOMPARE(items.pendingChanges(), 1);
@@ -511,10 +564,9 @@ private slots:
         };
         enter("RECUSADO");
         QCOMPARE(ds.pendingChanges(), 1);
-        QCOMPARE(ws->window.messages.size(), 1);
-        QVERIFY2(ws->window.messages.front().startsWith(message), qPrintable(ws->window.messages.front()));
-        QVERIFY2(ws->window.messages.front().contains(QStringLiteral("recusado pelo banco")),
-                 qPrintable(ws->window.messages.front()));
+        QCOMPARE(ws->told().size(), 1);
+        QVERIFY2(ws->told().front().startsWith(message), qPrintable(ws->told().front()));
+        QVERIFY2(ws->told().front().contains(QStringLiteral("recusado pelo banco")), qPrintable(ws->told().front()));
         if (dataset == QLatin1String("Compras")) {
             // The next Insert writes the refused item first; still refused, the Insert waits, and
             // neither it nor a move to another invoice reads the list again over the item.

@@ -5,7 +5,7 @@
 #include "entry/SupplyProducts.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -18,7 +18,6 @@ class TestEntryRules : public QObject {
 
     std::unique_ptr<TestDatabase> db;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
 
     FbConnection& sql() { return db->connection(); }
@@ -48,7 +47,7 @@ private slots:
     {
         db = std::make_unique<TestDatabase>();
         session.WorkstationCode = QStringLiteral("01");
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
     }
     void cleanup()
     {

@@ -1,7 +1,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -71,8 +71,8 @@ private slots:
             {expiry.isValid() ? Value(expiry) : Value(), status.isEmpty() ? Value() : Value(status)});
 
         SessionState session;
-        NoWindow window;
-        TDM dm(db.sharedParams(), db.workstationParams(), session, window);
+        const auto module = testdm::open(db, session);
+        TDM& dm = *module;
         QCOMPARE(SweepExpiredLots(dm.Compras2, kToday), counted);
         const Values row = db.connection().executeRow(QStringLiteral("select SITUACAO from COMPRAS"));
         QCOMPARE(isNull(row.at(0)) ? QString() : std::get<QString>(row.at(0)), expected);
@@ -98,8 +98,8 @@ private slots:
                                     {qint64(++code), lot.status ? Value(QString::fromLatin1(lot.status)) : Value(),
                                      lot.expiry ? Value(QString::fromLatin1(lot.expiry)) : Value()});
         SessionState session;
-        NoWindow window;
-        TDM dm(db.sharedParams(), db.workstationParams(), session, window);
+        const auto module = testdm::open(db, session);
+        TDM& dm = *module;
         QList<QPair<int, int>> heard;
         QCOMPARE(SweepExpiredLots(dm.Compras2, kToday, [&](int done, int total) { heard.append({done, total}); }), 1);
         QCOMPARE(heard, (QList<QPair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));

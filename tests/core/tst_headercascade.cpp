@@ -2,8 +2,8 @@
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "tests/support/PurchaseRows.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -18,7 +18,6 @@ class TestHeaderCascade : public QObject {
 
     std::unique_ptr<TestDatabase> db;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
 
     FbConnection& conn() { return db->connection(); }
@@ -66,7 +65,7 @@ private slots:
     void init()
     {
         db = std::make_unique<TestDatabase>();
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
         conn().execute("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('S1', 'ALCOOL', 'SUP')");
         conn().execute("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('S2', 'LUVA', 'SUP')");
         conn().execute("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('R1', 'DIPIRONA', 'REV')");

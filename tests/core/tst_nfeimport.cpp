@@ -4,12 +4,12 @@
 #include "nfe/NfeImport.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "search/PurchaseSearch.h"
 #include "shell/WorkQueries.h"
 #include "tests/support/NfeSample.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -56,7 +56,6 @@ private:
     std::unique_ptr<ScopedEnv> folder;
     std::unique_ptr<ScriptedDialogs> dialogs;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
     std::unique_ptr<NfeImporter> importer;
 
@@ -110,7 +109,7 @@ private slots:
         dialogs = std::make_unique<ScriptedDialogs>();
         session.WorkstationCode = QStringLiteral("01");
         session.DefaultStockLocation = QStringLiteral("Almoxarifado");
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
         dm->NFiscal.setCommandText(workqueries::nfiscal());
         dm->NFiscal.open();
         importer = std::make_unique<NfeImporter>(*dm, session);

@@ -6,8 +6,8 @@
 #include "payments/PayableDescription.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -28,7 +28,6 @@ class TestPayments : public QObject {
 private:
     std::unique_ptr<TestDatabase> db;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
     RecordingDialogs* dialogs = nullptr;
 
@@ -96,7 +95,7 @@ private slots:
         db = std::make_unique<TestDatabase>();
         session = SessionState{};
         session.WorkstationCode = QStringLiteral("01");
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
         auto recorder = std::make_unique<RecordingDialogs>();
         dialogs = recorder.get();
         Dialogs::install(std::move(recorder));

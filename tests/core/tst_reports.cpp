@@ -1,15 +1,15 @@
 #include "admin/AdminCommands.h"
 #include "data/SqlText.h"
+#include "platform/ProductFolder.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "reports/ReportData.h"
 #include "reports/ReportError.h"
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "shell/Dialogs.h"
-#include "platform/ProductFolder.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QProcess>
@@ -235,7 +235,6 @@ private:
     std::unique_ptr<ScopedEnv> folder;
     std::unique_ptr<ScopedReportRecorder> output;
     SessionState session;
-    NoWindow window;
     std::unique_ptr<TDM> dm;
     std::unique_ptr<TRM> rm;
 
@@ -326,7 +325,7 @@ private slots:
         output->recorder().pdfFile = pdf();
         Dialogs::install(std::make_unique<RecordingDialogs>());
         session.StoreCnpj = QStringLiteral("11222333000181");
-        dm = std::make_unique<TDM>(db->sharedParams(), db->workstationParams(), session, window);
+        dm = testdm::open(*db, session);
         rm = std::make_unique<TRM>(*dm, session);
         rm->clock = [] { return QDateTime(QDate(2024, 4, 2), QTime(9, 30)); };
         QVERIFY(writeDefaultProject(productfolder::reportProject()));
@@ -402,7 +401,8 @@ private slots:
         QVERIFY(!dm->Periodo.isOpen());
 
         // Another run proposes the stored period; cancelling a change keeps it.
-        TDM again(db->sharedParams(), db->workstationParams(), session, window);
+        const auto module = testdm::open(*db, session);
+        TDM& again = *module;
         OpenPeriodo(again);
         QCOMPARE(again.Periodo.asDate(QStringLiteral("DATAINICIAL")), QDate(2012, 10, 1));
         again.Periodo.setDate(QStringLiteral("DATAFINAL"), QDate(2013, 1, 1));

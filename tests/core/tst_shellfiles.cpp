@@ -1,7 +1,7 @@
+#include "platform/TextFiles.h"
 #include "shell/AccessRights.h"
 #include "shell/ErrorLog.h"
 #include "shell/InUseStamp.h"
-#include "platform/TextFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -2,8 +2,8 @@
 #include "data/AsciiCase.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/Workstation.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
 #include <QtTest>
@@ -44,8 +44,8 @@ private slots:
                                                "('07', 'C:\\KORVANIS\\INTERFAC07\\KORVANIS.BD', ?, '11222333444455')"),
                                 {stored});
         SessionState session;
-        NoWindow window;
-        TDM dm(db.sharedParams(), db.workstationParams(), session, window);
+        const auto module = testdm::open(db, session);
+        TDM& dm = *module;
         session.CurrentUserName = ascii::upper(typed); // as the login leaves it
 
         const WorkstationBinding binding = IdentifyWorkstation(dm, session);

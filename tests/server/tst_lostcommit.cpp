@@ -5,9 +5,9 @@
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "tests/support/LosingProxy.h"
 #include "tests/support/PurchaseRows.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestServer.h"
 
 #include <QtTest>
@@ -18,13 +18,6 @@ namespace {
 
 // What the clerk reads when the answer to a commit was lost.
 const QString kOutcomeUnknown = QStringLiteral("Não se sabe se a última gravação chegou ao servidor");
-
-// The messages the rules show, kept for the test to read.
-class RecordingWindow : public NoWindow {
-public:
-    void showMessage(const QString& text) override { messages << text; }
-    QStringList messages;
-};
 
 enum class Change { NewHeader, NewItem, EditedHeader, DeletedHeader };
 
@@ -118,8 +111,9 @@ private slots:
 
         SessionState session;
         session.WorkstationCode = QStringLiteral("01");
-        RecordingWindow window;
-        TDM dm(relayed_.shared, relayed_.workstation, session, window);
+        const auto module = testdm::open(relayed_.shared, relayed_.workstation, session);
+        TDM& dm = *module;
+        const testdm::Messages messages(dm);
         dm.NFiscal.open();
         CachedDataset& nf = dm.NFiscal;
         CachedDataset& ds = change == Change::NewItem ? dm.Compras : dm.NFiscal;
@@ -158,8 +152,8 @@ private slots:
         } catch (const DbError& e) {
             clerkReads = DbErrorText(QStringLiteral("Não foi possível concluir a operação no banco de dados."), e);
         }
-        if (clerkReads.isEmpty() && !window.messages.isEmpty())
-            clerkReads = window.messages.join(QLatin1Char('\n'));
+        if (clerkReads.isEmpty() && !messages.texts.isEmpty())
+            clerkReads = messages.texts.join(QLatin1Char('\n'));
 
         QVERIFY2(proxy_->answerLost(), qPrintable(proxy_->checkError()));
         QVERIFY2(clerkReads.contains(kOutcomeUnknown), qPrintable(clerkReads));
@@ -209,8 +203,8 @@ private slots:
 
         SessionState session;
         session.WorkstationCode = QStringLiteral("01");
-        RecordingWindow window;
-        TDM dm(relayed_.shared, relayed_.workstation, session, window);
+        const auto module = testdm::open(relayed_.shared, relayed_.workstation, session);
+        TDM& dm = *module;
         CachedDataset& nf = dm.NFiscal;
         nf.open();
         if (newInvoice) {

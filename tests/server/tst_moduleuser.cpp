@@ -9,10 +9,10 @@
 #include "purchase/ConnectionConfig.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
 #include "shell/ExpiredLotSweep.h"
 #include "shell/Login.h"
 #include "shell/Workstation.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestServer.h"
 
 #include <QRegularExpression>
@@ -155,8 +155,9 @@ private slots:
         dbactivity::install(hooks);
         const auto uninstall = qScopeGuard([] { dbactivity::install({}); });
         SessionState session;
-        NoWindow window;
-        TDM dm(asModuleUser(admin_.shared, password_), asModuleUser(admin_.workstation, password_), session, window);
+        const auto module =
+            testdm::open(asModuleUser(admin_.shared, password_), asModuleUser(admin_.workstation, password_), session);
+        TDM& dm = *module;
         QVERIFY(SweepExpiredLots(dm.Compras2, QDate::currentDate()) > 0);
 
         QCOMPARE(CheckLogin(dm.SQLConnection1, firstLogin_, QStringLiteral("123")).outcome,

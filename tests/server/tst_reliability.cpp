@@ -5,7 +5,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
-#include "purchase/WindowState.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestServer.h"
 
 #include <QProcess>
@@ -162,8 +162,8 @@ private slots:
     {
         SessionState session;
         session.WorkstationCode = QStringLiteral("01");
-        NoWindow window;
-        TDM dm(config_.shared, config_.workstation, session, window);
+        const auto module = testdm::open(config_.shared, config_.workstation, session);
+        TDM& dm = *module;
         dm.NFiscal.open();
 
         std::atomic<bool> restarted = false;

@@ -2,20 +2,23 @@
 
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
+#include "reports/ReportModule.h"
 #include "shell/WorkQueries.h"
-#include "window/FormCompras.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
+#include "window/FormCompras.h"
 
 #include <QFrame>
 #include <QtTest>
 
 #include <memory>
 
-// The invoice window on a fresh database, as a clerk finds it after logging in: the window's own
+// The invoice window on a fresh database, built as the program builds it (the data module, the
+// report module, the window on them), as a clerk finds it after logging in: the window's own
 // start-up run (datasets opened, the last invoice current, the expired-lot sweep), then the work
 // area shown as a successful login shows it, with this fixture's login identity. The product
 // folder is the test database's folder. Messages and questions go to a recorder (`dialogs()`),
@@ -31,9 +34,9 @@ public:
         session.StoreCnpj = QStringLiteral("11222333000181");
         session.DefaultStockLocation = QStringLiteral("Almoxarifado");
         session.FinancialAccess = true;
-        form = std::make_unique<TFormCompras>(session);
-        dm = std::make_unique<TDM>(db.sharedParams(), db.workstationParams(), session, *form);
-        form->attachDataModule(*dm);
+        dm = testdm::open(db, session);
+        rm = std::make_unique<TRM>(*dm, session);
+        form = std::make_unique<TFormCompras>(*dm, *rm);
     }
 
     FbConnection& sql() { return db.connection(); }
@@ -65,6 +68,7 @@ public:
     ScopedEnv productFolder{"KORVANIS_DIR", db.productFolder().toLocal8Bit()};
     ScriptedDialogs scripted;
     SessionState session;
-    std::unique_ptr<TFormCompras> form;
     std::unique_ptr<TDM> dm;
+    std::unique_ptr<TRM> rm;
+    std::unique_ptr<TFormCompras> form;
 };

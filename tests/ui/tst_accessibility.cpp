@@ -80,8 +80,6 @@ private slots:
     void theWorkAreaIsNamed()
     {
         WorkingWindow w;
-        TRM reports(*w.dm, w.session);
-        w.form->attachReports(reports);
         QVERIFY(w.startWork());
         const QStringList unnamed = unnamedUnder(w.form.get());
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char('\n'))));
@@ -123,8 +121,6 @@ private slots:
         QFETCH(QString, panel);
         QFETCH(QString, title);
         WorkingWindow w;
-        TRM reports(*w.dm, w.session);
-        w.form->attachReports(reports);
         QVERIFY(w.startWork());
         auto* frame = w.form->findChild<QWidget*>(panel);
         QVERIFY2(frame, qPrintable(panel));

@@ -4,8 +4,8 @@
 #include "widgets/DBEdit.h"
 #include "widgets/DBNavigator.h"
 
-#include "window/FormCompras.h"
 #include "widgets/DBGrid.h"
+#include "window/FormCompras.h"
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -22,8 +22,8 @@ class TestFormCompras : public QObject {
 private slots:
     void everyPanelIsHiddenAtCreation()
     {
-        SessionState session;
-        TFormCompras form(session);
+        WorkingWindow window;
+        TFormCompras& form = *window.form;
         const QStringList panels = {
             "PainelLogin",       "PainelCompras",     "PainelDetalhes",       "PainelAguarde",
             "PainelAlertaCusto", "Painel_Procurando", "PainelCliProcura",     "PainelResumoCliente",
@@ -39,8 +39,8 @@ private slots:
 
     void menuInItsOrder()
     {
-        SessionState session;
-        TFormCompras form(session);
+        WorkingWindow window;
+        TFormCompras& form = *window.form;
         QStringList texts;
         for (QAction* a : form.menuBar()->actions())
             texts << a->text();
@@ -49,8 +49,8 @@ private slots:
 
     void itemGridColumns()
     {
-        SessionState session;
-        TFormCompras form(session);
+        WorkingWindow window;
+        TFormCompras& form = *window.form;
         const QStringList titles = {"Descrição do Produto",
                                     "Qtde.",
                                     "Unid",
@@ -74,8 +74,8 @@ private slots:
 
     void passwordShowsHashes()
     {
-        SessionState session;
-        TFormCompras form(session);
+        WorkingWindow window;
+        TFormCompras& form = *window.form;
         form.show();
         QTest::keyClicks(form.findChild<QLineEdit*>("EditSenhaU"), "abc");
         QCOMPARE(form.findChild<QLineEdit*>("EditSenhaU")->displayText(), QStringLiteral("###"));
@@ -83,8 +83,8 @@ private slots:
 
     void windowStateRoutines()
     {
-        SessionState session;
-        TFormCompras form(session);
+        WorkingWindow window;
+        TFormCompras& form = *window.form;
         const QList<QWidget*> invoiceFields = {form.findChild<DBEdit*>("DBEdit6"),
                                                form.findChild<DBEdit*>("DBEditNotaFiscal"),
                                                form.findChild<DBEdit*>("DBEditForn"),

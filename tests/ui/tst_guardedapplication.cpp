@@ -1,5 +1,5 @@
-#include "window/GuardedApplication.h"
 #include "widgets/UnhandledError.h"
+#include "window/GuardedApplication.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 #include "admin/Users.h"
 #include "db/Schema.h"
+#include "platform/ProductFolder.h"
 #include "shell/Credential.h"
 #include "shell/ErrorLog.h"
-#include "platform/ProductFolder.h"
-#include "window/CrashReport.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/UnhandledError.h"
+#include "window/CrashReport.h"
 
 #include <QFile>
 #include <QLineEdit>

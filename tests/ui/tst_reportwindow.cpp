@@ -1,7 +1,7 @@
+#include "platform/ProductFolder.h"
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportProject.h"
-#include "platform/ProductFolder.h"
 #include "tests/ui/WorkingWindow.h"
 #include "widgets/DBEdit.h"
 #include "widgets/DBGrid.h"
@@ -34,14 +34,10 @@ private:
             workstation.execute(
                 QStringLiteral("insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2027-01-01', '2027-01-31')"));
             reports::writeDefaultProject(productfolder::reportProject());
-            rm = std::make_unique<TRM>(*dm, session);
-            form->attachReports(*rm);
         }
-        ~ReportWindow() { rm.reset(); }
 
         template <typename T> T* find(const char* name) { return form->findChild<T*>(QString::fromLatin1(name)); }
 
-        std::unique_ptr<TRM> rm;
         reports::ScopedReportRecorder output;
     };
 

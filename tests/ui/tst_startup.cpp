@@ -1,8 +1,8 @@
 #include "data/Win1252.h"
 #include "shell/Dialogs.h"
-#include "window/StartUp.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestDatabase.h"
+#include "window/StartUp.h"
 
 #include <QFile>
 #include <QTemporaryDir>
