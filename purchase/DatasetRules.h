@@ -57,6 +57,7 @@ private:
     void attachKeyRedraws();
 
     void ReloadItems();
+    void RememberSupplierCode(const CachedDataset& items);
     void InvoiceEditingStarts(bool inserting);
     void InvoiceDefaults();
     void CopyHeaderIntoItem();
