@@ -92,7 +92,7 @@ void measureNfeImport()
                       {issuer.cnpj, QString::number(i + 1), p.front()});
     std::vector<double> bySupplier;
     for (int run = 0; run < kRuns; ++run) {
-        const QString number = stamp + QStringLiteral("S") + QString::number(run);
+        const QString number = stamp + QStringLiteral("7") + QString::number(run);
         QString id;
         const QString path =
             writeFile(folder.path(), number, signedDocument(document(number, issuer, codes, kItems, &id), id));

@@ -163,6 +163,8 @@ QString NfeTotalsProblem(const NfeDocument& doc)
         return {}; // the import names a total that is no number
     Decimal sum{0, 2};
     for (const NfeItem& item : doc.items) {
+        if (item.indTot.trimmed() == QLatin1String("0"))
+            continue; // the layout leaves such a line out of the total
         const auto line = Decimal::parse(item.vProd.isEmpty() ? QStringLiteral("0") : item.vProd);
         if (!line)
             return QStringLiteral("O valor <vProd> \"%1\" do item %2 não é um número válido.")

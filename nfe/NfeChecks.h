@@ -27,7 +27,8 @@ QString NfeProtocolProblem(const NfeDocument& doc);
 // no fiscal value.
 QString NfeEnvironmentProblem(const NfeDocument& doc);
 
-// The items' `vProd` must add up to `ICMSTot/vProd`; the refusal names both figures. A document
+// The items' `vProd` must add up to `ICMSTot/vProd` (an item of `indTot` 0 is left out, as the
+// layout says); the refusal names both figures. A document
 // without the total passes here (the import stores no gross value then).
 QString NfeTotalsProblem(const NfeDocument& doc);
 

@@ -22,7 +22,8 @@ struct NfeItem {
     QString uCom;
     QString qCom;
     QString vUnCom;
-    QString vProd; // the line's gross value
+    QString vProd;  // the line's gross value
+    QString indTot; // "0": the line's value is not part of the invoice's total of products
     // At least one lot: an item without `med` and without `rastro` has one lot of defaults.
     std::vector<NfeLot> lots;
 };

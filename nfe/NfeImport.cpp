@@ -100,16 +100,17 @@ void writeRows(TDM& dm, const QString& workstation, const NfeRows& rows, const Q
         dm.SQLConnection1.execute(kInsertInstalment, {instalmentCode++, qint64(i.ordem), i.data, i.valor, h.notaFiscal,
                                                       h.fornecedor, h.valLiquido});
     qint64 itemCode = rows.items.empty() ? 0 : keys::NextItemCode(dm.SQLQuery1);
+    std::vector<suppliercodes::ItemOrigin> origins;
     for (const NfeItemRow& r : rows.items) {
         dm.SQLConnection1.execute(kInsertItem, {workstation, itemCode, r.codigo.isEmpty() ? Value{} : Value{r.codigo},
                                                 h.data, h.notaFiscal, h.fornecedor, h.codigoFornecedor, r.fabricante,
                                                 r.componente, r.responsavel, r.precoUnit, r.precoUnit, r.quantidade,
                                                 r.unidade, r.saldo, r.lote, r.fabricacao, r.validade});
         if (keepOrigins)
-            suppliercodes::RecordOrigin(dm.SQLConnection1, workstation, itemCode, cnpj, r.cProd, r.uCom,
-                                        r.quantidadeNfe);
+            origins.push_back({workstation, itemCode, cnpj, r.cProd, r.uCom, r.quantidadeNfe});
         ++itemCode;
     }
+    suppliercodes::RecordOrigins(dm.SQLConnection1, origins);
     work.commit();
 }
 
@@ -274,6 +275,7 @@ NfeReadOutcome NfeImporter::read(const QString& path)
     told_.clear();
     refusal_.clear();
     readOk_ = false;
+    issuerHasCodes_.reset();
     addMissingIndexes();
     QByteArray content;
     const NfeReadResult result = ReadNfeFile(path, doc_, content);
@@ -320,7 +322,9 @@ void NfeImporter::addMissingIndexes()
 
 NfeProduct NfeImporter::productOf(const NfeItem& item)
 {
-    if (supplierCodes_)
+    if (!issuerHasCodes_)
+        issuerHasCodes_ = supplierCodes_ && suppliercodes::AnyFor(dm_.SQLConnection1, doc_.CNPJ.trimmed());
+    if (*issuerHasCodes_)
         if (NfeProduct product = productBySupplierCode(dm_.SQLConnection1, doc_.CNPJ.trimmed(), item.cProd);
             product.found)
             return product;

@@ -111,7 +111,8 @@ private:
     QString refusal_;
     bool readOk_ = false;
     bool indexesChecked_ = false;
-    bool supplierCodes_ = false; // the database has the tables of the suppliers' codes
+    bool supplierCodes_ = false;         // the database has the tables of the suppliers' codes
+    std::optional<bool> issuerHasCodes_; // the issuer of the file read has codes remembered
     bool positionsDatasets_ = true;
     std::function<void()> documentRead_;
 };

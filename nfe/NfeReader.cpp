@@ -124,6 +124,7 @@ NfeItem itemOf(const QDomElement& prod, const NfeDocument& doc, int& lotCount)
     item.qCom = text(prod, QStringLiteral("qCom"));
     item.vUnCom = text(prod, QStringLiteral("vUnCom"));
     item.vProd = text(prod, QStringLiteral("vProd"));
+    item.indTot = text(prod, QStringLiteral("indTot"));
     // Layout 4.00 keeps the lots in `rastro`, one element per lot; earlier layouts in `med`.
     for (QDomElement e = prod.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
         if (localName(e) == QLatin1String("rastro") && ++lotCount <= NfeDocument::kMaxLots)

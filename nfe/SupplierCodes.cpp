@@ -85,15 +85,22 @@ bool Remove(FbConnection& connection, const QString& cnpj, const QString& cProd)
     return connection.execute(QStringLiteral("delete from PRODFORN where CNPJ = ? and CPROD = ?"), {cnpj, cProd}) > 0;
 }
 
-void RecordOrigin(FbConnection& connection, const QString& workstation, qint64 codCompra, const QString& cnpj,
-                  const QString& cProd, const QString& uCom, const Decimal& quantity)
+bool AnyFor(FbConnection& connection, const QString& cnpj)
 {
-    if (cnpj.isEmpty() || cProd.isEmpty() || cnpj.size() > kCnpjWidth || cProd.size() > kCProdWidth ||
-        uCom.size() > kUnitWidth)
-        return;
-    connection.execute(QStringLiteral("update or insert into ITEMNFE (ESTACAO, CODCOMPRA, CNPJ, CPROD, UCOM, "
-                                      "QUANTIDADE) values (?, ?, ?, ?, ?, ?) matching (ESTACAO, CODCOMPRA)"),
-                       {workstation, codCompra, cnpj, cProd, ascii::lower(uCom), quantity});
+    return !connection.executeRow(QStringLiteral("select first 1 1 from PRODFORN where CNPJ = ?"), {cnpj}).empty();
+}
+
+void RecordOrigins(FbConnection& connection, const std::vector<ItemOrigin>& origins)
+{
+    std::vector<Values> rows;
+    for (const ItemOrigin& o : origins)
+        if (!o.cnpj.isEmpty() && !o.cProd.isEmpty() && o.cnpj.size() <= kCnpjWidth && o.cProd.size() <= kCProdWidth &&
+            o.uCom.size() <= kUnitWidth)
+            rows.push_back({o.workstation, o.codCompra, o.cnpj, o.cProd, ascii::lower(o.uCom), o.quantity});
+    if (!rows.empty())
+        connection.executeMany(QStringLiteral("update or insert into ITEMNFE (ESTACAO, CODCOMPRA, CNPJ, CPROD, UCOM, "
+                                              "QUANTIDADE) values (?, ?, ?, ?, ?, ?) matching (ESTACAO, CODCOMPRA)"),
+                               rows);
 }
 
 bool RememberIdentified(FbConnection& connection, const QString& workstation, qint64 codCompra)

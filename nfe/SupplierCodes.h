@@ -43,10 +43,22 @@ std::vector<SupplierCode> List(FbConnection& connection, const QString& cnpj = {
 // Forgets a pair; false when it was not remembered.
 bool Remove(FbConnection& connection, const QString& cnpj, const QString& cProd);
 
+// Whether the issuer has any code remembered: an import of a supplier without one looks none up.
+bool AnyFor(FbConnection& connection, const QString& cnpj);
+
 // The origin of an imported item row (workstation, CODCOMPRA): the issuer, its code, its unit and
-// the quantity in that unit. Written in the import's own transaction.
-void RecordOrigin(FbConnection& connection, const QString& workstation, qint64 codCompra, const QString& cnpj,
-                  const QString& cProd, const QString& uCom, const Decimal& quantity);
+// the quantity in that unit.
+struct ItemOrigin {
+    QString workstation;
+    qint64 codCompra = 0;
+    QString cnpj;
+    QString cProd;
+    QString uCom;
+    Decimal quantity;
+};
+// Written in the import's own transaction, all in one batch; an origin whose texts do not fit
+// their columns is left out (its item is simply not remembered later).
+void RecordOrigins(FbConnection& connection, const std::vector<ItemOrigin>& origins);
 
 // After an item row is stored: when it came from an NF-e and names a product, remembers the pair
 // with the factor the row shows (its quantity over the NF-e's). Returns whether it remembered.

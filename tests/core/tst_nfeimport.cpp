@@ -612,6 +612,18 @@ private slots:
             QCOMPARE(count(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))), 0);
     }
 
+    // An item the layout leaves out of the total of products (`indTot` 0) does not count in the sum.
+    void anItemLeftOutOfTheTotalIsNoMismatch()
+    {
+        SampleNfe nfe;
+        SampleNfeItem sample = item(QStringLiteral("AMOSTRA"), QString(), QStringLiteral("UN"), QStringLiteral("1"),
+                                    QStringLiteral("5.00"));
+        sample.indTot = QStringLiteral("0");
+        nfe.items.push_back(sample);
+        QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
+        QCOMPARE(rows(QStringLiteral("select VALBRUTO from NFISCAL")), QStringList{"20"});
+    }
+
     // The certificate of a branch of the issuer's company signs for it; one that names no CNPJ is
     // taken when the clerk confirms.
     void acceptsTheIssuersCompany_data()

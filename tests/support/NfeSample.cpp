@@ -42,7 +42,7 @@ QString itemsTotal(const std::vector<SampleNfeItem>& items)
 {
     Decimal sum{0, 2};
     for (const SampleNfeItem& item : items)
-        if (const auto line = Decimal::parse(lineValue(item)))
+        if (const auto line = Decimal::parse(lineValue(item)); line && item.indTot != QLatin1String("0"))
             sum = sum + *line;
     return sum.toString();
 }
@@ -95,8 +95,8 @@ QByteArray SampleNfe::xml() const
                 element(QStringLiteral("cEAN"), item.cEAN) + element(QStringLiteral("xProd"), item.xProd) +
                 QStringLiteral("<NCM>30049099</NCM><CFOP>5102</CFOP>") + element(QStringLiteral("uCom"), item.uCom) +
                 element(QStringLiteral("qCom"), item.qCom) + element(QStringLiteral("vUnCom"), item.vUnCom) +
-                element(QStringLiteral("vProd"), lineValue(item)) + item.lots +
-                QStringLiteral("</prod><imposto/></det>");
+                element(QStringLiteral("vProd"), lineValue(item)) + element(QStringLiteral("indTot"), item.indTot) +
+                item.lots + QStringLiteral("</prod><imposto/></det>");
     }
     QString total = QStringLiteral("<total><ICMSTot><vBC>0.00</vBC><vICMS>1.50</vICMS>") +
                     element(QStringLiteral("vProd"), vProd.isEmpty() ? itemsTotal(items) : vProd) +

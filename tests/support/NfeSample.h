@@ -18,8 +18,9 @@ struct SampleNfeItem {
     QString uCom = QStringLiteral("UN");
     QString qCom = QStringLiteral("2.0000");
     QString vUnCom = QStringLiteral("10.0000000000");
-    QString vProd; // empty: qCom × vUnCom to the cent
-    QString lots;  // inner XML of `prod` after the values: "<med>...</med>", "<rastro>...</rastro>"
+    QString vProd;                        // empty: qCom × vUnCom to the cent
+    QString indTot = QStringLiteral("1"); // "0": not part of the invoice's total
+    QString lots; // inner XML of `prod` after the values: "<med>...</med>", "<rastro>...</rastro>"
 };
 
 // One `cobr/dup` instalment.
