@@ -66,22 +66,17 @@ NfeProduct productByBarCode(FbConnection& connection, const QString& barCode)
     return product;
 }
 
-NfeProduct productBySupplierCode(FbConnection& connection, const QString& cnpj, const QString& cProd)
+NfeProduct productOfCode(const SupplierCode& code)
 {
     NfeProduct product;
-    const std::optional<SupplierCode> code = suppliercodes::Find(connection, cnpj, cProd);
-    if (!code)
-        return product;
-    const Values row = connection.executeRow(
-        QStringLiteral("select Fabricante from Componen where GRUPO = 'SUP' and CODIGO = ?"), {code->codigo});
     product.found = true;
     product.match = NfeProduct::Match::SupplierCode;
-    product.codigo = code->codigo;
-    product.componente = code->componente;
-    product.fabricante = row.empty() ? QString() : field::toText(row.front());
-    product.uCom = code->uCom;
-    product.unidade = code->unidade;
-    product.fator = code->fator;
+    product.codigo = code.codigo;
+    product.componente = code.componente;
+    product.fabricante = code.fabricante;
+    product.uCom = code.uCom;
+    product.unidade = code.unidade;
+    product.fator = code.fator;
     return product;
 }
 
@@ -275,7 +270,7 @@ NfeReadOutcome NfeImporter::read(const QString& path)
     told_.clear();
     refusal_.clear();
     readOk_ = false;
-    issuerHasCodes_.reset();
+    issuerCodes_.reset();
     addMissingIndexes();
     QByteArray content;
     const NfeReadResult result = ReadNfeFile(path, doc_, content);
@@ -322,12 +317,14 @@ void NfeImporter::addMissingIndexes()
 
 NfeProduct NfeImporter::productOf(const NfeItem& item)
 {
-    if (!issuerHasCodes_)
-        issuerHasCodes_ = supplierCodes_ && suppliercodes::AnyFor(dm_.SQLConnection1, doc_.CNPJ.trimmed());
-    if (*issuerHasCodes_)
-        if (NfeProduct product = productBySupplierCode(dm_.SQLConnection1, doc_.CNPJ.trimmed(), item.cProd);
-            product.found)
-            return product;
+    if (!issuerCodes_) {
+        issuerCodes_.emplace();
+        if (supplierCodes_)
+            for (const SupplierCode& code : suppliercodes::ForIssuer(dm_.SQLConnection1, doc_.CNPJ.trimmed()))
+                issuerCodes_->emplace(code.cProd, code);
+    }
+    if (const auto code = issuerCodes_->find(item.cProd); code != issuerCodes_->end())
+        return productOfCode(code->second);
     return productByBarCode(dm_.SQLConnection1, item.cEAN);
 }
 

@@ -3,12 +3,14 @@
 #include "data/Value.h"
 #include "nfe/NfeDocument.h"
 #include "nfe/NfeRows.h"
+#include "nfe/SupplierCodes.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 class TDM;
@@ -111,8 +113,9 @@ private:
     QString refusal_;
     bool readOk_ = false;
     bool indexesChecked_ = false;
-    bool supplierCodes_ = false;         // the database has the tables of the suppliers' codes
-    std::optional<bool> issuerHasCodes_; // the issuer of the file read has codes remembered
+    bool supplierCodes_ = false; // the database has the tables of the suppliers' codes
+    // The codes remembered for the issuer of the file read, by `cProd`; read at the first look-up.
+    std::optional<std::map<QString, SupplierCode>> issuerCodes_;
     bool positionsDatasets_ = true;
     std::function<void()> documentRead_;
 };

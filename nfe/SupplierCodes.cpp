@@ -52,17 +52,24 @@ bool Available(FbConnection& connection)
     return !row.empty() && std::get<qint64>(row.front()) == 2;
 }
 
-std::optional<SupplierCode> Find(FbConnection& connection, const QString& cnpj, const QString& cProd)
+std::vector<SupplierCode> ForIssuer(FbConnection& connection, const QString& cnpj)
 {
-    if (cnpj.isEmpty() || cProd.isEmpty() || cnpj.size() > kCnpjWidth || cProd.size() > kCProdWidth)
-        return std::nullopt;
-    const Values row = connection.executeRow(
-        QStringLiteral("select P.CNPJ, P.CPROD, P.CODIGO, P.UCOM, P.UNIDADE, P.FATOR, C.COMPONENTE from PRODFORN P "
-                       "join COMPONEN C on C.CODIGO = P.CODIGO and C.GRUPO = 'SUP' where P.CNPJ = ? and P.CPROD = ?"),
-        {cnpj, cProd});
-    if (row.empty())
-        return std::nullopt;
-    return codeOf(row);
+    std::vector<SupplierCode> codes;
+    if (cnpj.isEmpty() || cnpj.size() > kCnpjWidth)
+        return codes;
+    auto cursor = connection.openCursor(
+        QStringLiteral("select P.CNPJ, P.CPROD, P.CODIGO, P.UCOM, P.UNIDADE, P.FATOR, C.COMPONENTE, C.FABRICANTE "
+                       "from PRODFORN P join COMPONEN C on C.CODIGO = P.CODIGO and C.GRUPO = 'SUP' where P.CNPJ = ?"),
+        {cnpj});
+    while (cursor->fetch()) {
+        Values row;
+        for (int i = 0; i < 7; ++i)
+            row.push_back(cursor->value(i));
+        SupplierCode code = codeOf(row);
+        code.fabricante = cursor->text(7);
+        codes.push_back(code);
+    }
+    return codes;
 }
 
 std::vector<SupplierCode> List(FbConnection& connection, const QString& cnpj)
@@ -83,11 +90,6 @@ std::vector<SupplierCode> List(FbConnection& connection, const QString& cnpj)
 bool Remove(FbConnection& connection, const QString& cnpj, const QString& cProd)
 {
     return connection.execute(QStringLiteral("delete from PRODFORN where CNPJ = ? and CPROD = ?"), {cnpj, cProd}) > 0;
-}
-
-bool AnyFor(FbConnection& connection, const QString& cnpj)
-{
-    return !connection.executeRow(QStringLiteral("select first 1 1 from PRODFORN where CNPJ = ?"), {cnpj}).empty();
 }
 
 void RecordOrigins(FbConnection& connection, const std::vector<ItemOrigin>& origins)

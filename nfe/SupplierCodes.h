@@ -21,6 +21,7 @@ struct SupplierCode {
     QString unidade;    // the unit the items of the product are kept in
     Decimal fator;      // how many `unidade` one `uCom` holds
     QString componente; // the product's name, when listed
+    QString fabricante; // the product's manufacturer, for the issuer's codes
 };
 
 namespace suppliercodes {
@@ -34,17 +35,15 @@ constexpr qsizetype kUnitWidth = 6;
 // `korvanis-admin indexes` or at the program's first start, where the user may create them.
 bool Available(FbConnection& connection);
 
-// The supply product remembered for the pair, when it is still a supply product.
-std::optional<SupplierCode> Find(FbConnection& connection, const QString& cnpj, const QString& cProd);
+// Every code of the issuer whose product is still a supply product, read at once: an import looks
+// its items up here, not item by item.
+std::vector<SupplierCode> ForIssuer(FbConnection& connection, const QString& cnpj);
 
 // What is remembered, by supplier and code; only the supplier's when `cnpj` is not empty.
 std::vector<SupplierCode> List(FbConnection& connection, const QString& cnpj = {});
 
 // Forgets a pair; false when it was not remembered.
 bool Remove(FbConnection& connection, const QString& cnpj, const QString& cProd);
-
-// Whether the issuer has any code remembered: an import of a supplier without one looks none up.
-bool AnyFor(FbConnection& connection, const QString& cnpj);
 
 // The origin of an imported item row (workstation, CODCOMPRA): the issuer, its code, its unit and
 // the quantity in that unit.
