@@ -14,6 +14,7 @@
 #include "data/DbError.h"
 #include "data/Formats.h"
 #include "db/Schema.h"
+#include "nfe/SupplierCodes.h"
 #include "platform/ProductFolder.h"
 #include "platform/TextFiles.h"
 #include "purchase/ConnectionConfig.h"
@@ -411,9 +412,14 @@ int indexes(const QStringList& args, QTextStream& out)
 int importNfe(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     const Arguments parsed =
-        parse(args, {QStringLiteral("--receipt"), QStringLiteral("--database")}, {QStringLiteral("--accept-unsigned")});
-    if (parsed.positional.isEmpty())
-        throw UsageError(QStringLiteral("Informe os arquivos XML das NF-e a importar."));
+        parse(args, {QStringLiteral("--receipt"), QStringLiteral("--database"), QStringLiteral("--inbox")},
+              {QStringLiteral("--accept-unsigned")});
+    const bool inbox = parsed.options.contains(QStringLiteral("--inbox"));
+    if (parsed.positional.isEmpty() && !inbox)
+        throw UsageError(
+            QStringLiteral("Informe os arquivos XML das NF-e a importar, ou a pasta de entrada (--inbox)."));
+    if (!parsed.positional.isEmpty() && inbox)
+        throw UsageError(QStringLiteral("Informe os arquivos XML ou a pasta de entrada (--inbox), não os dois."));
     NfeBatchOptions options;
     options.receipt = QDate::currentDate();
     if (parsed.options.contains(QStringLiteral("--receipt"))) {
@@ -431,7 +437,40 @@ int importNfe(const QStringList& args, QTextStream& out, QTextStream& err)
     options.shared = target.shared;
     // The import writes only to the shared database.
     options.workstation = target.workstation.value_or(target.shared);
+    if (inbox)
+        return ImportNfeInbox(options, parsed.options.value(QStringLiteral("--inbox")), out, err);
     return ImportNfeFiles(options, parsed.positional, out, err);
+}
+
+// What the NF-e import remembers of the suppliers' own product codes: listed, or one forgotten.
+int supplierCodes(const QStringList& args, QTextStream& out)
+{
+    const Arguments parsed = parse(args, {QStringLiteral("--database"), QStringLiteral("--cnpj")}, {});
+    const QString action = parsed.positional.value(0);
+    FbConnection shared(existingShared(parsed));
+    schema::createMissingAccess(shared, QStringLiteral("shared-access.sql"));
+    if (action == QLatin1String("list")) {
+        expectPositional(parsed, 1, QStringLiteral("supplier-codes list"));
+        const QString typed = parsed.options.value(QStringLiteral("--cnpj"));
+        const QString cnpj = typed.isEmpty() ? QString() : workstations::checkedCnpj(typed);
+        const std::vector<SupplierCode> codes = suppliercodes::List(shared, cnpj);
+        if (codes.empty())
+            out << QStringLiteral("Nenhum código de fornecedor guardado.\n");
+        for (const SupplierCode& c : codes)
+            out << QStringLiteral("%1\t%2\t%3\t%4\t1 %5 = %6 %7\n")
+                       .arg(c.cnpj, c.cProd, c.codigo, c.componente, c.uCom, c.fator.toString(), c.unidade);
+        return kSuccess;
+    }
+    if (action == QLatin1String("remove")) {
+        expectPositional(parsed, 3, QStringLiteral("supplier-codes remove"));
+        const QString cnpj = workstations::checkedCnpj(parsed.positional.at(1));
+        if (!suppliercodes::Remove(shared, cnpj, parsed.positional.at(2)))
+            throw AdminError(QStringLiteral("O código %1 do fornecedor de CNPJ %2 não está guardado.")
+                                 .arg(parsed.positional.at(2), cnpj));
+        out << QStringLiteral("Código %1 do fornecedor de CNPJ %2 esquecido.\n").arg(parsed.positional.at(2), cnpj);
+        return kSuccess;
+    }
+    throw UsageError(QStringLiteral("Use \"supplier-codes list\" ou \"supplier-codes remove CNPJ CODIGO\"."));
 }
 
 // ---- Backups ------------------------------------------------------------------------------------
@@ -555,7 +594,16 @@ QString usage()
                "  import-nfe [--receipt dd/mm/aaaa] [--database NOME] [--accept-unsigned] ARQUIVO...\n"
                "                                     importa os arquivos XML de NF-e como a janela de compras;\n"
                "                                     --accept-unsigned aceita arquivos sem protocolo de\n"
-               "                                     autorização ou sem assinatura digital\n"
+               "                                     autorização, sem assinatura digital ou assinados por um\n"
+               "                                     certificado que não informa CNPJ\n"
+               "  import-nfe --inbox PASTA [--receipt dd/mm/aaaa] [--database NOME] [--accept-unsigned]\n"
+               "                                     importa cada .xml novo da PASTA e o move para\n"
+               "                                     PASTA/importadas/ ou PASTA/recusadas/ (com um .txt do motivo)\n"
+               "  supplier-codes list [--cnpj CNPJ] [--database NOME]\n"
+               "                                     lista os códigos de produto dos fornecedores guardados pela\n"
+               "                                     importação de NF-e\n"
+               "  supplier-codes remove CNPJ CODIGO [--database NOME]\n"
+               "                                     esquece o produto guardado para o código do fornecedor\n"
                "  backup [--to PASTA] [--keep N] [--database NOME | --server ENDERECO]\n"
                "                                     faz o backup (formato do gbak) dos dois bancos de dados em\n"
                "                                     PASTA (padrão: backups/ na pasta do produto), confere cada\n"
@@ -593,6 +641,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return indexes(args, out);
         if (command == QLatin1String("import-nfe"))
             return importNfe(args, out, err);
+        if (command == QLatin1String("supplier-codes"))
+            return supplierCodes(args, out);
         if (command == QLatin1String("report"))
             return report(args, out, err);
         if (command == QLatin1String("backup"))

@@ -64,7 +64,8 @@ const QList<TableRights>& sharedDatabaseRights()
         {QStringLiteral("TABFORMP"), QStringLiteral("S")},    {QStringLiteral("COTDOLAR"), QStringLiteral("S")},
         {QStringLiteral("ESTACOES"), QStringLiteral("SU")},   {QStringLiteral("TABLAB"), QStringLiteral("S")},
         {QStringLiteral("FORMASPG"), QStringLiteral("S")},    {QStringLiteral("CTAPAGAR"), QStringLiteral("SIUD")},
-        {QStringLiteral("PAGDIVER"), QStringLiteral("SIUD")},
+        {QStringLiteral("PAGDIVER"), QStringLiteral("SIUD")}, {QStringLiteral("PRODFORN"), QStringLiteral("SIUD")},
+        {QStringLiteral("ITEMNFE"), QStringLiteral("SIUD")},
     };
     return rights;
 }

@@ -24,4 +24,10 @@ struct NfeBatchOptions {
 // many. A refused file never stops the others. Returns kFailure when any file was refused.
 int ImportNfeFiles(const NfeBatchOptions& options, const QStringList& files, QTextStream& out, QTextStream& err);
 
+// The folder NF-e files arrive in: each `.xml` directly in it is imported as `ImportNfeFiles` does,
+// then moved to `importadas/` when imported or to `recusadas/` when refused, with a `.txt` beside
+// it saying why; a run finds only the files that came since the last. One run at a time. Returns
+// kFailure when a file was refused or could not be moved.
+int ImportNfeInbox(const NfeBatchOptions& options, const QString& folder, QTextStream& out, QTextStream& err);
+
 } // namespace admin

@@ -27,6 +27,7 @@ void takeSettings(SessionState& session, const LocalSettings& settings)
     session.WindowColour = settings.WindowColour;
     session.DefaultStockLocation = settings.DefaultStockLocation;
     session.AutoPriceUpdate = settings.autoPriceUpdateOn();
+    session.NfeInboxFolder = settings.NfeInboxFolder;
     session.ProgramFolder = settings.ProgramFolder;
 }
 

@@ -127,7 +127,10 @@ QByteArray signedDocument(const QByteArray& xml, const QString& id)
               QStringLiteral("--id-attr:Id"), QStringLiteral("infNFe"), input},
              &out))
         return xml;
-    return out;
+    // The protocol carries the digest of the signed invoice, as the tax authority's does.
+    const qsizetype digest = out.indexOf("<DigestValue>") + qsizetype(qstrlen("<DigestValue>"));
+    return out.replace("<cStat>",
+                       "<digVal>" + out.mid(digest, out.indexOf("</DigestValue>") - digest) + "</digVal><cStat>");
 }
 
 QString writeFile(const QString& folder, const QString& number, const QByteArray& xml)

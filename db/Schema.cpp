@@ -105,6 +105,7 @@ constexpr ObjectKind kObjectKinds[] = {
     {"procedure", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME"},
     {"exception", "RDB$EXCEPTIONS", "RDB$EXCEPTION_NAME"},
     {"trigger", "RDB$TRIGGERS", "RDB$TRIGGER_NAME"},
+    {"table", "RDB$RELATIONS", "RDB$RELATION_NAME"},
 };
 
 bool objectExists(FbConnection& connection, const QString& kind, const QString& name)

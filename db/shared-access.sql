@@ -40,3 +40,35 @@ begin
         exception CONTA_ASSUMIDA;
 end;
 grant usage on exception CONTA_ASSUMIDA to trigger CTAPAGAR_ASSUMIDA;
+
+-- The suppliers' own product codes. PRODFORN: the product the clerk identified for an issuer's
+-- code (`cProd` of its NF-e), with the factor from the supplier's unit to the unit the items are
+-- kept in. ITEMNFE: where each item row written by an NF-e import came from, so that identifying
+-- its product remembers the pair; a deleted item takes its origin with it.
+create table PRODFORN (
+    CNPJ varchar(14) not null,
+    CPROD varchar(60) not null,
+    CODIGO varchar(20) not null,
+    UCOM varchar(6),
+    UNIDADE varchar(6),
+    FATOR decimal(15,5) not null,
+    ATUALIZADO timestamp,
+    constraint PK_PRODFORN primary key (CNPJ, CPROD)
+);
+grant select, insert, update, delete on PRODFORN to role KORVANIS_COMPRAS;
+create table ITEMNFE (
+    ESTACAO varchar(2) not null,
+    CODCOMPRA integer not null,
+    CNPJ varchar(14) not null,
+    CPROD varchar(60) not null,
+    UCOM varchar(6),
+    QUANTIDADE decimal(15,5),
+    constraint PK_ITEMNFE primary key (ESTACAO, CODCOMPRA)
+);
+grant select, insert, update, delete on ITEMNFE to role KORVANIS_COMPRAS;
+create trigger COMPRAS_ITEMNFE for COMPRAS active after delete position 0
+as
+begin
+    delete from ITEMNFE where ESTACAO = old.ESTACAO and CODCOMPRA = old.CODCOMPRA;
+end;
+grant delete on ITEMNFE to trigger COMPRAS_ITEMNFE;

@@ -1,6 +1,10 @@
 #include "nfe/NfeChecks.h"
 
+#include "data/Decimal.h"
+#include "data/Formats.h"
 #include "nfe/NfeDocument.h"
+
+#include <QByteArray>
 
 #include <QStringList>
 
@@ -137,4 +141,78 @@ QString NfeProtocolProblem(const NfeDocument& doc)
                    .arg(doc.nNF, shown(status), shown(doc.xMotivo.trimmed())) +
                kNothingImported;
     return {};
+}
+
+QString NfeEnvironmentProblem(const NfeDocument& doc)
+{
+    const QString test = QStringLiteral("2");
+    if (doc.tpAmb.trimmed() != test && doc.protTpAmb.trimmed() != test)
+        return {};
+    return QStringLiteral("A NF-e %1 foi emitida em ambiente de homologação (tpAmb 2), de teste: não tem valor "
+                          "fiscal.")
+               .arg(doc.nNF) +
+           kNothingImported;
+}
+
+QString NfeTotalsProblem(const NfeDocument& doc)
+{
+    if (doc.vProd.isEmpty())
+        return {};
+    const auto total = Decimal::parse(doc.vProd);
+    if (!total)
+        return {}; // the import names a total that is no number
+    Decimal sum{0, 2};
+    for (const NfeItem& item : doc.items) {
+        if (item.indTot.trimmed() == QLatin1String("0"))
+            continue; // the layout leaves such a line out of the total
+        const auto line = Decimal::parse(item.vProd.isEmpty() ? QStringLiteral("0") : item.vProd);
+        if (!line)
+            return QStringLiteral("O valor <vProd> \"%1\" do item %2 não é um número válido.")
+                       .arg(item.vProd, item.xProd) +
+                   kNothingImported;
+        try {
+            sum = sum + *line;
+        } catch (const DecimalOverflow&) {
+            break; // a sum past 18 digits matches no total
+        }
+    }
+    if (sum == *total)
+        return {};
+    return QStringLiteral("Os valores dos itens da NF-e %1 não conferem com o total dos produtos: a soma dos itens "
+                          "(vProd) é R$ %2, e o total da nota (ICMSTot/vProd) é R$ %3.")
+               .arg(doc.nNF, formats::money(sum), formats::money(*total)) +
+           kNothingImported;
+}
+
+QString NfeDigestProblem(const NfeDocument& doc, const QString& digestValue)
+{
+    if (!doc.hasProtocol)
+        return {};
+    const QByteArray authorised = QByteArray::fromBase64(doc.digVal.trimmed().toLatin1());
+    const QByteArray signedNow = QByteArray::fromBase64(digestValue.trimmed().toLatin1());
+    if (!authorised.isEmpty() && authorised == signedNow)
+        return {};
+    if (authorised.isEmpty())
+        return QStringLiteral("O protocolo de autorização da NF-e %1 não traz o resumo (digVal) da nota autorizada: "
+                              "não há como saber se o arquivo é o que a SEFAZ autorizou.")
+                   .arg(doc.nNF) +
+               kNothingImported;
+    return QStringLiteral("A NF-e %1 não é a que a SEFAZ autorizou: o arquivo foi assinado de novo depois da "
+                          "autorização (o resumo da assinatura, %2, não é o do protocolo, %3).")
+               .arg(doc.nNF, digestValue.trimmed(), doc.digVal.trimmed()) +
+           kNothingImported;
+}
+
+QString NfeSignerProblem(const NfeDocument& doc)
+{
+    constexpr qsizetype kRootDigits = 8;
+    if (doc.signerCnpj.isEmpty())
+        return {};
+    const QString issuer = doc.CNPJ.trimmed();
+    if (doc.signerCnpj.left(kRootDigits) == issuer.left(kRootDigits) && issuer.size() >= kRootDigits)
+        return {};
+    return QStringLiteral("A NF-e %1 foi assinada por outra empresa: o certificado é do CNPJ %2, e o emitente da "
+                          "nota é o CNPJ %3.")
+               .arg(doc.nNF, doc.signerCnpj, shown(issuer)) +
+           kNothingImported;
 }

@@ -23,5 +23,22 @@ QString NfeAccessKeyProblem(const NfeDocument& doc);
 // importer asks the clerk about it.
 QString NfeProtocolProblem(const NfeDocument& doc);
 
+// An invoice of the test environment (`tpAmb` 2, homologação, in the invoice or its protocol) has
+// no fiscal value.
+QString NfeEnvironmentProblem(const NfeDocument& doc);
+
+// The items' `vProd` must add up to `ICMSTot/vProd` (an item of `indTot` 0 is left out, as the
+// layout says); the refusal names both figures. A document
+// without the total passes here (the import stores no gross value then).
+QString NfeTotalsProblem(const NfeDocument& doc);
+
+// A signed file with a protocol: the signature's DigestValue must be the protocol's `digVal`, the
+// digest of the invoice the tax authority authorised; another one was signed afterwards.
+QString NfeDigestProblem(const NfeDocument& doc, const QString& digestValue);
+
+// The signer's certificate must name a CNPJ of the issuer's company (the same first 8 digits as
+// `emit/CNPJ`). A certificate that names no CNPJ passes here; the importer asks the clerk.
+QString NfeSignerProblem(const NfeDocument& doc);
+
 // The key's 44 digits, without the "NFe" prefix.
 QString NfeKeyDigits(const NfeDocument& doc);

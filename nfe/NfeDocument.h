@@ -16,13 +16,23 @@ struct NfeLot {
 
 // One `det` element: the values the import needs, as the XML holds them.
 struct NfeItem {
+    QString cProd; // the issuer's own code of the product
     QString xProd;
     QString cEAN;
     QString uCom;
     QString qCom;
     QString vUnCom;
+    QString vProd;  // the line's gross value
+    QString indTot; // "0": the line's value is not part of the invoice's total of products
     // At least one lot: an item without `med` and without `rastro` has one lot of defaults.
     std::vector<NfeLot> lots;
+};
+
+// One instalment of `cobr/dup`: the supplier's own schedule.
+struct NfeDup {
+    QString nDup;
+    QString dVenc;
+    QString vDup;
 };
 
 // The values of one NF-e that the system reads, as text with a point as decimal separator and
@@ -46,6 +56,7 @@ struct NfeDocument {
     QString tpNF;
     QString cMunFG;
     QString tpEmis;
+    QString tpAmb; // 1 production, 2 homologation (test)
 
     // emit
     QString CNPJ;
@@ -73,6 +84,11 @@ struct NfeDocument {
     QString cStat;
     QString xMotivo;
     QString nProt;
+    QString digVal;    // the DigestValue of the `infNFe` the tax authority authorised
+    QString protTpAmb; // the protocol's environment
+
+    // `cobr/dup`, in document order.
+    std::vector<NfeDup> dups;
 
     // The items in document order, at most `kMaxItems`; `detCount` counts every `det` of the
     // walk, so a document with more than the limit is recognised.
@@ -88,6 +104,7 @@ struct NfeDocument {
     // that verifies, and the signer's name from its certificate.
     bool isSigned = false;
     QString signer;
+    QString signerCnpj; // the CNPJ the signer's certificate names; empty when it names none
 
     // The supplier under which the invoice is recorded; empty when the supplier step failed.
     QString NfeSupplierName;

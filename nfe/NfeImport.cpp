@@ -11,6 +11,8 @@
 #include "nfe/NfeRows.h"
 #include "nfe/NfeSignature.h"
 #include "nfe/NfeSupplier.h"
+#include "nfe/SupplierCodes.h"
+#include "payments/IncludeInPayables.h"
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
@@ -29,18 +31,29 @@ const QString kProductByBarCode =
 
 const QString kInsertHeader = QStringLiteral(
     "INSERT INTO NFISCAL (Estacao, Codigo, Data, DataRecebim, NotaFiscal, Fornecedor, CodigoFornecedor, ValBruto, "
-    "DescontoTotal, OutrosImp, ValLiquido, ICMS, IPI, TipoOperacao, Serie, EntradaSaida, GRUPDESP) VALUES "
-    "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'SUP')");
+    "DescontoTotal, OutrosImp, ValLiquido, ICMS, IPI, TipoOperacao, Serie, EntradaSaida, FormaPagto, GRUPDESP) VALUES "
+    "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'SUP')");
+
+const QString kInsertInstalment = QStringLiteral("INSERT INTO PAGDIVER (CODPAGDIVER, ORDEM, DATA, VALOR, NFISCAL, "
+                                                 "FORNECEDOR, VALORTOTAL) VALUES (?, ?, ?, ?, ?, ?, ?)");
 
 const QString kInsertItem = QStringLiteral(
     "INSERT INTO COMPRAS (Estacao, CodCompra, Codigo, Data, NotaFiscal, Fornecedor, CodigoFornecedor, Fabricante, "
     "Componente, Responsavel, PrecoUnitUS, PrecoUnitR, Quantidade, Unidade, Saldo, Lote, Fabricacao, Validade, "
     "Situacao, Laboratorio) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'Estoque', 'Almoxarifado')");
 
+// "SEM GTIN" is what the layout writes for a product without a bar code: like an empty one, it
+// names no product.
+bool namesNoProduct(const QString& barCode)
+{
+    return barCode.trimmed().isEmpty() || barCode.trimmed() == QLatin1String("SEM GTIN") ||
+           barCode.size() > kBarCodeWidth;
+}
+
 NfeProduct productByBarCode(FbConnection& connection, const QString& barCode)
 {
     NfeProduct product;
-    if (barCode.size() > kBarCodeWidth)
+    if (namesNoProduct(barCode))
         return product;
     auto cursor = connection.openCursor(kProductByBarCode, {barCode});
     if (cursor->fetch() && !cursor->text(0).isEmpty()) {
@@ -48,25 +61,51 @@ NfeProduct productByBarCode(FbConnection& connection, const QString& barCode)
         product.componente = cursor->text(0);
         product.fabricante = cursor->text(2);
         product.codigo = cursor->text(4);
+        product.match = NfeProduct::Match::BarCode;
     }
     return product;
 }
 
-void writeRows(TDM& dm, const QString& workstation, const NfeRows& rows)
+NfeProduct productOfCode(const SupplierCode& code)
+{
+    NfeProduct product;
+    product.found = true;
+    product.match = NfeProduct::Match::SupplierCode;
+    product.codigo = code.codigo;
+    product.componente = code.componente;
+    product.fabricante = code.fabricante;
+    product.uCom = code.uCom;
+    product.unidade = code.unidade;
+    product.fator = code.fator;
+    return product;
+}
+
+void writeRows(TDM& dm, const QString& workstation, const NfeRows& rows, const QString& cnpj, bool keepOrigins)
 {
     const NfeHeaderRow& h = rows.header;
     UnitOfWork work(dm.SQLConnection1);
     const qint64 invoiceCode = keys::NextInvoiceCode(dm.SQLQuery1);
-    dm.SQLConnection1.execute(kInsertHeader,
-                              {workstation, invoiceCode, h.data, h.dataRecebim, h.notaFiscal, h.fornecedor,
-                               h.codigoFornecedor, h.valBruto, h.descontoTotal, h.outrosImp, h.valLiquido, h.icms,
-                               h.ipi, h.tipoOperacao, h.serie, h.entradaSaida});
+    const bool withInstalments = !rows.instalments.empty();
+    dm.SQLConnection1.execute(
+        kInsertHeader, {workstation, invoiceCode, h.data, h.dataRecebim, h.notaFiscal, h.fornecedor, h.codigoFornecedor,
+                        h.valBruto, h.descontoTotal, h.outrosImp, h.valLiquido, h.icms, h.ipi, h.tipoOperacao, h.serie,
+                        h.entradaSaida, withInstalments ? Value{kCustomInstalmentsForm} : Value{}});
+    qint64 instalmentCode = withInstalments ? keys::NextInstalmentCode(dm.SQLQuery1) : 0;
+    for (const NfeInstalmentRow& i : rows.instalments)
+        dm.SQLConnection1.execute(kInsertInstalment, {instalmentCode++, qint64(i.ordem), i.data, i.valor, h.notaFiscal,
+                                                      h.fornecedor, h.valLiquido});
     qint64 itemCode = rows.items.empty() ? 0 : keys::NextItemCode(dm.SQLQuery1);
-    for (const NfeItemRow& r : rows.items)
-        dm.SQLConnection1.execute(kInsertItem, {workstation, itemCode++, r.codigo.isEmpty() ? Value{} : Value{r.codigo},
+    std::vector<suppliercodes::ItemOrigin> origins;
+    for (const NfeItemRow& r : rows.items) {
+        dm.SQLConnection1.execute(kInsertItem, {workstation, itemCode, r.codigo.isEmpty() ? Value{} : Value{r.codigo},
                                                 h.data, h.notaFiscal, h.fornecedor, h.codigoFornecedor, r.fabricante,
                                                 r.componente, r.responsavel, r.precoUnit, r.precoUnit, r.quantidade,
                                                 r.unidade, r.saldo, r.lote, r.fabricacao, r.validade});
+        if (keepOrigins)
+            origins.push_back({workstation, itemCode, cnpj, r.cProd, r.uCom, r.quantidadeNfe});
+        ++itemCode;
+    }
+    suppliercodes::RecordOrigins(dm.SQLConnection1, origins);
     work.commit();
 }
 
@@ -98,6 +137,35 @@ QString resultMessage(int unrecognised)
                           "\"Contas a Pagar\" do sistema.");
 }
 
+// Instalments another invoice of this number and supplier left behind would join these: the
+// supplier's are then not stored.
+void keepOnlyOwnInstalments(FbConnection& connection, NfeRows& rows)
+{
+    if (rows.instalments.empty())
+        return;
+    const Values row =
+        connection.executeRow(QStringLiteral("select count(*) from PAGDIVER where NFISCAL = ? and FORNECEDOR = ?"),
+                              {rows.header.notaFiscal, rows.header.fornecedor});
+    if (!row.empty() && std::get<qint64>(row.front()) > 0) {
+        rows.instalments.clear();
+        rows.instalmentNote = QStringLiteral("As duplicatas da NF-e (cobr/dup) não foram registradas como parcelas: "
+                                             "já há parcelas de \"Datas e valores diversos\" com este número de nota "
+                                             "e este fornecedor.");
+    }
+}
+
+QString noteAfter(const QString& note)
+{
+    return note.isEmpty() ? QString() : QStringLiteral("\r\r") + note;
+}
+
+QString recognitionNote(const NfeRows& rows)
+{
+    return QStringLiteral("\r\rItens reconhecidos pelo código do fornecedor: %1; pelo código de barras: %2.")
+        .arg(rows.bySupplierCode)
+        .arg(rows.byBarCode);
+}
+
 QString adjustedNote(const QStringList& adjusted)
 {
     if (adjusted.isEmpty())
@@ -117,6 +185,18 @@ QString NfeUnsignedQuestion()
 {
     return QStringLiteral("O arquivo não traz a assinatura digital da NF-e: não há como saber se foi alterado depois "
                           "de emitido.\rDeseja importá-lo mesmo assim?");
+}
+
+QString NfeSignerWithoutCnpjQuestion()
+{
+    return QStringLiteral("O certificado que assinou a NF-e não informa CNPJ: não há como saber se foi o emitente "
+                          "quem assinou.\rDeseja importá-la mesmo assim?");
+}
+
+bool IsNfeEvidenceQuestion(const QString& question)
+{
+    return question == NfeNoProtocolQuestion() || question == NfeUnsignedQuestion() ||
+           question == NfeSignerWithoutCnpjQuestion();
 }
 
 QString NfeAlteredMessage()
@@ -155,6 +235,10 @@ bool NfeImporter::checkEvidence(const QByteArray& content)
         return refuse(problem);
     if (const QString problem = NfeProtocolProblem(doc_); !problem.isEmpty())
         return refuse(problem);
+    if (const QString problem = NfeEnvironmentProblem(doc_); !problem.isEmpty())
+        return refuse(problem);
+    if (const QString problem = NfeTotalsProblem(doc_); !problem.isEmpty())
+        return refuse(problem);
     const NfeSignatureCheck signature = VerifyNfeSignature(content, doc_.Id);
     switch (signature.status) {
     case NfeSignatureCheck::Status::Altered:
@@ -165,12 +249,19 @@ bool NfeImporter::checkEvidence(const QByteArray& content)
     case NfeSignatureCheck::Status::Valid:
         doc_.isSigned = true;
         doc_.signer = signature.signer;
+        doc_.signerCnpj = signature.signerCnpj;
+        if (const QString problem = NfeDigestProblem(doc_, signature.digestValue); !problem.isEmpty())
+            return refuse(problem);
+        if (const QString problem = NfeSignerProblem(doc_); !problem.isEmpty())
+            return refuse(problem);
         break;
     case NfeSignatureCheck::Status::Absent:
         break;
     }
     if (!doc_.hasProtocol && !confirm(NfeNoProtocolQuestion()))
         return false;
+    if (doc_.isSigned && doc_.signerCnpj.isEmpty())
+        return confirm(NfeSignerWithoutCnpjQuestion());
     return doc_.isSigned || confirm(NfeUnsignedQuestion());
 }
 
@@ -179,6 +270,7 @@ NfeReadOutcome NfeImporter::read(const QString& path)
     told_.clear();
     refusal_.clear();
     readOk_ = false;
+    issuerCodes_.reset();
     addMissingIndexes();
     QByteArray content;
     const NfeReadResult result = ReadNfeFile(path, doc_, content);
@@ -213,16 +305,39 @@ void NfeImporter::addMissingIndexes()
     indexesChecked_ = true;
     try {
         schema::createMissingIndexes(dm_.SQLConnection1);
+        schema::createMissingAccess(dm_.SQLConnection1, QStringLiteral("shared-access.sql"));
     } catch (const std::exception&) {
+    }
+    try {
+        supplierCodes_ = suppliercodes::Available(dm_.SQLConnection1);
+    } catch (const DbError&) {
+        supplierCodes_ = false;
     }
 }
 
-int NfeImporter::recognisedItems()
+NfeProduct NfeImporter::productOf(const NfeItem& item)
 {
-    int count = 0;
-    for (const NfeItem& item : doc_.items)
-        if (productByBarCode(dm_.SQLConnection1, item.cEAN).found)
-            ++count;
+    if (!issuerCodes_) {
+        issuerCodes_.emplace();
+        if (supplierCodes_)
+            for (const SupplierCode& code : suppliercodes::ForIssuer(dm_.SQLConnection1, doc_.CNPJ.trimmed()))
+                issuerCodes_->emplace(code.cProd, code);
+    }
+    if (const auto code = issuerCodes_->find(item.cProd); code != issuerCodes_->end())
+        return productOfCode(code->second);
+    return productByBarCode(dm_.SQLConnection1, item.cEAN);
+}
+
+NfeImporter::Recognition NfeImporter::recognisedItems()
+{
+    Recognition count;
+    for (const NfeItem& item : doc_.items) {
+        const NfeProduct product = productOf(item);
+        if (product.match == NfeProduct::Match::SupplierCode)
+            ++count.bySupplierCode;
+        else if (product.match == NfeProduct::Match::BarCode)
+            ++count.byBarCode;
+    }
     return count;
 }
 
@@ -299,15 +414,15 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
 
     NfeRows rows;
     try {
-        rows = BuildNfeRows(doc_, receiptDate, today,
-                            [this](const QString& barCode) { return productByBarCode(dm_.SQLConnection1, barCode); });
+        rows = BuildNfeRows(doc_, receiptDate, today, [this](const NfeItem& item) { return productOf(item); });
     } catch (const NfeValueError& e) {
         return finish(NfeImportResult::Outcome::Refused, e.message());
     }
+    keepOnlyOwnInstalments(dm_.SQLConnection1, rows);
 
     for (int attempt = 1;; ++attempt) {
         try {
-            writeRows(dm_, session_.WorkstationCode, rows);
+            writeRows(dm_, session_.WorkstationCode, rows, doc_.CNPJ.trimmed(), supplierCodes_);
             break;
         } catch (const DbError& e) {
             // Another workstation took the same keys at the same moment: draw them again.
@@ -321,6 +436,10 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
     }
     result.rows = int(rows.items.size());
     result.unrecognised = rows.unrecognised;
+    result.bySupplierCode = rows.bySupplierCode;
+    result.byBarCode = rows.byBarCode;
+    result.instalments = int(rows.instalments.size());
+    result.instalmentNote = rows.instalmentNote;
     result.adjusted = rows.adjusted;
 
     const std::optional<Values> imported = recordedInvoice();
@@ -329,7 +448,9 @@ NfeImportResult NfeImporter::import(const QString& receiptDate, const QDate& tod
                       QStringLiteral("Não foi possível localizar a nota ") + doc_.nNF +
                           QStringLiteral(" do fornecedor ") + doc_.NfeSupplierName +
                           QStringLiteral(" após o cadastramento automático."));
-    return finish(NfeImportResult::Outcome::Imported, resultMessage(rows.unrecognised) + adjustedNote(rows.adjusted),
+    return finish(NfeImportResult::Outcome::Imported,
+                  resultMessage(rows.unrecognised) + recognitionNote(rows) + noteAfter(rows.instalmentNote) +
+                      adjustedNote(rows.adjusted),
                   imported);
 }
 

@@ -2,12 +2,15 @@
 
 #include "data/Value.h"
 #include "nfe/NfeDocument.h"
+#include "nfe/NfeRows.h"
+#include "nfe/SupplierCodes.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 class TDM;
@@ -30,16 +33,23 @@ struct NfeImportResult {
         NotFoundAfterwards // written, but not found in the invoice list afterwards
     };
     Outcome outcome = Outcome::Refused;
-    QString message;      // the last message shown (the reason when refused)
-    int rows = 0;         // COMPRAS rows written
-    int unrecognised = 0; // items whose product was not found by its bar code
-    QStringList adjusted; // items whose texts were changed to fit the database
+    QString message;        // the last message shown (the reason when refused)
+    int rows = 0;           // COMPRAS rows written
+    int unrecognised = 0;   // items whose product was found neither by the supplier's code nor by bar code
+    int bySupplierCode = 0; // items recognised by the supplier's own product code
+    int byBarCode = 0;      // items recognised by bar code
+    int instalments = 0;    // PAGDIVER rows written from `cobr/dup`
+    QString instalmentNote; // what became of `cobr/dup`; empty when the NF-e has none
+    QStringList adjusted;   // items whose texts were changed to fit the database
 };
 
 // The questions the read asks about a file that lacks the evidence of an authorised invoice; the
 // clerk may import it all the same (a contingency file has no protocol yet).
 QString NfeNoProtocolQuestion();
 QString NfeUnsignedQuestion();
+QString NfeSignerWithoutCnpjQuestion();
+// Whether a question is one of those about missing evidence, which a batch may be told to accept.
+bool IsNfeEvidenceQuestion(const QString& question);
 // The refusal of a file whose signature does not verify.
 QString NfeAlteredMessage();
 
@@ -57,8 +67,12 @@ public:
     // is unknown and refuses an invoice already recorded (the invoice list is then ordered by
     // number and supplier).
     NfeReadOutcome read(const QString& path);
-    // How many of the read items have a product whose bar code is theirs.
-    int recognisedItems();
+    // How many of the read items have a product: by the supplier's code, else by bar code.
+    struct Recognition {
+        int bySupplierCode = 0;
+        int byBarCode = 0;
+    };
+    Recognition recognisedItems();
 
     // Writes the invoice and its items, all or nothing, with `receiptDate` ("dd/mm/yy") as the
     // receipt date and `today` for the expiry of items without one; tells the clerk the result
@@ -86,6 +100,7 @@ private:
     bool confirm(const QString& question);
     bool checkEvidence(const QByteArray& content);
     void addMissingIndexes();
+    NfeProduct productOf(const NfeItem& item);
     std::optional<Values> recordedInvoice();
     bool showRecorded();
     bool alreadyImported();
@@ -98,6 +113,9 @@ private:
     QString refusal_;
     bool readOk_ = false;
     bool indexesChecked_ = false;
+    bool supplierCodes_ = false; // the database has the tables of the suppliers' codes
+    // The codes remembered for the issuer of the file read, by `cProd`; read at the first look-up.
+    std::optional<std::map<QString, SupplierCode>> issuerCodes_;
     bool positionsDatasets_ = true;
     std::function<void()> documentRead_;
 };

@@ -2,6 +2,7 @@
 
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -58,6 +59,7 @@ void readIde(const QDomElement& ide, NfeDocument& doc, NfeReadResult& result)
     doc.tpNF = text(ide, QStringLiteral("tpNF"));
     doc.cMunFG = text(ide, QStringLiteral("cMunFG"));
     doc.tpEmis = text(ide, QStringLiteral("tpEmis"));
+    doc.tpAmb = text(ide, QStringLiteral("tpAmb"));
     if (doc.dEmi.isEmpty())
         doc.dEmi = text(ide, QStringLiteral("dhEmi"));
     if (doc.dEmi.isEmpty())
@@ -115,11 +117,14 @@ NfeItem itemOf(const QDomElement& prod, const NfeDocument& doc, int& lotCount)
 {
     NfeItem item;
     lotCount = 0;
+    item.cProd = text(prod, QStringLiteral("cProd"));
     item.xProd = text(prod, QStringLiteral("xProd"));
     item.cEAN = text(prod, QStringLiteral("cEAN"));
     item.uCom = text(prod, QStringLiteral("uCom"));
     item.qCom = text(prod, QStringLiteral("qCom"));
     item.vUnCom = text(prod, QStringLiteral("vUnCom"));
+    item.vProd = text(prod, QStringLiteral("vProd"));
+    item.indTot = text(prod, QStringLiteral("indTot"));
     // Layout 4.00 keeps the lots in `rastro`, one element per lot; earlier layouts in `med`.
     for (QDomElement e = prod.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
         if (localName(e) == QLatin1String("rastro") && ++lotCount <= NfeDocument::kMaxLots)
@@ -169,6 +174,16 @@ void readProtocol(const QDomElement& root, NfeDocument& doc)
     doc.cStat = text(infProt, QStringLiteral("cStat"));
     doc.xMotivo = text(infProt, QStringLiteral("xMotivo"));
     doc.nProt = text(infProt, QStringLiteral("nProt"));
+    doc.digVal = text(infProt, QStringLiteral("digVal"));
+    doc.protTpAmb = text(infProt, QStringLiteral("tpAmb"));
+}
+
+void readDuplicates(const QDomElement& cobr, NfeDocument& doc)
+{
+    for (QDomElement e = cobr.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        if (localName(e) == QLatin1String("dup"))
+            doc.dups.push_back(
+                {text(e, QStringLiteral("nDup")), text(e, QStringLiteral("dVenc")), text(e, QStringLiteral("vDup"))});
 }
 
 QString tooManyItemsMessage(int count)
@@ -210,6 +225,19 @@ QString tooLargeMessage(qint64 bytes)
         .arg(kMaxNfeBytes);
 }
 
+// Why a file cannot be read, in the clerk's words rather than the system's.
+QString whyUnreadable(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("o arquivo não existe");
+    if (info.isDir())
+        return QStringLiteral("o nome escolhido é de uma pasta, não de um arquivo");
+    if (!info.isReadable())
+        return QStringLiteral("o usuário não tem permissão para ler o arquivo");
+    return QStringLiteral("o sistema não permitiu a leitura do arquivo");
+}
+
 NfeReadResult fail(NfeReadResult result, const QString& message)
 {
     result.ok = false;
@@ -235,8 +263,8 @@ NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc)
     int line = 0;
     int column = 0;
     if (!dom.setContent(xml, true, &error, &line, &column))
-        return fail(result, QStringLiteral("O arquivo não é um XML válido: %1 (linha %2, coluna %3).")
-                                .arg(error)
+        return fail(result, QStringLiteral("O arquivo não é um XML válido: a estrutura se interrompe na linha %1, "
+                                           "coluna %2.")
                                 .arg(line)
                                 .arg(column));
 
@@ -264,6 +292,7 @@ NfeReadResult ReadNfe(const QByteArray& xml, NfeDocument& doc)
     if (total.isNull())
         return fail(result, xmlError(QStringLiteral("total")));
     readTotals(total, doc);
+    readDuplicates(child(infNFe, QStringLiteral("cobr")), doc);
 
     const QDomElement det = child(infNFe, QStringLiteral("det"));
     if (det.isNull())
@@ -292,7 +321,8 @@ NfeReadResult ReadNfeFile(const QString& path, NfeDocument& doc, QByteArray& con
         doc = NfeDocument{};
         doc.path = path;
         NfeReadResult result;
-        result.messages << QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(path, file.errorString());
+        result.messages
+            << QStringLiteral("Não foi possível abrir o arquivo da NF-e: %1.\r%2").arg(whyUnreadable(path), path);
         return result;
     }
     if (file.size() > kMaxNfeBytes) {

@@ -158,6 +158,82 @@ QString fit(const QString& text, int width, const QString& name, QStringList& no
     return c.text;
 }
 
+// The item in the unit its remembered product is kept in: quantity times the factor, price divided
+// by it, when the supplier writes the unit the factor holds for and the division is exact at the
+// columns' scale (quantity × price is then still the line value).
+struct Conversion {
+    bool applies = false;
+    QString unit;
+    Decimal factor{1, 0};
+};
+
+Conversion conversionOf(const NfeProduct& product, const NfeItem& item, const Decimal& price, QStringList& notes)
+{
+    if (product.match != NfeProduct::Match::SupplierCode || product.fator == Decimal{1, 0} ||
+        product.uCom != ascii::lower(item.uCom))
+        return {};
+    const Decimal converted = Decimal::fromDouble(price.toDouble() / product.fator.toDouble(), kItemScale);
+    if (!(Decimal::product(converted, product.fator, price.scale + kItemScale) == price)) {
+        notes << QStringLiteral("mantido na unidade do fornecedor: o preço dividido por %1 não é exato")
+                     .arg(product.fator.toString());
+        return {};
+    }
+    return {true, product.unidade, product.fator};
+}
+
+// The PAGDIVER rows of `cobr/dup`, or none with the reason.
+constexpr int kInstalmentScale = 2;
+constexpr qsizetype kMaxInstalments = 180; // as many as the payables take
+
+QString instalmentsRefused(const QString& why)
+{
+    return QStringLiteral("As duplicatas da NF-e (cobr/dup) não foram registradas como parcelas de \"Datas e valores "
+                          "diversos\": %1")
+        .arg(why);
+}
+
+void instalmentsOf(const NfeDocument& doc, NfeRows& rows)
+{
+    if (doc.dups.empty())
+        return;
+    if (qsizetype(doc.dups.size()) > kMaxInstalments) {
+        rows.instalmentNote = instalmentsRefused(
+            QStringLiteral("são %1, e o limite é de %2 parcelas.").arg(doc.dups.size()).arg(kMaxInstalments));
+        return;
+    }
+    std::vector<NfeInstalmentRow> instalments;
+    Decimal sum{0, kInstalmentScale};
+    for (const NfeDup& dup : doc.dups) {
+        const auto value = Decimal::parse(dup.vDup);
+        const auto due = formats::parseDate(NfeDateToText(dup.dVenc));
+        if (!value || value->units <= 0 ||
+            !value->rescaled(kInstalmentScale).fits(kDecimalPrecision, kInstalmentScale) ||
+            !(value->rescaled(kInstalmentScale) == *value)) {
+            rows.instalmentNote = instalmentsRefused(
+                QStringLiteral("o valor \"%1\" da duplicata %2 não é um valor de parcela.").arg(dup.vDup, dup.nDup));
+            return;
+        }
+        if (!due) {
+            rows.instalmentNote = instalmentsRefused(
+                QStringLiteral("o vencimento \"%1\" da duplicata %2 não é uma data válida.").arg(dup.dVenc, dup.nDup));
+            return;
+        }
+        sum = sum + *value;
+        instalments.push_back({int(instalments.size()) + 1, *due, value->rescaled(kInstalmentScale)});
+    }
+    const auto net = Decimal::parse(doc.vNF);
+    if (!net || !(sum == *net)) {
+        rows.instalmentNote =
+            instalmentsRefused(QStringLiteral("somam R$ %1, e o valor líquido da nota (vNF) é R$ %2.")
+                                   .arg(formats::money(sum), net ? formats::money(*net) : QStringLiteral("(vazio)")));
+        return;
+    }
+    rows.instalments = std::move(instalments);
+    rows.instalmentNote = QStringLiteral("As %1 duplicata(s) da NF-e foram registradas como parcelas de \"Datas e "
+                                         "valores diversos\", que é a forma de pagamento da nota.")
+                              .arg(rows.instalments.size());
+}
+
 } // namespace
 
 NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const QDate& today,
@@ -169,23 +245,30 @@ NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const Q
     for (const NfeItem& item : doc.items) {
         ++number;
         const ItemContext ctx(doc, number, item);
-        const NfeProduct product = lookup(item.cEAN);
+        const NfeProduct product = lookup(item);
         if (!product.found)
             ++rows.unrecognised;
+        else if (product.match == NfeProduct::Match::SupplierCode)
+            ++rows.bySupplierCode;
+        else
+            ++rows.byBarCode;
+
+        const Decimal price = ctx.number(item.vUnCom, QStringLiteral("o valor unitário <vUnCom>"));
+        const Decimal quantity = ctx.number(item.qCom, QStringLiteral("a quantidade <qCom>"));
+        QStringList notes;
+        const Conversion conversion = conversionOf(product, item, price, notes);
 
         QString unit = ascii::lower(item.uCom);
-        const bool perThousand = unit == QLatin1String("mil");
-        if (unit == QLatin1String("gr"))
+        const bool perThousand = !conversion.applies && unit == QLatin1String("mil");
+        if (conversion.applies)
+            unit = conversion.unit;
+        else if (unit == QLatin1String("gr"))
             unit = QStringLiteral("g");
         else if (unit == QLatin1String("lt"))
             unit = QStringLiteral("l");
         else if (perThousand)
             unit = QStringLiteral("un");
 
-        const Decimal price = ctx.number(item.vUnCom, QStringLiteral("o valor unitário <vUnCom>"));
-        const Decimal quantity = ctx.number(item.qCom, QStringLiteral("a quantidade <qCom>"));
-
-        QStringList notes;
         // A recognised item is written as a typed one is: with its product's own code and name, so
         // that the search, the stock and the reports find it under its product.
         const QString componente = fit(product.found ? product.componente : NormalizeProductName(item.xProd),
@@ -201,18 +284,29 @@ NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const Q
             row.fabricante = fabricante;
             row.componente = componente;
             row.unidade = unidade;
+            row.cProd = item.cProd;
+            row.uCom = item.uCom;
             row.responsavel = QString::number(int(rows.items.size()) + 1).rightJustified(4, u'0');
             row.lote = fit(lot.nLote, kLoteWidth, QStringLiteral("o lote"), notes);
             const Decimal lotQuantity = ctx.number(lot.qLote, QStringLiteral("a quantidade do lote <qLote>"));
+            row.quantidadeNfe = lotQuantity;
             row.fabricacao = ctx.date(lot.dFab, QStringLiteral("a data de fabricação <dFab>"));
             row.validade = lot.dVal.isEmpty() ? today.addDays(kDaysOfDefaultExpiry)
                                               : ctx.date(lot.dVal, QStringLiteral("a data de validade <dVal>"));
-            // A price per thousand becomes a price per unit, so that quantity × price is still the
-            // line value of the NF-e.
-            row.quantidade = ctx.column(QStringLiteral("QUANTIDADE"), lot.qLote,
-                                        [&] { return perThousand ? lotQuantity.shifted(3) : lotQuantity; });
-            row.precoUnit = ctx.column(QStringLiteral("PRECOUNITR"), item.vUnCom,
-                                       [&] { return perThousand ? price.shifted(-3) : price; });
+            // A price per thousand becomes a price per unit, and a remembered factor converts the
+            // supplier's unit into the product's, so that quantity × price is still the line value
+            // of the NF-e.
+            row.quantidade = ctx.column(QStringLiteral("QUANTIDADE"), lot.qLote, [&] {
+                if (conversion.applies)
+                    return Decimal::product(lotQuantity, conversion.factor,
+                                            lotQuantity.scale + conversion.factor.scale);
+                return perThousand ? lotQuantity.shifted(3) : lotQuantity;
+            });
+            row.precoUnit = ctx.column(QStringLiteral("PRECOUNITR"), item.vUnCom, [&] {
+                if (conversion.applies)
+                    return Decimal::fromDouble(price.toDouble() / conversion.factor.toDouble(), kItemScale);
+                return perThousand ? price.shifted(-3) : price;
+            });
             const Decimal lineQuantity = lotQuantity.units != 0 ? lotQuantity : quantity;
             row.saldo =
                 ctx.column(QStringLiteral("SALDO"), item.vUnCom + QStringLiteral(" × ") + lineQuantity.toString(),
@@ -224,5 +318,6 @@ NfeRows BuildNfeRows(const NfeDocument& doc, const QString& receiptDate, const Q
             rows.adjusted
                 << QStringLiteral("Item %1 (%2): %3.").arg(number).arg(componente, notes.join(QStringLiteral("; ")));
     }
+    instalmentsOf(doc, rows);
     return rows;
 }

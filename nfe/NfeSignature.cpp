@@ -4,6 +4,7 @@
 #include <libxml/tree.h>
 #include <libxml/valid.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 #include <xmlsec/crypto.h>
 #include <xmlsec/errors.h>
 #include <xmlsec/keysmngr.h>
@@ -18,19 +19,9 @@ namespace {
 
 using Status = NfeSignatureCheck::Status;
 
-// The library's own error text of the current verification, for the clerk's message; nothing is
-// printed on the console.
-QString& lastLibraryError()
-{
-    static QString text;
-    return text;
-}
-
-void keepLibraryError(const char*, int, const char*, const char*, const char*, int reason, const char* msg)
-{
-    if (reason != XMLSEC_ERRORS_R_XMLSEC_FAILED || lastLibraryError().isEmpty())
-        lastLibraryError() = QString::fromUtf8(msg ? msg : "");
-}
+// The library's own error texts are English and technical: the clerk is told in Portuguese what
+// failed, and nothing is printed on the console.
+void ignoreLibraryError(const char*, int, const char*, const char*, const char*, int, const char*) {}
 
 void ignoreXmlError(void*, const char*, ...) {}
 
@@ -42,7 +33,7 @@ xmlSecKeysMngrPtr keysManager()
         xmlSetGenericErrorFunc(nullptr, ignoreXmlError);
         if (xmlSecInit() < 0 || xmlSecCheckVersion() != 1 || xmlSecCryptoAppInit(nullptr) < 0 || xmlSecCryptoInit() < 0)
             return nullptr;
-        xmlSecErrorsSetCallback(keepLibraryError);
+        xmlSecErrorsSetCallback(ignoreLibraryError);
         xmlSecKeysMngrPtr m = xmlSecKeysMngrCreate();
         if (m && xmlSecCryptoAppDefaultKeysMngrInit(m) < 0) {
             xmlSecKeysMngrDestroy(m);
@@ -82,7 +73,7 @@ xmlNodePtr childNamed(xmlNodePtr parent, const char* name, const xmlChar* ns = n
 
 NfeSignatureCheck unverifiable(const QString& detail)
 {
-    return {Status::Unverifiable, {}, detail};
+    return {Status::Unverifiable, {}, detail, {}, {}};
 }
 
 // The common name of the certificate's subject; the whole subject when it has none.
@@ -105,12 +96,72 @@ QString subjectName(X509* certificate)
     return QString::fromUtf8(X509_NAME_oneline(subject, line, sizeof line));
 }
 
-QString signerOf(xmlSecKeyPtr key)
+X509* certificateOf(xmlSecKeyPtr key)
 {
-    if (!key)
+    xmlSecKeyDataPtr data = key ? xmlSecKeyGetData(key, xmlSecOpenSSLKeyDataX509Id) : nullptr;
+    return data ? xmlSecOpenSSLKeyDataX509GetKeyCert(data) : nullptr;
+}
+
+// The 14 digits of a CNPJ in a text, or empty when it holds another number of digits.
+QString cnpjDigits(const QString& text)
+{
+    constexpr qsizetype kCnpjDigits = 14;
+    QString digits;
+    for (QChar c : text)
+        if (c >= u'0' && c <= u'9')
+            digits += c;
+    return digits.size() == kCnpjDigits ? digits : QString();
+}
+
+// ICP-Brasil's e-CNPJ names the company's CNPJ in the subject alternative name, as an otherName
+// of OID 2.16.76.1.3.3.
+QString cnpjOfAlternativeName(X509* certificate)
+{
+    auto* names = static_cast<GENERAL_NAMES*>(X509_get_ext_d2i(certificate, NID_subject_alt_name, nullptr, nullptr));
+    if (!names)
         return {};
-    xmlSecKeyDataPtr data = xmlSecKeyGetData(key, xmlSecOpenSSLKeyDataX509Id);
-    return data ? subjectName(xmlSecOpenSSLKeyDataX509GetKeyCert(data)) : QString();
+    QString cnpj;
+    for (int i = 0; i < sk_GENERAL_NAME_num(names) && cnpj.isEmpty(); ++i) {
+        const GENERAL_NAME* name = sk_GENERAL_NAME_value(names, i);
+        if (name->type != GEN_OTHERNAME)
+            continue;
+        char oid[64];
+        OBJ_obj2txt(oid, sizeof oid, name->d.otherName->type_id, 1);
+        const ASN1_TYPE* value = name->d.otherName->value;
+        if (qstrcmp(oid, "2.16.76.1.3.3") != 0 || !value || value->type == V_ASN1_BOOLEAN ||
+            value->type == V_ASN1_NULL || value->type == V_ASN1_OBJECT)
+            continue;
+        const ASN1_STRING* text = value->value.asn1_string;
+        cnpj = cnpjDigits(
+            QString::fromLatin1(reinterpret_cast<const char*>(ASN1_STRING_get0_data(text)), ASN1_STRING_length(text)));
+    }
+    GENERAL_NAMES_free(names);
+    return cnpj;
+}
+
+// The CNPJ the certificate names: its alternative name's, else the one its common name ends in
+// (":" and 14 digits).
+QString cnpjOf(X509* certificate, const QString& commonName)
+{
+    if (!certificate)
+        return {};
+    if (const QString cnpj = cnpjOfAlternativeName(certificate); !cnpj.isEmpty())
+        return cnpj;
+    const qsizetype colon = commonName.lastIndexOf(u':');
+    return colon < 0 ? QString() : cnpjDigits(commonName.mid(colon + 1).trimmed());
+}
+
+// The DigestValue of the signature's one reference, as the file writes it.
+QString digestValueOf(xmlNodePtr signature)
+{
+    xmlNodePtr reference = childNamed(childNamed(signature, "SignedInfo", xmlSecDSigNs), "Reference", xmlSecDSigNs);
+    xmlNodePtr digest = childNamed(reference, "DigestValue", xmlSecDSigNs);
+    if (!digest)
+        return {};
+    xmlChar* content = xmlNodeGetContent(digest);
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(content)).trimmed();
+    xmlFree(content);
+    return text;
 }
 
 // Only what an NF-e signature uses: no XPath or XSLT transforms, no references outside the file.
@@ -151,16 +202,16 @@ NfeSignatureCheck verify(xmlNodePtr signature, const QString& id)
         return unverifiable(QStringLiteral("a biblioteca de assinaturas digitais não pôde ser iniciada"));
     // The key is the certificate's own; whose it is, the clerk sees in the signer's name.
     ctx->keyInfoReadCtx.flags |= XMLSEC_KEYINFO_FLAGS_X509DATA_DONT_VERIFY_CERTS;
-    lastLibraryError().clear();
     if (xmlSecDSigCtxVerify(ctx.get(), signature) < 0)
         return unverifiable(QStringLiteral("a assinatura está incompleta, usa um algoritmo não aceito ou não traz o "
-                                           "certificado do emitente (%1)")
-                                .arg(lastLibraryError()));
+                                           "certificado do emitente"));
     if (!signsExactly(ctx.get(), id))
         return unverifiable(QStringLiteral("a assinatura não se refere ao elemento <infNFe> %1").arg(id));
     if (ctx->status != xmlSecDSigStatusSucceeded)
-        return {Status::Altered, {}, {}};
-    return {Status::Valid, signerOf(ctx->signKey), {}};
+        return {Status::Altered, {}, {}, {}, {}};
+    X509* certificate = certificateOf(ctx->signKey);
+    const QString signer = subjectName(certificate);
+    return {Status::Valid, signer, {}, cnpjOf(certificate, signer), digestValueOf(signature)};
 }
 
 } // namespace
@@ -184,7 +235,7 @@ NfeSignatureCheck VerifyNfeSignature(const QByteArray& xml, const QString& id)
         return unverifiable(QStringLiteral("o elemento <infNFe> não foi encontrado"));
     xmlNodePtr signature = childNamed(invoice, "Signature", xmlSecDSigNs);
     if (!signature)
-        return {Status::Absent, {}, {}};
+        return {Status::Absent, {}, {}, {}, {}};
 
     // The reference resolves only to this element: its Id registered, and no other element with it.
     xmlAttrPtr idAttribute = xmlHasProp(infNFe, asXml("Id"));

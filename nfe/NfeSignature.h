@@ -15,8 +15,10 @@ struct NfeSignatureCheck {
         Unverifiable, // the signature cannot be checked (malformed, unknown algorithm, no certificate)
     };
     Status status = Status::Absent;
-    QString signer; // the certificate subject's common name, when valid
-    QString detail; // what made it unverifiable
+    QString signer;      // the certificate subject's common name, when valid
+    QString detail;      // what made it unverifiable
+    QString signerCnpj;  // the CNPJ the certificate names (ICP-Brasil e-CNPJ), when valid; empty when none
+    QString digestValue; // the signed reference's DigestValue (base64), when valid
 };
 
 // Verifies the signature of the invoice element `infNFe` whose `Id` is `id`: the one under the

@@ -6,6 +6,7 @@
 #include "data/ServerError.h"
 #include "data/SqlText.h"
 #include "db/ColumnLists.h"
+#include "nfe/SupplierCodes.h"
 #include "payments/CustomInstalments.h"
 #include "payments/PayableDescription.h"
 #include "purchase/DataModule.h"
@@ -341,13 +342,29 @@ void DatasetRules::attachItemRules()
             Write(ds);
         } catch (const DbError& e) {
             tell(DbErrorText(kItemNotSaved, e));
+            return;
         } catch (const std::exception&) {
             tell(kItemNotSaved);
+            return;
         }
+        RememberSupplierCode(ds);
     };
     items.afterDelete = [](CachedDataset& ds) { Write(ds); };
     items.afterScroll = [this](CachedDataset&) { itemScrolled.notify(); };
     items.onPostError = [](CachedDataset& ds, const std::exception&) { ds.cancel(); };
+}
+
+// The product the clerk gave an NF-e item names it in the supplier's next invoices.
+void DatasetRules::RememberSupplierCode(const CachedDataset& items)
+{
+    try {
+        suppliercodes::RememberIdentified(dm_.SQLConnection1, items.asText(QStringLiteral("ESTACAO")),
+                                          items.asInteger(QStringLiteral("CODCOMPRA")));
+    } catch (const DbError& e) {
+        tell(DbErrorText(QStringLiteral("O item foi gravado, mas o código do produto no fornecedor não "
+                                        "pôde ser guardado para as próximas NF-e."),
+                         e));
+    }
 }
 
 Decimal DatasetRules::ItemLineTotal(const CachedDataset& items)

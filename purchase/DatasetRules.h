@@ -79,6 +79,7 @@ private:
     void attachKeyRedraws();
 
     void ReloadItems();
+    void RememberSupplierCode(const CachedDataset& items);
     void InvoiceEditingStarts(bool inserting);
     bool headerKeyFollowsEdits() const { return mode_ != InvoiceMode::Taxes; }
     // A command of its own for each statement: a key redraw may run while another command walks

@@ -16,7 +16,8 @@ struct SessionState {
     QString ServerAddress;
     qint64 WindowColour = 0xFF00000F; // the system button-face colour
     bool AutoPriceUpdate = false;
-    QString ProgramFolder; // with its trailing separator
+    QString ProgramFolder;  // with its trailing separator
+    QString NfeInboxFolder; // the folder the NF-e file dialog opens in; empty: the current one
 
     // Counters and window state.
     int ItemCounter = 0;       // running item number of the current invoice (COMPRAS.RESPONSAVEL)

@@ -69,3 +69,8 @@ QString AskOpenFileName(const QString& caption, const QString& filter)
 {
     return Dialogs::current().askOpenFileName(caption, filter);
 }
+
+QString AskOpenFileName(const QString& caption, const QString& filter, const QString& folder)
+{
+    return Dialogs::current().askOpenFileNameIn(caption, filter, folder);
+}

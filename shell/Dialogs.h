@@ -20,6 +20,12 @@ public:
     virtual bool askYesNoDefaultNo(const QString& text) { return askYesNo(text); }
     // Empty when the user cancels.
     virtual QString askOpenFileName(const QString& caption, const QString& filter) = 0;
+    // The same, the dialog opening in `folder` (the current folder when it is empty).
+    virtual QString askOpenFileNameIn(const QString& caption, const QString& filter, const QString& folder)
+    {
+        (void)folder;
+        return askOpenFileName(caption, filter);
+    }
 
     static Dialogs& current();
     // Takes ownership; nullptr restores the default (see `setDefault`).
@@ -33,6 +39,7 @@ void ShowMessage(const QString& text);
 bool AskYesNo(const QString& text);
 bool AskYesNoDefaultNo(const QString& text);
 QString AskOpenFileName(const QString& caption, const QString& filter);
+QString AskOpenFileName(const QString& caption, const QString& filter, const QString& folder);
 
 // For tests: records what was shown and answers from queues (Yes and an empty file name when the
 // queues run dry).
@@ -53,6 +60,11 @@ public:
         defaultNoQuestions.append(text);
         return askYesNo(text);
     }
+    QString askOpenFileNameIn(const QString& caption, const QString& filter, const QString& folder) override
+    {
+        fileFolders.append(folder);
+        return askOpenFileName(caption, filter);
+    }
     QString askOpenFileName(const QString& caption, const QString&) override
     {
         fileCaptions.append(caption);
@@ -67,6 +79,7 @@ public:
     QStringList questions;
     QStringList defaultNoQuestions; // also in `questions`
     QStringList fileCaptions;
+    QStringList fileFolders; // the folder each file dialog opened in
     std::deque<bool> answers;
     std::deque<QString> fileNames;
 };

@@ -94,6 +94,11 @@ const std::vector<Setting>& settingsTable()
              s.AutoPriceUpdate = withoutControls(v).left(30);
              return true;
          }},
+        {QLatin1String("PASTA DE ENTRADA DAS NF-E......................:"),
+         [](const QString& v, LocalSettings& s) {
+             s.NfeInboxFolder = withoutControls(v).left(60);
+             return true;
+         }},
     };
     return table;
 }

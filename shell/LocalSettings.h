@@ -12,6 +12,7 @@ struct LocalSettings {
     QString DefaultStockLocation;            // at most 30 characters
     QString AutoPriceUpdate;                 // at most 30 characters; exactly "Sim" switches it on
     QString ProgramFolder;                   // executable's folder with its separator, at most 60 characters
+    QString NfeInboxFolder;                  // at most 60 characters; where the NF-e files arrive
 
     bool autoPriceUpdateOn() const { return AutoPriceUpdate == QLatin1String("Sim"); }
 };

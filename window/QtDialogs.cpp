@@ -53,5 +53,10 @@ bool QtDialogs::askYesNoDefaultNo(const QString& text)
 
 QString QtDialogs::askOpenFileName(const QString& caption, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
+    return askOpenFileNameIn(caption, filter, QString());
+}
+
+QString QtDialogs::askOpenFileNameIn(const QString& caption, const QString& filter, const QString& folder)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, folder, filter);
 }

@@ -4,6 +4,7 @@
 #include "data/Formats.h"
 #include "nfe/NfeImport.h"
 #include "nfe/NfeReader.h"
+#include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/FocusColours.h"
@@ -94,6 +95,7 @@ void NfeImportPanel::buildControls()
 void NfeImportPanel::attach(TDM& dm, const SessionState& session)
 {
     importer_ = std::make_unique<NfeImporter>(dm, session);
+    session_ = &session;
     // What was read is on the panel before any question about the file.
     importer_->setOnDocumentRead([this] { showDocument(false); });
 }
@@ -124,11 +126,14 @@ void NfeImportPanel::showDocument(bool itemsRecognised)
     lblTotalNFe->setText(total ? QStringLiteral("R$ ") + formats::money(*total) : doc.vNF);
     if (doc.detCount == 0)
         lblItensNFe->clear();
-    else if (itemsRecognised)
-        lblItensNFe->setText(QStringLiteral("%1 (%2 reconhecido(s) pelo código de barras)")
-                                 .arg(doc.detCount)
-                                 .arg(importer_->recognisedItems()));
-    else
+    else if (itemsRecognised) {
+        const NfeImporter::Recognition recognised = importer_->recognisedItems();
+        lblItensNFe->setText(
+            QStringLiteral("%1 (%2 reconhecido(s) pelo código do fornecedor, %3 pelo código de barras)")
+                .arg(doc.detCount)
+                .arg(recognised.bySupplierCode)
+                .arg(recognised.byBarCode));
+    } else
         lblItensNFe->setText(QString::number(doc.detCount));
     // The signer as its certificate names it; a file taken without a signature says so.
     if (doc.isSigned)
@@ -143,8 +148,10 @@ void NfeImportPanel::BitBtn15Click()
     show();
     raise();
     BitBtn17->setFocus();
+    // The file dialog opens in the folder the NF-e files arrive in, when the settings name one.
     const QString path = AskOpenFileName(QStringLiteral("Abrir NF-e"),
-                                         QStringLiteral("Arquivos XML (*.xml *.XML);;Todos os arquivos (*)"));
+                                         QStringLiteral("Arquivos XML (*.xml *.XML);;Todos os arquivos (*)"),
+                                         session_ ? session_->NfeInboxFolder : QString());
     if (path.isEmpty())
         return;
     Edit1->setText(path);
@@ -152,9 +159,12 @@ void NfeImportPanel::BitBtn15Click()
     // A file that cannot be imported must not leave the previous one ready to import.
     BitBtn16->setEnabled(false);
     const NfeReadOutcome outcome = importer_->read(path);
-    showDocument(outcome == NfeReadOutcome::Ready);
-    if (outcome == NfeReadOutcome::Failed)
+    // A refused file leaves nothing on the panel that looks importable.
+    if (outcome == NfeReadOutcome::Failed) {
+        clearLabels();
         return;
+    }
+    showDocument(outcome == NfeReadOutcome::Ready);
     MaskEdit1->setText(formats::shortDate2(QDate::currentDate()));
     MaskEdit1->setFocus();
     MaskEdit1->selectAll();

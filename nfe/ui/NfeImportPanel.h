@@ -47,6 +47,7 @@ private:
     void closePanel();
 
     std::unique_ptr<NfeImporter> importer_;
+    const SessionState* session_ = nullptr;
     QLineEdit* Edit1;
     QLabel* lblNFiscal;
     QLabel* lblData;

@@ -427,7 +427,8 @@ private slots:
         const QStringList lines = o.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines[0], first + QStringLiteral(": importada: NF-e 1234 de Distribuidora Boa Vida Ltda, 1 item(ns), "
-                                                  "1 não reconhecido(s) pelo código de barras"));
+                                                  "0 reconhecido(s) pelo código do fornecedor, 0 pelo código de "
+                                                  "barras, 1 não reconhecido(s)"));
         QCOMPARE(lines[1], again + QStringLiteral(": recusada: Nota Fiscal já cadastrada no KORVANIS."));
         QVERIFY2(lines[2].startsWith(corrupt + QStringLiteral(": recusada: O arquivo não é um XML válido")),
                  qPrintable(lines[2]));
@@ -439,6 +440,67 @@ private slots:
                                          "DATARECEBIM = '2024-04-08'")),
                  1);
         QCOMPARE(count(c, QStringLiteral("select count(*) from COMPRAS")), 1);
+    }
+
+    // The inbox: each new file imported or refused once, and moved out of the way with its reason.
+    void importNfeInboxMovesEachFileOnce()
+    {
+        QCOMPARE(run({QStringLiteral("init")}).code, 0);
+        const QDir inbox(folder->filePath(QStringLiteral("entrada")));
+        QVERIFY(inbox.mkpath(QStringLiteral(".")));
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        nfe.writeTo(inbox.path(), QStringLiteral("a.xml"));
+        nfe.writeTo(inbox.path(), QStringLiteral("b.xml"));
+        QFile broken(inbox.filePath(QStringLiteral("c.xml")));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(nfe.xml().left(300));
+        broken.close();
+        const QStringList inboxRun{QStringLiteral("import-nfe"), QStringLiteral("--inbox"), inbox.path()};
+
+        const Outcome first = run(inboxRun);
+        QCOMPARE(first.code, 1);
+        QCOMPARE(inbox.entryList({QStringLiteral("*.xml")}, QDir::Files), QStringList{});
+        QCOMPARE(QDir(inbox.filePath(QStringLiteral("importadas"))).entryList(QDir::Files), QStringList{"a.xml"});
+        const QDir refused(inbox.filePath(QStringLiteral("recusadas")));
+        QCOMPARE(refused.entryList(QDir::Files), (QStringList{"b.txt", "b.xml", "c.txt", "c.xml"}));
+        const auto reason = [&](const QString& name) {
+            QFile f(refused.filePath(name));
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        };
+        QCOMPARE(reason(QStringLiteral("b.txt")), QStringLiteral("Nota Fiscal já cadastrada no KORVANIS.\n"));
+        QVERIFY2(reason(QStringLiteral("c.txt")).startsWith(QStringLiteral("O arquivo não é um XML válido")),
+                 qPrintable(reason(QStringLiteral("c.txt"))));
+
+        const Outcome second = run(inboxRun);
+        QCOMPARE(second.code, 0);
+        QCOMPARE(second.out, QStringLiteral("Nenhum arquivo XML novo na pasta %1.\n").arg(inbox.path()));
+        FbConnection c(sharedParams());
+        QCOMPARE(count(c, QStringLiteral("select count(*) from NFISCAL")), 1);
+        QCOMPARE(count(c, QStringLiteral("select count(*) from COMPRAS")), 1);
+    }
+
+    void supplierCodesCanBeListedAndForgotten()
+    {
+        QCOMPARE(run({QStringLiteral("init")}).code, 0);
+        {
+            FbConnection c(sharedParams());
+            c.execute(QStringLiteral("insert into COMPONEN (CODIGO, COMPONENTE, GRUPO) values ('P-10', 'LUVA M', "
+                                     "'SUP')"));
+            c.execute(QStringLiteral("insert into PRODFORN (CNPJ, CPROD, CODIGO, UCOM, UNIDADE, FATOR) values "
+                                     "('05125726000255', 'LV-M', 'P-10', 'cx', 'un', 100)"));
+        }
+        const Outcome listed = run({QStringLiteral("supplier-codes"), QStringLiteral("list")});
+        QCOMPARE(listed.code, 0);
+        QCOMPARE(listed.out, QStringLiteral("05125726000255\tLV-M\tP-10\tLUVA M\t1 cx = 100.00000 un\n"));
+        const QStringList remove{QStringLiteral("supplier-codes"), QStringLiteral("remove"),
+                                 QStringLiteral("05.125.726/0002-55"), QStringLiteral("LV-M")};
+        QCOMPARE(run(remove).code, 0);
+        const Outcome again = run(remove);
+        QCOMPARE(again.code, 1);
+        QCOMPARE(again.err, QStringLiteral("O código LV-M do fornecedor de CNPJ 05125726000255 não está guardado.\n"));
+        QCOMPARE(run({QStringLiteral("supplier-codes"), QStringLiteral("list")}).out,
+                 QStringLiteral("Nenhum código de fornecedor guardado.\n"));
     }
 
     // A receipt date past the 50-year window of two-digit years keeps its year.
@@ -466,8 +528,8 @@ private slots:
                "de emitido. Importação não confirmada.";
         QTest::newRow("unsigned, accepted")
             << true << 0
-            << ": importada: NF-e 1234 de Distribuidora Boa Vida Ltda, 1 item(ns), 1 não reconhecido(s) pelo código "
-               "de barras, sem assinatura digital";
+            << ": importada: NF-e 1234 de Distribuidora Boa Vida Ltda, 1 item(ns), 0 reconhecido(s) pelo código "
+               "do fornecedor, 0 pelo código de barras, 1 não reconhecido(s), sem assinatura digital";
     }
     void importNfeAnswersTheQuestionsNo()
     {

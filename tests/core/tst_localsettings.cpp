@@ -152,6 +152,16 @@ private slots:
         QCOMPARE(result.error.isEmpty(), !conversionError);
     }
 
+    // The folder the NF-e files arrive in, as the README's label writes it.
+    void readsTheNfeInboxFolder()
+    {
+        LocalSettingsResult result;
+        ApplySettingsLines(file({line(QStringLiteral("PASTA DE ENTRADA DAS NF-E......................:"),
+                                      QStringLiteral("/home/maria/NFe"))}),
+                           result);
+        QCOMPARE(result.settings.NfeInboxFolder, QStringLiteral("/home/maria/NFe"));
+    }
+
     void conversionErrorNamesTheValue()
     {
         LocalSettingsResult result;

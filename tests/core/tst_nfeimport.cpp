@@ -2,6 +2,7 @@
 #include "closing/StockEntryLog.h"
 #include "data/FieldValue.h"
 #include "nfe/NfeImport.h"
+#include "nfe/SupplierCodes.h"
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "search/PurchaseSearch.h"
@@ -16,6 +17,8 @@
 
 Q_DECLARE_METATYPE(SampleNfeItem)
 Q_DECLARE_METATYPE(SampleNfe)
+Q_DECLARE_METATYPE(SampleSigner)
+Q_DECLARE_METATYPE(std::vector<SampleDup>)
 
 namespace {
 
@@ -32,6 +35,14 @@ const QString kOneUnrecognised = QStringLiteral(
     "não reconhecido.\r3) Em seguida, clique no botão \"FECHAR NOTA FISCAL\" para atualizar o estoque.\r4) "
     "Finalizando, selecione a forma de pagamento  para incluir esta Nota Fiscal no cadastro de \"Contas a Pagar\" do "
     "sistema.");
+
+// The result message with the count of items recognised by supplier code and by bar code.
+QString counted(const QString& message, int bySupplierCode, int byBarCode)
+{
+    return message + QStringLiteral("\r\rItens reconhecidos pelo código do fornecedor: %1; pelo código de barras: %2.")
+                         .arg(bySupplierCode)
+                         .arg(byBarCode);
+}
 
 SampleNfeItem item(const QString& xProd, const QString& cEAN, const QString& uCom, const QString& qCom,
                    const QString& vUnCom, const QString& lots = {})
@@ -138,18 +149,21 @@ private slots:
                           QStringLiteral("3.25"))};
         const NfeImportResult result = readAndImport(nfe);
         QCOMPARE(result.outcome, NfeImportResult::Outcome::Imported);
-        QCOMPARE(lastMessage(), QStringLiteral("ATENÇÃO: \r1) 2 itens da Nota Fiscal não foram identificados "
-                                               "corretamente pelo sistema.\r2) Percorra, com o cursor, todas colunas "
-                                               "de cada item da N. Fiscal para atualizar os preços no banco de dados "
-                                               "e tentar identificar os produtos não reconhecidos.\r3) Em seguida, "
-                                               "clique no botão \"FECHAR NOTA FISCAL\" para atualizar o estoque.\r4) "
-                                               "Finalizando, selecione a forma de pagamento para incluir esta Nota "
-                                               "Fiscal no cadastro de \"Contas a Pagar\" do sistema."));
+        QCOMPARE(lastMessage(),
+                 counted(QStringLiteral("ATENÇÃO: \r1) 2 itens da Nota Fiscal não foram identificados "
+                                        "corretamente pelo sistema.\r2) Percorra, com o cursor, todas "
+                                        "colunas de cada item da N. Fiscal para atualizar os preços no "
+                                        "banco de dados e tentar identificar os produtos não "
+                                        "reconhecidos.\r3) Em seguida, clique no botão \"FECHAR NOTA "
+                                        "FISCAL\" para atualizar o estoque.\r4) Finalizando, selecione a "
+                                        "forma de pagamento para incluir esta Nota Fiscal no cadastro "
+                                        "de \"Contas a Pagar\" do sistema."),
+                         0, 1));
 
         QCOMPARE(rows(QStringLiteral("select ESTACAO, CODIGO, DATA, DATARECEBIM, NOTAFISCAL, FORNECEDOR, "
                                      "CODIGOFORNECEDOR, VALBRUTO, DESCONTOTOTAL, OUTROSIMP, VALLIQUIDO, ICMS, IPI, "
                                      "TIPOOPERACAO, SERIE, ENTRADASAIDA, GRUPDESP from NFISCAL")),
-                 QStringList{"01|1|05/04/2024|08/04/2024|1234|Distribuidora Boa Vida Ltda|0001|20|0|0|20|1,5|0|"
+                 QStringList{"01|1|05/04/2024|08/04/2024|1234|Distribuidora Boa Vida Ltda|0001|39,75|0|0|20|1,5|0|"
                              "VENDA DE MERCAD|1|1|SUP"});
         QCOMPARE(rows(QStringLiteral("select ESTACAO, CODCOMPRA, CODIGO, DATA, NOTAFISCAL, FORNECEDOR, "
                                      "CODIGOFORNECEDOR, FABRICANTE, COMPONENTE, RESPONSAVEL, PRECOUNITUS, PRECOUNITR, "
@@ -263,7 +277,12 @@ private slots:
         const QString refused = QStringLiteral("Não foi possível importar a N. Fiscal 1234.\r");
         const QString nothing = QStringLiteral("\rNada foi gravado.");
         const QString lotOf = QStringLiteral("2024-01-01");
-        nfe.items = {SampleNfeItem{}, item("FITA", "3", "UN", "-1000", "2.00")};
+        // The items' values add up, so that the item's own value is what the import refuses.
+        const auto withLineValue = [](SampleNfeItem line, const char* vProd) {
+            line.vProd = QString::fromLatin1(vProd);
+            return line;
+        };
+        nfe.items = {SampleNfeItem{}, withLineValue(item("FITA", "3", "UN", "-1000", "2.00"), "0.00")};
         QTest::newRow("a negative quantity")
             << nfe << kReceipt
             << refused + "Item 2 (FITA): a quantidade <qCom> \"-1000\" é um valor negativo." + nothing;
@@ -271,7 +290,7 @@ private slots:
         QTest::newRow("a negative lot quantity")
             << nfe << kReceipt
             << refused + "Item 1 (FITA): a quantidade do lote <qLote> \"-1000\" é um valor negativo." + nothing;
-        nfe.items = {item("FITA", "3", "UN", "1", "-2.00")};
+        nfe.items = {withLineValue(item("FITA", "3", "UN", "1", "-2.00"), "0.00")};
         QTest::newRow("a negative price")
             << nfe << kReceipt
             << refused + "Item 1 (FITA): o valor unitário <vUnCom> \"-2.00\" é um valor negativo." + nothing;
@@ -281,13 +300,14 @@ private slots:
             << nfe << kReceipt << refused + "O valor <vNF> \"-20.00\" é negativo." + nothing;
         nfe = SampleNfe{};
         nfe.vProd = QStringLiteral("9999999999999999.00");
+        nfe.items.front().vProd = nfe.vProd;
         QTest::newRow("a total past its column")
             << nfe << kReceipt
             << refused +
                    "O valor 9999999999999999.00 não cabe no campo VALBRUTO (no máximo 13 dígitos antes da vírgula e 2 "
                    "depois)." +
                    nothing;
-        nfe.vProd = QStringLiteral("20.00");
+        nfe.vProd.clear();
         nfe.items = {item("FITA", "3", "UN", "1", "2.00", SampleRastro("L", "184467440737096", lotOf, {}))};
         QTest::newRow("a lot quantity past its column")
             << nfe << kReceipt
@@ -295,7 +315,7 @@ private slots:
                    "Item 1 (FITA): O valor 184467440737096 não cabe no campo QUANTIDADE (no máximo 10 dígitos antes "
                    "da vírgula e 5 depois)." +
                    nothing;
-        nfe.items = {item("FITA", "3", "UN", "1", "9999999999999999")};
+        nfe.items = {withLineValue(item("FITA", "3", "UN", "1", "9999999999999999"), "0.00")};
         QTest::newRow("a price past its column")
             << nfe << kReceipt
             << refused +
@@ -325,7 +345,7 @@ private slots:
     {
         SampleNfe nfe;
         QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
-        QCOMPARE(lastMessage(), kOneUnrecognised);
+        QCOMPARE(lastMessage(), counted(kOneUnrecognised, 0, 0));
 
         const QString path = nfe.writeTo(db->productFolder());
         QCOMPARE(importer->read(path), NfeReadOutcome::Duplicate);
@@ -529,13 +549,220 @@ private slots:
                  QStringList{"P-77|Luva nitrílica|AMD2611A|2"});
     }
 
+    // Files that pass the key and protocol checks but are not the invoice the tax authority
+    // authorised, or not one with fiscal value: each is refused at the read, with nothing written.
+    void refusesForgedAndOddFiles_data()
+    {
+        QTest::addColumn<SampleNfe>("nfe");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QString>("refusal");
+
+        SampleNfe authorised;
+        authorised.signedByIssuer = true;
+        SampleNfe nfe = authorised;
+        nfe.items.front().vUnCom = QStringLiteral("1.0000000000");
+        nfe.digVal = SampleDigestValue(authorised.xml());
+        QTest::newRow("re-signed with the protocol kept")
+            << nfe << QList<bool>{} << "A NF-e 1234 não é a que a SEFAZ autorizou: o arquivo foi assinado de novo";
+
+        nfe = authorised;
+        nfe.digVal = QStringLiteral("");
+        QTest::newRow("a protocol without the digest")
+            << nfe << QList<bool>{} << "O protocolo de autorização da NF-e 1234 não traz o resumo (digVal)";
+
+        nfe = authorised;
+        nfe.signer.commonName = QStringLiteral("OUTRA EMPRESA LTDA:11222333000181");
+        const QString otherCompany =
+            QStringLiteral("A NF-e 1234 foi assinada por outra empresa: o certificado é do "
+                           "CNPJ 11222333000181, e o emitente da nota é o CNPJ 05125726000255.");
+        QTest::newRow("signed with another company's certificate") << nfe << QList<bool>{} << otherCompany;
+        nfe.signer = {QStringLiteral("DISTRIBUIDORA BOA VIDA LTDA"), QStringLiteral("11222333000181")};
+        QTest::newRow("another company in the certificate's alternative name") << nfe << QList<bool>{} << otherCompany;
+
+        nfe.signer = {QStringLiteral("FULANO DE TAL"), {}};
+        QTest::newRow("a certificate naming no CNPJ, not confirmed")
+            << nfe << QList<bool>{false}
+            << "O certificado que assinou a NF-e não informa CNPJ: não há como saber se foi o emitente quem assinou. "
+               "Importação não confirmada.";
+
+        nfe = authorised;
+        nfe.tpAmb = QStringLiteral("2");
+        QTest::newRow("test environment (tpAmb 2)")
+            << nfe << QList<bool>{}
+            << "A NF-e 1234 foi emitida em ambiente de homologação (tpAmb 2), de teste: não tem valor fiscal.";
+
+        nfe = authorised;
+        nfe.vProd = QStringLiteral("25.00");
+        QTest::newRow("items not adding up to the total")
+            << nfe << QList<bool>{}
+            << "Os valores dos itens da NF-e 1234 não conferem com o total dos produtos: a soma dos itens (vProd) é "
+               "R$ 20,00, e o total da nota (ICMSTot/vProd) é R$ 25,00.";
+    }
+    void refusesForgedAndOddFiles()
+    {
+        QFETCH(SampleNfe, nfe);
+        QFETCH(QList<bool>, answers);
+        QFETCH(QString, refusal);
+        shown().answers.assign(answers.begin(), answers.end());
+        QCOMPARE(importer->read(nfe.writeTo(db->productFolder())), NfeReadOutcome::Failed);
+        QVERIFY2(importer->refusal().startsWith(refusal), qPrintable(importer->refusal()));
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Refused);
+        for (const char* table : {"FORNECED", "NFISCAL", "COMPRAS", "PAGDIVER"})
+            QCOMPARE(count(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))), 0);
+    }
+
+    // An item the layout leaves out of the total of products (`indTot` 0) does not count in the sum.
+    void anItemLeftOutOfTheTotalIsNoMismatch()
+    {
+        SampleNfe nfe;
+        SampleNfeItem sample = item(QStringLiteral("AMOSTRA"), QString(), QStringLiteral("UN"), QStringLiteral("1"),
+                                    QStringLiteral("5.00"));
+        sample.indTot = QStringLiteral("0");
+        nfe.items.push_back(sample);
+        QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
+        QCOMPARE(rows(QStringLiteral("select VALBRUTO from NFISCAL")), QStringList{"20"});
+    }
+
+    // The certificate of a branch of the issuer's company signs for it; one that names no CNPJ is
+    // taken when the clerk confirms.
+    void acceptsTheIssuersCompany_data()
+    {
+        QTest::addColumn<SampleSigner>("signer");
+        QTest::addColumn<QStringList>("questions");
+        QTest::newRow("a branch, in the alternative name")
+            << SampleSigner{QStringLiteral("BOA VIDA FILIAL"), QStringLiteral("05125726000174")} << QStringList{};
+        QTest::newRow("no CNPJ, confirmed")
+            << SampleSigner{QStringLiteral("FULANO DE TAL"), {}} << QStringList{NfeSignerWithoutCnpjQuestion()};
+    }
+    void acceptsTheIssuersCompany()
+    {
+        QFETCH(SampleSigner, signer);
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        nfe.signer = signer;
+        QCOMPARE(importer->read(nfe.writeTo(db->productFolder())), NfeReadOutcome::Ready);
+        QTEST(shown().questions, "questions");
+        QCOMPARE(importer->import(kReceipt, kToday).outcome, NfeImportResult::Outcome::Imported);
+    }
+
+    // The clerk identifies an item once; the supplier's next invoice names it by the supplier's
+    // own code, in the product's unit, while another supplier's same code names nothing.
+    void remembersTheSuppliersProductCodes()
+    {
+        // A product without a bar code: "SEM GTIN" and an empty cEAN must not find it.
+        addProduct(QStringLiteral("P-10"), QStringLiteral("LUVA NITRILICA M"), QStringLiteral(""),
+                   QStringLiteral("Lab Sul"));
+        const auto boxes = [](const QString& nNF, const QString& cnpj, const QString& qCom) {
+            SampleNfe nfe;
+            nfe.nNF = nNF;
+            nfe.CNPJ = cnpj;
+            SampleNfeItem gloves = item(QStringLiteral("LUVA NITR M CX100"), QStringLiteral("SEM GTIN"),
+                                        QStringLiteral("CX"), qCom, QStringLiteral("35.00"));
+            gloves.cProd = QStringLiteral("LV-M");
+            SampleNfeItem gauze = item(QStringLiteral("GAZE"), QString(), QStringLiteral("PCT"), QStringLiteral("1"),
+                                       QStringLiteral("2.00"));
+            gauze.cProd = QStringLiteral("GZ");
+            nfe.items = {gloves, gauze};
+            return nfe;
+        };
+        const QString issuer = SampleNfe{}.CNPJ;
+        QCOMPARE(readAndImport(boxes(QStringLiteral("1"), issuer, QStringLiteral("3"))).unrecognised, 2);
+
+        // In the grid, the clerk gives the gloves their product and counts the 3 boxes as 300 units.
+        CachedDataset& items = dm->Compras;
+        items.first();
+        QCOMPARE(items.asText(QStringLiteral("UNIDADE")), QStringLiteral("cx"));
+        items.edit();
+        items.setText(QStringLiteral("CODIGO"), QStringLiteral("P-10"));
+        items.setText(QStringLiteral("COMPONENTE"), QStringLiteral("LUVA NITRILICA M"));
+        items.setValue(QStringLiteral("QUANTIDADE"), Decimal{300, 0});
+        items.setText(QStringLiteral("UNIDADE"), QStringLiteral("un"));
+        items.setValue(QStringLiteral("PRECOUNITR"), Decimal{35, 2});
+        items.post();
+        const std::vector<SupplierCode> remembered = suppliercodes::List(conn());
+        QCOMPARE(int(remembered.size()), 1);
+        QCOMPARE(remembered.front().cProd + u'|' + remembered.front().codigo + u'|' + remembered.front().uCom + u'|' +
+                     remembered.front().fator.toString() + u'|' + remembered.front().unidade,
+                 QStringLiteral("LV-M|P-10|cx|100.00000|un"));
+
+        const NfeImportResult next = readAndImport(boxes(QStringLiteral("2"), issuer, QStringLiteral("2")));
+        QCOMPARE(next.bySupplierCode, 1);
+        QCOMPARE(next.byBarCode, 0);
+        QCOMPARE(next.unrecognised, 1);
+        QVERIFY2(lastMessage().contains(QStringLiteral("Itens reconhecidos pelo código do fornecedor: 1; pelo código "
+                                                       "de barras: 0.")),
+                 qPrintable(lastMessage()));
+        // 2 boxes at 35.00 are 200 units at 0.35: the line value stays 70.
+        QCOMPARE(rows(QStringLiteral("select CODIGO, COMPONENTE, QUANTIDADE, UNIDADE, PRECOUNITR, SALDO from COMPRAS "
+                                     "where NOTAFISCAL = '2' and RESPONSAVEL = '0001'")),
+                 QStringList{"P-10|LUVA NITRILICA M|200|un|0,35|70"});
+
+        // Another supplier's code "LV-M" is another product.
+        const NfeImportResult other =
+            readAndImport(boxes(QStringLiteral("3"), QStringLiteral("11222333000181"), QStringLiteral("2")));
+        QCOMPARE(other.bySupplierCode, 0);
+        QCOMPARE(other.unrecognised, 2);
+
+        // Forgotten, the code names nothing again.
+        QVERIFY(suppliercodes::Remove(conn(), issuer, QStringLiteral("LV-M")));
+        QVERIFY(!suppliercodes::Remove(conn(), issuer, QStringLiteral("LV-M")));
+        QCOMPARE(readAndImport(boxes(QStringLiteral("4"), issuer, QStringLiteral("2"))).unrecognised, 2);
+    }
+
+    // The supplier's duplicates become the invoice's own instalments when they add up to its net
+    // value to the cent; otherwise none is stored and the message says why.
+    void takesTheSuppliersInstalments_data()
+    {
+        QTest::addColumn<std::vector<SampleDup>>("dups");
+        QTest::addColumn<QStringList>("instalments");
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("note");
+
+        const QString custom = QStringLiteral("Datas e valores diversos");
+        QTest::newRow("three adding up")
+            << std::vector<SampleDup>{{"001", "2024-05-05", "7.00"},
+                                      {"002", "2024-06-05", "7.00"},
+                                      {"003", "2024-07-05", "6.00"}}
+            << QStringList{"1|05/05/2024|7|1234|Distribuidora Boa Vida Ltda|20",
+                           "2|05/06/2024|7|1234|Distribuidora Boa Vida Ltda|20",
+                           "3|05/07/2024|6|1234|Distribuidora Boa Vida Ltda|20"}
+            << custom
+            << "As 3 duplicata(s) da NF-e foram registradas como parcelas de \"Datas e valores diversos\", que é a "
+               "forma de pagamento da nota.";
+        QTest::newRow("a cent short")
+            << std::vector<SampleDup>{{"001", "2024-05-05", "10.00"}, {"002", "2024-06-05", "9.99"}} << QStringList{}
+            << ""
+            << "As duplicatas da NF-e (cobr/dup) não foram registradas como parcelas de \"Datas e valores diversos\": "
+               "somam R$ 19,99, e o valor líquido da nota (vNF) é R$ 20,00.";
+        QTest::newRow("a due date that is no date")
+            << std::vector<SampleDup>{{"001", "2024-02-30", "20.00"}} << QStringList{} << ""
+            << "As duplicatas da NF-e (cobr/dup) não foram registradas como parcelas de \"Datas e valores diversos\": "
+               "o "
+               "vencimento \"2024-02-30\" da duplicata 001 não é uma data válida.";
+    }
+    void takesTheSuppliersInstalments()
+    {
+        QFETCH(std::vector<SampleDup>, dups);
+        QFETCH(QString, note);
+        SampleNfe nfe;
+        nfe.dups = dups;
+        const NfeImportResult result = readAndImport(nfe);
+        QCOMPARE(result.outcome, NfeImportResult::Outcome::Imported);
+        QTEST(rows(QStringLiteral("select ORDEM, DATA, VALOR, NFISCAL, FORNECEDOR, VALORTOTAL from PAGDIVER order by "
+                                  "ORDEM")),
+              "instalments");
+        QTEST(rows(QStringLiteral("select FORMAPAGTO from NFISCAL")).join(QString()), "form");
+        QCOMPARE(result.instalmentNote, note);
+        QVERIFY2(lastMessage().contains(note), qPrintable(lastMessage()));
+    }
+
     void allItemsRecognised()
     {
         addProduct(QStringLiteral("1"), QStringLiteral("LUVA"), QStringLiteral("7890000000017"), {});
         SampleNfe nfe;
         QCOMPARE(readAndImport(nfe).unrecognised, 0);
-        QCOMPARE(importer->recognisedItems(), 1);
-        QCOMPARE(lastMessage(), kAllRecognised);
+        QCOMPARE(importer->recognisedItems().byBarCode, 1);
+        QCOMPARE(lastMessage(), counted(kAllRecognised, 0, 1));
     }
 };
 

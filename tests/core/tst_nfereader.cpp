@@ -1,6 +1,7 @@
 #include "nfe/NfeReader.h"
 #include "tests/support/NfeSample.h"
 
+#include <QDir>
 #include <QtTest>
 
 namespace {
@@ -234,10 +235,26 @@ private slots:
         QCOMPARE(result.messages.size(), 1);
         QVERIFY2(result.messages.front().startsWith(QStringLiteral("O arquivo não é um XML válido")),
                  qPrintable(result.messages.front()));
+    }
 
-        const NfeReadResult missing = ReadNfeFile(QStringLiteral("/nao/existe/nfe.xml"), doc);
-        QVERIFY(!missing.ok);
-        QVERIFY(missing.messages.front().startsWith(QStringLiteral("Não foi possível abrir o arquivo")));
+    // What the system says of a file it cannot open is told in the clerk's words, the path after.
+    void tellsWhyAFileCannotBeOpened_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "/nao/existe/nfe.xml"
+                                 << "o arquivo não existe";
+        QTest::newRow("a folder") << QDir::tempPath() << "o nome escolhido é de uma pasta, não de um arquivo";
+    }
+    void tellsWhyAFileCannotBeOpened()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        NfeDocument doc;
+        const NfeReadResult result = ReadNfeFile(path, doc);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.messages,
+                 QStringList{QStringLiteral("Não foi possível abrir o arquivo da NF-e: %1.\r%2").arg(reason, path)});
     }
 
     void convertsDates_data()

@@ -86,12 +86,25 @@ private slots:
     void initTestCase() { db = std::make_unique<TestDatabase>(); }
     void cleanupTestCase() { db.reset(); }
 
+    // A database made before the NF-e import kept the suppliers' codes gets their tables, and only
+    // once: running the step again creates nothing.
+    void anOlderDatabaseGetsTheSupplierCodeTables()
+    {
+        TestDatabase older;
+        FbConnection& c = older.connection();
+        for (const char* sql : {"drop trigger COMPRAS_ITEMNFE", "drop table ITEMNFE", "drop table PRODFORN"})
+            c.execute(QString::fromLatin1(sql));
+        QCOMPARE(schema::createMissingAccess(c, QStringLiteral("shared-access.sql")),
+                 (QStringList{"PRODFORN", "ITEMNFE", "COMPRAS_ITEMNFE"}));
+        QCOMPARE(schema::createMissingAccess(c, QStringLiteral("shared-access.sql")), QStringList{});
+    }
+
     void everyTableIsCreated()
     {
-        QCOMPARE(
-            tablesOf(db->connection()),
-            QStringList({"COMPONEN", "COMPRAS", "COTDOLAR", "CTAPAGAR", "ESTACOES", "ESTLOTE", "FORMASPG", "FORNECED",
-                         "MOVEST", "NFISCAL", "PAGDIVER", "SINONIMO", "TABFORMP", "TABLAB", "UNIDADES", "USUARIOS"}));
+        QCOMPARE(tablesOf(db->connection()),
+                 QStringList({"COMPONEN", "COMPRAS", "COTDOLAR", "CTAPAGAR", "ESTACOES", "ESTLOTE", "FORMASPG",
+                              "FORNECED", "ITEMNFE", "MOVEST", "NFISCAL", "PAGDIVER", "PRODFORN", "SINONIMO",
+                              "TABFORMP", "TABLAB", "UNIDADES", "USUARIOS"}));
         FbConnection workstation(db->workstationParams());
         QCOMPARE(tablesOf(workstation), QStringList({"PERIODO"}));
         QCOMPARE(columnsOf(workstation, QStringLiteral("PERIODO")),

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <map>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -26,20 +28,36 @@ struct Issuer {
     QString key = folder.filePath(QStringLiteral("key.pem"));
     QString certificate = folder.filePath(QStringLiteral("cert.pem"));
 
-    Issuer()
+    explicit Issuer(const SampleSigner& signer)
     {
-        run(QStringLiteral("openssl"),
-            {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-             QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("3650"), QStringLiteral("-subj"),
-             u'/' + QStringLiteral("CN=") + kSampleSigner, QStringLiteral("-keyout"), key, QStringLiteral("-out"),
-             certificate});
+        QStringList arguments = {QStringLiteral("req"),
+                                 QStringLiteral("-x509"),
+                                 QStringLiteral("-newkey"),
+                                 QStringLiteral("rsa:2048"),
+                                 QStringLiteral("-nodes"),
+                                 QStringLiteral("-days"),
+                                 QStringLiteral("3650"),
+                                 QStringLiteral("-subj"),
+                                 u'/' + QStringLiteral("CN=") + signer.commonName,
+                                 QStringLiteral("-keyout"),
+                                 key,
+                                 QStringLiteral("-out"),
+                                 certificate};
+        if (!signer.alternativeCnpj.isEmpty())
+            arguments << QStringLiteral("-addext")
+                      << QStringLiteral("subjectAltName=otherName:2.16.76.1.3.3;UTF8:") + signer.alternativeCnpj;
+        run(QStringLiteral("openssl"), arguments);
     }
 };
 
-const Issuer& issuer()
+// One key and certificate per signer, made at its first use.
+const Issuer& issuer(const SampleSigner& signer)
 {
-    static const Issuer made;
-    return made;
+    static std::map<QString, std::unique_ptr<Issuer>> made;
+    std::unique_ptr<Issuer>& entry = made[signer.commonName + u'|' + signer.alternativeCnpj];
+    if (!entry)
+        entry = std::make_unique<Issuer>(signer);
+    return *entry;
 }
 
 // What an issuer's signing software fills in: the digest, the signature value and the certificate.
@@ -59,9 +77,22 @@ QByteArray signatureTemplate(const QString& id)
 
 } // namespace
 
-QByteArray SignSampleNfe(const QByteArray& xml, const QString& id)
+QString SampleDigestValue(const QByteArray& signedXml)
 {
-    const Issuer& signer = issuer();
+    const qsizetype start = signedXml.indexOf("<DigestValue>");
+    const qsizetype end = signedXml.indexOf("</DigestValue>");
+    if (start < 0 || end < start)
+        return {};
+    const qsizetype from = start + qsizetype(qstrlen("<DigestValue>"));
+    return QString::fromLatin1(signedXml.mid(from, end - from)).trimmed();
+}
+
+QByteArray SignSampleNfe(const QByteArray& xml, const QString& id, const SampleSigner& by)
+{
+    SampleSigner named = by;
+    if (named.commonName.isEmpty())
+        named.commonName = kSampleSigner;
+    const Issuer& signer = issuer(named);
     QByteArray unsignedXml = xml;
     const QByteArray end = "</infNFe>";
     const qsizetype at = unsignedXml.indexOf(end);

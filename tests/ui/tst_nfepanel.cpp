@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+Q_DECLARE_METATYPE(SampleNfe)
+
 // The NF-e import as the clerk uses it: "Importar NF-e", the file dialog, the panel with what was
 // read, the receipt date, the import, and the window left on the new invoice.
 class TestNfePanel : public QObject {
@@ -40,7 +42,6 @@ class TestNfePanel : public QObject {
         syringe.qCom = QStringLiteral("10");
         syringe.vUnCom = QStringLiteral("0.50");
         nfe.items = {gloves, syringe};
-        nfe.vProd = nfe.vNF = QStringLiteral("20.00");
         return nfe.writeTo(w->db.productFolder());
     }
 
@@ -69,7 +70,8 @@ private slots:
         QCOMPARE(label("lblData"), QStringLiteral("05/04/2024"));
         QCOMPARE(label("lblFornecedor"), QStringLiteral("BOA VIDA"));
         QCOMPARE(label("lblTotalNFe"), QStringLiteral("R$ 20,00"));
-        QCOMPARE(label("lblItensNFe"), QStringLiteral("2 (1 reconhecido(s) pelo código de barras)"));
+        QCOMPARE(label("lblItensNFe"),
+                 QStringLiteral("2 (0 reconhecido(s) pelo código do fornecedor, 1 pelo código de barras)"));
         QCOMPARE(label("lblAssinatura"), kSampleSigner);
         QCOMPARE(w->dialogs().questions, QStringList{});
         QVERIFY(button("BitBtn16")->isEnabled());
@@ -156,6 +158,38 @@ private slots:
         QCOMPARE(asked.seen, QStringList{"1234|05/04/2024|BOA VIDA|R$ 20,00"});
         QVERIFY(!button("BitBtn16")->isEnabled());
         QCOMPARE(count("select count(*) from NFISCAL"), 0);
+    }
+
+    // A file read and then refused (by a check, or by the clerk's answer) leaves no number, date,
+    // issuer or total on the panel, as if it could be imported.
+    void aRefusedFileLeavesNothingShown_data()
+    {
+        QTest::addColumn<SampleNfe>("nfe");
+        SampleNfe nfe;
+        nfe.signedByIssuer = true;
+        nfe.tpAmb = QStringLiteral("2");
+        QTest::newRow("test environment") << nfe;
+        nfe = SampleNfe{};
+        QTest::newRow("unsigned, not confirmed") << nfe;
+    }
+    void aRefusedFileLeavesNothingShown()
+    {
+        QFETCH(SampleNfe, nfe);
+        openFile(writeInvoice());
+        QCOMPARE(label("lblNFiscal"), QStringLiteral("1234"));
+        w->dialogs().answers = {false};
+        openFile(nfe.writeTo(w->db.productFolder(), QStringLiteral("recusada.xml")));
+        for (const char* name : {"lblNFiscal", "lblData", "lblFornecedor", "lblTotalNFe", "lblItensNFe"})
+            QCOMPARE(label(name), QString());
+        QVERIFY(!button("BitBtn16")->isEnabled());
+    }
+
+    // The file dialog opens where the settings say the NF-e files arrive.
+    void theFileDialogOpensInTheInbox()
+    {
+        w->session.NfeInboxFolder = w->db.productFolder();
+        form().BitBtn15->click();
+        QCOMPARE(w->dialogs().fileFolders, QStringList{w->db.productFolder()});
     }
 
     void aFileThatIsNoNfe()
