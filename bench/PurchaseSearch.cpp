@@ -36,6 +36,7 @@ void line(const char* name, const std::vector<double>& times, const std::vector<
 {
     const Spread s = spread(times);
     const Spread b = spread(baseline);
+    bench::record(name, s.median, "ms");
     std::printf(
         "%-46s median %7.2f ms  p95 %7.2f ms | native median %6.2f ms  p95 %6.2f ms | ratio %6.1f  target <= 50 ms\n",
         name, s.median, s.p95, b.median, b.p95, b.median > 0 ? s.median / b.median : 0.0);
