@@ -274,6 +274,9 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR where CODCTAPAGAR = 1 and VENCIMENTO = "
                                       "'04/09/2024'")),
                  1);
+        // Another invoice's payable: a payable written again would get a code above it.
+        sql().execute(QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values "
+                                     "(90, 'N.Fiscal 4712 D''Ávila Química', 10, 'Atualizado (pagar)')"));
         if (!setUp.isEmpty())
             sql().execute(setUp);
         if (custom) {
