@@ -4,18 +4,17 @@
 
 #include <QHash>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <vector>
 
 // Rows for one table, given column by column and written in chunks: each chunk is one
-// transaction (FbConnection::executeMany), so loading many rows costs few commits. Inside a chunk
-// the rows travel many at a time, as the parameters of one EXECUTE BLOCK of several inserts: one
-// call to the engine stores a whole group.
+// transaction (FbConnection::executeMany), so loading many rows costs few commits. Each row is one
+// execution of the prepared insert: on the embedded engine that costs less processor time than
+// several rows sent as one EXECUTE BLOCK (measured: +19 % with 8 rows a block, +40 % with 64).
 class BatchInsert {
 public:
-    BatchInsert(FbConnection& connection, const QString& table, const QString& columnList, int chunkSize = 40000);
+    BatchInsert(FbConnection& connection, const QString& table, const QString& columnList, int chunkSize = 20000);
 
     // Starts a new row whose columns are all NULL.
     void begin();
@@ -32,20 +31,14 @@ public:
 
     // "insert into TABLE (columns) values (?, ?, ...)".
     static QString statement(const QString& table, const QString& columnList);
-    // An EXECUTE BLOCK that inserts `rows` rows into TABLE, taking their values as parameters in
-    // row order (each typed as its column).
-    static QString blockStatement(const QString& table, const QStringList& columns, int rows);
 
 private:
     void flush();
-    int rowsPerBlock();
 
     FbConnection& connection_;
-    QString table_;
-    QStringList columns_;
+    QString sql_;
     QHash<QString, int> index_;
     std::size_t chunkSize_;
-    int rowsPerBlock_ = 0; // 0 until the row size is known
     std::vector<Values> rows_;
     Values current_;
     qint64 written_ = 0;

@@ -240,8 +240,8 @@ private slots:
         QCOMPARE(float(std::get<double>(selectivity.front())), 1.0f / float(products)); // stored as a float
     }
 
-    // Rows travel in groups of one block statement, the rest of a chunk one by one: every row
-    // lands whole, in its own columns, whichever way it went.
+    // Rows go out in chunks, each written in a transaction of its own: every row lands whole, in
+    // its own columns, on either side of a chunk's end.
     void batchedRowsLandAsGiven()
     {
         TestDatabase db;
@@ -250,7 +250,7 @@ private slots:
                                  "DATA date, VALOR decimal(15,2))"));
         BatchInsert batch(c, QStringLiteral("LOTES_T"), QStringLiteral("K, NOME, DATA, VALOR"), 100);
         const QDate first(2024, 2, 28);
-        const int rows = 133; // a chunk of 100 (a group and a rest), then a rest of 33
+        const int rows = 133; // a full chunk of 100, then 33 written by finish()
         for (int k = 0; k < rows; ++k) {
             batch.begin();
             batch.set(QStringLiteral("K"), qint64(k));
