@@ -126,8 +126,8 @@ void measurePurchaseSearch(FbConnection& c)
     const QString invoiceBaseline = QStringLiteral("select first 1 * from NFISCAL where GRUPDESP = 'SUP' and %1 >= ? "
                                                    "order by %1");
     const QString itemBaseline =
-        QStringLiteral("select first 1 A.*, B.GRUPO from COMPRAS A join COMPONEN B on "
-                       "B.CODIGO = A.CODIGO where B.GRUPO = 'SUP' and A.%1 >= ? order by A.%1");
+        QStringLiteral("select first 1 A.*, 'SUP' as GRUPO from COMPRAS A where exists (select 1 from COMPONEN B "
+                       "where B.CODIGO = A.CODIGO and B.GRUPO = 'SUP') and A.%1 >= ? order by A.%1");
     auto nativeInvoice = [&](const char* column) {
         return firstAtOrAfter(c, invoiceBaseline.arg(QLatin1String(column)));
     };
