@@ -354,11 +354,13 @@ int generate(const QStringList& args, QTextStream& out, QTextStream& err)
     const Arguments parsed =
         parse(args,
               {QStringLiteral("--invoices"), QStringLiteral("--items-per-invoice"), QStringLiteral("--products"),
-               QStringLiteral("--suppliers"), QStringLiteral("--database")},
+               QStringLiteral("--suppliers"), QStringLiteral("--scale"), QStringLiteral("--database")},
               {});
     expectPositional(parsed, 0, QStringLiteral("generate"));
     generator::Options options;
-    options.invoices = integerOption(parsed, QStringLiteral("--invoices"), options.invoices, 0, 10000000);
+    // --scale N: N times the reference pharmacy's invoices (and items), on the same catalogue.
+    const int scale = integerOption(parsed, QStringLiteral("--scale"), 1, 1, 100);
+    options.invoices = integerOption(parsed, QStringLiteral("--invoices"), options.invoices * scale, 0, 10000000);
     options.itemsPerInvoice =
         integerOption(parsed, QStringLiteral("--items-per-invoice"), options.itemsPerInvoice, 0, 1000);
     options.products =
@@ -588,8 +590,9 @@ QString usage()
                "                                     cria no servidor o usuário do banco de dados das estações,\n"
                "                                     com leitura e gravação nas tabelas do módulo (como SYSDBA)\n"
                "  encode TEXTO                       mostra o TEXTO codificado como nomes e senhas são gravados\n"
-               "  generate [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N] [--database NOME]\n"
-               "                                     cria um banco de dados grande para medir o desempenho\n"
+               "  generate [--scale N] [--invoices N] [--items-per-invoice N] [--products N] [--suppliers N]\n"
+               "           [--database NOME]         cria um banco de dados grande para medir o desempenho;\n"
+               "                                     --scale N: N vezes as 50.000 notas fiscais de referência\n"
                "  indexes [--database NOME]          cria os índices que faltam em um banco de dados existente\n"
                "  import-nfe [--receipt dd/mm/aaaa] [--database NOME] [--accept-unsigned] ARQUIVO...\n"
                "                                     importa os arquivos XML de NF-e como a janela de compras;\n"

@@ -81,9 +81,29 @@ inline qint64 peakResidentKb()
     return statusKb("VmHWM");
 }
 
+// A figure as printed, kept for the growth run: its name, value and unit.
+struct Figure {
+    QString name;
+    double value;
+    QString unit;
+};
+
+// Every figure reported so far, in the order reported.
+inline std::vector<Figure>& figures()
+{
+    static std::vector<Figure> all;
+    return all;
+}
+
+inline void record(const char* name, double value, const char* unit)
+{
+    figures().push_back({QString::fromUtf8(name), value, QString::fromUtf8(unit)});
+}
+
 // "name: value unit  (baseline: value unit, ratio r; target ...)"
 inline void report(const char* name, double value, double baseline, const char* unit, const char* target)
 {
+    record(name, value, unit);
     std::printf("%-52s %10.2f %-3s  baseline %10.2f %-3s  ratio %5.2f   target %s\n", name, value, unit, baseline, unit,
                 baseline > 0 ? value / baseline : 0.0, target);
     std::fflush(stdout);

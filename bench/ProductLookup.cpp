@@ -7,12 +7,13 @@
 #include "data/FbConnection.h"
 #include "db/ColumnLists.h"
 #include "entry/SupplyProducts.h"
+#include "platform/ProductFolder.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
 
 #include <QRandomGenerator>
 
 namespace {
-
-using Mode = CachedDataset::WriteMode;
 
 struct Sample {
     QString dcb;
@@ -32,12 +33,6 @@ std::vector<Sample> samples(FbConnection& c, int count)
     for (int i = 0; i < count && !all.empty(); ++i)
         out.push_back(all[std::size_t(random.bounded(int(all.size())))]);
     return out;
-}
-
-std::unique_ptr<CachedDataset> products(FbConnection& c, const QString& name)
-{
-    return std::make_unique<CachedDataset>(name, c, QStringLiteral("COMPONEN"), Mode::KeyColumns,
-                                           QStringList{QStringLiteral("CODIGO")});
 }
 
 double median(std::vector<double> v)
@@ -71,8 +66,12 @@ void measureProductLookup(FbConnection& c)
 {
     bench::note(QStringLiteral("\n-- Leaving the product cell: product taken or options list opened (200 each)"));
     const std::vector<Sample> picked = samples(c, 200);
-    auto componentes = products(c, QStringLiteral("Componentes"));
-    auto options = products(c, QStringLiteral("CompNomes"));
+    // The datasets as the window's data module configures them (the options list is read around
+    // the nearest name).
+    SessionState session;
+    TDM dm(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password}, session);
+    CachedDataset* componentes = &dm.Componentes;
+    CachedDataset* options = &dm.CompNomes;
     const QString nativeOne = QStringLiteral("select ") + ComponenColumns +
                               QStringLiteral(" from COMPONEN where GRUPO = 'SUP' and COMPONENTE = ?");
     const QString nativeNearest = QStringLiteral("select first 1 ") + ComponenColumns +

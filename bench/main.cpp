@@ -16,10 +16,16 @@
 #include "data/FbConnection.h"
 #include "db/ColumnLists.h"
 #include "platform/ProductFolder.h"
+#include "purchase/DataModule.h"
+#include "purchase/SessionState.h"
+#include "shell/WorkQueries.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
 
 #include <cstdio>
 #include <numeric>
@@ -133,27 +139,32 @@ struct InvoiceKey {
     Value supplier;
 };
 
+// The invoice list as the window has it: the data module's NFiscal on its work query, read
+// around the key searched.
 void measureSearches(FbConnection& c)
 {
-    bench::note(QStringLiteral("\n-- Searches on NFiscal (start-up query), 1000 keys each"));
-    auto ds = invoices(c);
-    ds->open();
-    const double firstFar = bench::millis([&] { ds->recordCount(); });
-    const int n = ds->fetchedRowCount();
-    bench::note(QStringLiteral("   %1 invoices; fetching them all after a lazy open took %2 ms")
-                    .arg(n)
-                    .arg(firstFar, 0, 'f', 1));
+    bench::note(QStringLiteral("\n-- Searches on NFiscal (the data module's, work query), 1000 keys each"));
+    std::vector<InvoiceKey> stored;
+    {
+        auto cursor = c.openCursor(QStringLiteral("select DATA, NOTAFISCAL, FORNECEDOR from NFISCAL where GRUPDESP = "
+                                                  "'SUP'"));
+        while (cursor->fetch())
+            stored.push_back({cursor->value(0), cursor->value(1), cursor->value(2)});
+    }
+    const int n = int(stored.size());
     if (n == 0)
         return;
+    SessionState session;
+    TDM dm(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password}, session);
+    CachedDataset* ds = &dm.NFiscal;
+    ds->close();
+    ds->setCommandText(workqueries::nfiscal());
+    ds->open();
     QRandomGenerator random(1994);
-    const int iDate = ds->fieldIndex(QStringLiteral("DATA"));
-    const int iNumber = ds->fieldIndex(QStringLiteral("NOTAFISCAL"));
-    const int iSupplier = ds->fieldIndex(QStringLiteral("FORNECEDOR"));
     std::vector<InvoiceKey> keys;
-    for (int i = 0; i < 1000; ++i) {
-        const int row = int(random.bounded(n));
-        keys.push_back({ds->valueAt(row, iDate), ds->valueAt(row, iNumber), ds->valueAt(row, iSupplier)});
-    }
+    for (int i = 0; i < 1000; ++i)
+        keys.push_back(stored[std::size_t(random.bounded(n))]);
+    bench::note(QStringLiteral("   %1 invoices").arg(n));
 
     // The mean over the 1000 searches, and the slow end of their spread (a machine shared with
     // other programs preempts a search now and then).
@@ -197,14 +208,7 @@ void measureSearches(FbConnection& c)
                   "<= 5 ms");
     bench::note(spread(times));
 
-    auto fresh = invoices(c);
-    fresh->open();
-    const InvoiceKey& far = keys.front();
-    const double lazyFirst = bench::millis([&] { fresh->locate({far.date, far.number, far.supplier}); });
-    bench::note(
-        QStringLiteral("   a key search right after a lazy open (fetching up to the key): %1 ms, %2 rows fetched")
-            .arg(lazyFirst, 0, 'f', 2)
-            .arg(fresh->fetchedRowCount()));
+    bench::note(QStringLiteral("   rows fetched into the list after the searches: %1").arg(ds->fetchedRowCount()));
 }
 
 void measureWrites(FbConnection& c)
@@ -249,6 +253,97 @@ void measureWrites(FbConnection& c)
     bench::report("applyUpdates of 1000 changes, processor time", cached.cpu, native.cpu, "ms", "ratio <= 1.3");
 }
 
+// ---- Growth: the same figures on a database N times the reference, beside the reference's
+
+// The figures of one database, run first thing in a process of their own so that the resident
+// size at the login panel owes nothing to the other database.
+void measureForGrowth(FbConnection& c)
+{
+    measureStartUp(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password});
+    measureSearches(c);
+    measurePurchaseSearch(c);
+    measureProductLookup(c);
+    measureClosing(c);
+    measureNfeImport();
+}
+
+bool writeFigures(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QTextStream out(&file);
+    for (const bench::Figure& f : bench::figures())
+        out << f.name << '\t' << QString::number(f.value, 'g', 12) << '\t' << f.unit << '\n';
+    return true;
+}
+
+std::vector<bench::Figure> readFigures(const QString& path)
+{
+    std::vector<bench::Figure> out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QStringList f = in.readLine().split(QLatin1Char('\t'));
+        if (f.size() == 3)
+            out.push_back({f.at(0), f.at(1).toDouble(), f.at(2)});
+    }
+    return out;
+}
+
+// The growth each figure may show: the keystrokes and the start-up walk indexes, so they stay
+// nearly flat; the memory at the login panel holds no list in full.
+QString growthTarget(const QString& name)
+{
+    if (name.startsWith(QLatin1String("resident size at the login panel")))
+        return QStringLiteral("<= 1.1");
+    if (name.startsWith(QLatin1String("keystroke")) || name.startsWith(QLatin1String("start-up")) ||
+        name.startsWith(QLatin1String("product look-up")))
+        return QStringLiteral("<= 1.3");
+    return {};
+}
+
+// korvanis-bench --growth FOLDER-1x FOLDER-Nx: each folder measured by a child process, then
+// every figure's ratio Nx / 1x.
+int runGrowth(const QStringList& folders)
+{
+    if (folders.size() != 2) {
+        std::fprintf(stderr, "Uso: korvanis-bench --growth PASTA-1x PASTA-Nx\n");
+        return 2;
+    }
+    QTemporaryDir work;
+    std::vector<std::vector<bench::Figure>> runs;
+    for (const QString& folder : folders) {
+        const QString path = work.filePath(QStringLiteral("figures-%1.tsv").arg(runs.size()));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {folder, QStringLiteral("growth-figures"), path});
+        child.waitForFinished(-1);
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            std::fprintf(stderr, "A medição de %s falhou.\n", folder.toUtf8().constData());
+            return 1;
+        }
+        runs.push_back(readFigures(path));
+    }
+    const std::vector<bench::Figure>& small = runs.at(0);
+    const std::vector<bench::Figure>& large = runs.at(1);
+    bench::note(QStringLiteral("\n-- Growth: %1 (large) against %2 (reference)").arg(folders.at(1), folders.at(0)));
+    std::printf("%-52s %12s %12s %7s  %s\n", "figure", "reference", "large", "ratio", "target");
+    for (std::size_t i = 0; i < std::min(small.size(), large.size()); ++i) {
+        const bench::Figure& a = small[i];
+        const bench::Figure& b = large[i];
+        if (a.name != b.name)
+            continue;
+        std::printf("%-52s %9.2f %-2s %9.2f %-2s %7.2f  %s\n", a.name.toUtf8().constData(), a.value,
+                    a.unit.toUtf8().constData(), b.value, b.unit.toUtf8().constData(),
+                    a.value > 0 ? b.value / a.value : 0.0, growthTarget(a.name).toUtf8().constData());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -260,6 +355,9 @@ int main(int argc, char** argv)
         return runConcurrency(args.mid(2));
     if (args.size() > 1 && args.at(1) == QLatin1String("concurrency-writer"))
         return runConcurrencyWriter(args.mid(2));
+    // korvanis-bench --growth FOLDER-1x FOLDER-Nx
+    if (args.size() > 1 && args.at(1) == QLatin1String("--growth"))
+        return runGrowth(args.mid(2));
     // korvanis-bench [PRODUCT-FOLDER [open|fetch|search|write|lookup|close|payables|nfe|startup|backup]]
     if (args.size() > 1)
         qputenv("KORVANIS_DIR", QFile::encodeName(args.at(1)));
@@ -303,6 +401,11 @@ int main(int argc, char** argv)
         }
         if (only.isEmpty() || only == QLatin1String("startup"))
             measureStartUp(c.params(), {productfolder::workstationDatabase(), c.params().user, c.params().password});
+        if (only == QLatin1String("growth-figures")) {
+            measureForGrowth(c);
+            if (args.size() < 4 || !writeFigures(args.at(3)))
+                return 1;
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -4,6 +4,7 @@
 #include "closing/StockEntryLog.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
+#include "data/ServerError.h"
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "db/ColumnLists.h"
@@ -11,6 +12,7 @@
 #include "platform/TextFiles.h"
 #include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
+#include "purchase/PostsKeptInCache.h"
 
 #include <cmath>
 #include <optional>
@@ -43,11 +45,13 @@ struct Product {
     QString controlled;
 };
 
-Product productOf(const CachedDataset& ds)
+// The columns of a product the closing takes, in the order `productOf` reads them.
+const QString kProductColumns = QStringLiteral("select CODIGO, COMPONENTE, GRUPO, UNID, CONTROLADA from COMPONEN ");
+
+Product productOf(const Values& row)
 {
-    return {ds.asText(QStringLiteral("CODIGO")), ds.asText(QStringLiteral("COMPONENTE")),
-            ds.asText(QStringLiteral("GRUPO")), ds.asText(QStringLiteral("UNID")),
-            ds.asText(QStringLiteral("CONTROLADA"))};
+    return {field::toText(row.at(0)), field::toText(row.at(1)), field::toText(row.at(2)), field::toText(row.at(3)),
+            field::toText(row.at(4))};
 }
 
 void reopen(CachedDataset& ds, const QString& sql)
@@ -65,24 +69,22 @@ void reopen(CachedDataset& ds, const QString& sql)
 // they are found the same way.
 bool hasMovement(TDM& dm, const StockItem& item)
 {
-    reopen(dm.Movest, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where Estacao = ") +
-                          q(item.workstation) + QStringLiteral(" and CodCompra = ") + q(item.purchaseKey));
-    const bool found = !dm.Movest.isEmpty();
-    dm.Movest.close();
-    return found;
+    return !dm.SQLConnection1
+                .executeRow(QStringLiteral("select first 1 CODMOVEST from MOVEST where ESTACAO = ") +
+                            q(item.workstation) + QStringLiteral(" and CODCOMPRA = ") + q(item.purchaseKey))
+                .empty();
 }
 
 // By its code, else by its name; the row must carry exactly the code or the name looked for.
 std::optional<Product> findProduct(TDM& dm, const StockItem& item)
 {
-    CachedDataset& products = dm.Componentes;
-    const QString select = QStringLiteral("select ") + ComponenColumns + QStringLiteral(" from COMPONEN where ");
-    reopen(products, select + QStringLiteral("CODIGO = ") + q(item.productCode));
-    if (!products.isEmpty() && products.asText(QStringLiteral("CODIGO")) == item.productCode)
-        return productOf(products);
-    reopen(products, select + QStringLiteral("COMPONENTE = ") + q(item.productName));
-    if (!products.isEmpty() && products.asText(QStringLiteral("COMPONENTE")) == item.productName)
-        return productOf(products);
+    FbConnection& c = dm.SQLConnection1;
+    Values row = c.executeRow(kProductColumns + QStringLiteral("where CODIGO = ") + q(item.productCode));
+    if (!row.empty() && field::toText(row.at(0)) == item.productCode)
+        return productOf(row);
+    row = c.executeRow(kProductColumns + QStringLiteral("where COMPONENTE = ") + q(item.productName));
+    if (!row.empty() && field::toText(row.at(1)) == item.productName)
+        return productOf(row);
     return std::nullopt;
 }
 
@@ -104,15 +106,19 @@ qint64 lastMovementKey(TDM& dm)
 }
 
 // The movement of the item, written with the next key (drawn again should another workstation
-// take it first). It is marked as counted in both balances at once: the lot is raised in the same
-// unit of work, so nobody sees one without the other.
-void writeMovement(TDM& dm, const StockItem& item, const Product& product, const Decimal& quantity, qint64 key)
+// take it first), through the movements of the closing kept open: no movement is read. It is marked
+// as counted in both balances at once: the lot is raised in the same unit of work, so nobody sees
+// one without the other.
+void writeMovement(TDM& dm, const StockItem& item, const Product& product, const Decimal& quantity, MovementKeys& keys)
 {
     CachedDataset& m = dm.Movest;
-    reopen(m, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where LOTE = ") + q(item.lot) +
-                  QStringLiteral(" AND FORNECEDOR = ") + q(item.supplier) + QStringLiteral(" AND CODPROD = ") +
-                  q(product.code) + QStringLiteral(" AND LABORATORIO = ") + q(item.location));
+    if (keys.last < 0)
+        keys.last = lastMovementKey(dm);
+    if (!m.isOpen())
+        reopen(m, QStringLiteral("select ") + MovestColumns + QStringLiteral("from MOVEST where CODMOVEST = -1"));
+    const PostsKeptInCache oneWrite(m);
     m.append();
+    const qint64 key = keys.last + 1;
     m.setInteger(QStringLiteral("CODMOVEST"), key);
     m.setText(QStringLiteral("ESTACAO"), item.workstation);
     m.setText(QStringLiteral("CODCOMPRA"), item.purchaseKey);
@@ -132,7 +138,9 @@ void writeMovement(TDM& dm, const StockItem& item, const Product& product, const
     m.setText(QStringLiteral("USADOESTPREV"), QStringLiteral("1"));
     m.setText(QStringLiteral("USADOESTCOR"), QStringLiteral("1"));
     m.post();
-    m.close();
+    if (m.applyUpdates() > 0)
+        throw LastApplyFailure(m);
+    keys.last = m.asInteger(QStringLiteral("CODMOVEST")); // drawn again when another took it
 }
 
 // The product a lot is kept under: the supply product of that exact name, else the movement's.
@@ -144,16 +152,14 @@ struct LotProduct {
 
 LotProduct lotProductOf(TDM& dm, const StockItem& item, const Product& product)
 {
-    CachedDataset& products = dm.Componentes;
     const QString name = item.storedName();
-    reopen(products, QStringLiteral("select ") + ComponenColumns +
-                         QStringLiteral(" from COMPONEN where GRUPO = 'SUP' and COMPONENTE = ") + q(name));
-    LotProduct lot{product.code, product.unit, product.group};
-    if (!products.isEmpty() && products.asText(QStringLiteral("COMPONENTE")) == name)
-        lot = {products.asText(QStringLiteral("CODIGO")), cut(products.asText(QStringLiteral("UNID")), 5),
-               cut(products.asText(QStringLiteral("GRUPO")), 3)};
-    products.close();
-    return lot;
+    const Values row = dm.SQLConnection1.executeRow(kProductColumns +
+                                                    QStringLiteral("where GRUPO = 'SUP' and COMPONENTE = ") + q(name));
+    if (!row.empty() && field::toText(row.at(1)) == name) {
+        const Product found = productOf(row);
+        return {found.code, cut(found.unit, 5), cut(found.group, 3)};
+    }
+    return {product.code, product.unit, product.group};
 }
 
 QString lotCondition(const StockItem& item)
@@ -200,7 +206,13 @@ bool raiseLot(TDM& dm, const StockItem& item, const Product& product, const LotP
     lots.setText(QStringLiteral("LABORATORIO"), item.location);
     lots.setValue(QStringLiteral("SALDOPREVISTO"), quantity);
     lots.setValue(QStringLiteral("SALDOCORRENTE"), quantity);
-    lots.post();
+    {
+        // The new lot is written; nothing of it needs reading back.
+        const PostsKeptInCache oneWrite(lots);
+        lots.post();
+        if (lots.applyUpdates() > 0)
+            throw LastApplyFailure(lots);
+    }
     lots.close();
     return true;
 }
@@ -296,7 +308,8 @@ Decimal StockQuantity(const Decimal& quantity, const QString& stockUnit, const Q
     return quantity.shifted(exponent).rescaled(kStockScale);
 }
 
-StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now)
+StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now,
+                                     MovementKeys& keys)
 {
     if (hasMovement(dm, item))
         return StockEntryOutcome::AlreadyEntered;
@@ -307,12 +320,11 @@ StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList
     if (item.supplier.isEmpty())
         return StockEntryOutcome::NoSupplier;
     const std::optional<Product> product = findProduct(dm, item);
-    dm.Componentes.close();
     if (!product)
         return StockEntryOutcome::UnknownProduct;
 
     const Decimal quantity = StockQuantity(item.quantity, product->unit, item.unit);
-    writeMovement(dm, item, *product, quantity, lastMovementKey(dm) + 1);
+    writeMovement(dm, item, *product, quantity, keys);
     const LotProduct lotProduct = lotProductOf(dm, item, *product);
     const bool created = raiseLot(dm, item, *product, lotProduct, quantity);
 
@@ -366,9 +378,10 @@ StockClosing enterInvoiceItems(TDM& dm, QStringList& logLines)
 {
     StockClosing result;
     const QDateTime now = QDateTime::currentDateTime();
+    MovementKeys keys;
     for (const StockItem& item : InvoiceStockItems(dm)) {
         try {
-            count(result, item, EnterItemIntoStock(dm, item, logLines, now));
+            count(result, item, EnterItemIntoStock(dm, item, logLines, now, keys));
         } catch (const std::exception& e) {
             // What the datasets hold was written in the work being undone.
             for (CachedDataset* ds : {&dm.Movest, &dm.EstLote, &dm.Componentes})
@@ -379,6 +392,7 @@ StockClosing enterInvoiceItems(TDM& dm, QStringList& logLines)
                           sqlcodeOf(e));
         }
     }
+    dm.Movest.close();
     return result;
 }
 

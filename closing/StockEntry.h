@@ -74,10 +74,18 @@ std::vector<StockItem> InvoiceStockItems(TDM& dm);
 // Throws DbError when the result is too large for them.
 Decimal StockQuantity(const Decimal& quantity, const QString& stockUnit, const QString& purchaseUnit);
 
+// The movement keys of one closing: the greatest is read at the first movement, and each movement
+// takes the next one (or the one drawn again when another workstation took it).
+struct MovementKeys {
+    qint64 last = -1; // not read yet
+};
+
 // Enters one item into stock: a movement (MOVEST) with the next CODMOVEST, and its lot (ESTLOTE)
 // created with the quantity or raised by it. The log records of what was done are added to
-// `logLines` (written by the caller once the work is committed); `now` stamps them.
-StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now);
+// `logLines` (written by the caller once the work is committed); `now` stamps them. The movement
+// is written through `Movest` left open for the next item: the caller closes it.
+StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now,
+                                     MovementKeys& keys);
 
 // Enters every item of the current invoice into stock, as one unit of work: either every item is
 // entered, or nothing is and the error names the item that failed (a DbError). The log is made

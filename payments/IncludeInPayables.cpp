@@ -7,13 +7,15 @@
 #include "data/UnitOfWork.h"
 #include "payments/PayableDescription.h"
 #include "purchase/DataModule.h"
+#include "purchase/KeyDraws.h"
+#include "purchase/PostsKeptInCache.h"
 #include "shell/Dialogs.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kAttempts = 3;
+constexpr int kWarnings = 3;
 
 const QString kSuccess = QString(27, QLatin1Char(' ')) +
                          QStringLiteral("* * * SUCESSO * * *\r-> Nota Fiscal incluída corretamente no Contas a Pagar.");
@@ -85,11 +87,16 @@ bool countFits(int count)
 
 // A payable already in CTAPAGAR, as the duplicate check sees it.
 struct StoredPayable {
+    qint64 code = 0;
     Decimal amount;
     QDate due;
+    QString remark;   // OBSERVACOES
+    bool open = true; // still "Atualizado (pagar)": the module may remove it
+    bool matched = false;
 };
 
-// One inclusion: the invoice's payables written and verified inside one unit of work.
+// One inclusion: the invoice's payables read once, the open ones that no instalment needs removed,
+// the missing ones written together, and the sum verified, all inside one unit of work.
 class PayablesWriter {
 public:
     PayablesWriter(TDM& dm, const PayableInvoice& invoice, std::vector<schedule::Instalment> instalments)
@@ -110,14 +117,14 @@ public:
                 ds.setCommandText(TDM::standingQuery(ds.name()));
             }
         } closeAtEnd{dm_.ContasP};
-        for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-            const bool written = writeMissingPayables();
-            if (written && storedTotal() == total_) {
-                work.commit();
-                ShowMessage(kSuccess);
-                return Inclusion::Included;
-            }
-            removeOpenPayables();
+        openPayables();
+        std::vector<StoredPayable> stored = storedPayables();
+        const std::vector<int> missing = matchInstalments(stored);
+        removeUnneededPayables(stored);
+        if (writePayables(missing) && storedTotal() == total_) {
+            work.commit();
+            ShowMessage(kSuccess);
+            return Inclusion::Included;
         }
         return reportFailure();
     }
@@ -135,57 +142,90 @@ private:
         payables.open();
     }
 
+    // The invoice's payables as the dataset read them, those the finance module holds first: an
+    // instalment is matched with one of them before an open payable of the same amount and date.
     std::vector<StoredPayable> storedPayables()
     {
+        CachedDataset& payables = dm_.ContasP;
+        const int rows = payables.recordCount();
+        const int code = payables.fieldIndex(QStringLiteral("CODCTAPAGAR"));
+        const int amount = payables.fieldIndex(QStringLiteral("VALOR"));
+        const int due = payables.fieldIndex(QStringLiteral("VENCIMENTO"));
+        const int status = payables.fieldIndex(QStringLiteral("SITUACAO"));
+        const int remark = payables.fieldIndex(QStringLiteral("OBSERVACOES"));
         std::vector<StoredPayable> out;
-        auto cursor = connection_.openCursor(QStringLiteral("select VALOR, VENCIMENTO") + payablesOf(description_));
-        while (cursor->fetch())
-            out.push_back({field::toDecimal(cursor->value(0)).rescaled(2), toDate(cursor->value(1))});
+        for (int row = 0; row < rows; ++row)
+            out.push_back({field::toInteger(payables.valueAt(row, code)),
+                           field::toDecimal(payables.valueAt(row, amount)).rescaled(2),
+                           toDate(payables.valueAt(row, due)), field::toText(payables.valueAt(row, remark)),
+                           field::toText(payables.valueAt(row, status)) == kOpenPayableStatus});
+        std::stable_partition(out.begin(), out.end(), [](const StoredPayable& p) { return !p.open; });
         return out;
     }
 
-    // Each instalment that has no payable of the same amount and due date yet gets one; a payable
-    // found stands for one instalment only. False when the database refused one of them.
-    bool writeMissingPayables()
+    // "Parc. 2/12"; nothing for a single instalment.
+    QString remarkOf(int index) const
     {
-        bool written = true;
-        openPayables();
-        std::vector<StoredPayable> stored = storedPayables();
-        const int n = int(instalments_.size());
-        for (int i = 0; i < n; ++i) {
-            const schedule::Instalment& instalment = instalments_[std::size_t(i)];
-            const auto found = std::find_if(stored.begin(), stored.end(), [&](const StoredPayable& p) {
-                return p.amount == instalment.amount && p.due == instalment.due;
-            });
-            if (found != stored.end()) {
-                stored.erase(found);
-                continue;
-            }
-            written = appendPayable(instalment, i + 1, n) && written;
-        }
-        return written;
+        const int count = int(instalments_.size());
+        return count > 1 ? QStringLiteral("Parc. %1/%2").arg(index + 1).arg(count) : QString();
     }
 
-    bool appendPayable(const schedule::Instalment& instalment, int number, int count)
+    // Each instalment takes a stored payable of the same amount and due date, one payable standing
+    // for one instalment only: one the finance module holds, whatever its remark, or an open one
+    // written as this schedule would write it. The indexes of the instalments left without one.
+    std::vector<int> matchInstalments(std::vector<StoredPayable>& stored) const
     {
+        std::vector<int> missing;
+        for (int i = 0; i < int(instalments_.size()); ++i) {
+            const schedule::Instalment& instalment = instalments_[std::size_t(i)];
+            const QString remark = remarkOf(i);
+            const auto found = std::find_if(stored.begin(), stored.end(), [&](const StoredPayable& p) {
+                return !p.matched && p.amount == instalment.amount && p.due == instalment.due &&
+                       (!p.open || p.remark == remark);
+            });
+            if (found != stored.end())
+                found->matched = true;
+            else
+                missing.push_back(i);
+        }
+        return missing;
+    }
+
+    // The open payables no instalment took belong to a former schedule. Those the finance module
+    // holds stay, and then the sum below does not add up.
+    void removeUnneededPayables(const std::vector<StoredPayable>& stored)
+    {
+        std::vector<Values> codes;
+        for (const StoredPayable& p : stored)
+            if (p.open && !p.matched)
+                codes.push_back({p.code});
+        if (!codes.empty())
+            connection_.executeMany(QStringLiteral("delete from CTAPAGAR where CODCTAPAGAR = ?"), codes);
+    }
+
+    // The missing instalments, keyed from one draw and sent in one applyUpdates (which draws again
+    // a key another workstation took meanwhile). False when the database refused one of them.
+    bool writePayables(const std::vector<int>& missing)
+    {
+        if (missing.empty())
+            return true;
         CachedDataset& payables = dm_.ContasP;
-        try {
+        const PostsKeptInCache keptInCache(payables);
+        qint64 code = keys::NextPayableCode(dm_.SQLQuery1);
+        for (int i : missing) {
+            const schedule::Instalment& instalment = instalments_[std::size_t(i)];
             payables.append();
+            payables.setInteger(QStringLiteral("CODCTAPAGAR"), code++);
             payables.setText(QStringLiteral("COMPETENCIA"), instalment.due.toString(QStringLiteral("MM/yyyy")));
             payables.setInteger(QStringLiteral("CODPLANOCT"), 0);
             payables.setText(QStringLiteral("DESCRICAO"), description_);
             payables.setValue(QStringLiteral("VALOR"), instalment.amount);
             payables.setDate(QStringLiteral("VENCIMENTO"), instalment.due);
-            if (count > 1)
-                payables.setText(QStringLiteral("OBSERVACOES"), QStringLiteral("Parc. %1/%2").arg(number).arg(count));
+            payables.setText(QStringLiteral("OBSERVACOES"), remarkOf(i));
             payables.setText(QStringLiteral("SITUACAO"), kOpenPayableStatus);
             payables.post();
-            return true;
-        } catch (const std::exception&) {
-            // The refused row must not be written again with the next one.
-            openPayables();
-            return false;
         }
+        return payables.applyUpdates() == 0;
     }
 
     Decimal storedTotal()
@@ -193,13 +233,6 @@ private:
         const Values row =
             connection_.executeRow(QStringLiteral("Select Sum(VALOR) as TotalAPagar") + payablesOf(description_));
         return field::toDecimal(row.empty() ? Value{} : row.front()).rescaled(2);
-    }
-
-    void removeOpenPayables()
-    {
-        dm_.ContasP.close();
-        connection_.execute(QStringLiteral("delete") + payablesOf(description_) + QStringLiteral(" and SITUACAO = ") +
-                            sql::quoted(kOpenPayableStatus));
     }
 
     // The unit of work is rolled back on return: the invoice keeps the payables it had.
@@ -225,7 +258,7 @@ private:
                                  .arg(total));
             return Inclusion::Refused;
         }
-        for (int warning = 1; warning <= kAttempts; ++warning)
+        for (int warning = 1; warning <= kWarnings; ++warning)
             ShowMessage(kWarning.arg(warning));
         return Inclusion::Failed;
     }

@@ -48,10 +48,10 @@ enum class Inclusion {
     Failed,   // the payables could not be made to add up; nothing changed
 };
 
-// Writes the payables of the current invoice (one CTAPAGAR row per instalment, skipping those
-// already there) and verifies that they add up to the schedule; when they do not, removes the
-// invoice's open payables and tries again, three times at most. Everything happens in one unit of
-// work: the finance module sees the whole new schedule or the payables as they were. Payables
-// the finance module has taken over (SITUACAO no longer "Atualizado (pagar)") are never removed.
+// Writes the payables of the current invoice: one CTAPAGAR row per instalment that no payable of
+// the same amount and due date stands for yet, after removing the open payables no instalment
+// needs; then verifies that they add up to the schedule. Everything happens in one unit of work:
+// the finance module sees the whole new schedule or the payables as they were. Payables the
+// finance module has taken over (SITUACAO no longer "Atualizado (pagar)") are never removed.
 // Reports by message.
 Inclusion IncludeInPayables(TDM& dm);

@@ -153,6 +153,9 @@ SqlCommand DatasetRules::command() const
 
 void DatasetRules::Write(CachedDataset& dataset)
 {
+    // A post that changed nothing has nothing to write, and the list holds what it held.
+    if (dataset.pendingChanges() == 0)
+        return;
     if (dataset.applyUpdates() > 0)
         throw LastApplyFailure(dataset);
     dataset.refresh();

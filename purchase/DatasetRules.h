@@ -64,7 +64,8 @@ public:
     void tell(const QString& text) { messageRaised.notify(text); }
 
     // Applies every pending change of the dataset and reads it again; throws the database's error
-    // when a change was refused (the change stays pending for the next write).
+    // when a change was refused (the change stays pending for the next write). Without a pending
+    // change nothing is written or read.
     static void Write(CachedDataset& dataset);
     // The item's line total, quantity × unit price, exact and at the scale of its column (SALDO);
     // throws ValueOutOfRange, naming the column and the product, when it does not fit.

@@ -103,9 +103,12 @@ QString items(ItemOrder order)
 {
     static const char* const orders[] = {"A.COMPONENTE",         "A.VALIDADE",   "A.LOTE",
                                          "A.FORNECEDOR, A.DATA", "A.NOTAFISCAL", "A.DATA, A.NOTAFISCAL, A.COMPONENTE"};
+    // The supply product is asked for by EXISTS, not joined: the items alone are walked along the
+    // index of their order. A join lets the optimizer start from the products on a large database
+    // and sort every supply item at each keystroke.
     return QStringLiteral("select ") + itemColumns() +
-           QStringLiteral(", B.CODIGO, B.GRUPO from COMPRAS A, COMPONEN B WHERE A.CODIGO = B.CODIGO AND B.GRUPO = "
-                          "'SUP' order by ") +
+           QStringLiteral(", A.CODIGO, cast('SUP' as varchar(5)) as GRUPO from COMPRAS A where exists (select 1 "
+                          "from COMPONEN B where B.CODIGO = A.CODIGO and B.GRUPO = 'SUP') order by ") +
            QLatin1String(orders[int(order)]);
 }
 

@@ -1,4 +1,5 @@
 #include "admin/AdminCommands.h"
+#include "admin/BatchInsert.h"
 #include "admin/DemoData.h"
 #include "admin/Generator.h"
 #include "data/DbError.h"
@@ -239,6 +240,41 @@ private slots:
         QCOMPARE(float(std::get<double>(selectivity.front())), 1.0f / float(products)); // stored as a float
     }
 
+    // Rows go out in chunks, each written in a transaction of its own: every row lands whole, in
+    // its own columns, on either side of a chunk's end.
+    void batchedRowsLandAsGiven()
+    {
+        TestDatabase db;
+        FbConnection& c = db.connection();
+        c.execute(QStringLiteral("create table LOTES_T (K integer not null primary key, NOME varchar(30), "
+                                 "DATA date, VALOR decimal(15,2))"));
+        BatchInsert batch(c, QStringLiteral("LOTES_T"), QStringLiteral("K, NOME, DATA, VALOR"), 100);
+        const QDate first(2024, 2, 28);
+        const int rows = 133; // a full chunk of 100, then 33 written by finish()
+        for (int k = 0; k < rows; ++k) {
+            batch.begin();
+            batch.set(QStringLiteral("K"), qint64(k));
+            if (k % 5 != 0)
+                batch.set(QStringLiteral("NOME"), QStringLiteral("D'Ávila %1").arg(k));
+            batch.set(QStringLiteral("DATA"), first.addDays(k));
+            batch.set(QStringLiteral("VALOR"), Decimal{k * 101, 2});
+            batch.end();
+        }
+        batch.finish();
+        QCOMPARE(batch.written(), qint64(rows));
+        auto cursor = c.openCursor(QStringLiteral("select K, NOME, DATA, VALOR from LOTES_T order by K"));
+        int k = 0;
+        for (; cursor->fetch(); ++k) {
+            QCOMPARE(std::get<qint64>(cursor->value(0)), qint64(k));
+            QCOMPARE(cursor->isNull(1), k % 5 == 0);
+            if (k % 5 != 0)
+                QCOMPARE(cursor->text(1), QStringLiteral("D'Ávila %1").arg(k));
+            QCOMPARE(std::get<QDate>(cursor->value(2)), first.addDays(k));
+            QCOMPARE(std::get<Decimal>(cursor->value(3)), (Decimal{k * 101, 2}));
+        }
+        QCOMPARE(k, rows);
+    }
+
     void generatedInvoicesSpanTheYears()
     {
         TestDatabase db;
@@ -336,6 +372,7 @@ private slots:
         QTest::newRow("generate too many suppliers")
             << QStringList{"generate", "--suppliers", "10000"} << int(admin::kBadArguments);
         QTest::newRow("generate missing value") << QStringList{"generate", "--invoices"} << int(admin::kBadArguments);
+        QTest::newRow("generate scale zero") << QStringList{"generate", "--scale", "0"} << int(admin::kBadArguments);
         QTest::newRow("workstation without add")
             << QStringList{"workstation", "01", "joana"} << int(admin::kBadArguments);
         QTest::newRow("workstation add without user")

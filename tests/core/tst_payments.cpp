@@ -238,6 +238,59 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR where CODCTAPAGAR = 50")), 1);
     }
 
+    // A new schedule keeps the open payables written as it would write them (same code) and the
+    // ones the finance module holds; an open twin of a held payable goes, whichever was read first.
+    void replacingKeepsThePayablesThatFit_data()
+    {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<bool>("custom");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("keptCode"); // the payable that must stand with its code
+        QTest::newRow("an open payable of the new schedule")
+            << QString() << true
+            << QStringList{QStringLiteral("09/04/2024 150.00 Parc. 1/2 04/2024 Atualizado (pagar) 0"),
+                           QStringLiteral("24/04/2024 150.00 Parc. 2/2 04/2024 Atualizado (pagar) 0")}
+            << QStringLiteral("1");
+        QTest::newRow("a paid payable read after its open twin")
+            << QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, CODPLANOCT, DESCRICAO, VALOR, VENCIMENTO, "
+                              "SITUACAO, COMPETENCIA, OBSERVACOES) select 50, CODPLANOCT, DESCRICAO, VALOR, "
+                              "VENCIMENTO, 'Pago', COMPETENCIA, OBSERVACOES from CTAPAGAR where CODCTAPAGAR = 1")
+            << false
+            << QStringList{QStringLiteral("09/04/2024 150.00 Parc. 1/2 04/2024 Pago 0"),
+                           QStringLiteral("09/05/2024 150.00 Parc. 2/2 05/2024 Atualizado (pagar) 0")}
+            << QStringLiteral("50");
+    }
+
+    void replacingKeepsThePayablesThatFit()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(bool, custom);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, keptCode);
+        addForm(1, QStringLiteral("Dias Corridos"), QStringLiteral("30/60"), QStringLiteral("30,60"), 2);
+        addInvoice(QDate(2024, 3, 10), QStringLiteral("300.00"), QStringLiteral("30/60"));
+        QCOMPARE(IncludeInPayables(*dm), Inclusion::Included);
+        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR where CODCTAPAGAR = 1 and VENCIMENTO = "
+                                      "'04/09/2024'")),
+                 1);
+        // Another invoice's payable: a payable written again would get a code above it.
+        sql().execute(QStringLiteral("insert into CTAPAGAR (CODCTAPAGAR, DESCRICAO, VALOR, SITUACAO) values "
+                                     "(90, 'N.Fiscal 4712 D''Ávila Química', 10, 'Atualizado (pagar)')"));
+        if (!setUp.isEmpty())
+            sql().execute(setUp);
+        if (custom) {
+            addInstalment(1, 1, QStringLiteral("04/09/2024"), QStringLiteral("150"));
+            addInstalment(2, 2, QStringLiteral("04/24/2024"), QStringLiteral("150"));
+            setPaymentForm(kCustomInstalmentsForm);
+        }
+        QCOMPARE(IncludeInPayables(*dm), Inclusion::Included);
+        QCOMPARE(payables(), expected);
+        QCOMPARE(count(QStringLiteral("select count(*) from CTAPAGAR where VENCIMENTO = '04/09/2024' and "
+                                      "CODCTAPAGAR = ") +
+                       keptCode),
+                 1);
+    }
+
     // A payable the finance module took over is never removed; when it does not fit the new
     // schedule nothing changes and the clerk is told.
     void paidPayablesSurvive()
