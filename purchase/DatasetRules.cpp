@@ -170,26 +170,26 @@ void DatasetRules::attachInvoiceRules()
     // refused: its items query would read the list again over them.
     nf.beforeInsert = [this](CachedDataset&) {
         WritePendingItems(dm_);
-        InvoiceEditingStarts(true);
+        invoiceEditingStarts(true);
     };
-    nf.afterInsert = [this](CachedDataset&) { InvoiceDefaults(); };
+    nf.afterInsert = [this](CachedDataset&) { invoiceDefaults(); };
     // An edit begun while browsing starts editing the header; under the tax panel, or before the
     // work area is shown, the mode stays.
     nf.beforeEdit = [this](CachedDataset&) {
         if (mode_ == InvoiceMode::Browsing || mode_ == InvoiceMode::EditingHeader)
-            InvoiceEditingStarts(false);
+            invoiceEditingStarts(false);
     };
     nf.afterEdit = [this](CachedDataset& ds) {
         editStartKey_ = {ds.asText(QStringLiteral("NOTAFISCAL")), ds.asText(QStringLiteral("CODIGOFORNECEDOR")),
                          ds.asText(QStringLiteral("FORNECEDOR"))};
-        CopyHeaderIntoItem();
+        copyHeaderIntoItem();
     };
     // An invoice whose number another invoice of its supplier carries is never stored; one stored
     // so before (an old database) can still be posted as long as its number and supplier stay.
     nf.beforePost = [this](CachedDataset& ds) {
         if (ds.state() == CachedDataset::State::Insert || invoiceKeyChangedSinceEdit())
             RefuseTakenInvoiceNumber(dm_);
-        PostCurrentItem(ds.state() == CachedDataset::State::Edit);
+        postCurrentItem(ds.state() == CachedDataset::State::Edit);
     };
     nf.afterPost = [this](CachedDataset& ds) {
         if (mode_ == InvoiceMode::EditingHeader)
@@ -199,10 +199,10 @@ void DatasetRules::attachInvoiceRules()
     // Items the database refused are written again before the list changes invoice; still
     // refused, they stay listed and the move waits.
     nf.beforeScroll = [this](CachedDataset&) { WritePendingItems(dm_); };
-    nf.beforeDelete = [this](CachedDataset&) { RemoveItemsAndPayables(); };
+    nf.beforeDelete = [this](CachedDataset&) { removeItemsAndPayables(); };
     nf.afterDelete = [](CachedDataset& ds) { Write(ds); };
     nf.afterScroll = [this](CachedDataset&) {
-        ReloadItems();
+        reloadItems();
         CachedDataset& items = dm_.Compras;
         if (items.isEmpty() || items.isNull(QStringLiteral("RESPONSAVEL")))
             return;
@@ -228,14 +228,14 @@ bool DatasetRules::invoiceKeyChangedSinceEdit() const
                                         nf.asText(QStringLiteral("FORNECEDOR"))};
 }
 
-void DatasetRules::InvoiceEditingStarts(bool inserting)
+void DatasetRules::invoiceEditingStarts(bool inserting)
 {
     if (inserting)
         session_.InsertingInvoice = true;
     setMode(InvoiceMode::EditingHeader);
 }
 
-void DatasetRules::InvoiceDefaults()
+void DatasetRules::invoiceDefaults()
 {
     CachedDataset& nf = dm_.NFiscal;
     session_.ItemCounter = 0;
@@ -247,17 +247,17 @@ void DatasetRules::InvoiceDefaults()
     nf.setText(QStringLiteral("GRUPDESP"), QStringLiteral("SUP"));
 }
 
-void DatasetRules::CopyHeaderIntoItem()
+void DatasetRules::copyHeaderIntoItem()
 {
     if (!headerKeyFollowsEdits())
         return;
     session_.SavedFieldText.date = dm_.NFiscal.asText(QStringLiteral("DATA")).left(40);
-    CopyHeaderKey();
+    copyHeaderKey();
 }
 
 // DATA, NOTAFISCAL, FORNECEDOR and CODIGOFORNECEDOR of the header into the current item. An
 // invoice without items has no item row to carry them.
-void DatasetRules::CopyHeaderKey()
+void DatasetRules::copyHeaderKey()
 {
     CachedDataset& nf = dm_.NFiscal;
     CachedDataset& items = dm_.Compras;
@@ -271,14 +271,14 @@ void DatasetRules::CopyHeaderKey()
 // The current item is posted with the header, so that the header's key values reach it together.
 // The values are copied again here: those copied when the edit began are the old ones, and a
 // changed date or number must reach the item.
-void DatasetRules::PostCurrentItem(bool editingHeader)
+void DatasetRules::postCurrentItem(bool editingHeader)
 {
     CachedDataset& items = dm_.Compras;
     if (!items.isOpen() || items.isEmpty())
         return;
     try {
         if (editingHeader && headerKeyFollowsEdits())
-            CopyHeaderKey();
+            copyHeaderKey();
         items.edit();
         items.post();
     } catch (const std::exception&) {
@@ -290,11 +290,11 @@ void DatasetRules::PostCurrentItem(bool editingHeader)
 // invoice's rows (the list of every item at start-up). The payables are found only by their
 // description, which an invoice of the same number and supplier name shares: those are left
 // alone, as nobody can tell whose they are.
-void DatasetRules::RemoveItemsAndPayables()
+void DatasetRules::removeItemsAndPayables()
 {
     CachedDataset& nf = dm_.NFiscal;
     CachedDataset& items = dm_.Compras;
-    ReloadItems();
+    reloadItems();
     items.first();
     while (!items.eof() && !items.isEmpty())
         items.remove(); // each deletion is written by the item rule
@@ -313,7 +313,7 @@ void DatasetRules::RemoveItemsAndPayables()
                 QStringLiteral(" and SITUACAO = ") + sql::quoted(kPayableAwaitingPayment));
 }
 
-void DatasetRules::ReloadItems()
+void DatasetRules::reloadItems()
 {
     CachedDataset& items = dm_.Compras;
     WritePendingItems(dm_);
@@ -332,9 +332,9 @@ void DatasetRules::attachItemRules()
     items.beforeInsert = [this](CachedDataset&) {
         if (dm_.NFiscal.state() == CachedDataset::State::Insert || invoiceKeyChangedSinceEdit())
             RefuseTakenInvoiceNumber(dm_);
-        ReloadItems();
+        reloadItems();
     };
-    items.afterInsert = [this](CachedDataset&) { ItemDefaults(); };
+    items.afterInsert = [this](CachedDataset&) { itemDefaults(); };
     items.beforePost = [](CachedDataset& ds) {
         ItemLineTotal(ds); // an item whose total would not fit is not stored
         if (!ds.isNull(QStringLiteral("LOTE")))
@@ -350,7 +350,7 @@ void DatasetRules::attachItemRules()
             tell(kItemNotSaved);
             return;
         }
-        RememberSupplierCode(ds);
+        rememberSupplierCode(ds);
     };
     items.afterDelete = [](CachedDataset& ds) { Write(ds); };
     items.afterScroll = [this](CachedDataset&) { itemScrolled.notify(); };
@@ -358,7 +358,7 @@ void DatasetRules::attachItemRules()
 }
 
 // The product the clerk gave an NF-e item names it in the supplier's next invoices.
-void DatasetRules::RememberSupplierCode(const CachedDataset& items)
+void DatasetRules::rememberSupplierCode(const CachedDataset& items)
 {
     try {
         suppliercodes::RememberIdentified(dm_.SQLConnection1, items.asText(QStringLiteral("ESTACAO")),
@@ -386,7 +386,7 @@ Decimal DatasetRules::ItemLineTotal(const CachedDataset& items)
     }
 }
 
-void DatasetRules::ItemDefaults()
+void DatasetRules::itemDefaults()
 {
     CachedDataset& nf = dm_.NFiscal;
     CachedDataset& items = dm_.Compras;
@@ -439,7 +439,7 @@ void DatasetRules::attachPaymentRules()
     dm_.ContasP.afterPost = [](CachedDataset& ds) { Write(ds); };
     dm_.ContasP.afterDelete = [](CachedDataset& ds) { Write(ds); };
 
-    dm_.PagDiver.afterInsert = [this](CachedDataset&) { InstalmentDefaults(); };
+    dm_.PagDiver.afterInsert = [this](CachedDataset&) { instalmentDefaults(); };
     // An instalment without due date, or one that would take the instalments above the net value,
     // is never stored: it stays in the grid to be corrected.
     dm_.PagDiver.beforePost = [this](CachedDataset&) {
@@ -455,7 +455,7 @@ void DatasetRules::attachPaymentRules()
     dm_.PagDiver.afterDelete = writeAndRecalc;
 }
 
-void DatasetRules::InstalmentDefaults()
+void DatasetRules::instalmentDefaults()
 {
     CachedDataset& nf = dm_.NFiscal;
     CachedDataset& instalments = dm_.PagDiver;

@@ -79,21 +79,21 @@ private:
     void attachWriteRules();
     void attachKeyRedraws();
 
-    void ReloadItems();
-    void RememberSupplierCode(const CachedDataset& items);
-    void InvoiceEditingStarts(bool inserting);
+    void reloadItems();
+    void rememberSupplierCode(const CachedDataset& items);
+    void invoiceEditingStarts(bool inserting);
     bool headerKeyFollowsEdits() const { return mode_ != InvoiceMode::Taxes; }
     // A command of its own for each statement: a key redraw may run while another command walks
     // rows.
     SqlCommand command() const;
-    void InvoiceDefaults();
-    void CopyHeaderIntoItem();
-    void CopyHeaderKey();
-    void PostCurrentItem(bool editingHeader);
-    void RemoveItemsAndPayables();
+    void invoiceDefaults();
+    void copyHeaderIntoItem();
+    void copyHeaderKey();
+    void postCurrentItem(bool editingHeader);
+    void removeItemsAndPayables();
     bool invoiceKeyChangedSinceEdit() const;
-    void ItemDefaults();
-    void InstalmentDefaults();
+    void itemDefaults();
+    void instalmentDefaults();
 
     TDM& dm_;
     SessionState& session_;
