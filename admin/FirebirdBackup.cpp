@@ -92,7 +92,7 @@ private:
         QByteArray output;
         const unsigned char wait[] = {isc_info_svc_timeout, 4, 0, 1, 0, 0, 0};
         const unsigned char request[] = {isc_info_svc_to_eof};
-        std::vector<unsigned char> buffer(32 * 1024); // the length travels as 16 bits
+        std::vector<unsigned char> buffer(std::size_t{32} * 1024); // the length travels as 16 bits
         for (;;) {
             service_->query(&status_, sizeof wait, wait, sizeof request, request, unsigned(buffer.size()),
                             buffer.data());

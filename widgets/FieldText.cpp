@@ -85,7 +85,7 @@ QString qtInputMask(const QString& entryMask)
         {QLatin1Char('a'), QLatin1Char('n')}, {QLatin1Char('C'), QLatin1Char('X')},
         {QLatin1Char('c'), QLatin1Char('x')}};
     static const QString qtSpecial = QStringLiteral("AaNnXx90Dd#HhBb><!{}[]\\;");
-    const QString source = parts.front();
+    const QString& source = parts.front();
     QString mask;
     for (qsizetype i = 0; i < source.size(); ++i) {
         QChar c = source[i];

@@ -45,7 +45,7 @@ void SetErrorReporter(ErrorReporter r)
     reporter() = std::move(r);
 }
 
-void ReportLater(std::exception_ptr error)
+void ReportLater(const std::exception_ptr& error)
 {
     QTimer::singleShot(0, [error] {
         try {

@@ -31,4 +31,4 @@ template <typename Action> bool RunGuarded(Action&& action)
 
 // Reports an error later, from the event loop: for errors raised while focus is moving, so that
 // the message box does not open in the middle of the focus change.
-void ReportLater(std::exception_ptr error);
+void ReportLater(const std::exception_ptr& error);

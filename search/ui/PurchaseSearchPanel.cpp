@@ -134,7 +134,7 @@ void PurchaseSearchPanel::buildPanel(const SearchData& dm)
 void PurchaseSearchPanel::connectColumns()
 {
     auto onClick = [this](QPushButton* button, auto action, DBGrid* grid) {
-        connect(button, &QPushButton::clicked, this, [this, action, grid] {
+        connect(button, &QPushButton::clicked, this, [action, grid] {
             if (RunGuarded(action))
                 grid->setFocus(Qt::OtherFocusReason);
         });
