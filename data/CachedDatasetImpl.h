@@ -7,6 +7,7 @@
 #include "data/KeyWindow.h"
 #include "data/RowStore.h"
 #include "data/RowWriter.h"
+#include "data/ServerError.h"
 #include "data/SortKey.h"
 
 #include <QHash>
@@ -57,6 +58,7 @@ struct CachedDataset::Impl {
 
     QString lastError;
     int lastErrorCode = 0;
+    std::optional<ServerError> lastFailure; // the first refusal of the last write, with the server's codes
     QString drawColumn;
     KeyDraw draw;
 
