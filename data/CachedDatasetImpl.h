@@ -81,12 +81,12 @@ struct CachedDataset::Impl {
     // ---- rows (CachedDatasetRows.cpp)
     int firstFetchCount() const;
     void rereadKeepingRow();
-    bool fetchFrom(std::unique_ptr<FbCursor>& from);
+    bool fetchFrom(std::unique_ptr<FbCursor>& from, unsigned char* into);
     int fetchRows(int count);
     int fetchBack(int count);
     bool moreAfter() const { return cursor || !forwardStages.empty(); }
     bool moreBefore() const { return backCursor || !backStages.empty(); }
-    CachedRow keepRow(const FbCursor& from);
+    CachedRow keepFetched(const FbCursor& from);
     bool canReposition() const;
     bool answerFetched(const KeyProbe& probe) const;
     bool exactExists(const Values& probe);

@@ -370,12 +370,17 @@ void FbCursor::releaseHandles(bool lost)
 
 bool FbCursor::fetch()
 {
+    return fetchInto(buffer_.data());
+}
+
+bool FbCursor::fetchInto(unsigned char* message)
+{
     if (!resultSet_)
         return false;
     WatchedCall watched(connection_, connection_->throughServer_);
     try {
         ThrowStatusWrapper st(status_.get());
-        if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK) {
+        if (resultSet_->fetchNext(&st, message) == IStatus::RESULT_OK) {
             ++fetched_;
             return true;
         }

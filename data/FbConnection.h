@@ -34,6 +34,8 @@ public:
     // Fetches the next row into `row()`; false once the rows are exhausted (the cursor then closes)
     // or the connection was lost (see `lost`).
     bool fetch();
+    // The same, fetching the row straight into `message` (of the layout's message length) instead.
+    bool fetchInto(unsigned char* message);
     bool isOpen() const { return bool(resultSet_); }
     // The connection went away before the rows were exhausted: the rest were never fetched.
     // `FbConnection::reopen` reads on from where this cursor stopped.
