@@ -26,13 +26,6 @@ constexpr int kLongestRedrawPauseMillis = 80;
 constexpr int kRedrawSkipStep = 32;
 constexpr int kWidestRedrawSkip = 1024;
 
-// The first refusal of each dataset's last write, with the server's codes (see LastApplyFailure).
-QHash<const CachedDataset*, ServerError>& lastFailures()
-{
-    static QHash<const CachedDataset*, ServerError> failures;
-    return failures;
-}
-
 } // namespace
 
 CachedDataset::Impl::Impl(CachedDataset& owner, QString name_, FbConnection& connection_, QString table_,
@@ -190,7 +183,7 @@ bool CachedDataset::Impl::writeChange(CachedRow& row, bool removal)
             ServerError failure(e.message(), e.sqlcode(), dberror::codes(e));
             if (dberror::outcomeUnknown(e))
                 failure.setOutcomeUnknown();
-            lastFailures().insert(&q, failure);
+            lastFailure = failure;
         }
         return false;
     }
@@ -289,10 +282,7 @@ CachedDataset::CachedDataset(QString name, FbConnection& connection, QString tab
     setObjectName(name);
 }
 
-CachedDataset::~CachedDataset()
-{
-    lastFailures().remove(this);
-}
+CachedDataset::~CachedDataset() = default;
 
 const QString& CachedDataset::name() const
 {
@@ -648,7 +638,7 @@ int CachedDataset::applyUpdates()
         fetchAll();
     d->lastError.clear();
     d->lastErrorCode = 0;
-    lastFailures().remove(this);
+    d->lastFailure.reset();
 
     struct Change {
         quint64 sequence;
@@ -692,8 +682,7 @@ int CachedDataset::lastApplyErrorCode() const
 
 ServerError LastApplyFailure(const CachedDataset& dataset)
 {
-    const auto found = lastFailures().constFind(&dataset);
-    return found == lastFailures().constEnd() ? ServerError(QString(), 0, {}) : *found;
+    return dataset.d->lastFailure.value_or(ServerError(QString(), 0, {}));
 }
 
 void CachedDataset::setKeyDraw(const QString& column, KeyDraw draw)

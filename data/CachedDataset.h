@@ -12,6 +12,8 @@
 #include <memory>
 #include <stdexcept>
 
+class ServerError;
+
 // A cached dataset used the wrong way: a field written outside edit or insert, the query text
 // replaced while open, a refresh while changes are pending... The message is Portuguese.
 class DatasetError : public std::logic_error {
@@ -198,6 +200,7 @@ signals:
     void beforePostFlush();
 
 private:
+    friend ServerError LastApplyFailure(const CachedDataset& dataset);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -7,6 +7,7 @@
 #include "data/KeyWindow.h"
 #include "data/RowStore.h"
 #include "data/RowWriter.h"
+#include "data/ServerError.h"
 #include "data/SortKey.h"
 
 #include <QHash>
@@ -57,6 +58,7 @@ struct CachedDataset::Impl {
 
     QString lastError;
     int lastErrorCode = 0;
+    std::optional<ServerError> lastFailure; // the first refusal of the last write, with the server's codes
     QString drawColumn;
     KeyDraw draw;
 
@@ -79,12 +81,12 @@ struct CachedDataset::Impl {
     // ---- rows (CachedDatasetRows.cpp)
     int firstFetchCount() const;
     void rereadKeepingRow();
-    bool fetchFrom(std::unique_ptr<FbCursor>& from);
+    bool fetchFrom(std::unique_ptr<FbCursor>& from, unsigned char* into);
     int fetchRows(int count);
     int fetchBack(int count);
     bool moreAfter() const { return cursor || !forwardStages.empty(); }
     bool moreBefore() const { return backCursor || !backStages.empty(); }
-    CachedRow keepRow(const FbCursor& from);
+    CachedRow keepFetched(const FbCursor& from);
     bool canReposition() const;
     bool answerFetched(const KeyProbe& probe) const;
     bool exactExists(const Values& probe);

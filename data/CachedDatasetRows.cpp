@@ -15,14 +15,15 @@ constexpr int kBackBatch = 64;
 
 // ---- fetching
 
-CachedRow CachedDataset::Impl::keepRow(const FbCursor& from)
+// Keeps the row fetched into the store's next slot.
+CachedRow CachedDataset::Impl::keepFetched(const FbCursor& from)
 {
     CachedRow row;
-    row.message = store.keep(from.row());
+    row.message = store.keepNext();
     // A blob is read now, while the cursor's transaction still lives.
     for (int col : blobColumns)
-        if (!from.isNull(col))
-            row.ensureChanges().stored.set(col, from.blob(col));
+        if (!message::isNull(from.layout().at(col), row.message))
+            row.ensureChanges().stored.set(col, from.blobOf(row.message, col));
     return row;
 }
 
@@ -34,12 +35,12 @@ int CachedDataset::Impl::firstFetchCount() const
     return connection.inWork() ? -1 : 1;
 }
 
-// Fetches the next row of a cursor. One whose connection was lost reads on from where it stopped, on
+// Fetches the next row of a cursor into `into`. One whose connection was lost reads on from where it stopped, on
 // a new connection: the rows it had not given yet are not taken for the end of the list.
-bool CachedDataset::Impl::fetchFrom(std::unique_ptr<FbCursor>& from)
+bool CachedDataset::Impl::fetchFrom(std::unique_ptr<FbCursor>& from, unsigned char* into)
 {
     try {
-        if (from->fetch())
+        if (from->fetchInto(into))
             return true;
     } catch (const DbError& e) {
         if (!dberror::connectionLost(e))
@@ -48,7 +49,7 @@ bool CachedDataset::Impl::fetchFrom(std::unique_ptr<FbCursor>& from)
     if (!from->lost())
         return false;
     from = connection.reopen(*from);
-    return from->fetch();
+    return from->fetchInto(into);
 }
 
 int CachedDataset::Impl::fetchRows(int count)
@@ -59,11 +60,11 @@ int CachedDataset::Impl::fetchRows(int count)
             cursor = connection.openCursor(forwardStages.front().sql, forwardStages.front().params);
             forwardStages.erase(forwardStages.begin());
         }
-        if (!fetchFrom(cursor)) {
+        if (!fetchFrom(cursor, store.nextSlot())) {
             cursor.reset();
             continue;
         }
-        CachedRow row = keepRow(*cursor);
+        CachedRow row = keepFetched(*cursor);
         if (inServerOrder && lastFetched && serverOrderBroken(lastFetched, row.message))
             inServerOrder = false;
         lastFetched = row.message;
@@ -87,11 +88,11 @@ int CachedDataset::Impl::fetchBack(int count)
             backCursor = connection.openCursor(backStages.front().sql, backStages.front().params);
             backStages.erase(backStages.begin());
         }
-        if (!fetchFrom(backCursor)) {
+        if (!fetchFrom(backCursor, store.nextSlot())) {
             backCursor.reset();
             continue;
         }
-        CachedRow row = keepRow(*backCursor);
+        CachedRow row = keepFetched(*backCursor);
         if (inServerOrder && firstFetched && serverOrderBroken(row.message, firstFetched))
             inServerOrder = false;
         firstFetched = row.message;

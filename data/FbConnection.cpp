@@ -8,8 +8,6 @@
 #include "data/Win1252.h"
 
 #include <QElapsedTimer>
-#include <QMultiHash>
-#include <QSet>
 
 #include <firebird/Interface.h>
 #include <ibase.h>
@@ -48,6 +46,21 @@ private:
     ThrowStatusWrapper wrapper_;
 };
 
+// A status whose errors are looked at instead of thrown: for cleaning up, where a failure changes
+// nothing for the caller.
+class QuietStatus {
+public:
+    QuietStatus() : wrapper_(master()->getStatus()) {}
+    ~QuietStatus() { wrapper_.dispose(); }
+    QuietStatus(const QuietStatus&) = delete;
+    QuietStatus& operator=(const QuietStatus&) = delete;
+    CheckStatusWrapper* operator&() { return &wrapper_; }
+    bool failed() { return (wrapper_.getState() & IStatus::STATE_ERRORS) != 0; }
+
+private:
+    CheckStatusWrapper wrapper_;
+};
+
 // The one place where an error of the Firebird API becomes a DbError with the server's text.
 ServerError errorOf(const FbException& e)
 {
@@ -67,6 +80,36 @@ ServerError errorOf(const FbException& e)
 [[noreturn]] void raise(const FbException& e)
 {
     throw errorOf(e);
+}
+
+// Runs calls of the Firebird API; their errors come out as DbError with the server's text.
+template <typename Calls> auto withServerErrors(Calls&& calls) -> decltype(calls())
+{
+    try {
+        return calls();
+    } catch (const FbException& e) {
+        raise(e);
+    }
+}
+
+// Ends an interface with a call that gives its reference back when it succeeds (rollback, free,
+// detach); a failure is of no interest here, and the reference then goes on this side only.
+template <typename T, typename Call> void endQuietly(FbRef<T>& ref, Call call)
+{
+    if (!ref)
+        return;
+    QuietStatus st;
+    T* p = ref.get();
+    call(p, &st);
+    if (st.failed())
+        ref.reset();
+    else
+        ref.end([](T*) {});
+}
+
+void rollbackQuietly(FbRef<ITransaction>& tx)
+{
+    endQuietly(tx, [](ITransaction* t, CheckStatusWrapper* st) { t->rollback(st); });
 }
 
 template <typename T> void store(unsigned char* p, T v)
@@ -159,37 +202,26 @@ public:
     InputMessage(IAttachment* attachment, ITransaction* tx, IStatement* stmt, const Values& params)
     {
         Status st;
-        IMessageMetadata* declared = stmt->getInputMetadata(&st);
+        FbRef<IMessageMetadata> declared(stmt->getInputMetadata(&st));
         const unsigned n = declared->getCount(&st);
-        if (n != params.size()) {
-            declared->release();
+        if (n != params.size())
             throw DbError(QStringLiteral("O comando espera %1 parâmetro(s) e recebeu %2.").arg(n).arg(params.size()),
                           -804);
-        }
-        if (n == 0) {
-            declared->release();
+        if (n == 0)
             return;
-        }
-        IMetadataBuilder* builder = declared->getBuilder(&st);
-        declared->release();
+        FbRef<IMetadataBuilder> builder(declared->getBuilder(&st));
         std::vector<QByteArray> texts(n);
         for (unsigned i = 0; i < n; ++i)
-            describe(builder, i, params[i], texts[i]);
-        meta_ = builder->getMetadata(&st);
-        builder->release();
+            describe(builder.get(), i, params[i], texts[i]);
+        meta_ = FbRef<IMessageMetadata>(builder->getMetadata(&st));
         buffer_.assign(meta_->getMessageLength(&st), 0);
         for (unsigned i = 0; i < n; ++i)
             fill(attachment, tx, i, params[i], texts[i]);
     }
-    ~InputMessage()
-    {
-        if (meta_)
-            meta_->release();
-    }
     InputMessage(const InputMessage&) = delete;
     InputMessage& operator=(const InputMessage&) = delete;
 
-    IMessageMetadata* meta() const { return meta_; }
+    IMessageMetadata* meta() const { return meta_.get(); }
     unsigned char* data() { return buffer_.empty() ? nullptr : buffer_.data(); }
 
 private:
@@ -256,35 +288,24 @@ private:
             store<ISC_TIMESTAMP>(p, t);
         } else if (const auto* bytes = std::get_if<QByteArray>(&v)) {
             ISC_QUAD id{};
-            IBlob* blob = attachment->createBlob(&st, tx, &id, 0, nullptr);
+            FbRef<IBlob> blob(attachment->createBlob(&st, tx, &id, 0, nullptr));
             for (qsizetype pos = 0; pos < bytes->size(); pos += 32768) {
                 const auto len = unsigned(std::min<qsizetype>(32768, bytes->size() - pos));
                 blob->putSegment(&st, len, bytes->constData() + pos);
             }
-            blob->close(&st);
+            blob.end([&](IBlob* b) { b->close(&st); });
             store<ISC_QUAD>(p, id);
         }
     }
 
-    IMessageMetadata* meta_ = nullptr;
+    FbRef<IMessageMetadata> meta_;
     std::vector<unsigned char> buffer_;
 };
-
-void rollbackQuietly(ITransaction* tx)
-{
-    if (!tx)
-        return;
-    CheckStatusWrapper st(master()->getStatus());
-    tx->rollback(&st);
-    if (st.getState() & IStatus::STATE_ERRORS)
-        tx->release();
-    st.dispose();
-}
 
 QByteArray readBlob(IAttachment* attachment, ITransaction* tx, ISC_QUAD id)
 {
     Status st;
-    IBlob* blob = attachment->openBlob(&st, tx, &id, 0, nullptr);
+    FbRef<IBlob> blob(attachment->openBlob(&st, tx, &id, 0, nullptr));
     QByteArray out;
     char chunk[32768];
     for (;;) {
@@ -294,80 +315,80 @@ QByteArray readBlob(IAttachment* attachment, ITransaction* tx, ISC_QUAD id)
             break;
         out.append(chunk, got);
     }
-    blob->close(&st);
+    blob.end([&](IBlob* b) { b->close(&st); });
     return out;
 }
 
-// The cursors open on each connection: when the server goes away, they stop where they are (their
-// handles went with the attachment).
-QMultiHash<const FbConnection*, FbCursor*>& openCursors()
-{
-    static QMultiHash<const FbConnection*, FbCursor*> cursors;
-    return cursors;
-}
+// Marks a call of a connection to a server in progress for the call watch; the calls to a local
+// file are not watched, and cost no more than they did.
+class WatchedCall {
+public:
+    WatchedCall(const void* connection, bool throughServer)
+    {
+        if (throughServer)
+            busy_.emplace(connection);
+    }
 
-QSet<const FbCursor*>& staleCursors()
-{
-    static QSet<const FbCursor*> cursors;
-    return cursors;
-}
+private:
+    std::optional<callwatch::Busy> busy_;
+};
 
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 
-FbCursor::FbCursor(FbConnection& connection, ITransaction* transaction, bool ownsTransaction, IStatement* statement,
-                   IResultSet* resultSet, IMessageMetadata* metadata, RowLayout layout, QString sql, Values params)
-    : connection_(connection), transaction_(transaction), ownsTransaction_(ownsTransaction), statement_(statement),
-      resultSet_(resultSet), metadata_(metadata), layout_(std::move(layout)), buffer_(layout_.messageLength(), 0),
+FbCursor::FbCursor(FbConnection& connection, FbRef<ITransaction> transaction, bool ownsTransaction,
+                   FbRef<IStatement> statement, FbRef<IMessageMetadata> metadata, FbRef<IResultSet> resultSet,
+                   RowLayout layout, QString sql, Values params)
+    : connection_(&connection), transaction_(std::move(transaction)), ownsTransaction_(ownsTransaction),
+      statement_(std::move(statement)), metadata_(std::move(metadata)), resultSet_(std::move(resultSet)),
+      status_(master()->getStatus()), layout_(std::move(layout)), buffer_(layout_.messageLength(), 0),
       sql_(std::move(sql)), params_(std::move(params))
 {
-    openCursors().insert(&connection_, this);
+    connection_->cursors_.push_back(this);
 }
 
 FbCursor::~FbCursor()
 {
-    openCursors().remove(&connection_, this);
-    if (staleCursors().remove(this))
-        forgetHandles();
     try {
         close();
     } catch (const DbError&) {
         // Closing a read-only cursor can only fail when the connection is already gone.
     }
+    if (connection_)
+        std::erase(connection_->cursors_, this);
 }
 
-// The attachment went away under this cursor: its handles are gone with it, and so are the rows it
-// had not fetched yet.
-void FbCursor::forgetHandles()
+void FbCursor::releaseHandles(bool lost)
 {
-    lost_ = lost_ || resultSet_ != nullptr;
-    resultSet_ = nullptr;
-    statement_ = nullptr;
-    transaction_ = nullptr;
+    lost_ = lost_ || (lost && resultSet_);
+    resultSet_.reset();
+    metadata_.reset();
+    statement_.reset();
+    transaction_.reset();
 }
 
 bool FbCursor::fetch()
 {
-    if (staleCursors().remove(this))
-        forgetHandles();
+    return fetchInto(buffer_.data());
+}
+
+bool FbCursor::fetchInto(unsigned char* message)
+{
     if (!resultSet_)
         return false;
-    // Watched only through a server: the fetches of a local file cost no more than they did.
-    std::optional<callwatch::Busy> watched;
-    if (connection_.throughServer_)
-        watched.emplace(&connection_);
+    WatchedCall watched(connection_, connection_->throughServer_);
     try {
-        Status st;
-        if (resultSet_->fetchNext(&st, buffer_.data()) == IStatus::RESULT_OK) {
+        ThrowStatusWrapper st(status_.get());
+        if (resultSet_->fetchNext(&st, message) == IStatus::RESULT_OK) {
             ++fetched_;
             return true;
         }
     } catch (const FbException& e) {
         ServerError error = errorOf(e);
-        // The server went away: this cursor will never fetch again; its handles are left behind.
+        // The server went away: this cursor will never fetch again.
         if (dberror::connectionLost(error))
-            forgetHandles();
+            releaseHandles(true);
         throw error;
     }
     close();
@@ -390,45 +411,29 @@ QByteArray FbCursor::blob(int column) const
 QByteArray FbCursor::blobOf(const unsigned char* rowData, int column) const
 {
     const Column& c = layout_.at(column);
-    if (message::isNull(c, rowData) || !transaction_ || staleCursors().contains(this))
+    if (message::isNull(c, rowData) || !transaction_)
         return {};
     ISC_QUAD id;
     std::memcpy(&id, rowData + c.offset, sizeof id);
-    try {
-        return readBlob(connection_.attachment_, transaction_, id);
-    } catch (const FbException& e) {
-        raise(e);
-    }
+    return withServerErrors([&] { return readBlob(connection_->attachment_.get(), transaction_.get(), id); });
 }
 
 void FbCursor::close()
 {
-    if (staleCursors().remove(this))
-        forgetHandles();
-    callwatch::Busy watched(&connection_);
+    if (!transaction_ && !statement_)
+        return;
+    WatchedCall watched(connection_, connection_->throughServer_);
     try {
         Status st;
-        if (resultSet_) {
-            IResultSet* rs = resultSet_;
-            resultSet_ = nullptr;
-            rs->close(&st);
-        }
-        if (metadata_) {
-            metadata_->release();
-            metadata_ = nullptr;
-        }
-        if (statement_) {
-            IStatement* s = statement_;
-            statement_ = nullptr;
-            s->free(&st);
-        }
-        if (transaction_) {
-            ITransaction* tx = transaction_;
-            transaction_ = nullptr;
-            if (ownsTransaction_)
-                tx->commit(&st);
-        }
+        resultSet_.end([&](IResultSet* rs) { rs->close(&st); });
+        metadata_.reset();
+        statement_.end([&](IStatement* s) { s->free(&st); });
+        if (ownsTransaction_)
+            transaction_.end([&](ITransaction* tx) { tx->commit(&st); });
+        else
+            transaction_.reset(); // the unit of work's: the unit commits it
     } catch (const FbException& e) {
+        releaseHandles(false);
         raise(e);
     }
 }
@@ -440,6 +445,8 @@ FbConnection::FbConnection(Params params) : params_(std::move(params)) {}
 FbConnection::~FbConnection()
 {
     close();
+    for (FbCursor* cursor : cursors_)
+        cursor->connection_ = nullptr;
 }
 
 void FbConnection::setParams(const Params& params)
@@ -491,10 +498,10 @@ private:
     int previous_;
 };
 
-IXpbBuilder* connectionBlock(const FbConnection::Params& p, const BlockOptions& options)
+FbRef<IXpbBuilder> connectionBlock(const FbConnection::Params& p, const BlockOptions& options)
 {
     Status st;
-    IXpbBuilder* dpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    FbRef<IXpbBuilder> dpb(master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
     const QByteArray user = win1252::encode(p.user);
     const QByteArray password = win1252::encode(p.password);
     if (!user.isEmpty())
@@ -521,38 +528,31 @@ IXpbBuilder* connectionBlock(const FbConnection::Params& p, const BlockOptions& 
 }
 
 // Attaches to (or creates) a database with the given block options; throws DbError.
-IAttachment* attachWith(const FbConnection::Params& params, const BlockOptions& options)
+FbRef<IAttachment> attachWith(const FbConnection::Params& params, const BlockOptions& options)
 {
     const QByteArray name = win1252::encode(params.database);
-    IXpbBuilder* dpb = nullptr;
-    IProvider* provider = master()->getDispatcher();
-    try {
+    return withServerErrors([&] {
+        FbRef<IProvider> provider(master()->getDispatcher());
+        FbRef<IXpbBuilder> dpb = connectionBlock(params, options);
         Status st;
-        dpb = connectionBlock(params, options);
-        IAttachment* att =
+        return FbRef<IAttachment>(
             options.create
                 ? provider->createDatabase(&st, name.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st))
-                : provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
-        dpb->dispose();
-        provider->release();
-        return att;
-    } catch (const FbException& e) {
-        if (dpb)
-            dpb->dispose();
-        provider->release();
-        raise(e);
-    }
+                : provider->attachDatabase(&st, name.constData(), dpb->getBufferLength(&st), dpb->getBuffer(&st)));
+    });
 }
 
-void detachOrThrow(IAttachment* attachment)
+void detachOrThrow(FbRef<IAttachment> attachment)
 {
-    try {
+    withServerErrors([&] {
         Status st;
-        attachment->detach(&st);
-    } catch (const FbException& e) {
-        attachment->release();
-        raise(e);
-    }
+        attachment.end([&](IAttachment* a) { a->detach(&st); });
+    });
+}
+
+void detachQuietly(FbRef<IAttachment>& attachment)
+{
+    endQuietly(attachment, [](IAttachment* a, CheckStatusWrapper* st) { a->detach(st); });
 }
 
 } // namespace
@@ -572,86 +572,11 @@ ServerError lostWork()
 
 // Frees the prepared statements; one the server cannot free any more (its attachment is gone) is
 // released on this side only.
-void freeAll(QHash<QString, IStatement*>& statements)
+void freeAll(std::unordered_map<QString, FbRef<IStatement>>& statements)
 {
-    CheckStatusWrapper st(master()->getStatus());
-    for (IStatement* s : std::as_const(statements)) {
-        s->free(&st);
-        if (st.getState() & IStatus::STATE_ERRORS)
-            s->release();
-        st.init();
-    }
+    for (auto& [sql, statement] : statements)
+        endQuietly(statement, [](IStatement* s, CheckStatusWrapper* st) { s->free(st); });
     statements.clear();
-    st.dispose();
-}
-
-// Drops an attachment the server no longer knows. A unit of work that used it is doomed: its
-// statements are gone, and its commit must fail.
-void dropDeadAttachment(const FbConnection* connection, IAttachment*& attachment,
-                        QHash<QString, IStatement*>& statements, ITransaction*& work, bool& workDoomed)
-{
-    if (!attachment)
-        return;
-    callwatch::unwatch(connection);
-    for (FbCursor* cursor : openCursors().values(connection))
-        staleCursors().insert(cursor);
-    if (work) {
-        rollbackQuietly(std::exchange(work, nullptr));
-        workDoomed = true;
-    }
-    freeAll(statements);
-    CheckStatusWrapper st(master()->getStatus());
-    attachment->detach(&st);
-    if (st.getState() & IStatus::STATE_ERRORS)
-        attachment->release();
-    attachment = nullptr;
-    st.dispose();
-}
-
-// Runs a call; when the server went away, drops the dead attachment and runs it once more on a
-// new one. Work whose commit may have reached the server is never sent again blindly, nor any
-// part of a unit of work: the caller decides. The connection is made again within what is left of
-// the connect timeout since the call began, so that the clerk hears of a silent server within that
-// time, with the notice on screen meanwhile.
-template <typename Call, typename Drop>
-auto reconnecting(const FbConnection* connection, Call call, Drop drop, const int& workDepth)
-{
-    dbactivity::Call busy;
-    QElapsedTimer clock;
-    clock.start();
-    {
-        callwatch::Busy watched(connection);
-        try {
-            return call();
-        } catch (const DbError& e) {
-            if (!dberror::connectionLost(e))
-                throw;
-            drop();
-            if (dberror::outcomeUnknown(e) || workDepth > 0)
-                throw;
-        }
-    }
-    dbactivity::Notice notice(
-        QStringLiteral("A conexão com o servidor de banco de dados foi perdida. Reconectando..."));
-    AttachWithin limit(connectionpolicy::reconnectTimeoutSeconds(clock.elapsed()));
-    callwatch::Busy watched(connection);
-    return call();
-}
-
-// Commits a statement's own transaction. The connection lost on the way, nobody can tell whether
-// the statement is stored: the error says so.
-void commitOwn(ITransaction* tx)
-{
-    try {
-        Status st;
-        tx->commit(&st);
-    } catch (const FbException& e) {
-        rollbackQuietly(tx);
-        ServerError error = errorOf(e);
-        if (dberror::connectionLost(error))
-            error.setOutcomeUnknown();
-        throw error;
-    }
 }
 
 // The errors of a server that did not answer a new connection; the client library reports one
@@ -737,7 +662,7 @@ void FbConnection::open()
         attachment_ = attachWith(params_, options);
         throughServer_ = !serverOf(params_.database).isEmpty();
         if (throughServer_)
-            callwatch::watch(this, attachment_, [params = params_] { return serverAnswers(params); });
+            callwatch::watch(this, attachment_.get(), [params = params_] { return serverAnswers(params); });
     } catch (const DbError& e) {
         const QString server = serverOf(params_.database);
         const int timeout = attachTimeoutSeconds();
@@ -774,58 +699,143 @@ void FbConnection::freeStatements()
     freeAll(statements_);
 }
 
+void FbConnection::releaseCursors(bool lost)
+{
+    for (FbCursor* cursor : cursors_)
+        cursor->releaseHandles(lost);
+}
+
+// A connection closed with cursors still open stops them where they are.
 void FbConnection::close()
 {
     if (!attachment_)
         return;
     callwatch::unwatch(this);
+    releaseCursors(false);
     if (work_) {
-        rollbackQuietly(std::exchange(work_, nullptr));
+        rollbackQuietly(work_);
         workDepth_ = 0;
     }
     freeStatements();
-    CheckStatusWrapper st(master()->getStatus());
-    attachment_->detach(&st);
-    if (st.getState() & IStatus::STATE_ERRORS)
-        attachment_->release();
-    attachment_ = nullptr;
-    st.dispose();
+    detachQuietly(attachment_);
 }
+
+// The attachment is gone with the server's connection: the cursors stop where they are, and a
+// unit of work that used it is doomed (its statements are gone, and its commit must fail).
+void FbConnection::dropDeadAttachment()
+{
+    if (!attachment_)
+        return;
+    callwatch::unwatch(this);
+    releaseCursors(true);
+    if (work_) {
+        rollbackQuietly(work_);
+        workDoomed_ = true;
+    }
+    freeStatements();
+    detachQuietly(attachment_);
+}
+
+// Runs a call; when the server went away, drops the dead attachment and runs it once more on a
+// new one. Work whose commit may have reached the server is never sent again blindly, nor any
+// part of a unit of work: the caller decides. The connection is made again within what is left of
+// the connect timeout since the call began, so that the clerk hears of a silent server within that
+// time, with the notice on screen meanwhile.
+template <typename Call> auto FbConnection::reconnecting(Call call)
+{
+    dbactivity::Call busy;
+    QElapsedTimer clock;
+    clock.start();
+    {
+        callwatch::Busy watched(this);
+        try {
+            return call();
+        } catch (const DbError& e) {
+            if (!dberror::connectionLost(e))
+                throw;
+            dropDeadAttachment();
+            if (dberror::outcomeUnknown(e) || workDepth_ > 0)
+                throw;
+        }
+    }
+    dbactivity::Notice notice(
+        QStringLiteral("A conexão com o servidor de banco de dados foi perdida. Reconectando..."));
+    AttachWithin limit(connectionpolicy::reconnectTimeoutSeconds(clock.elapsed()));
+    callwatch::Busy watched(this);
+    return call();
+}
+
+// The transaction one call runs in: the unit of work's while one is open, else one of its own,
+// which `commit` commits and which is rolled back when the call ends without it.
+class FbConnection::CallTransaction {
+public:
+    CallTransaction(FbConnection& connection, bool readOnly) : readOnly_(readOnly)
+    {
+        if (connection.workDepth_ > 0 && !connection.work_)
+            throw lostWork();
+        owned_ = !connection.work_;
+        tx_ = owned_ ? connection.startTransaction(readOnly) : FbRef<ITransaction>::shared(connection.work_.get());
+    }
+    ~CallTransaction()
+    {
+        if (owned_)
+            rollbackQuietly(tx_);
+    }
+    CallTransaction(const CallTransaction&) = delete;
+    CallTransaction& operator=(const CallTransaction&) = delete;
+
+    ITransaction* get() const { return tx_.get(); }
+    bool owned() const { return owned_; }
+
+    // Commits a transaction of its own; the unit of work commits its own. A transaction that wrote
+    // and lost the connection while committing may or may not be stored: the error says so.
+    void commit()
+    {
+        if (!owned_)
+            return;
+        try {
+            Status st;
+            tx_.end([&](ITransaction* tx) { tx->commit(&st); });
+        } catch (const FbException& e) {
+            rollbackQuietly(tx_);
+            ServerError error = errorOf(e);
+            if (!readOnly_ && dberror::connectionLost(error))
+                error.setOutcomeUnknown();
+            throw error;
+        }
+    }
+
+    // Hands the transaction to a cursor, which commits it (or lets go of the unit's) when it closes.
+    FbRef<ITransaction> handOver() { return std::move(tx_); }
+
+private:
+    FbRef<ITransaction> tx_;
+    bool owned_ = false;
+    bool readOnly_;
+};
 
 void FbConnection::dropDatabase()
 {
     open();
     freeStatements();
+    releaseCursors(false);
     callwatch::unwatch(this);
-    try {
+    withServerErrors([&] {
         Status st;
-        attachment_->dropDatabase(&st);
-        attachment_ = nullptr;
-    } catch (const FbException& e) {
-        raise(e);
-    }
+        attachment_.end([&](IAttachment* a) { a->dropDatabase(&st); });
+    });
 }
 
-ITransaction* FbConnection::startTransaction(bool readOnly)
+FbRef<ITransaction> FbConnection::startTransaction(bool readOnly)
 {
     open();
     Status st;
-    IXpbBuilder* tpb = master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
+    FbRef<IXpbBuilder> tpb(master()->getUtilInterface()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0));
     tpb->insertTag(&st, isc_tpb_read_committed);
     tpb->insertTag(&st, isc_tpb_rec_version);
     tpb->insertTag(&st, lockWait_ ? isc_tpb_wait : isc_tpb_nowait);
     tpb->insertTag(&st, readOnly ? isc_tpb_read : isc_tpb_write);
-    ITransaction* tx = attachment_->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st));
-    tpb->dispose();
-    return tx;
-}
-
-ITransaction* FbConnection::transactionFor(bool readOnly, bool& owned)
-{
-    if (workDepth_ > 0 && !work_)
-        throw lostWork();
-    owned = work_ == nullptr;
-    return owned ? startTransaction(readOnly) : work_;
+    return FbRef<ITransaction>(attachment_->startTransaction(&st, tpb->getBufferLength(&st), tpb->getBuffer(&st)));
 }
 
 void FbConnection::beginWork()
@@ -834,10 +844,7 @@ void FbConnection::beginWork()
         return;
     workDoomed_ = false;
     try {
-        work_ = startTransaction(false);
-    } catch (const FbException& e) {
-        workDepth_ = 0;
-        raise(e);
+        work_ = withServerErrors([&] { return startTransaction(false); });
     } catch (...) {
         workDepth_ = 0;
         throw;
@@ -850,7 +857,7 @@ void FbConnection::commitWork()
         return;
     if (--workDepth_ > 0)
         return;
-    ITransaction* tx = std::exchange(work_, nullptr);
+    FbRef<ITransaction> tx = std::move(work_);
     if (workDoomed_ || !tx) {
         rollbackQuietly(tx);
         throw DbError(QStringLiteral("Uma parte do trabalho falhou; nada foi gravado."), 0);
@@ -859,13 +866,13 @@ void FbConnection::commitWork()
     callwatch::Busy watched(this);
     try {
         Status st;
-        tx->commit(&st);
+        tx.end([&](ITransaction* t) { t->commit(&st); });
     } catch (const FbException& e) {
         rollbackQuietly(tx);
         ServerError error = errorOf(e);
         if (dberror::connectionLost(error)) {
             error.setOutcomeUnknown();
-            dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_);
+            dropDeadAttachment();
         }
         throw error;
     }
@@ -879,131 +886,78 @@ void FbConnection::rollbackWork()
         workDoomed_ = true;
         return;
     }
-    rollbackQuietly(std::exchange(work_, nullptr));
+    rollbackQuietly(work_);
 }
 
-IStatement* FbConnection::prepared(ITransaction* tx, const QString& sql)
+FbRef<IStatement> FbConnection::prepared(ITransaction* tx, const QString& sql)
 {
-    if (IStatement* s = statements_.value(sql))
-        return s;
+    if (const auto cached = statements_.find(sql); cached != statements_.end())
+        return FbRef<IStatement>::shared(cached->second.get());
     Status st;
     const QByteArray text = win1252::encode(sql);
-    IStatement* s = attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
-                                         IStatement::PREPARE_PREFETCH_METADATA);
-    const unsigned type = s->getType(&st);
-    if (type == isc_info_sql_stmt_ddl)
-        return s; // caller frees it
-    if (statements_.size() >= kStatementCacheLimit) {
-        for (IStatement* old : std::as_const(statements_))
-            old->free(&st);
-        statements_.clear();
-    }
-    statements_.insert(sql, s);
-    return s;
+    FbRef<IStatement> s(attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
+                                             IStatement::PREPARE_PREFETCH_METADATA));
+    if (s->getType(&st) == isc_info_sql_stmt_ddl)
+        return s;
+    if (statements_.size() >= kStatementCacheLimit)
+        freeStatements();
+    return FbRef<IStatement>::shared(statements_.emplace(sql, std::move(s)).first->second.get());
 }
 
 unsigned FbConnection::execute(const QString& sql, const Values& params)
 {
     dbactivity::statementSent(sql);
-    const auto once = [&]() -> unsigned {
-        ITransaction* tx = nullptr;
-        bool owned = false;
-        try {
-            tx = transactionFor(false, owned);
+    return reconnecting([&] {
+        return withServerErrors([&] {
+            CallTransaction tx(*this, false);
             Status st;
-            IStatement* s = prepared(tx, sql);
-            const bool cached = statements_.contains(sql);
-            InputMessage in(attachment_, tx, s, params);
-            s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+            FbRef<IStatement> s = prepared(tx.get(), sql);
+            InputMessage in(attachment_.get(), tx.get(), s.get(), params);
+            s->execute(&st, tx.get(), in.meta(), in.data(), nullptr, nullptr);
             const auto affected = unsigned(s->getAffectedRecords(&st));
-            if (!cached)
-                s->free(&st);
-            if (owned)
-                commitOwn(std::exchange(tx, nullptr));
+            tx.commit();
             return affected;
-        } catch (const FbException& e) {
-            if (owned)
-                rollbackQuietly(tx);
-            raise(e);
-        } catch (...) {
-            if (owned)
-                rollbackQuietly(tx);
-            throw;
-        }
-    };
-    return reconnecting(
-        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+        });
+    });
 }
 
 void FbConnection::executeMany(const QString& sql, const std::vector<Values>& rows)
 {
     dbactivity::statementSent(sql);
-    const auto once = [&]() -> int {
-        ITransaction* tx = nullptr;
-        bool owned = false;
-        try {
-            tx = transactionFor(false, owned);
+    reconnecting([&] {
+        withServerErrors([&] {
+            CallTransaction tx(*this, false);
             Status st;
-            IStatement* s = prepared(tx, sql);
+            FbRef<IStatement> s = prepared(tx.get(), sql);
             for (const Values& params : rows) {
-                InputMessage in(attachment_, tx, s, params);
-                s->execute(&st, tx, in.meta(), in.data(), nullptr, nullptr);
+                InputMessage in(attachment_.get(), tx.get(), s.get(), params);
+                s->execute(&st, tx.get(), in.meta(), in.data(), nullptr, nullptr);
             }
-            if (!statements_.contains(sql))
-                s->free(&st);
-            if (owned)
-                commitOwn(std::exchange(tx, nullptr));
-        } catch (const FbException& e) {
-            if (owned)
-                rollbackQuietly(tx);
-            raise(e);
-        } catch (...) {
-            if (owned)
-                rollbackQuietly(tx);
-            throw;
-        }
-        return 0;
-    };
-    reconnecting(
-        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+            tx.commit();
+        });
+    });
 }
 
 std::unique_ptr<FbCursor> FbConnection::openCursor(const QString& sql, const Values& params)
 {
     dbactivity::statementSent(sql);
-    const auto once = [&]() -> std::unique_ptr<FbCursor> {
-        ITransaction* tx = nullptr;
-        IStatement* s = nullptr;
-        bool owned = false;
-        try {
-            tx = transactionFor(true, owned);
+    return reconnecting([&] {
+        return withServerErrors([&] {
+            CallTransaction tx(*this, true);
             Status st;
             // A cursor gets a statement of its own: two cursors may run the same text at once.
             const QByteArray text = win1252::encode(sql);
-            s = attachment_->prepare(&st, tx, unsigned(text.size()), text.constData(), kDialect,
-                                     IStatement::PREPARE_PREFETCH_METADATA);
-            IMessageMetadata* out = s->getOutputMetadata(&st);
-            RowLayout layout = layoutOf(out);
-            InputMessage in(attachment_, tx, s, params);
-            IResultSet* rs = s->openCursor(&st, tx, in.meta(), in.data(), out, 0);
-            return std::unique_ptr<FbCursor>(
-                new FbCursor(*this, tx, owned, s, rs, out, std::move(layout), sql, params));
-        } catch (const FbException& e) {
-            if (s)
-                s->release();
-            if (owned)
-                rollbackQuietly(tx);
-            raise(e);
-        } catch (...) {
-            if (s)
-                s->release();
-            if (owned)
-                rollbackQuietly(tx);
-            throw;
-        }
-    };
-    return reconnecting(
-        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+            FbRef<IStatement> s(attachment_->prepare(&st, tx.get(), unsigned(text.size()), text.constData(), kDialect,
+                                                     IStatement::PREPARE_PREFETCH_METADATA));
+            FbRef<IMessageMetadata> out(s->getOutputMetadata(&st));
+            RowLayout layout = layoutOf(out.get());
+            InputMessage in(attachment_.get(), tx.get(), s.get(), params);
+            FbRef<IResultSet> rs(s->openCursor(&st, tx.get(), in.meta(), in.data(), out.get(), 0));
+            const bool owned = tx.owned();
+            return std::unique_ptr<FbCursor>(new FbCursor(*this, tx.handOver(), owned, std::move(s), std::move(out),
+                                                          std::move(rs), std::move(layout), sql, params));
+        });
+    });
 }
 
 std::unique_ptr<FbCursor> FbConnection::reopen(const FbCursor& lost)
@@ -1014,7 +968,6 @@ std::unique_ptr<FbCursor> FbConnection::reopen(const FbCursor& lost)
     return cursor;
 }
 
-// A statement with "returning" writes: its answer lost during the commit, it is not run again.
 Values FbConnection::executeRow(const QString& sql, const Values& params)
 {
     auto cursor = openCursor(sql, params);
@@ -1022,37 +975,21 @@ Values FbConnection::executeRow(const QString& sql, const Values& params)
     if (cursor->fetch())
         for (int i = 0; i < cursor->layout().count(); ++i)
             row.push_back(cursor->value(i));
-    try {
-        cursor->close();
-    } catch (ServerError& e) {
-        if (dberror::connectionLost(e))
-            e.setOutcomeUnknown();
-        throw;
-    }
+    cursor->close();
     return row;
 }
 
 RowLayout FbConnection::describe(const QString& sql)
 {
-    const auto once = [&]() -> RowLayout {
-        ITransaction* tx = nullptr;
-        bool owned = false;
-        try {
-            tx = transactionFor(true, owned);
+    return reconnecting([&] {
+        return withServerErrors([&] {
+            CallTransaction tx(*this, true);
             Status st;
-            IStatement* s = prepared(tx, sql);
-            IMessageMetadata* out = s->getOutputMetadata(&st);
-            RowLayout layout = layoutOf(out);
-            out->release();
-            if (owned)
-                tx->commit(&st);
+            FbRef<IStatement> s = prepared(tx.get(), sql);
+            FbRef<IMessageMetadata> out(s->getOutputMetadata(&st));
+            RowLayout layout = layoutOf(out.get());
+            tx.commit();
             return layout;
-        } catch (const FbException& e) {
-            if (owned)
-                rollbackQuietly(tx);
-            raise(e);
-        }
-    };
-    return reconnecting(
-        this, once, [this] { dropDeadAttachment(this, attachment_, statements_, work_, workDoomed_); }, workDepth_);
+        });
+    });
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "data/FbRef.h"
 #include "data/RowLayout.h"
 #include "data/Value.h"
 
-#include <QHash>
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace Firebird {
@@ -15,6 +16,7 @@ class ITransaction;
 class IStatement;
 class IResultSet;
 class IMessageMetadata;
+class IStatus;
 } // namespace Firebird
 
 class FbConnection;
@@ -32,7 +34,9 @@ public:
     // Fetches the next row into `row()`; false once the rows are exhausted (the cursor then closes)
     // or the connection was lost (see `lost`).
     bool fetch();
-    bool isOpen() const { return resultSet_ != nullptr; }
+    // The same, fetching the row straight into `message` (of the layout's message length) instead.
+    bool fetchInto(unsigned char* message);
+    bool isOpen() const { return bool(resultSet_); }
     // The connection went away before the rows were exhausted: the rest were never fetched.
     // `FbConnection::reopen` reads on from where this cursor stopped.
     bool lost() const { return lost_; }
@@ -49,17 +53,21 @@ public:
 
 private:
     friend class FbConnection;
-    FbCursor(FbConnection& connection, Firebird::ITransaction* transaction, bool ownsTransaction,
-             Firebird::IStatement* statement, Firebird::IResultSet* resultSet, Firebird::IMessageMetadata* metadata,
-             RowLayout layout, QString sql, Values params);
-    void forgetHandles();
+    FbCursor(FbConnection& connection, FbRef<Firebird::ITransaction> transaction, bool ownsTransaction,
+             FbRef<Firebird::IStatement> statement, FbRef<Firebird::IMessageMetadata> metadata,
+             FbRef<Firebird::IResultSet> resultSet, RowLayout layout, QString sql, Values params);
+    // The attachment went away (`lost`) or was closed: the handles are given back on this side
+    // only, and the rows not fetched yet are gone with them.
+    void releaseHandles(bool lost);
 
-    FbConnection& connection_;
-    Firebird::ITransaction* transaction_;
-    bool ownsTransaction_; // false inside a unit of work: the unit commits
-    Firebird::IStatement* statement_;
-    Firebird::IResultSet* resultSet_;
-    Firebird::IMessageMetadata* metadata_;
+    FbConnection* connection_; // null once the connection is destroyed
+    // Its own transaction, or a reference to the unit of work's (the unit commits that one).
+    FbRef<Firebird::ITransaction> transaction_;
+    bool ownsTransaction_;
+    FbRef<Firebird::IStatement> statement_;
+    FbRef<Firebird::IMessageMetadata> metadata_;
+    FbRef<Firebird::IResultSet> resultSet_;
+    FbRef<Firebird::IStatus> status_; // for the fetches
     RowLayout layout_;
     std::vector<unsigned char> buffer_;
     QString sql_;
@@ -93,7 +101,7 @@ public:
 
     // Attaches when not attached yet; throws DbError with the server's text.
     void open();
-    bool isOpen() const { return attachment_ != nullptr; }
+    bool isOpen() const { return bool(attachment_); }
     void close();
     // Deletes the database this connection names (attaching first); undoes a creation that failed.
     void dropDatabase();
@@ -109,7 +117,9 @@ public:
     // Runs one statement for each set of parameters, all in one transaction committed at the end
     // (bulk loading); nothing is kept when one of them fails.
     void executeMany(const QString& sql, const std::vector<Values>& rows);
-    // Runs a statement of one result row (aggregates, "returning") and commits it.
+    // Reads the first row of a SELECT (an aggregate, a look-up by key): the values of its columns,
+    // or none when it gives no row; the rows after the first are not read. Like every cursor it
+    // runs in a read-only transaction of its own, or in the unit of work's.
     Values executeRow(const QString& sql, const Values& params = {});
     // Opens a cursor over a SELECT.
     std::unique_ptr<FbCursor> openCursor(const QString& sql, const Values& params = {});
@@ -148,17 +158,25 @@ public:
 
 private:
     friend class FbCursor;
-    Firebird::IStatement* prepared(Firebird::ITransaction* tx, const QString& sql);
-    Firebird::ITransaction* startTransaction(bool readOnly);
-    // The unit of work's transaction, or a new one of its own (`owned` tells which).
-    Firebird::ITransaction* transactionFor(bool readOnly, bool& owned);
+    class CallTransaction;
+
+    // The statement prepared for `sql`: kept for the next call with the same text, except a
+    // definition statement, which is this call's alone.
+    FbRef<Firebird::IStatement> prepared(Firebird::ITransaction* tx, const QString& sql);
+    FbRef<Firebird::ITransaction> startTransaction(bool readOnly);
     void freeStatements();
+    // Gives back the handles of the open cursors (see FbCursor::releaseHandles).
+    void releaseCursors(bool lost);
+    // Drops an attachment the server no longer knows.
+    void dropDeadAttachment();
+    template <typename Call> auto reconnecting(Call call);
 
     Params params_;
     QString role_;
-    Firebird::IAttachment* attachment_ = nullptr;
-    QHash<QString, Firebird::IStatement*> statements_;
-    Firebird::ITransaction* work_ = nullptr;
+    FbRef<Firebird::IAttachment> attachment_;
+    std::unordered_map<QString, FbRef<Firebird::IStatement>> statements_;
+    FbRef<Firebird::ITransaction> work_;
+    std::vector<FbCursor*> cursors_; // the open cursors, which stop when the attachment goes
     int workDepth_ = 0;
     bool workDoomed_ = false;
     bool lockWait_ = true;

@@ -106,12 +106,16 @@ void RowStore::addBlock()
     nextBlockBytes_ = std::min(bytes * 2, kLargestBlockBytes);
 }
 
-const unsigned char* RowStore::keep(const unsigned char* message)
+unsigned char* RowStore::nextSlot()
 {
     if (usedInLast_ == rowsInLast_)
         addBlock();
-    unsigned char* slot = blocks_.back().get() + usedInLast_ * length_;
-    std::memcpy(slot, message, length_);
+    return blocks_.back().get() + usedInLast_ * length_;
+}
+
+const unsigned char* RowStore::keepNext()
+{
+    unsigned char* slot = nextSlot();
     ++usedInLast_;
     return slot;
 }

@@ -60,8 +60,10 @@ public:
     RowStore(const RowStore&) = delete;
     RowStore& operator=(const RowStore&) = delete;
 
-    // Copies a fetched message and returns where it is kept (valid until `reset`).
-    const unsigned char* keep(const unsigned char* message);
+    // Where the next message will be kept: a message fetched straight into it is kept by
+    // `keepNext`, which returns where it is (valid until `reset`).
+    unsigned char* nextSlot();
+    const unsigned char* keepNext();
     void reset(std::size_t messageLength);
     std::size_t bytesHeld() const;
 

@@ -269,6 +269,72 @@ private slots:
         QCOMPARE(std::get<qint64>(b->value(0)), 5);
     }
 
+    // A call that fails halfway gives back what it took: none of its transactions stays open.
+    void failedCallLeavesNoTransactionOpen_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("describe, column of an unknown type") << "describe"
+                                                             << "select X from A";
+        QTest::newRow("cursor, column of an unknown type") << "cursor"
+                                                           << "select X from A";
+        QTest::newRow("cursor, parameter missing") << "cursor"
+                                                   << "select K from A where K = ?";
+        QTest::newRow("statement, parameter missing") << "execute"
+                                                      << "delete from A where K = ?";
+        QTest::newRow("statement refused") << "execute"
+                                           << "insert into A (K) values ('x')";
+    }
+    void failedCallLeavesNoTransactionOpen()
+    {
+        QFETCH(QString, call);
+        QFETCH(QString, sql);
+        conn().execute(QStringLiteral("create table A (K integer, X integer[3])"));
+        try {
+            if (call == QLatin1String("describe"))
+                conn().describe(sql);
+            else if (call == QLatin1String("cursor"))
+                conn().openCursor(sql);
+            else
+                conn().execute(sql);
+            QFAIL("the call did not fail");
+        } catch (const DbError&) {
+        }
+        // Only the transaction of the count itself.
+        QCOMPARE(single<qint64>(QStringLiteral("select count(*) from MON$TRANSACTIONS "
+                                               "where MON$ATTACHMENT_ID = current_connection")),
+                 1);
+    }
+
+    // A cursor read in a unit of work that has ended reads nothing more through its transaction.
+    void cursorOutlivingItsUnitOfWorkReadsNoMore()
+    {
+        conn().execute(QStringLiteral("insert into T (K, REQ, B) values (1, 'x', ?)"), {QByteArray("abc")});
+        std::unique_ptr<FbCursor> cursor;
+        {
+            UnitOfWork work(conn());
+            cursor = conn().openCursor(QStringLiteral("select B from T"));
+            QVERIFY(cursor->fetch());
+            QCOMPARE(cursor->blob(0), QByteArray("abc"));
+            work.commit();
+        }
+        QVERIFY_THROWS_EXCEPTION(DbError, cursor->blob(0));
+    }
+
+    // A cursor left open when its connection goes stops there.
+    void cursorOutlivingItsConnectionStops()
+    {
+        conn().execute(QStringLiteral("insert into T (K, REQ) values (1, 'x')"));
+        conn().execute(QStringLiteral("insert into T (K, REQ) values (2, 'x')"));
+        auto other = std::make_unique<FbConnection>(conn().params());
+        conn().close(); // the embedded engine opens a file for one connection at a time
+        auto cursor = other->openCursor(QStringLiteral("select K from T"));
+        QVERIFY(cursor->fetch());
+        other.reset();
+        QVERIFY(!cursor->fetch());
+        QVERIFY(!cursor->isOpen());
+    }
+
     void missingDatabaseNamesItself()
     {
         FbConnection c({db->productFolder() + QStringLiteral("/nada.bd"), QStringLiteral("SYSDBA"), {}});
