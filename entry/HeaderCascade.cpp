@@ -1,9 +1,9 @@
 #include "entry/HeaderCascade.h"
 
 #include "data/Formats.h"
+#include "data/SqlCommand.h"
 #include "data/SqlText.h"
 #include "payments/PayableDescription.h"
-#include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 
 #include <optional>
@@ -88,7 +88,7 @@ void deleteItemsWithEmptyColumn(CachedDataset& copy, HeaderColumn changed, const
 // Every item carrying the old key, whatever its product (an NF-e item whose product was not
 // recognised has none), receives the new value; each is written on its own, and one that cannot
 // be changed is left as it was.
-void moveItemsToNewKey(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+void moveItemsToNewKey(const EntryData& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
                        const QString& newSupplierCode, const QString& order)
 {
     const auto carriesOldKey = carriesKeyCondition(old);
@@ -164,7 +164,7 @@ bool payablesTakenOver(SqlCommand& query, const QString& description)
     return count && *count > 0;
 }
 
-void movePaymentsToNewKey(TDM& dm, const PayableKeys& keys)
+void movePaymentsToNewKey(const EntryData& dm, const PayableKeys& keys)
 {
     dm.execute(QStringLiteral("update PAGDIVER set NFISCAL = ") + sql::quoted(keys.newNumber) +
                QStringLiteral(", FORNECEDOR = ") + sql::quoted(keys.newSupplier) + QStringLiteral(" where NFISCAL = ") +
@@ -175,7 +175,7 @@ void movePaymentsToNewKey(TDM& dm, const PayableKeys& keys)
 }
 
 // The header goes back to the values its items carry.
-void restoreHeader(TDM& dm, HeaderColumn changed, const HeaderKey& old)
+void restoreHeader(const EntryData& dm, HeaderColumn changed, const HeaderKey& old)
 {
     CachedDataset& nf = dm.NFiscal;
     if (nf.state() != CachedDataset::State::Edit && nf.state() != CachedDataset::State::Insert)
@@ -188,7 +188,13 @@ void restoreHeader(TDM& dm, HeaderColumn changed, const HeaderKey& old)
     }
 }
 
-qint64 currentInvoiceCode(TDM& dm)
+// The cascade's own command: what it reads leaves the shared `SQLQuery1` as it stands.
+SqlCommand cascadeCommand(const EntryData& dm)
+{
+    return {QStringLiteral("HeaderCascade"), dm.SQLConnection1};
+}
+
+qint64 currentInvoiceCode(const EntryData& dm)
 {
     const CachedDataset& nf = dm.NFiscal;
     return nf.isOpen() && !nf.isEmpty() ? nf.asInteger(QStringLiteral("CODIGO")) : 0;
@@ -197,14 +203,15 @@ qint64 currentInvoiceCode(TDM& dm)
 // The payables and instalments found by the old number and supplier name are this invoice's
 // only when no other invoice has that number and name: another invoice's are never blocked on,
 // nor moved.
-bool ownsPayablesOf(TDM& dm, const HeaderKey& old)
+bool ownsPayablesOf(const EntryData& dm, const HeaderKey& old)
 {
-    return !InvoiceSharesPayables(dm.SQLQuery1, old.number, old.supplier, currentInvoiceCode(dm));
+    SqlCommand query = cascadeCommand(dm);
+    return !InvoiceSharesPayables(query, old.number, old.supplier, currentInvoiceCode(dm));
 }
 
 // A new number or supplier is refused when another invoice of the supplier carries the number,
 // or when a payable of the invoice has been taken over by the finance module.
-void refuseUnmovableChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+void refuseUnmovableChange(const EntryData& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
                            const QString& newSupplierCode)
 {
     if (changed == HeaderColumn::Date)
@@ -212,10 +219,11 @@ void refuseUnmovableChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, 
     const PayableKeys keys = payableKeys(changed, old, newValue);
     const qint64 ownCode = currentInvoiceCode(dm);
     const QString code = changed == HeaderColumn::Supplier ? newSupplierCode : old.supplierCode;
+    SqlCommand query = cascadeCommand(dm);
     QString refusal;
-    if (InvoiceNumberTaken(dm.SQLQuery1, keys.newNumber, code, keys.newSupplier, ownCode))
+    if (InvoiceNumberTaken(query, keys.newNumber, code, keys.newSupplier, ownCode))
         refusal = InvoiceNumberTakenMessage(keys.newNumber, keys.newSupplier);
-    else if (ownsPayablesOf(dm, old) && payablesTakenOver(dm.SQLQuery1, keys.oldDescription))
+    else if (ownsPayablesOf(dm, old) && payablesTakenOver(query, keys.oldDescription))
         refusal = kPayablesTakenOverMessage;
     if (refusal.isEmpty())
         return;
@@ -223,7 +231,7 @@ void refuseUnmovableChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, 
     throw HeaderChangeRefused(refusal);
 }
 
-void reopenInvoiceItems(TDM& dm)
+void reopenInvoiceItems(const EntryData& dm)
 {
     CachedDataset& items = dm.Compras;
     reopen(items, CurrentInvoiceItemsQuery(dm.NFiscal));
@@ -252,7 +260,7 @@ QString ItemWorkingCopyQuery(const QString& condition, const QString& orderClaus
     return kWorkingCopy + condition + orderClause;
 }
 
-void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+void CascadeHeaderChange(const EntryData& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
                          const QString& cleanUpOrder, const QString& updateOrder, const QString& newSupplierCode)
 {
     CachedDataset& copy = dm.Compras2;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "data/CachedDataset.h"
+#include "entry/EntryData.h"
 
 #include <QString>
 
 class CachedDataset;
-class TDM;
 
 // The header column whose change the items of a recorded invoice follow.
 enum class HeaderColumn { Date, Number, Supplier };
@@ -60,5 +60,5 @@ inline const QString kPayablesTakenOverMessage = QStringLiteral(
 // An item typed but not stored yet is stored first (`StoreTypedItem`), so that it follows too.
 // Afterwards `Compras` is opened again with the items of the current invoice (its query rebuilt
 // from the header's number and supplier code) and put into edit when it holds items.
-void CascadeHeaderChange(TDM& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
+void CascadeHeaderChange(const EntryData& dm, HeaderColumn changed, const HeaderKey& old, const QString& newValue,
                          const QString& cleanUpOrder, const QString& updateOrder, const QString& newSupplierCode = {});

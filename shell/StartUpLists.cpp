@@ -1,9 +1,9 @@
 #include "shell/StartUpLists.h"
 
+#include "data/CachedDataset.h"
 #include "data/DbError.h"
-#include "purchase/DataModule.h"
 
-QStringList StockLocationNames(TDM& dm)
+QStringList StockLocationNames(SessionData dm)
 {
     CachedDataset& tabLab = dm.TabLab;
     tabLab.open();
@@ -14,7 +14,7 @@ QStringList StockLocationNames(TDM& dm)
     return names;
 }
 
-int LastSupplierCodeOf(TDM& dm)
+int LastSupplierCodeOf(SessionData dm)
 {
     CachedDataset& suppliers = dm.Fornecedor;
     suppliers.open();
@@ -29,7 +29,7 @@ int LastSupplierCodeOf(TDM& dm)
     return code;
 }
 
-QStringList PaymentFormEntries(TDM& dm)
+QStringList PaymentFormEntries(SessionData dm)
 {
     CachedDataset& forms = dm.FormasPG;
     forms.open();

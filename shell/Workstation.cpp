@@ -1,9 +1,10 @@
 #include "shell/Workstation.h"
 
 #include "data/AsciiCase.h"
+#include "data/CachedDataset.h"
 #include "data/Formats.h"
+#include "data/SqlCommand.h"
 #include "data/SqlText.h"
-#include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/AccessRights.h"
 
@@ -56,10 +57,9 @@ void markInUse(CachedDataset& estacoes, const QDateTime& now)
 
 } // namespace
 
-QString StockLocationOfStore(TDM& dm, const QString& cnpj)
+QString StockLocationOfStore(SessionData dm, const QString& cnpj)
 {
-    SqlCommand& q = dm.SQLQuery1;
-    q.close();
+    SqlCommand q(QStringLiteral("Workstation"), dm.SQLConnection1);
     q.setText(QStringLiteral("Select LABORATORIO, LOJA from TABLAB where LOJA = ") + sql::quoted(cnpj));
     q.open();
     QString location;
@@ -69,7 +69,7 @@ QString StockLocationOfStore(TDM& dm, const QString& cnpj)
     return location;
 }
 
-WorkstationBinding IdentifyWorkstation(TDM& dm, SessionState& session, const QDateTime& now)
+WorkstationBinding IdentifyWorkstation(SessionData dm, SessionState& session, const QDateTime& now)
 {
     WorkstationBinding binding;
     session.WorkstationCode.clear();

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "shell/SessionData.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
-class TDM;
 struct SessionState;
 
 // The stock location (TABLAB.LABORATORIO) of the store with this CNPJ; empty when it has none.
-QString StockLocationOfStore(TDM& dm, const QString& cnpj);
+QString StockLocationOfStore(SessionData dm, const QString& cnpj);
 
 // What binding the logged-in user to his workstation came to.
 struct WorkstationBinding {
@@ -20,5 +21,5 @@ struct WorkstationBinding {
 // Finds the workstation of `session.CurrentUserName` (letter case not counting), takes its code,
 // store CNPJ and the store's stock location into the session, and marks it in use (EMUSO "S",
 // ATCAIXA with the time of this login).
-WorkstationBinding IdentifyWorkstation(TDM& dm, SessionState& session,
+WorkstationBinding IdentifyWorkstation(SessionData dm, SessionState& session,
                                        const QDateTime& now = QDateTime::currentDateTime());

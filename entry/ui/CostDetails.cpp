@@ -1,7 +1,7 @@
 #include "entry/ui/CostDetails.h"
 
+#include "data/CachedDataset.h"
 #include "entry/ProductCost.h"
-#include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
 #include "widgets/PanelParts.h"
@@ -46,9 +46,9 @@ void CostDetails::buildPanel()
     BotAtuaCustoUnit->setGeometry(8, 70, 183, 28);
 }
 
-void CostDetails::attachDataModule(TDM& dm)
+void CostDetails::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     session_ = &dm.session();
     connect(BotAtuaCustoUnit, &QPushButton::clicked, this, &CostDetails::AtuaCustoUnitClicked);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "entry/EntryData.h"
+
 #include <QFrame>
+
+#include <optional>
 
 class QLabel;
 class QPushButton;
-class TDM;
 struct SessionState;
 
 // The product details of the current item (`PainelDetalhes`): its cost per purchase unit in
@@ -20,7 +23,7 @@ public:
 
     explicit CostDetails(QWidget* parent);
 
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 
     void ShowItemCostPerUnit();
     // The current item's unit price becomes its product's cost; a product not in the catalogue is
@@ -38,7 +41,7 @@ private:
     void AtuaCustoUnitClicked();
     bool hasCurrentItem() const;
 
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     SessionState* session_ = nullptr;
     QLabel* LabelCustoUnit;
     QPushButton* BotAtuaCustoUnit;

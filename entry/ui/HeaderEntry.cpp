@@ -1,8 +1,8 @@
 #include "entry/ui/HeaderEntry.h"
 
+#include "data/CachedDataset.h"
 #include "entry/HeaderCascade.h"
 #include "entry/ui/SupplierLookup.h"
-#include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
@@ -63,7 +63,7 @@ const QString HeaderEntry::kEditModeMessage =
     QStringLiteral("Para alterar os dados deste registro, primeiro\rdê um clique no sétimo botão do Navegador para\r"
                    "colocar o arquivo em modo de edição.");
 
-HeaderEntry::HeaderEntry(TDM& dm, WindowState& window, QWidget* parent) : QWidget(parent), window_(window)
+HeaderEntry::HeaderEntry(const EntryData& dm, WindowState& window, QWidget* parent) : QWidget(parent), window_(window)
 {
     setObjectName(QStringLiteral("headerEntry"));
     setGeometry(kHeaderGeometry);
@@ -97,9 +97,9 @@ void HeaderEntry::buildFields()
     setTabOrder(DBEditNotaFiscal, DBEditForn);
 }
 
-void HeaderEntry::attachDataModule(TDM& dm)
+void HeaderEntry::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     session_ = &dm.session();
     DBNavigator5->setDataSource(&dm.DS_NFiscal);
     for (DBEdit* edit : {DBEditData, DBEdit6, DBEditNotaFiscal, DBEditForn})
@@ -282,7 +282,7 @@ void HeaderEntry::LeaveNumberField()
     }
     session_->InsertingInvoice = false;
     saved.number = number;
-    if (!cascades && number != previousNumber && TellTakenInvoiceNumber(*dm_))
+    if (!cascades && number != previousNumber && TellTakenInvoiceNumber(dm_->dataModule))
         correctNumber();
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <optional>
+#include "entry/EntryData.h"
 
 #include <QWidget>
+
+#include <optional>
 
 class CachedDataset;
 class DBEdit;
 class DBNavigator;
 class SupplierLookup;
-class TDM;
 class WindowState;
 struct SessionState;
 
@@ -28,7 +29,7 @@ public:
 
     // The header stands at the top of the work area `parent`, bound to the invoice of `dm`; the
     // supplier lookup opens over it.
-    HeaderEntry(TDM& dm, WindowState& window, QWidget* parent);
+    HeaderEntry(const EntryData& dm, WindowState& window, QWidget* parent);
 
     void LeaveDateField();
     void correctNumber();
@@ -57,7 +58,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
     void buildFields();
     void connectFields();
     void CaptureSavedFieldText();
@@ -70,7 +71,7 @@ private:
     bool isHeaderBeingEdited() const;
 
     WindowState& window_;
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     SessionState* session_ = nullptr;
     DBNavigator* DBNavigator5;
     DBEdit* DBEditData;

@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-ItemEntry::ItemEntry(TDM& dm, WindowState& windowState, QWidget* workArea, QWidget* window)
+ItemEntry::ItemEntry(const EntryData& dm, WindowState& windowState, QWidget* workArea, QWidget* window)
     : cost(new CostDetails(workArea)), units(new UnitOptions(windowState, window)),
       products(new ProductOptions(windowState, values, workArea)),
       grid(new ItemGrid(values, *products, *units, *cost, workArea))
@@ -22,7 +22,7 @@ ItemEntry::ItemEntry(TDM& dm, WindowState& windowState, QWidget* workArea, QWidg
     attachDataModule(dm);
 }
 
-void ItemEntry::attachDataModule(TDM& dm)
+void ItemEntry::attachDataModule(const EntryData& dm)
 {
     cost->attachDataModule(dm);
     units->attachDataModule(dm);

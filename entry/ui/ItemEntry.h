@@ -1,12 +1,12 @@
 #pragma once
 
+#include "entry/EntryData.h"
 #include "entry/ItemEntryValues.h"
 
 class CostDetails;
 class ItemGrid;
 class ProductOptions;
 class QWidget;
-class TDM;
 class UnitOptions;
 class WindowState;
 
@@ -17,7 +17,7 @@ class ItemEntry {
 public:
     // The grid, the product details and the product options stand in the work area; the unit
     // options over the whole `window`. Each is bound to the data of `dm`.
-    ItemEntry(TDM& dm, WindowState& windowState, QWidget* workArea, QWidget* window);
+    ItemEntry(const EntryData& dm, WindowState& windowState, QWidget* workArea, QWidget* window);
 
     void ShowItemCostPerUnit();
 
@@ -28,5 +28,5 @@ public:
     ItemGrid* const grid;
 
 private:
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 };

@@ -1,13 +1,13 @@
 #include "entry/ui/ItemGrid.h"
 
 #include "data/AsciiCase.h"
+#include "data/CachedDataset.h"
 #include "data/Formats.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/StockLocation.h"
 #include "entry/ui/CostDetails.h"
 #include "entry/ui/ProductOptions.h"
 #include "entry/ui/UnitOptions.h"
-#include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
@@ -134,9 +134,9 @@ void ItemGrid::buildGrid()
     setFocusProxy(DBGrid1);
 }
 
-void ItemGrid::attachDataModule(TDM& dm)
+void ItemGrid::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     session_ = &dm.session();
     DBGrid* grid = DBGrid1;
     grid->setDataSource(&dm.DS_Compras);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "entry/EntryData.h"
+
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 class CostDetails;
 class DBGrid;
@@ -10,7 +14,6 @@ class QAction;
 class QFrame;
 class QKeyEvent;
 class QMenu;
-class TDM;
 class UnitOptions;
 struct ItemEntryValues;
 struct SessionState;
@@ -40,7 +43,7 @@ public:
     // The grid stands in the work area `parent`, under the header.
     ItemGrid(ItemEntryValues& values, ProductOptions& products, UnitOptions& units, CostDetails& cost, QWidget* parent);
 
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 
     void EnterItemColumn(int column);
     void LeaveItemColumn(int column);
@@ -84,7 +87,7 @@ private:
     ProductOptions& products_;
     UnitOptions& units_;
     CostDetails& cost_;
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     SessionState* session_ = nullptr;
     DBGrid* DBGrid1;
     QFrame* PainelAlertaCusto;

@@ -1,9 +1,9 @@
 #include "entry/ui/ProductOptions.h"
 
+#include "data/CachedDataset.h"
 #include "entry/ItemEntryValues.h"
 #include "entry/SupplyProducts.h"
 #include "entry/ui/KeyLine.h"
-#include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyRoles.h"
@@ -38,9 +38,9 @@ ProductOptions::ProductOptions(WindowState& window, ItemEntryValues& values, QWi
     buildPanel();
 }
 
-void ProductOptions::attachDataModule(TDM& dm)
+void ProductOptions::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     GradeOpCompras->setDataSource(&dm.DS_CompNomes);
     connect(BotEnterComp, &QPushButton::clicked, this, &ProductOptions::TakeProduct);
     connect(BotEscCompras, &QPushButton::clicked, this, &ProductOptions::CloseOptions);

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "entry/EntryData.h"
+
 #include <QFrame>
 
+#include <optional>
 #include <vector>
 
 class DBGrid;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class TDM;
 class WindowState;
 struct ItemEntryValues;
 
@@ -21,7 +23,7 @@ class ProductOptions : public QFrame {
 public:
     ProductOptions(WindowState& window, ItemEntryValues& values, QWidget* parent);
 
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 
     // Takes the product whose DCB code or name was typed, or opens the options panel near the name.
     void FindItemProduct();
@@ -45,7 +47,7 @@ private:
 
     WindowState& window_;
     ItemEntryValues& values_;
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     DBGrid* GradeOpCompras;
     QGroupBox* grp1;
     QPushButton* BotEnterComp;

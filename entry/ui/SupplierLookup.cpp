@@ -1,9 +1,9 @@
 #include "entry/ui/SupplierLookup.h"
 
+#include "data/CachedDataset.h"
 #include "entry/HeaderCascade.h"
 #include "entry/ui/KeyLine.h"
 #include "entry/ui/SupplierRegistration.h"
-#include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
@@ -47,9 +47,9 @@ SupplierLookup::SupplierLookup(WindowState& window, DBEdit& supplierField, QWidg
     registration_ = new SupplierRegistration(this);
 }
 
-void SupplierLookup::attachDataModule(TDM& dm)
+void SupplierLookup::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     session_ = &dm.session();
     GradeClientes->setDataSource(&dm.DS_Fornecedor);
     registration_->attachDataModule(dm);
@@ -125,7 +125,7 @@ void SupplierLookup::openSupplierList()
 {
     CachedDataset& suppliers = dm_->Fornecedor;
     suppliers.close();
-    suppliers.setCommandText(TDM::standingQuery(QStringLiteral("Fornecedor")));
+    suppliers.setCommandText(EntryData::standingQuery(QStringLiteral("Fornecedor")));
     suppliers.open();
 }
 
@@ -166,7 +166,7 @@ void SupplierLookup::ResolveSupplier()
                             kHeaderKeyOrder, newCode);
         emit itemGridWanted(false);
     }
-    if (!cascades && TellTakenInvoiceNumber(*dm_))
+    if (!cascades && TellTakenInvoiceNumber(dm_->dataModule))
         emit numberTaken();
     session_->InsertingInvoice = false;
     saved.supplier = newName;
@@ -270,7 +270,7 @@ void SupplierLookup::LookupLeft()
                             newName, kCleanUpOrderAfterLookup, kHeaderKeyOrder, newCode);
         emit itemGridWanted(true);
     }
-    if (!cascades && newName != lookupOldName_ && TellTakenInvoiceNumber(*dm_))
+    if (!cascades && newName != lookupOldName_ && TellTakenInvoiceNumber(dm_->dataModule))
         emit numberTaken();
     session_->InsertingInvoice = false;
     session_->SavedFieldText.supplier = newName;

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "entry/EntryData.h"
+
 #include <QFrame>
 #include <QPointer>
 #include <QString>
+
+#include <optional>
 
 class DBEdit;
 class DBGrid;
 class QAbstractButton;
 class QPushButton;
 class SupplierRegistration;
-class TDM;
 class WindowState;
 struct SessionState;
 
@@ -25,7 +28,7 @@ public:
     // `supplierField` is the header's supplier field, where the name is typed and where Esc returns.
     SupplierLookup(WindowState& window, DBEdit& supplierField, QWidget* parent);
 
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 
     void ResolveSupplier();
     void ShowSupplierLookup();
@@ -58,7 +61,7 @@ private:
 
     WindowState& window_;
     DBEdit& supplierField_;
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     SessionState* session_ = nullptr;
     DBGrid* GradeClientes;
     QPushButton* BotCliEnter;

@@ -1,7 +1,7 @@
 #include "entry/ui/SupplierRegistration.h"
 
+#include "data/CachedDataset.h"
 #include "nfe/NameNormalization.h"
-#include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
@@ -47,9 +47,9 @@ SupplierRegistration::SupplierRegistration(QWidget* parent) : QFrame(parent)
     buildPanel();
 }
 
-void SupplierRegistration::attachDataModule(TDM& dm)
+void SupplierRegistration::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     for (DBEdit* edit : {DBEditNomeCliente, DBEdit4, DBEdit5})
         edit->setDataSource(&dm.DS_Fornecedor);
     connectControls();

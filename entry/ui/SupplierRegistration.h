@@ -1,11 +1,14 @@
 #pragma once
 
+#include "entry/EntryData.h"
+
 #include <QFrame>
 #include <QHash>
 
+#include <optional>
+
 class DBEdit;
 class QPushButton;
-class TDM;
 
 // The quick registration of a new supplier from the supplier lookup (`PainelResumoCliente`):
 // trade name, legal name and CNPJ. The names are put into the house style when they are left, and
@@ -26,7 +29,7 @@ public:
     // The registration stands inside the lookup `parent`, over its list.
     explicit SupplierRegistration(QWidget* parent);
 
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 
     // A new supplier, its trade name the one typed into the header.
     void StartSupplierRegistration(const QString& typedName);
@@ -53,7 +56,7 @@ private:
     void hidePanel();
     bool isComplete() const;
 
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     DBEdit* DBEditNomeCliente; // NOMEFANTASIA
     DBEdit* DBEdit4;           // NOME
     DBEdit* DBEdit5;           // CNPJ

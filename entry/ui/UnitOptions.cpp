@@ -1,8 +1,8 @@
 #include "entry/ui/UnitOptions.h"
 
 #include "data/AsciiCase.h"
+#include "data/CachedDataset.h"
 #include "entry/ui/KeyLine.h"
-#include "purchase/DataModule.h"
 #include "purchase/WindowState.h"
 #include "widgets/DBGrid.h"
 #include "widgets/KeyRoles.h"
@@ -29,9 +29,9 @@ UnitOptions::UnitOptions(WindowState& window, QWidget* parent) : QFrame(parent),
     buildPanel();
 }
 
-void UnitOptions::attachDataModule(TDM& dm)
+void UnitOptions::attachDataModule(const EntryData& dm)
 {
-    dm_ = &dm;
+    dm_.emplace(dm);
     GradeOpUnidades->setDataSource(&dm.DS_Unidades);
     connect(BotEnterUnidades, &QPushButton::clicked, this, [this] { TakeUnit(true); });
     connect(BotEscUnidades, &QPushButton::clicked, this, [this] { TakeUnit(false); });

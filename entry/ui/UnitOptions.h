@@ -1,10 +1,13 @@
 #pragma once
 
+#include "entry/EntryData.h"
+
 #include <QFrame>
+
+#include <optional>
 
 class DBGrid;
 class QPushButton;
-class TDM;
 class WindowState;
 
 // The unit typed into an item, checked against the known units (UNIDADES), and the panel
@@ -15,7 +18,7 @@ class UnitOptions : public QFrame {
 public:
     UnitOptions(WindowState& window, QWidget* parent);
 
-    void attachDataModule(TDM& dm);
+    void attachDataModule(const EntryData& dm);
 
     // Stores the item's unit in lower case; a unit not in UNIDADES opens the panel on the nearest one.
     void CheckItemUnit();
@@ -34,7 +37,7 @@ private:
     void TakeUnit(bool backToItemGrid);
 
     WindowState& window_;
-    TDM* dm_ = nullptr;
+    std::optional<EntryData> dm_;
     DBGrid* GradeOpUnidades;
     QPushButton* BotEnterUnidades;
     QPushButton* BotEscUnidades;

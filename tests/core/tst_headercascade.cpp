@@ -154,6 +154,23 @@ private slots:
         QCOMPARE(all.last(), QStringLiteral("10|15/01/2024|100|Beta|0005"));
     }
 
+    // The cascade's checks read with a command of their own: a walk over the shared `SQLQuery1`
+    // stays open and on its row.
+    void sharedCommandKeepsItsWalk()
+    {
+        SqlCommand& walk = dm->SQLQuery1;
+        walk.setText(QStringLiteral("select CODCOMPRA from COMPRAS order by CODCOMPRA"));
+        walk.open();
+        walk.next();
+        CascadeHeaderChange(*dm, HeaderColumn::Number, {"15/01/2024", "100", "ACME", "0001"}, "101", kHeaderKeyOrder,
+                            kHeaderKeyOrder);
+        QVERIFY(walk.isOpen());
+        QCOMPARE(walk.asInteger(QStringLiteral("CODCOMPRA")), 2);
+        walk.next();
+        QCOMPARE(walk.asInteger(QStringLiteral("CODCOMPRA")), 3);
+        walk.close();
+    }
+
 private:
     void addInstalment(int code, const char* number)
     {

@@ -54,6 +54,34 @@ private slots:
         QCOMPARE(binding.messages.isEmpty(), found);
         QCOMPARE(users::hasWorkstation(db.connection(), typed), found);
     }
+
+    // The store's stock location is read with a command of its own: a walk over the shared
+    // `SQLQuery1` stays open and on its row.
+    void sharedCommandKeepsItsWalk()
+    {
+        TestDatabase db;
+        db.connection().execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO, CNPJ) values "
+                                               "('07', 'C:\\KORVANIS\\INTERFAC07\\KORVANIS.BD', 'MARIA', "
+                                               "'11222333444455')"));
+        db.connection().execute(
+            QStringLiteral("insert into TABLAB (LABORATORIO, LOJA) values ('CENTRO', '11222333444455')"));
+        db.connection().execute(QStringLiteral("insert into TABLAB (LABORATORIO, LOJA) values ('FILIAL', NULL)"));
+        SessionState session;
+        const auto module = testdm::open(db, session);
+        TDM& dm = *module;
+        session.CurrentUserName = QStringLiteral("MARIA");
+        SqlCommand& walk = dm.SQLQuery1;
+        walk.setText(QStringLiteral("select LABORATORIO from TABLAB order by LABORATORIO"));
+        walk.open();
+
+        IdentifyWorkstation(dm, session);
+        QCOMPARE(session.DefaultStockLocation, QStringLiteral("CENTRO"));
+        QVERIFY(walk.isOpen());
+        QCOMPARE(walk.asText(QStringLiteral("LABORATORIO")), QStringLiteral("CENTRO"));
+        walk.next();
+        QCOMPARE(walk.asText(QStringLiteral("LABORATORIO")), QStringLiteral("FILIAL"));
+        walk.close();
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWorkstationLogin)
