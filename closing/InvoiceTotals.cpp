@@ -1,8 +1,8 @@
 #include "closing/InvoiceTotals.h"
 
+#include "data/CachedDataset.h"
 #include "data/FieldValue.h"
 #include "data/SqlText.h"
-#include "purchase/DataModule.h"
 
 namespace {
 
@@ -22,10 +22,10 @@ void postCurrentItemIgnoringFailure(CachedDataset& items)
     }
 }
 
-Decimal itemsTotal(TDM& dm)
+Decimal itemsTotal(const ClosingData& dm)
 {
     const CachedDataset& nf = dm.NFiscal;
-    return field::toDecimal(dm.SQLQuery1.single(
+    return field::toDecimal(dm.command().single(
         QStringLiteral("select SUM(SALDO) AS TOTAL from COMPRAS where NOTAFISCAL = ") +
             sql::quoted(nf.asText(QStringLiteral("NOTAFISCAL"))) + QStringLiteral(" and CODIGOFORNECEDOR = ") +
             sql::quoted(nf.asText(QStringLiteral("CODIGOFORNECEDOR"))),
@@ -34,7 +34,7 @@ Decimal itemsTotal(TDM& dm)
 
 } // namespace
 
-InvoiceTotals ComputeInvoiceTotals(TDM& dm)
+InvoiceTotals ComputeInvoiceTotals(ClosingData dm)
 {
     const CachedDataset& nf = dm.NFiscal;
     InvoiceTotals t;
@@ -49,7 +49,7 @@ InvoiceTotals ComputeInvoiceTotals(TDM& dm)
     return t;
 }
 
-InvoiceTotals RecalcInvoiceTotals(TDM& dm)
+InvoiceTotals RecalcInvoiceTotals(ClosingData dm)
 {
     CachedDataset& nf = dm.NFiscal;
     CachedDataset& items = dm.Compras;

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "closing/ClosingData.h"
 #include "data/Decimal.h"
 
 #include <QList>
-
-class TDM;
 
 // The money figures of the current invoice: the items total (the sum of the items' line totals,
 // SALDO, of the invoice's number and supplier code), the expenses added to it (freight,
@@ -20,13 +19,13 @@ struct InvoiceTotals {
 
 // The totals of the current invoice as they stand in the database and in the invoice's row,
 // without writing anything; all zero without a current invoice.
-InvoiceTotals ComputeInvoiceTotals(TDM& dm);
+InvoiceTotals ComputeInvoiceTotals(ClosingData dm);
 
 // Recomputes and stores VALBRUTO and VALLIQUIDO of the current invoice, exactly and at the
 // columns' two decimals: posts the current item first (a failure there is ignored and the stored
 // items count), posts the invoice with its rules, then leaves the invoice, and the current item
 // when there is one, in edit. Nothing happens without a current invoice.
-InvoiceTotals RecalcInvoiceTotals(TDM& dm);
+InvoiceTotals RecalcInvoiceTotals(ClosingData dm);
 
 // What was just done when the totals are recomputed: a field of the tax panel left (freight,
 // insurance, IRRF, other expenses, IPI value, ICMS withheld, discount), the discount of the work

@@ -2,6 +2,7 @@
 
 #include "closing/InvoiceTotals.h"
 #include "closing/StockEntryLog.h"
+#include "data/CachedDataset.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
 #include "data/ServerError.h"
@@ -10,7 +11,6 @@
 #include "db/ColumnLists.h"
 #include "entry/UnitConversion.h"
 #include "platform/TextFiles.h"
-#include "purchase/DataModule.h"
 #include "purchase/DatasetRules.h"
 #include "purchase/PostsKeptInCache.h"
 
@@ -67,7 +67,7 @@ void reopen(CachedDataset& ds, const QString& sql)
 // its row, which no change of the invoice's date, number or supplier touches. Movements written by
 // earlier versions carry that key too (with the date, lot, supplier and name the item had then), so
 // they are found the same way.
-bool hasMovement(TDM& dm, const StockItem& item)
+bool hasMovement(const ClosingData& dm, const StockItem& item)
 {
     return !dm.SQLConnection1
                 .executeRow(QStringLiteral("select first 1 CODMOVEST from MOVEST where ESTACAO = ") +
@@ -76,7 +76,7 @@ bool hasMovement(TDM& dm, const StockItem& item)
 }
 
 // By its code, else by its name; the row must carry exactly the code or the name looked for.
-std::optional<Product> findProduct(TDM& dm, const StockItem& item)
+std::optional<Product> findProduct(const ClosingData& dm, const StockItem& item)
 {
     FbConnection& c = dm.SQLConnection1;
     Values row = c.executeRow(kProductColumns + QStringLiteral("where CODIGO = ") + q(item.productCode));
@@ -89,7 +89,7 @@ std::optional<Product> findProduct(TDM& dm, const StockItem& item)
 }
 
 // The last movement key; 0 for an empty table or when it cannot be read.
-qint64 lastMovementKey(TDM& dm)
+qint64 lastMovementKey(const ClosingData& dm)
 {
     CachedDataset& movements = dm.Movest;
     qint64 last = 0;
@@ -109,7 +109,8 @@ qint64 lastMovementKey(TDM& dm)
 // take it first), through the movements of the closing kept open: no movement is read. It is marked
 // as counted in both balances at once: the lot is raised in the same unit of work, so nobody sees
 // one without the other.
-void writeMovement(TDM& dm, const StockItem& item, const Product& product, const Decimal& quantity, MovementKeys& keys)
+void writeMovement(const ClosingData& dm, const StockItem& item, const Product& product, const Decimal& quantity,
+                   MovementKeys& keys)
 {
     CachedDataset& m = dm.Movest;
     if (keys.last < 0)
@@ -150,7 +151,7 @@ struct LotProduct {
     QString group;
 };
 
-LotProduct lotProductOf(TDM& dm, const StockItem& item, const Product& product)
+LotProduct lotProductOf(const ClosingData& dm, const StockItem& item, const Product& product)
 {
     const QString name = item.storedName();
     const Values row = dm.SQLConnection1.executeRow(kProductColumns +
@@ -170,7 +171,7 @@ QString lotCondition(const StockItem& item)
 
 // Adds the quantity to the balances the database holds now, not to the ones read a moment ago:
 // another workstation may be entering the same lot at the same time.
-void addToLotBalances(TDM& dm, const StockItem& item, const Decimal& quantity)
+void addToLotBalances(const ClosingData& dm, const StockItem& item, const Decimal& quantity)
 {
     dm.SQLConnection1.execute(QStringLiteral("update ESTLOTE set SALDOPREVISTO = coalesce(SALDOPREVISTO, 0) + ?, "
                                              "SALDOCORRENTE = coalesce(SALDOCORRENTE, 0) + ?") +
@@ -180,7 +181,7 @@ void addToLotBalances(TDM& dm, const StockItem& item, const Decimal& quantity)
 
 // Raises the lot by the quantity, creating it first when it does not exist yet; true when it
 // was created.
-bool raiseLot(TDM& dm, const StockItem& item, const Product& product, const LotProduct& lotProduct,
+bool raiseLot(const ClosingData& dm, const StockItem& item, const Product& product, const LotProduct& lotProduct,
               const Decimal& quantity)
 {
     CachedDataset& lots = dm.EstLote;
@@ -277,14 +278,13 @@ QString StockItem::storedName() const
     return productName.left(kStoredNameWidth);
 }
 
-std::vector<StockItem> InvoiceStockItems(TDM& dm)
+std::vector<StockItem> InvoiceStockItems(ClosingData dm)
 {
     const CachedDataset& nf = dm.NFiscal;
-    SqlCommand& query = dm.SQLQuery1;
+    SqlCommand query = dm.command();
     std::vector<StockItem> items;
     if (!nf.isOpen() || nf.isEmpty())
         return items;
-    query.close();
     query.setText(
         InvoiceItemsQuery(nf.asText(QStringLiteral("NOTAFISCAL")), nf.asText(QStringLiteral("CODIGOFORNECEDOR"))) +
         QStringLiteral(" order by DATA, NOTAFISCAL, FORNECEDOR, RESPONSAVEL"));
@@ -308,7 +308,7 @@ Decimal StockQuantity(const Decimal& quantity, const QString& stockUnit, const Q
     return quantity.shifted(exponent).rescaled(kStockScale);
 }
 
-StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now,
+StockEntryOutcome EnterItemIntoStock(ClosingData dm, const StockItem& item, QStringList& logLines, const QDateTime& now,
                                      MovementKeys& keys)
 {
     if (hasMovement(dm, item))
@@ -338,7 +338,7 @@ StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList
 
 namespace {
 
-void postPendingItem(TDM& dm)
+void postPendingItem(const ClosingData& dm)
 {
     if (dm.Compras.isOpen() &&
         (dm.Compras.state() == CachedDataset::State::Edit || dm.Compras.state() == CachedDataset::State::Insert))
@@ -374,7 +374,7 @@ void count(StockClosing& result, const StockItem& item, StockEntryOutcome outcom
 }
 
 // Enters every item of the current invoice inside the caller's unit of work.
-StockClosing enterInvoiceItems(TDM& dm, QStringList& logLines)
+StockClosing enterInvoiceItems(const ClosingData& dm, QStringList& logLines)
 {
     StockClosing result;
     const QDateTime now = QDateTime::currentDateTime();
@@ -411,7 +411,7 @@ void appendToLog(const StockEntryLog& log, const QStringList& logLines)
 
 // The totals written with the closing's own statement: the invoice's row in the window is only
 // touched once the closing went through.
-void storeTotals(TDM& dm, const InvoiceTotals& totals)
+void storeTotals(const ClosingData& dm, const InvoiceTotals& totals)
 {
     const CachedDataset& nf = dm.NFiscal;
     QString sql = QStringLiteral("update NFISCAL set VALBRUTO = ?, VALLIQUIDO = ? where ");
@@ -443,7 +443,7 @@ QString ClosingMessage(const StockClosing& closing)
     return text + QStringLiteral("\rCorrija esses itens e clique novamente em \"Fechar Nota Fiscal\".");
 }
 
-StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
+StockClosing CloseInvoiceIntoStock(ClosingData dm, const StockEntryLog& log)
 {
     postPendingItem(dm);
     log.prepare();
@@ -458,7 +458,7 @@ StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log)
     return result;
 }
 
-StockClosing CloseInvoice(TDM& dm, const StockEntryLog& log)
+StockClosing CloseInvoice(ClosingData dm, const StockEntryLog& log)
 {
     CachedDataset& nf = dm.NFiscal;
     if (!nf.isOpen() || nf.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "closing/ClosingData.h"
 #include "data/Decimal.h"
 #include "data/Value.h"
 
@@ -11,7 +12,6 @@
 #include <vector>
 
 class StockEntryLog;
-class TDM;
 
 // An item of the invoice as the closing takes it from COMPRAS, each text cut to the width the
 // stock tables hold (the cut value is what is compared and stored).
@@ -66,8 +66,8 @@ struct StockClosing {
 // otherwise each item left out and why, and that the others were entered.
 QString ClosingMessage(const StockClosing& closing);
 
-// The items of the current invoice in item order, read through `SQLQuery1`.
-std::vector<StockItem> InvoiceStockItems(TDM& dm);
+// The items of the current invoice in item order, read through a command of their own.
+std::vector<StockItem> InvoiceStockItems(ClosingData dm);
 
 // The quantity in the product's stock unit: the item's quantity times the metric factor between
 // the stock unit and the purchase unit, exact, with the eight decimals of the stock tables.
@@ -84,17 +84,17 @@ struct MovementKeys {
 // created with the quantity or raised by it. The log records of what was done are added to
 // `logLines` (written by the caller once the work is committed); `now` stamps them. The movement
 // is written through `Movest` left open for the next item: the caller closes it.
-StockEntryOutcome EnterItemIntoStock(TDM& dm, const StockItem& item, QStringList& logLines, const QDateTime& now,
+StockEntryOutcome EnterItemIntoStock(ClosingData dm, const StockItem& item, QStringList& logLines, const QDateTime& now,
                                      MovementKeys& keys);
 
 // Enters every item of the current invoice into stock, as one unit of work: either every item is
 // entered, or nothing is and the error names the item that failed (a DbError). The log is made
 // ready before anything is written (a log that cannot be written stops the closing there) and its
 // records are appended only after the commit.
-StockClosing CloseInvoiceIntoStock(TDM& dm, const StockEntryLog& log);
+StockClosing CloseInvoiceIntoStock(ClosingData dm, const StockEntryLog& log);
 
 // Closes the invoice: its totals are recomputed and stored, and its items entered into stock, in
 // one unit of work; then the invoice's row takes the totals as RecalcInvoiceTotals leaves it. When
 // anything fails, neither the totals nor any item are stored, and the invoice keeps the totals it
 // had, so that it still reads as not closed.
-StockClosing CloseInvoice(TDM& dm, const StockEntryLog& log);
+StockClosing CloseInvoice(ClosingData dm, const StockEntryLog& log);

@@ -1,5 +1,6 @@
 #include "nfe/NfeImport.h"
 
+#include "data/CachedDataset.h"
 #include "data/DbError.h"
 #include "data/FieldValue.h"
 #include "data/SqlText.h"
@@ -13,7 +14,6 @@
 #include "nfe/NfeSupplier.h"
 #include "nfe/SupplierCodes.h"
 #include "payments/IncludeInPayables.h"
-#include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
@@ -80,21 +80,23 @@ NfeProduct productOfCode(const SupplierCode& code)
     return product;
 }
 
-void writeRows(TDM& dm, const QString& workstation, const NfeRows& rows, const QString& cnpj, bool keepOrigins)
+void writeRows(const NfeData& dm, const QString& workstation, const NfeRows& rows, const QString& cnpj,
+               bool keepOrigins)
 {
     const NfeHeaderRow& h = rows.header;
     UnitOfWork work(dm.SQLConnection1);
-    const qint64 invoiceCode = keys::NextInvoiceCode(dm.SQLQuery1);
+    SqlCommand draw = dm.command();
+    const qint64 invoiceCode = keys::NextInvoiceCode(draw);
     const bool withInstalments = !rows.instalments.empty();
     dm.SQLConnection1.execute(
         kInsertHeader, {workstation, invoiceCode, h.data, h.dataRecebim, h.notaFiscal, h.fornecedor, h.codigoFornecedor,
                         h.valBruto, h.descontoTotal, h.outrosImp, h.valLiquido, h.icms, h.ipi, h.tipoOperacao, h.serie,
                         h.entradaSaida, withInstalments ? Value{kCustomInstalmentsForm} : Value{}});
-    qint64 instalmentCode = withInstalments ? keys::NextInstalmentCode(dm.SQLQuery1) : 0;
+    qint64 instalmentCode = withInstalments ? keys::NextInstalmentCode(draw) : 0;
     for (const NfeInstalmentRow& i : rows.instalments)
         dm.SQLConnection1.execute(kInsertInstalment, {instalmentCode++, qint64(i.ordem), i.data, i.valor, h.notaFiscal,
                                                       h.fornecedor, h.valLiquido});
-    qint64 itemCode = rows.items.empty() ? 0 : keys::NextItemCode(dm.SQLQuery1);
+    qint64 itemCode = rows.items.empty() ? 0 : keys::NextItemCode(draw);
     std::vector<suppliercodes::ItemOrigin> origins;
     for (const NfeItemRow& r : rows.items) {
         dm.SQLConnection1.execute(kInsertItem, {workstation, itemCode, r.codigo.isEmpty() ? Value{} : Value{r.codigo},
@@ -204,7 +206,7 @@ QString NfeAlteredMessage()
     return QStringLiteral("A assinatura digital da NF-e não confere: o arquivo foi alterado depois de assinado.");
 }
 
-NfeImporter::NfeImporter(TDM& dm, const SessionState& session) : dm_(dm), session_(session) {}
+NfeImporter::NfeImporter(NfeData dm, const SessionState& session) : dm_(dm), session_(session) {}
 
 void NfeImporter::tell(const QString& message)
 {
@@ -367,8 +369,7 @@ bool NfeImporter::showRecorded()
 
 bool NfeImporter::alreadyImported()
 {
-    SqlCommand& q = dm_.SQLQuery1;
-    q.close();
+    SqlCommand q = dm_.command();
     q.setText(QStringLiteral("Select NOTAFISCAL, FORNECEDOR from NFISCAL where NOTAFISCAL = ") + sql::quoted(doc_.nNF) +
               QStringLiteral(" and FORNECEDOR = ") + sql::quoted(doc_.NfeSupplierName.left(40)));
     q.open();

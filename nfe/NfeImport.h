@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Value.h"
+#include "nfe/NfeData.h"
 #include "nfe/NfeDocument.h"
 #include "nfe/NfeRows.h"
 #include "nfe/SupplierCodes.h"
@@ -13,7 +14,6 @@
 #include <map>
 #include <optional>
 
-class TDM;
 struct SessionState;
 
 // What a read told the caller.
@@ -57,7 +57,7 @@ QString NfeAlteredMessage();
 // import without a window. Every message and question goes through the dialog service.
 class NfeImporter {
 public:
-    NfeImporter(TDM& dm, const SessionState& session);
+    NfeImporter(NfeData dm, const SessionState& session);
 
     const NfeDocument& document() const { return doc_; }
 
@@ -106,7 +106,7 @@ private:
     bool alreadyImported();
     void positionMainWindow(std::optional<Values> invoice = std::nullopt);
 
-    TDM& dm_;
+    NfeData dm_;
     const SessionState& session_;
     NfeDocument doc_;
     QStringList told_;

@@ -1,10 +1,10 @@
 #include "nfe/NfeSupplier.h"
 
+#include "data/CachedDataset.h"
 #include "data/DbError.h"
 #include "nfe/ColumnText.h"
 #include "nfe/NameNormalization.h"
 #include "nfe/NfeDocument.h"
-#include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "shell/Dialogs.h"
 
@@ -39,7 +39,7 @@ void registerSupplier(CachedDataset& suppliers, const NfeDocument& doc)
 
 } // namespace
 
-void RegisterNfeSupplier(TDM& dm, NfeDocument& doc)
+void RegisterNfeSupplier(NfeData dm, NfeDocument& doc)
 {
     CachedDataset& suppliers = dm.Fornecedor;
     suppliers.close();
@@ -55,7 +55,8 @@ void RegisterNfeSupplier(TDM& dm, NfeDocument& doc)
     } else {
         bool codesReadable = true;
         try {
-            keys::SupplierCodeBase(dm.SQLQuery1);
+            SqlCommand draw = dm.command();
+            keys::SupplierCodeBase(draw);
         } catch (const ConversionError&) {
             codesReadable = false;
         }

@@ -1,8 +1,8 @@
 #include "payments/CustomInstalments.h"
 
+#include "data/CachedDataset.h"
 #include "data/FieldValue.h"
 #include "data/SqlText.h"
-#include "purchase/DataModule.h"
 
 namespace instalments {
 
@@ -10,17 +10,17 @@ namespace {
 
 constexpr int kBalanceWidth = 9;
 
-QString invoiceNumber(TDM& dm)
+QString invoiceNumber(const PaymentsData& dm)
 {
     return dm.NFiscal.asText(QStringLiteral("NOTAFISCAL"));
 }
 
-QString supplierName(TDM& dm)
+QString supplierName(const PaymentsData& dm)
 {
     return dm.NFiscal.asText(QStringLiteral("FORNECEDOR"));
 }
 
-QString invoiceRows(TDM& dm)
+QString invoiceRows(const PaymentsData& dm)
 {
     return QStringLiteral(" where NFISCAL = ") + sql::quoted(invoiceNumber(dm)) + QStringLiteral(" and FORNECEDOR = ") +
            sql::quoted(supplierName(dm));
@@ -28,7 +28,7 @@ QString invoiceRows(TDM& dm)
 
 } // namespace
 
-int OpenInvoiceInstalments(TDM& dm)
+int OpenInvoiceInstalments(PaymentsData dm)
 {
     CachedDataset& rows = dm.PagDiver;
     rows.close();
@@ -37,21 +37,21 @@ int OpenInvoiceInstalments(TDM& dm)
                        "PAGDIVER") +
         invoiceRows(dm) + QStringLiteral(" order by ORDEM"));
     rows.open();
-    const Value greatest = dm.SQLQuery1.single(
+    const Value greatest = dm.command().single(
         QStringLiteral("Select Max(ORDEM) as MaxOrdem from PAGDIVER") + invoiceRows(dm), QStringLiteral("MaxOrdem"));
     const auto* value = std::get_if<qint64>(&greatest);
     return value ? int(*value) : 0;
 }
 
-Decimal InstalmentBalance(TDM& dm)
+Decimal InstalmentBalance(PaymentsData dm)
 {
-    const Value paid = dm.SQLQuery1.single(
+    const Value paid = dm.command().single(
         QStringLiteral("Select sum(VALOR) as TOTALPAGO from PAGDIVER") + invoiceRows(dm), QStringLiteral("TOTALPAGO"));
     const Decimal net = field::toDecimal(dm.NFiscal.value(QStringLiteral("VALLIQUIDO"))).rescaled(2);
     return Decimal{net.units - field::toDecimal(paid).rescaled(2).units, 2};
 }
 
-QString InstalmentRefusal(TDM& dm)
+QString InstalmentRefusal(PaymentsData dm)
 {
     const CachedDataset& instalment = dm.PagDiver;
     if (instalment.isNull(QStringLiteral("DATA")))
@@ -63,14 +63,14 @@ QString InstalmentRefusal(TDM& dm)
     if (!instalment.isNull(QStringLiteral("CODPAGDIVER")))
         others += QStringLiteral(" and CODPAGDIVER <> ") +
                   QString::number(instalment.asInteger(QStringLiteral("CODPAGDIVER")));
-    const Decimal othersTotal = field::toDecimal(dm.SQLQuery1.single(others, QStringLiteral("OUTRAS"))).rescaled(2);
+    const Decimal othersTotal = field::toDecimal(dm.command().single(others, QStringLiteral("OUTRAS"))).rescaled(2);
     const Decimal net = field::toDecimal(dm.NFiscal.value(QStringLiteral("VALLIQUIDO"))).rescaled(2);
     if (othersTotal.units + amount.units > net.units)
         return kInstalmentsAboveNetValue;
     return {};
 }
 
-bool DueBeforeIssue(TDM& dm)
+bool DueBeforeIssue(PaymentsData dm)
 {
     const QString due = QStringLiteral("DATA");
     return !dm.PagDiver.isNull(due) && !dm.NFiscal.isNull(due) && dm.PagDiver.asDate(due) < dm.NFiscal.asDate(due);
@@ -81,14 +81,15 @@ QString BalanceText(const Decimal& balance)
     return balance.rescaled(2).toString().replace(QLatin1Char('.'), QLatin1Char(',')).rightJustified(kBalanceWidth);
 }
 
-void DeleteUndatedInstalments(TDM& dm)
+void DeleteUndatedInstalments(PaymentsData dm)
 {
-    dm.execute(QStringLiteral("delete from PAGDIVER") + invoiceRows(dm) + QStringLiteral(" and DATA is Null"));
+    dm.SQLConnection1.execute(QStringLiteral("delete from PAGDIVER") + invoiceRows(dm) +
+                              QStringLiteral(" and DATA is Null"));
 }
 
-void DeleteInvoiceInstalments(TDM& dm)
+void DeleteInvoiceInstalments(PaymentsData dm)
 {
-    dm.execute(QStringLiteral("delete from PAGDIVER") + invoiceRows(dm));
+    dm.SQLConnection1.execute(QStringLiteral("delete from PAGDIVER") + invoiceRows(dm));
 }
 
 } // namespace instalments

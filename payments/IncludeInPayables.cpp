@@ -6,7 +6,6 @@
 #include "data/SqlText.h"
 #include "data/UnitOfWork.h"
 #include "payments/PayableDescription.h"
-#include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/PostsKeptInCache.h"
 #include "shell/Dialogs.h"
@@ -99,7 +98,7 @@ struct StoredPayable {
 // the missing ones written together, and the sum verified, all inside one unit of work.
 class PayablesWriter {
 public:
-    PayablesWriter(TDM& dm, const PayableInvoice& invoice, std::vector<schedule::Instalment> instalments)
+    PayablesWriter(const PaymentsData& dm, const PayableInvoice& invoice, std::vector<schedule::Instalment> instalments)
         : dm_(dm), connection_(dm.SQLConnection1), description_(PayableDescription(invoice.number, invoice.supplier)),
           instalments_(std::move(instalments)), total_(schedule::Total(instalments_))
     {
@@ -108,15 +107,16 @@ public:
     Inclusion run()
     {
         UnitOfWork work(connection_);
+        // Closed with the query it had, also after a rollback, which leaves the cache stale.
         struct CloseAtEnd {
             CachedDataset& ds;
-            // Also after a rollback, which leaves the cache stale.
+            QString query;
             ~CloseAtEnd()
             {
                 ds.close();
-                ds.setCommandText(TDM::standingQuery(ds.name()));
+                ds.setCommandText(query);
             }
-        } closeAtEnd{dm_.ContasP};
+        } closeAtEnd{dm_.ContasP, dm_.ContasP.commandText()};
         openPayables();
         std::vector<StoredPayable> stored = storedPayables();
         const std::vector<int> missing = matchInstalments(stored);
@@ -211,7 +211,8 @@ private:
             return true;
         CachedDataset& payables = dm_.ContasP;
         const PostsKeptInCache keptInCache(payables);
-        qint64 code = keys::NextPayableCode(dm_.SQLQuery1);
+        SqlCommand draw = dm_.command();
+        qint64 code = keys::NextPayableCode(draw);
         for (int i : missing) {
             const schedule::Instalment& instalment = instalments_[std::size_t(i)];
             payables.append();
@@ -263,7 +264,7 @@ private:
         return Inclusion::Failed;
     }
 
-    TDM& dm_;
+    PaymentsData dm_;
     FbConnection& connection_;
     QString description_;
     std::vector<schedule::Instalment> instalments_;
@@ -330,7 +331,7 @@ std::optional<std::vector<schedule::Instalment>> InvoiceSchedule(FbConnection& c
     return schedule::FormSchedule(form, invoice.date, invoice.netValue);
 }
 
-Inclusion IncludeInPayables(TDM& dm)
+Inclusion IncludeInPayables(PaymentsData dm)
 {
     const PayableInvoice invoice = PayableInvoice::from(dm.NFiscal);
     auto instalments = InvoiceSchedule(dm.SQLConnection1, invoice);

@@ -2,6 +2,7 @@
 
 #include "data/Decimal.h"
 #include "payments/PaymentSchedule.h"
+#include "payments/PaymentsData.h"
 
 #include <QDate>
 #include <QString>
@@ -11,7 +12,6 @@
 
 class CachedDataset;
 class FbConnection;
-class TDM;
 
 // The payment-form entry whose instalments the clerk types (PAGDIVER) instead of a FORMASPG rule.
 inline const QString kCustomInstalmentsForm = QStringLiteral("Datas e valores diversos");
@@ -54,4 +54,4 @@ enum class Inclusion {
 // the finance module sees the whole new schedule or the payables as they were. Payables the
 // finance module has taken over (SITUACAO no longer "Atualizado (pagar)") are never removed.
 // Reports by message.
-Inclusion IncludeInPayables(TDM& dm);
+Inclusion IncludeInPayables(PaymentsData dm);

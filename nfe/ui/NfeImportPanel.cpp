@@ -92,7 +92,7 @@ void NfeImportPanel::buildControls()
     connect(BitBtn17, &QPushButton::clicked, this, [this] { BitBtn17Click(); });
 }
 
-void NfeImportPanel::attach(TDM& dm, const SessionState& session)
+void NfeImportPanel::attach(NfeData dm, const SessionState& session)
 {
     importer_ = std::make_unique<NfeImporter>(dm, session);
     session_ = &session;

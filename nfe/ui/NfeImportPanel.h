@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nfe/NfeData.h"
+
 #include <QFrame>
 
 #include <memory>
@@ -9,7 +11,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 struct SessionState;
-class TDM;
 
 // The NF-e import panel (`Painel_NFe`): asks for the XML file, shows the invoice number, issue
 // date, issuer, total, items and signer of the file read, takes the receipt date and imports the invoice.
@@ -21,7 +22,7 @@ public:
     explicit NfeImportPanel(QWidget* parent = nullptr);
     ~NfeImportPanel() override;
 
-    void attach(TDM& dm, const SessionState& session);
+    void attach(NfeData dm, const SessionState& session);
     NfeImporter* importer() const { return importer_.get(); }
 
     // "Importar &NF-e": the panel, the file dialog and the read.

@@ -1,8 +1,8 @@
 #include "payments/ui/InstalmentPanel.h"
 
+#include "data/CachedDataset.h"
 #include "payments/CustomInstalments.h"
 #include "payments/IncludeInPayables.h"
-#include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "purchase/WindowState.h"
 #include "shell/Dialogs.h"
@@ -44,8 +44,8 @@ QPushButton* newButton(QWidget* parent, const QString& name, const QString& capt
 
 } // namespace
 
-InstalmentPanel::InstalmentPanel(TDM& dm, WindowState& window, QWidget* parent)
-    : QFrame(parent), dm_(&dm), window_(window)
+InstalmentPanel::InstalmentPanel(PaymentsData dm, WindowState& window, QWidget* parent)
+    : QFrame(parent), dm_(dm), window_(window)
 {
     setObjectName(QStringLiteral("PainelFormaPag"));
     setFrameShape(QFrame::StyledPanel);
@@ -132,21 +132,21 @@ void InstalmentPanel::ShowCustomInstalments(const QString& paymentForm)
     show();
     raise();
     window_.DisableMainButtons();
-    dm_->session().InstalmentCounter = instalments::OpenInvoiceInstalments(*dm_);
+    dm_.session.InstalmentCounter = instalments::OpenInvoiceInstalments(dm_);
     RecalcInstalmentBalance();
     DBGrid3->setSelectedIndex(kDateColumn);
     DBGrid3->setFocus(Qt::OtherFocusReason);
-    if (dm_->PagDiver.isEmpty()) {
-        dm_->PagDiver.append();
+    if (dm_.PagDiver.isEmpty()) {
+        dm_.PagDiver.append();
         DBGrid3->setFocus(Qt::OtherFocusReason);
     }
 }
 
 void InstalmentPanel::RecalcInstalmentBalance()
 {
-    if (!dm_->NFiscal.isOpen())
+    if (!dm_.NFiscal.isOpen())
         return;
-    balance_ = instalments::InstalmentBalance(*dm_);
+    balance_ = instalments::InstalmentBalance(dm_);
     if (balance_.units < 0)
         ShowMessage(instalments::kInstalmentsAboveNetValue);
     EditValRest->setText(instalments::BalanceText(balance_));
@@ -160,7 +160,7 @@ void InstalmentPanel::RecalcInstalmentBalance()
 void InstalmentPanel::postCurrentInstalment()
 {
     try {
-        CachedDataset& rows = dm_->PagDiver;
+        CachedDataset& rows = dm_.PagDiver;
         if (rows.isOpen() &&
             (rows.state() == CachedDataset::State::Edit || rows.state() == CachedDataset::State::Insert))
             rows.post();
@@ -172,9 +172,9 @@ void InstalmentPanel::postCurrentInstalment()
 void InstalmentPanel::CloseInstalmentPanel()
 {
     postCurrentInstalment();
-    dm_->PagDiver.close();
+    dm_.PagDiver.close();
     hide();
-    instalments::DeleteUndatedInstalments(*dm_);
+    instalments::DeleteUndatedInstalments(dm_);
 }
 
 bool InstalmentPanel::gridKey(QKeyEvent& event)
@@ -195,7 +195,7 @@ bool InstalmentPanel::gridKey(QKeyEvent& event)
 bool InstalmentPanel::storeTypedInstalment(int column)
 {
     try {
-        CachedDataset& rows = dm_->PagDiver;
+        CachedDataset& rows = dm_.PagDiver;
         if (rows.isOpen() &&
             (rows.state() == CachedDataset::State::Edit || rows.state() == CachedDataset::State::Insert))
             rows.post();
@@ -211,10 +211,10 @@ bool InstalmentPanel::storeTypedInstalment(int column)
 // A due date before the invoice's issue date is kept only when the clerk confirms it.
 bool InstalmentPanel::dueDateAccepted()
 {
-    if (!instalments::DueBeforeIssue(*dm_))
+    if (!instalments::DueBeforeIssue(dm_))
         return true;
-    const QString due = dm_->PagDiver.asDate(QStringLiteral("DATA")).toString(QStringLiteral("dd/MM/yyyy"));
-    const QString issued = dm_->NFiscal.asDate(QStringLiteral("DATA")).toString(QStringLiteral("dd/MM/yyyy"));
+    const QString due = dm_.PagDiver.asDate(QStringLiteral("DATA")).toString(QStringLiteral("dd/MM/yyyy"));
+    const QString issued = dm_.NFiscal.asDate(QStringLiteral("DATA")).toString(QStringLiteral("dd/MM/yyyy"));
     return AskYesNo(QStringLiteral("O vencimento ") + due + QStringLiteral(" é anterior à data de emissão da Nota ") +
                     QStringLiteral("Fiscal (") + issued + QStringLiteral(").\rConfirma este vencimento?"));
 }
@@ -225,7 +225,7 @@ void InstalmentPanel::EnterInValueColumn()
         return;
     RecalcInstalmentBalance();
     if (balance_.units != 0) {
-        dm_->PagDiver.append();
+        dm_.PagDiver.append();
         DBGrid3->setSelectedIndex(kDateColumn);
         BitBtn2->setEnabled(false);
         return;
@@ -252,7 +252,7 @@ void InstalmentPanel::BitBtn2Click()
 
 void InstalmentPanel::BitBtn3Click()
 {
-    CachedDataset& rows = dm_->PagDiver;
+    CachedDataset& rows = dm_.PagDiver;
     try {
         rows.cancel();
     } catch (const std::exception&) {
@@ -261,7 +261,7 @@ void InstalmentPanel::BitBtn3Click()
     rows.close();
     const bool change = AskYesNo(kChangeForm);
     if (change)
-        instalments::DeleteInvoiceInstalments(*dm_);
+        instalments::DeleteInvoiceInstalments(dm_);
     hide();
     window_.EnableMainButtons();
     if (change)

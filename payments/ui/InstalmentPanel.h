@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Decimal.h"
+#include "payments/PaymentsData.h"
 
 #include <QFrame>
 
@@ -9,7 +10,6 @@ class DBGrid;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TDM;
 class WindowState;
 
 // The instalment panel `PainelFormaPag` ("Forma de Pagamento"): the instalments of the current
@@ -20,7 +20,7 @@ class InstalmentPanel : public QFrame {
 
 public:
     // The grid bound to the invoice's instalments, the net value to the invoice.
-    InstalmentPanel(TDM& dm, WindowState& window, QWidget* parent);
+    InstalmentPanel(PaymentsData dm, WindowState& window, QWidget* parent);
 
     // Opens the panel on the invoice's instalments when `paymentForm` is "Datas e valores diversos";
     // any other text does nothing.
@@ -53,7 +53,7 @@ private:
     bool storeTypedInstalment(int column);
     bool dueDateAccepted();
 
-    TDM* const dm_;
+    PaymentsData dm_;
     WindowState& window_;
     Decimal balance_{0, 2};
 

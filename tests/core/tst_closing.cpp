@@ -8,6 +8,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/KeyDraws.h"
 #include "purchase/SessionState.h"
+#include "tests/support/CallerWalk.h"
 #include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
@@ -245,6 +246,23 @@ private slots:
         QCOMPARE(lines.first(), StockEntryLog::kHeaderLine);
         QVERIFY(lines.contains(QStringLiteral("   Saldo Corr: 100,000 un")));
         QVERIFY(lines.contains(QStringLiteral("   Saldo Corr: 50,000 un")));
+    }
+
+    // The totals and the items to enter are read through commands of their own: a walk the caller
+    // keeps on the command object is left where it was.
+    void closingLeavesTheCallersCommandAlone()
+    {
+        product({"P1", QStringLiteral("Frasco âmbar 100 ml"), "SUP", "un"});
+        invoice();
+        item({1, QStringLiteral("Frasco âmbar 100 ml"), "P1", "100", "un", "L1", "10.00000"});
+        item({2, QStringLiteral("Frasco âmbar 100 ml"), "P1", "50", "un", "L2", "5.00000"});
+        openInvoice();
+        const testdm::CallerWalk walk(*dm, QStringLiteral("select CODCOMPRA from COMPRAS order by CODCOMPRA"),
+                                      QStringLiteral("CODCOMPRA"));
+        QCOMPARE(RecalcInvoiceTotals(*dm).gross.toString(), QStringLiteral("15.00"));
+        QVERIFY(walk.intact());
+        QCOMPARE(close().entered, 2);
+        QVERIFY(walk.intact());
     }
 
     void closingTwiceEntersNothingTwice()

@@ -7,6 +7,7 @@
 #include "purchase/SessionState.h"
 #include "search/PurchaseSearch.h"
 #include "shell/WorkQueries.h"
+#include "tests/support/CallerWalk.h"
 #include "tests/support/NfeSample.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -179,6 +180,21 @@ private slots:
         QCOMPARE(dm->NFiscal.asText(QStringLiteral("NOTAFISCAL")), QStringLiteral("1234"));
         QCOMPARE(dm->NFiscal.commandText(), workqueries::nfiscal());
         QCOMPARE(dm->Compras.recordCount(), 3);
+    }
+
+    // Registering the issuer, the duplicate check and the key draws have commands of their own: a
+    // walk the caller keeps on the command object is left where it was.
+    void importLeavesTheCallersCommandAlone()
+    {
+        addProduct(QStringLiteral("7891"), QStringLiteral("ALCOOL ETILICO 70%"), QStringLiteral("7890000000024"),
+                   QStringLiteral("Lab Sul"));
+        const testdm::CallerWalk walk(*dm, QStringLiteral("select CODIGO from COMPONEN order by CODIGO"),
+                                      QStringLiteral("CODIGO"));
+        SampleNfe nfe;
+        nfe.dups = {{"001", "2024-05-05", "20.00"}};
+        QCOMPARE(readAndImport(nfe).outcome, NfeImportResult::Outcome::Imported);
+        QCOMPARE(count(QStringLiteral("select count(*) from PAGDIVER")), 1);
+        QVERIFY(walk.intact());
     }
 
     void mapsUnitsAndQuantities_data()

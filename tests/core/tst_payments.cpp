@@ -7,6 +7,7 @@
 #include "purchase/DataModule.h"
 #include "purchase/SessionState.h"
 #include "shell/Dialogs.h"
+#include "tests/support/CallerWalk.h"
 #include "tests/support/TestDataModule.h"
 #include "tests/support/TestDatabase.h"
 
@@ -425,6 +426,25 @@ private slots:
         QCOMPARE(instalments::InstalmentBalance(*dm), (Decimal{0, 2}));
         addInstalment(6, 5, QStringLiteral("08/05/2024"), QStringLiteral("10"));
         QCOMPARE(instalments::BalanceText(instalments::InstalmentBalance(*dm)), QStringLiteral("   -10,00"));
+    }
+
+    // The instalment rules (the balance a new instalment starts with, the check before it is
+    // stored) and the inclusion run while a caller walks the command object: they leave it alone.
+    void instalmentsLeaveTheCallersCommandAlone()
+    {
+        addInvoice(QDate(2024, 4, 20), QStringLiteral("200.00"), kCustomInstalmentsForm);
+        addInstalment(1, 1, QStringLiteral("05/05/2024"), QStringLiteral("60.10"));
+        const testdm::CallerWalk walk(*dm, QStringLiteral("select ORDEM from PAGDIVER order by ORDEM"),
+                                      QStringLiteral("ORDEM"));
+        session.InstalmentCounter = instalments::OpenInvoiceInstalments(*dm);
+        dm->PagDiver.append();
+        QVERIFY(walk.intact());
+        dm->PagDiver.setDate(QStringLiteral("DATA"), QDate(2024, 6, 5));
+        dm->PagDiver.post();
+        QVERIFY(walk.intact());
+        QCOMPARE(instalments::InstalmentBalance(*dm), (Decimal{0, 2}));
+        QCOMPARE(IncludeInPayables(*dm), Inclusion::Included);
+        QVERIFY(walk.intact());
     }
 
     void onlyTheInvoicesUndatedInstalmentsAreRemoved()
