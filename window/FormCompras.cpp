@@ -89,12 +89,15 @@ TFormCompras::TFormCompras(TDM& dm, TRM& rm, QWidget* parent) : QMainWindow(pare
 }
 
 // While the window is taken apart its controls lose the focus one by one: no panel may follow the
-// focus then.
+// focus then, and no control may reach the window, which is no longer one (a payment form left by
+// the focus would otherwise call back into it).
 TFormCompras::~TFormCompras()
 {
     disconnectLoginHandlers();
-    for (QObject* child : findChildren<QObject*>())
+    for (QObject* child : findChildren<QObject*>()) {
         disconnect(qApp, nullptr, child, nullptr);
+        disconnect(child, nullptr, this, nullptr);
+    }
 }
 
 void TFormCompras::bindTotals()
