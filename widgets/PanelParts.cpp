@@ -65,6 +65,13 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
     return b;
 }
 
+QPushButton* button(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
+{
+    QPushButton* b = button(parent, name, caption);
+    b->setGeometry(geometry);
+    return b;
+}
+
 void tryFocus(QWidget* w)
 {
     if (w->isVisible() && w->isEnabled())

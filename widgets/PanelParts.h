@@ -22,6 +22,8 @@ QFrame* captionPanel(QWidget* parent, const QString& name, const QString& captio
 QLabel* titleBar(QWidget* panel, const QString& name, const QString& caption);
 QLabel* label(QWidget* parent, const QString& text, int left, int top);
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption);
+// The same, placed.
+QPushButton* button(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry);
 // A data-aware edit of `field`, named `name`, at `geometry`.
 DBEdit* fieldEdit(QWidget* parent, const QString& name, const QString& field, const QRect& geometry,
                   const FieldFormat& format = {});

@@ -46,14 +46,6 @@ QLabel* newLabel(QWidget* parent, const QString& text, int left, int top, const 
     return label;
 }
 
-QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
-}
-
 } // namespace
 
 // The screens' sizes were made for a compact 8-point font: with it, captions and column titles fit
@@ -143,24 +135,27 @@ void TFormCompras::buildTotals()
 
 void TFormCompras::buildCommandButtons()
 {
-    BitBtn4 = newButton(PainelCompras, QStringLiteral("BitBtn4"), QStringLiteral("Impostos, &Desp. e Descontos"),
-                        QRect(214, 412, 170, 28));
-    BotFecharNF = newButton(PainelCompras, QStringLiteral("BotFecharNF"), QStringLiteral("Fechar &Nota Fiscal"),
-                            QRect(388, 412, 130, 28));
-    BitBtn8 = newButton(PainelCompras, QStringLiteral("BitBtn8"), QStringLiteral("&Incluir no Contas a Pagar"),
-                        QRect(522, 412, 160, 28));
-    BitBtn15 =
-        newButton(PainelCompras, QStringLiteral("BitBtn15"), QStringLiteral("Importar NF-&e"), QRect(686, 412, 98, 28));
+    BitBtn4 = panelparts::button(PainelCompras, QStringLiteral("BitBtn4"),
+                                 QStringLiteral("Impostos, &Desp. e Descontos"), QRect(214, 412, 170, 28));
+    BotFecharNF = panelparts::button(PainelCompras, QStringLiteral("BotFecharNF"),
+                                     QStringLiteral("Fechar &Nota Fiscal"), QRect(388, 412, 130, 28));
+    BitBtn8 = panelparts::button(PainelCompras, QStringLiteral("BitBtn8"), QStringLiteral("&Incluir no Contas a Pagar"),
+                                 QRect(522, 412, 160, 28));
+    BitBtn15 = panelparts::button(PainelCompras, QStringLiteral("BitBtn15"), QStringLiteral("Importar NF-&e"),
+                                  QRect(686, 412, 98, 28));
     BitBtn15->setToolTip(QStringLiteral("Importar Nota Fiscal Eletrônica (NF-e)"));
 
     const QRect offScreen(0, 0, 0, 0);
-    BotSairCompras = newButton(PainelCompras, QStringLiteral("BotSairCompras"), QStringLiteral("&Sair"), offScreen);
-    BotTabCompras = newButton(PainelCompras, QStringLiteral("BotTabCompras"), QStringLiteral("&Tabela"), offScreen);
+    BotSairCompras =
+        panelparts::button(PainelCompras, QStringLiteral("BotSairCompras"), QStringLiteral("&Sair"), offScreen);
+    BotTabCompras =
+        panelparts::button(PainelCompras, QStringLiteral("BotTabCompras"), QStringLiteral("&Tabela"), offScreen);
     BotPesquisaCompras =
-        newButton(PainelCompras, QStringLiteral("BotPesquisaCompras"), QStringLiteral("&Pesquisa"), offScreen);
+        panelparts::button(PainelCompras, QStringLiteral("BotPesquisaCompras"), QStringLiteral("&Pesquisa"), offScreen);
     BotVencimentos =
-        newButton(PainelCompras, QStringLiteral("BotVencimentos"), QStringLiteral("&Vencimentos"), offScreen);
-    BotMalaDireta = newButton(PainelCompras, QStringLiteral("BotMalaDireta"), QStringLiteral("Mala Direta"), offScreen);
+        panelparts::button(PainelCompras, QStringLiteral("BotVencimentos"), QStringLiteral("&Vencimentos"), offScreen);
+    BotMalaDireta =
+        panelparts::button(PainelCompras, QStringLiteral("BotMalaDireta"), QStringLiteral("Mala Direta"), offScreen);
     for (QPushButton* hidden : {BotSairCompras, BotTabCompras, BotPesquisaCompras, BotVencimentos, BotMalaDireta})
         hidden->hide();
 

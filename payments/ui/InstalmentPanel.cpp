@@ -10,6 +10,7 @@
 #include "widgets/DBGrid.h"
 #include "widgets/EnterAsTab.h"
 #include "widgets/KeyRoles.h"
+#include "widgets/PanelParts.h"
 #include "widgets/UnhandledError.h"
 
 #include <QKeyEvent>
@@ -32,14 +33,6 @@ QLabel* newLabel(QWidget* parent, const QString& text, const QRect& geometry, co
         label->setObjectName(name);
     label->setGeometry(geometry);
     return label;
-}
-
-QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
 }
 
 } // namespace
@@ -103,9 +96,9 @@ void InstalmentPanel::buildControls()
     EditValRest->setAlignment(Qt::AlignRight);
     EditValRest->setGeometry(268, 350, 118, 22);
 
-    BitBtn2 = newButton(this, QStringLiteral("BitBtn2"), QStringLiteral("Voltar "), QRect(110, 392, 90, 28));
+    BitBtn2 = panelparts::button(this, QStringLiteral("BitBtn2"), QStringLiteral("Voltar "), QRect(110, 392, 90, 28));
     BitBtn2->setEnabled(false);
-    BitBtn3 = newButton(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"), QRect(206, 392, 90, 28));
+    BitBtn3 = panelparts::button(this, QStringLiteral("BitBtn3"), QStringLiteral("Cancelar"), QRect(206, 392, 90, 28));
     keyroles::setDefaultButton(this, BitBtn2);
     keyroles::setCancelButton(this, BitBtn3);
     setTabOrder(DBGrid3, BitBtn2);
